@@ -1,0 +1,13 @@
+#include "app/NotificationName.h"
+
+const QString& NotificationName::ZelvorRefresh()
+{
+    static const QString name = QStringLiteral("ZelvorRefreshNotification");
+    return name;
+}
+
+const QString& NotificationName::HideActions()
+{
+    static const QString name = QStringLiteral("HideActionsNotification");
+    return name;
+}

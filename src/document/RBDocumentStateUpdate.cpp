@@ -1,0 +1,17 @@
+#include "document/RBDocumentStateUpdate.h"
+
+#include "platform/NotificationCenter.h"
+
+void RBDocumentStateUpdate::post(QObject* document) const
+{
+    platform::NotificationCenter::defaultCenter().post(RBDocumentStateUpdateNotification, document,
+                                                       {{QStringLiteral("update"), QVariant::fromValue(*this)}});
+}
+
+std::optional<RBDocumentStateUpdate> RBDocumentStateUpdate::fromNotification(const platform::Notification& notification)
+{
+    const QVariant value = notification.userInfo.value(QStringLiteral("update"));
+    if (!value.canConvert<RBDocumentStateUpdate>())
+        return std::nullopt;
+    return value.value<RBDocumentStateUpdate>();
+}

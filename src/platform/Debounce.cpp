@@ -1,0 +1,55 @@
+#include "platform/Debounce.h"
+
+#include <QTimer>
+
+#include <cmath>
+
+namespace platform {
+
+namespace {
+QString timerName(const QString& key)
+{
+    return QStringLiteral("debounce:") + key;
+}
+
+QTimer* pendingTimer(const QObject* receiver, const QString& key)
+{
+    return receiver ? receiver->findChild<QTimer*>(timerName(key), Qt::FindDirectChildrenOnly) : nullptr;
+}
+} // namespace
+
+void debounce(QObject* receiver, const QString& key, double seconds, std::function<void()> fn)
+{
+    if (!receiver)
+        return;
+    cancelDebounce(receiver, key);
+    // The pending call is a child of the receiver: it needs no registry and cannot outlive it.
+    auto* timer = new QTimer(receiver);
+    timer->setObjectName(timerName(key));
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, receiver, [timer, fn = std::move(fn)] {
+        // No longer pending: a debounce from fn starts anew, and fn may destroy the receiver.
+        timer->setObjectName(QString());
+        timer->setParent(nullptr);
+        timer->deleteLater();
+        auto call = fn;
+        call();
+    });
+    timer->start(seconds <= 0 ? 0 : int(std::llround(seconds * 1000.0)));
+}
+
+void cancelDebounce(QObject* receiver, const QString& key)
+{
+    while (QTimer* timer = pendingTimer(receiver, key)) {
+        timer->stop();
+        timer->setObjectName(QString());
+        timer->deleteLater();
+    }
+}
+
+bool isDebouncePending(const QObject* receiver, const QString& key)
+{
+    return pendingTimer(receiver, key) != nullptr;
+}
+
+} // namespace platform

@@ -1,0 +1,147 @@
+#include "platform/FileUtils.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace platform {
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool writeTextAtomically(const QString& path, const QString& text)
+{
+    return writeFileAtomically(path, text.toUtf8());
+}
+
+QByteArray readFile(const QString& path, bool* ok)
+{
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (ok)
+        *ok = opened;
+    return opened ? file.readAll() : QByteArray();
+}
+
+QString readTextFile(const QString& path, bool* ok)
+{
+    return QString::fromUtf8(readFile(path, ok));
+}
+
+bool copyItem(const QString& from, const QString& to, bool overwrite)
+{
+    const QFileInfo source(from);
+    if (!source.exists())
+        return false;
+    if (!source.isDir()) {
+        if (QFileInfo::exists(to)) {
+            if (!overwrite)
+                return false;
+            QFile::remove(to);
+        }
+        QDir().mkpath(QFileInfo(to).absolutePath());
+        return QFile::copy(from, to);
+    }
+    bool ok = QDir().mkpath(to);
+    const QDir dir(from);
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (!entry.isDir() && QFileInfo::exists(target) && !overwrite)
+            continue; // keep what is there
+        ok = copyItem(entry.filePath(), target, overwrite) && ok;
+    }
+    return ok;
+}
+
+namespace {
+QString trashHome()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return dataHome + QStringLiteral("/Trash");
+}
+} // namespace
+
+QString moveToTrash(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    const QString trash = trashHome();
+    if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
+        return {};
+
+    // The name in the trash must be unique; the .trashinfo file is created first and exclusively
+    // so that two programs never pick the same name.
+    const QString baseName = info.fileName();
+    for (int n = 0; n < 10000; ++n) {
+        const QString name = n == 0 ? baseName : QStringLiteral("%1.%2").arg(baseName).arg(n);
+        const QString infoPath = trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+        const QString filesPath = trash + QStringLiteral("/files/") + name;
+        if (QFileInfo::exists(filesPath))
+            continue;
+        QFile record(infoPath);
+        if (!record.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            continue;
+        const QByteArray encodedPath = QUrl::toPercentEncoding(info.absoluteFilePath(), "/");
+        record.write("[Trash Info]\nPath=" + encodedPath + "\nDeletionDate="
+                     + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() + "\n");
+        record.close();
+        if (QFile::rename(info.absoluteFilePath(), filesPath) || QDir().rename(info.absoluteFilePath(), filesPath))
+            return filesPath;
+        QFile::remove(infoPath);
+        return {};
+    }
+    return {};
+}
+
+QString md5OfFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString suggestFilenameAtPath(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return path;
+    const QFileInfo info(path);
+    const QString folder = info.path();
+    const QString extension = info.suffix();
+    const QString stem = extension.isEmpty() ? info.fileName() : info.completeBaseName();
+    auto numbered = [&](int n) {
+        QString name = QStringLiteral("%1 (%2)").arg(stem).arg(n);
+        if (!extension.isEmpty())
+            name += QLatin1Char('.') + extension;
+        return folder + QLatin1Char('/') + name;
+    };
+    for (int n = 1; n < 512; ++n) {
+        const QString candidate = numbered(n);
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return numbered(512);
+}
+
+} // namespace platform

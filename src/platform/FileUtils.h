@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Writes the bytes to a temporary file beside the path and renames it over the path, so that
+// the file holds either its old or its new content, never a part. Answers success.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+bool writeTextAtomically(const QString& path, const QString& text); // UTF-8
+
+// Reads a whole file; `ok` tells whether it could be read.
+QByteArray readFile(const QString& path, bool* ok = nullptr);
+QString readTextFile(const QString& path, bool* ok = nullptr); // UTF-8
+
+// Copies a file or, recursively, a folder. Existing destination files are replaced only when
+// `overwrite` is set. Answers whether everything was copied.
+bool copyItem(const QString& from, const QString& to, bool overwrite = false);
+
+// Moves a file or folder to the user's trash as the freedesktop.org trash specification says
+// ($XDG_DATA_HOME/Trash with a .trashinfo record). Answers the path in the trash, or empty.
+QString moveToTrash(const QString& path);
+
+// MD5 of a file's content as 32 lower-case hexadecimal digits; empty when unreadable.
+QString md5OfFile(const QString& path);
+
+// A path in the same folder that names no existing file: the path itself, else
+// "name (1).ext", "name (2).ext" and so on, up to "name (512).ext" (returned untested).
+QString suggestFilenameAtPath(const QString& path);
+
+} // namespace platform

@@ -1,0 +1,82 @@
+#include "platform/gui/Alert.h"
+
+#include "platform/Dispatch.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+Alert::Responder& responder()
+{
+    static Alert::Responder current;
+    return current;
+}
+} // namespace
+
+void Alert::setTestResponder(Responder r)
+{
+    responder() = std::move(r);
+}
+
+bool Alert::hasTestResponder()
+{
+    return bool(responder());
+}
+
+int Alert::addButton(const QString& title)
+{
+    m_buttons.append(title);
+    return int(m_buttons.size() - 1);
+}
+
+int Alert::runModal()
+{
+    return runModalSheetForWindow(nullptr);
+}
+
+int Alert::runModalSheet()
+{
+    return runModalSheetForWindow(QApplication::activeWindow());
+}
+
+int Alert::runModalSheetForWindow(QWidget* window)
+{
+    if (m_buttons.isEmpty())
+        m_buttons.append(QStringLiteral("OK"));
+    if (isMainThread())
+        return show(window);
+    int code = kFirstButtonReturn;
+    QMetaObject::invokeMethod(qApp, [&] { code = show(window); }, Qt::BlockingQueuedConnection);
+    return code;
+}
+
+int Alert::show(QWidget* parent)
+{
+    if (responder())
+        return responder()(*this);
+
+    QMessageBox box(parent);
+    box.setText(m_messageText);
+    box.setInformativeText(m_informativeText);
+    box.setIcon(m_style == Critical ? QMessageBox::Critical
+                : m_style == Informational ? QMessageBox::Information
+                                           : QMessageBox::Warning);
+    if (parent)
+        box.setWindowModality(Qt::WindowModal);
+    QList<QAbstractButton*> buttons;
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        // The first button is the default one, as on every desktop.
+        QPushButton* button = box.addButton(m_buttons.at(i), i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        if (i == 0)
+            box.setDefaultButton(button);
+        buttons.append(button);
+    }
+    box.exec();
+    const qsizetype index = buttons.indexOf(box.clickedButton());
+    return kFirstButtonReturn + int(index < 0 ? (m_buttons.size() > 1 ? 1 : 0) : index);
+}
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+// A modal message with buttons. The answer is 1000 plus the index of the pressed button
+// (first button 1000, second 1001, ...); an alert without buttons gets "OK".
+// Tests answer alerts without showing them through setTestResponder().
+class Alert {
+public:
+    enum Style { Warning, Informational, Critical };
+    static constexpr int kFirstButtonReturn = 1000;
+
+    Alert() = default;
+
+    void setMessageText(const QString& text) { m_messageText = text; }
+    QString messageText() const { return m_messageText; }
+    void setInformativeText(const QString& text) { m_informativeText = text; }
+    QString informativeText() const { return m_informativeText; }
+    void setAlertStyle(Style style) { m_style = style; }
+    Style alertStyle() const { return m_style; }
+    // Adds a button and answers its index.
+    int addButton(const QString& title);
+    QStringList buttonTitles() const { return m_buttons; }
+
+    // Shows the alert application-modal and waits for a button.
+    int runModal();
+    // Shows the alert modal to `window` (a sheet) and waits; callable from any thread.
+    int runModalSheetForWindow(QWidget* window);
+    // As a sheet on the application's active window.
+    int runModalSheet();
+
+    // With a responder set, alerts are not shown: the responder answers them (a return code).
+    using Responder = std::function<int(const Alert&)>;
+    static void setTestResponder(Responder responder);
+    static bool hasTestResponder();
+
+private:
+    int show(QWidget* parent);
+
+    QString m_messageText;
+    QString m_informativeText;
+    Style m_style = Warning;
+    QStringList m_buttons;
+};
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace testsupport {
+
+// Runs the event loop until the condition holds or the timeout (ms) passes; answers the condition.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Runs the event loop for the given time.
+void spin(int ms);
+
+// The path of a file under tests/fixtures.
+QString fixturePath(const QString& relative);
+
+// Reads a whole UTF-8 file (empty when unreadable).
+QString readFile(const QString& path);
+
+} // namespace testsupport
