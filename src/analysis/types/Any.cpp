@@ -1,0 +1,6 @@
+#include "analysis/types/Any.h"
+
+bool Any::equals(const Type* other) const
+{
+    return other && other->kind() == Kind::Any;
+}
