@@ -1,0 +1,118 @@
+#include "compiler/V8Engine.h"
+
+#include "compiler/V8Wrapper.h"
+#include "platform/Dispatch.h"
+#include "platform/SerialQueue.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QVariantMap>
+
+#include <cmath>
+
+std::atomic<std::int64_t> V8Engine::s_nrOfInstances{0};
+
+V8Engine::V8Engine()
+{
+    const std::int64_t number = s_nrOfInstances.fetch_add(1);
+    m_queue = std::make_unique<platform::SerialQueue>(QStringLiteral("V8EngineQueue_%1").arg(number));
+    m_queue->async([this] { m_v8 = std::make_unique<V8Wrapper>(); });
+}
+
+V8Engine::~V8Engine()
+{
+    // Runs what is queued, then stops the thread; the wrapper goes after it.
+    m_queue.reset();
+}
+
+std::unique_ptr<V8Engine> V8Engine::newInstance()
+{
+    return std::make_unique<V8Engine>();
+}
+
+QString V8Engine::queueLabel() const
+{
+    return m_queue->label();
+}
+
+void V8Engine::queueJob(std::function<QString(V8Wrapper&)> job, Callback callback)
+{
+    m_queue->async([this, job = std::move(job), callback = std::move(callback)] {
+        const QString result = m_v8 ? job(*m_v8) : QString();
+        if (callback)
+            platform::dispatchMain([callback, result] { callback(result); });
+    });
+}
+
+void V8Engine::evaluateScript(const QString& script, Callback callback)
+{
+    queueJob([script](V8Wrapper& v8) { return v8.evaluate(script); }, std::move(callback));
+}
+
+void V8Engine::invokeMethod(const QString& object, const QString& method, const QVariantList& arguments,
+                            Callback callback)
+{
+    // Encoded here, on the calling thread: the arguments may be shared Qt values.
+    const QString json = anyArrayToJSONString(arguments);
+    queueJob([object, method, json](V8Wrapper& v8) { return v8.invoke(method, object, json); },
+             std::move(callback));
+}
+
+namespace {
+
+bool isJsonValue(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+    case QMetaType::Bool:
+    case QMetaType::QString:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return std::isfinite(value.toDouble());
+    case QMetaType::QVariantList:
+        for (const QVariant& item : value.toList())
+            if (!isJsonValue(item))
+                return false;
+        return true;
+    case QMetaType::QStringList:
+        return true;
+    case QMetaType::QVariantMap: {
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            if (!isJsonValue(it.value()))
+                return false;
+        return true;
+    }
+    case QMetaType::QVariantHash: {
+        const QVariantHash hash = value.toHash();
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            if (!isJsonValue(it.value()))
+                return false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString V8Engine::anyArrayToJSONString(const QVariantList& array, bool pretty)
+{
+    for (const QVariant& item : array)
+        if (!isJsonValue(item))
+            return QStringLiteral("[]");
+    const QByteArray bytes = QJsonDocument(QJsonArray::fromVariantList(array))
+                                 .toJson(pretty ? QJsonDocument::Indented : QJsonDocument::Compact);
+    return QString::fromUtf8(bytes);
+}

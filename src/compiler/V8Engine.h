@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace platform {
+class SerialQueue;
+}
+class V8Wrapper;
+
+// One V8Wrapper behind a serial queue of its own, so that all engine work runs off the main
+// thread, in the order queued. Results come back to callbacks on the main thread, in the
+// order their jobs finished. Every open editor's compiler has its own engine.
+//
+// Destroying the engine waits for the jobs already queued, then disposes the isolate; their
+// callbacks still arrive on the main thread, so a callback must not assume its owner lives.
+class V8Engine {
+public:
+    using Callback = std::function<void(const QString& result)>;
+
+    V8Engine();
+    ~V8Engine();
+    V8Engine(const V8Engine&) = delete;
+    V8Engine& operator=(const V8Engine&) = delete;
+
+    static std::unique_ptr<V8Engine> newInstance();
+
+    // Runs the script in the engine; the callback (optional) gets its JSON result text.
+    void evaluateScript(const QString& script, Callback callback = {});
+    // Calls global[object][method] with the arguments, which travel as one JSON array.
+    void invokeMethod(const QString& object, const QString& method, const QVariantList& arguments,
+                      Callback callback = {});
+
+    // "V8EngineQueue_" followed by the number of engines made before this one.
+    QString queueLabel() const;
+
+    // The arguments as compact JSON text, or "[]" when a value has no JSON form (a NaN, an
+    // object of another kind).
+    static QString anyArrayToJSONString(const QVariantList& array, bool pretty = false);
+
+    static std::int64_t nrOfInstances() { return s_nrOfInstances.load(); }
+
+private:
+    void queueJob(std::function<QString(V8Wrapper&)> job, Callback callback);
+
+    // Only touched by jobs of the queue. Declared before the queue so that the queue (and its
+    // thread) is gone before the wrapper is destroyed.
+    std::unique_ptr<V8Wrapper> m_v8;
+    std::unique_ptr<platform::SerialQueue> m_queue;
+
+    static std::atomic<std::int64_t> s_nrOfInstances;
+};

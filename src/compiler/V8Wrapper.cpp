@@ -1,0 +1,234 @@
+#include "compiler/V8Wrapper.h"
+
+#include "compiler/V8Runtime.h"
+#include "platform/Log.h"
+
+#include <QByteArray>
+
+namespace {
+
+QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
+{
+    const int length = string->Length();
+    QString out(length, Qt::Uninitialized);
+    if (length > 0)
+        string->Write(isolate, reinterpret_cast<uint16_t*>(out.data()), 0, length,
+                      v8::String::NO_NULL_TERMINATION);
+    return out;
+}
+
+v8::Local<v8::String> toV8String(v8::Isolate* isolate, const QString& text)
+{
+    return v8::String::NewFromTwoByte(isolate, reinterpret_cast<const uint16_t*>(text.utf16()),
+                                      v8::NewStringType::kNormal, int(text.size()))
+        .ToLocalChecked();
+}
+
+// The engine's string form of a value, or the fixed text when it has none (a Symbol throws).
+QString describe(v8::Isolate* isolate, v8::Local<v8::Context> context, v8::Local<v8::Value> value)
+{
+    v8::TryCatch tryCatch(isolate);
+    v8::Local<v8::String> string;
+    if (value.IsEmpty() || !value->ToString(context).ToLocal(&string))
+        return QStringLiteral("<string conversion failed>");
+    return toQString(isolate, string);
+}
+
+void writeText(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+V8Wrapper::V8Wrapper(std::FILE* out, std::FILE* err)
+    : m_out(out ? out : stdout)
+    , m_err(err ? err : stderr)
+{
+    setup();
+}
+
+V8Wrapper::~V8Wrapper()
+{
+    dispose();
+}
+
+void V8Wrapper::setup()
+{
+    QString error;
+    if (!V8Runtime::initialize(nullptr, &error)) {
+        platform::Log::error(QStringLiteral("V8"), QStringLiteral("Engine not started: %1").arg(error));
+        return;
+    }
+    v8::Isolate::CreateParams params;
+    params.array_buffer_allocator = &m_arrayBufferAllocator;
+    m_isolate = v8::Isolate::New(params);
+    createContext();
+    evaluate(QStringLiteral("print('V8 up and running.');"));
+}
+
+void V8Wrapper::createContext()
+{
+    v8::Locker locker(m_isolate);
+    v8::Isolate::Scope isolateScope(m_isolate);
+    v8::HandleScope handleScope(m_isolate);
+
+    v8::Local<v8::External> self = v8::External::New(m_isolate, this);
+    v8::Local<v8::ObjectTemplate> global = v8::ObjectTemplate::New(m_isolate);
+    global->Set(m_isolate, "print", v8::FunctionTemplate::New(m_isolate, &V8Wrapper::print, self));
+    v8::Local<v8::Context> context = v8::Context::New(m_isolate, nullptr, global);
+    if (context.IsEmpty()) {
+        writeText(m_err, QStringLiteral("Error creating context\n"));
+        return;
+    }
+    // The engine installs its own console on every new context, over one set on the global
+    // template, so ours goes onto the context's global afterwards.
+    v8::Context::Scope contextScope(context);
+    v8::Local<v8::Object> console = v8::Object::New(m_isolate);
+    for (const char* name : {"log", "warn"}) {
+        v8::Local<v8::Function> fn;
+        if (v8::Function::New(context, &V8Wrapper::print, self).ToLocal(&fn))
+            console->Set(context, v8::String::NewFromUtf8(m_isolate, name).ToLocalChecked(), fn).Check();
+    }
+    context->Global()->Set(context, v8::String::NewFromUtf8Literal(m_isolate, "console"), console).Check();
+    m_context.Reset(m_isolate, context);
+}
+
+void V8Wrapper::print(const v8::FunctionCallbackInfo<v8::Value>& info)
+{
+    if (info.Length() == 0)
+        return;
+    auto* self = static_cast<V8Wrapper*>(info.Data().As<v8::External>()->Value());
+    v8::Isolate* isolate = info.GetIsolate();
+    v8::HandleScope handleScope(isolate);
+    v8::Local<v8::Context> context = isolate->GetCurrentContext();
+    QString line;
+    for (int i = 0; i < info.Length(); ++i) {
+        if (i > 0)
+            line += QLatin1Char(' ');
+        line += QStringLiteral("<<v8>> ") + describe(isolate, context, info[i]);
+    }
+    line += QLatin1Char('\n');
+    writeText(self->m_out, line);
+}
+
+void V8Wrapper::writeLine(const QString& line)
+{
+    writeText(m_out, line + QLatin1Char('\n'));
+}
+
+v8::MaybeLocal<v8::String> V8Wrapper::toJson(v8::Local<v8::Context> context, v8::Local<v8::Value> value)
+{
+    // JSON.stringify through the context's own JSON object, as a script would call it.
+    v8::Local<v8::Value> json;
+    v8::Local<v8::Value> stringify;
+    if (!context->Global()->Get(context, v8::String::NewFromUtf8Literal(m_isolate, "JSON")).ToLocal(&json)
+        || !json->IsObject()
+        || !json.As<v8::Object>()->Get(context, v8::String::NewFromUtf8Literal(m_isolate, "stringify")).ToLocal(&stringify)
+        || !stringify->IsFunction())
+        return v8::JSON::Stringify(context, value);
+    v8::Local<v8::Value> args[] = {value};
+    v8::Local<v8::Value> result;
+    if (!stringify.As<v8::Function>()->Call(context, json, 1, args).ToLocal(&result))
+        return {};
+    v8::Local<v8::String> text;
+    if (!result->ToString(context).ToLocal(&text))
+        return {};
+    return text;
+}
+
+QString V8Wrapper::resultText(v8::Local<v8::Context> context, v8::Local<v8::Value> value)
+{
+    v8::Local<v8::String> json;
+    if (!toJson(context, value).ToLocal(&json))
+        return QString(); // JSON.stringify threw (a cyclic object)
+    return toQString(m_isolate, json);
+}
+
+QString V8Wrapper::evaluate(const QString& script)
+{
+    if (!m_isolate || m_context.IsEmpty())
+        return QString();
+    v8::Locker locker(m_isolate);
+    v8::Isolate::Scope isolateScope(m_isolate);
+    v8::HandleScope handleScope(m_isolate);
+    v8::Local<v8::Context> context = m_context.Get(m_isolate);
+    v8::Context::Scope contextScope(context);
+    v8::TryCatch tryCatch(m_isolate);
+
+    v8::Local<v8::Script> compiled;
+    if (!v8::Script::Compile(context, toV8String(m_isolate, script)).ToLocal(&compiled)) {
+        platform::Log::error(QStringLiteral("V8"),
+                             QStringLiteral("Failed to compile: %1").arg(describe(m_isolate, context, tryCatch.Exception())));
+        return QString();
+    }
+    v8::Local<v8::Value> value;
+    if (!compiled->Run(context).ToLocal(&value)) {
+        writeLine(QStringLiteral("Evaluate result: none."));
+        return QString();
+    }
+    return resultText(context, value);
+}
+
+QString V8Wrapper::invoke(const QString& method, const QString& object, const QString& arguments)
+{
+    if (!m_isolate || m_context.IsEmpty())
+        return QString();
+    v8::Locker locker(m_isolate);
+    v8::Isolate::Scope isolateScope(m_isolate);
+    v8::HandleScope handleScope(m_isolate);
+    v8::Local<v8::Context> context = m_context.Get(m_isolate);
+    v8::Context::Scope contextScope(context);
+    v8::TryCatch tryCatch(m_isolate);
+
+    v8::Local<v8::Object> global = context->Global();
+    v8::Local<v8::String> objectName = toV8String(m_isolate, object);
+    v8::Local<v8::Value> target;
+    if (!global->Has(context, objectName).FromMaybe(false)
+        || !global->Get(context, objectName).ToLocal(&target)) {
+        writeText(m_out, QStringLiteral("Object %1 not found\n").arg(object));
+        return QString();
+    }
+    // A global that is not an object has no methods to call.
+    v8::Local<v8::String> methodName = toV8String(m_isolate, method);
+    v8::Local<v8::Value> function;
+    if (!target->IsObject() || !target.As<v8::Object>()->Has(context, methodName).FromMaybe(false)
+        || !target.As<v8::Object>()->Get(context, methodName).ToLocal(&function)) {
+        writeText(m_out, QStringLiteral("Method %1 not found\n").arg(method));
+        return QString();
+    }
+    v8::Local<v8::Value> parsed;
+    if (!v8::JSON::Parse(context, toV8String(m_isolate, arguments)).ToLocal(&parsed) || !parsed->IsArray()) {
+        tryCatch.Reset();
+        writeText(m_out, QStringLiteral("Bad arguments (%1). Expecting a string containing a JSON Array").arg(arguments));
+        return QString();
+    }
+    v8::Local<v8::Array> array = parsed.As<v8::Array>();
+    std::vector<v8::Local<v8::Value>> args;
+    args.reserve(array->Length());
+    for (uint32_t i = 0; i < array->Length(); ++i)
+        args.push_back(array->Get(context, i).ToLocalChecked());
+
+    v8::Local<v8::Value> result;
+    // Calling something that is not a function throws, like any other failed call.
+    if (!function->IsFunction()
+        || !function.As<v8::Function>()->Call(context, global, int(args.size()), args.data()).ToLocal(&result)) {
+        writeLine(QStringLiteral("Invoke result: none."));
+        return QString();
+    }
+    return resultText(context, result);
+}
+
+void V8Wrapper::dispose()
+{
+    if (!m_isolate)
+        return;
+    {
+        v8::Locker locker(m_isolate);
+        m_context.Reset();
+    }
+    m_isolate->Dispose();
+    m_isolate = nullptr;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "compiler/ArrayBufferAllocator.h"
+
+#include <QString>
+
+#include <cstdio>
+
+#include <v8.h>
+
+// One V8 isolate with one context, offering two synchronous operations that speak JSON text:
+// run a script, and call a method of a global object. Every failure ends in the empty
+// result "" plus one diagnostic line; nothing is thrown out of the engine.
+//
+// The context has "print", "console.log" and "console.warn", which write "<<v8>> " and each
+// argument to standard output. Not thread-safe on its own: one thread at a time per wrapper
+// (V8Engine runs every call on its own serial queue); each entry point takes the isolate's lock.
+class V8Wrapper {
+public:
+    // Starts the process-wide engine on first use, makes the isolate and context and prints
+    // the first sign of life. `out`/`err` are where the engine's lines go (tests pass files).
+    explicit V8Wrapper(std::FILE* out = stdout, std::FILE* err = stderr);
+    ~V8Wrapper();
+    V8Wrapper(const V8Wrapper&) = delete;
+    V8Wrapper& operator=(const V8Wrapper&) = delete;
+
+    // Compiles and runs the script; answers the JSON text of its completion value ("undefined"
+    // for values without a JSON form), or "" when it fails to compile or throws.
+    QString evaluate(const QString& script);
+    // Calls global[object][method] with the elements of the JSON array `arguments`, the global
+    // object as receiver; answers the JSON text of the return value, or "".
+    QString invoke(const QString& method, const QString& object, const QString& arguments);
+
+    bool hasContext() const { return !m_context.IsEmpty(); }
+    bool isReady() const { return m_isolate != nullptr; }
+
+    void dispose();
+
+private:
+    void setup();
+    void createContext();
+    // JSON.stringify(value) through the context's JSON object; empty when it throws.
+    v8::MaybeLocal<v8::String> toJson(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
+    QString resultText(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
+    void writeLine(const QString& line);
+
+    static void print(const v8::FunctionCallbackInfo<v8::Value>& info);
+
+    ArrayBufferAllocator m_arrayBufferAllocator;
+    v8::Isolate* m_isolate = nullptr;
+    v8::Global<v8::Context> m_context;
+    std::FILE* m_out;
+    std::FILE* m_err;
+};

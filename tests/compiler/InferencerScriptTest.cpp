@@ -1,0 +1,200 @@
+// The two compiler scripts of the resources, run in the real engine: the reply contract of
+// Inferencer.cs2js and Inferencer.getGlobals.
+#include "compiler/V8Wrapper.h"
+#include "platform/Bundle.h"
+
+#include "StreamCapture.h"
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QString script(const QString& name)
+{
+    return testsupport::readFile(platform::Bundle::main().pathForResource(name, QStringLiteral("js"),
+                                                                          QStringLiteral("ZelvorTranspiler")));
+}
+
+QJsonObject parseObject(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+// Every node of the tree, depth first, with the child-key convention of the reply.
+void walk(const QJsonValue& value, const std::function<void(const QJsonObject&)>& visit)
+{
+    if (value.isArray()) {
+        for (const QJsonValue& item : value.toArray())
+            walk(item, visit);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject node = value.toObject();
+    visit(node);
+    for (const QJsonValue& key : node.value(QStringLiteral("children")).toArray())
+        walk(node.value(key.toString()), visit);
+}
+
+class InferencerScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString compiler = script(QStringLiteral("coffee-script"));
+        const QString inferencer = script(QStringLiteral("inferencer"));
+        ASSERT_FALSE(compiler.isEmpty());
+        ASSERT_FALSE(inferencer.isEmpty());
+        v8.evaluate(compiler);
+        v8.evaluate(inferencer);
+    }
+
+    QJsonObject cs2js(const QString& code)
+    {
+        const QJsonArray args{code, QJsonObject{{QStringLiteral("sourceMap"), true}},
+                              QJsonObject{{QStringLiteral("returnScope"), true}, {QStringLiteral("returnAST"), true},
+                                          {QStringLiteral("returnGlobals"), false}}};
+        return parseObject(v8.invoke(QStringLiteral("cs2js"), QStringLiteral("Inferencer"),
+                                     QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact))));
+    }
+
+    StreamCapture out;
+    V8Wrapper v8{out.file()};
+};
+
+TEST_F(InferencerScriptTest, GlobalsAreTheLibraryDescriptions)
+{
+    const QJsonObject expected = parseObject(testsupport::readFile(QStringLiteral(ZELVOR_SOURCE_DIR "/tools/inferencer/globals.json")));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(parseObject(v8.invoke(QStringLiteral("getGlobals"), QStringLiteral("Inferencer"), QStringLiteral("[]"))),
+              expected);
+}
+
+TEST_F(InferencerScriptTest, ALargeProgramCompilesRunsAndMapsBack)
+{
+    QString code = testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
+    ASSERT_GT(code.count(QLatin1Char('\n')), 1000);
+    code += QStringLiteral("this.summaryText = JSON.stringify summary\n");
+    const QJsonObject reply = cs2js(code);
+    ASSERT_FALSE(reply.contains(QStringLiteral("error"))) << reply.value(QStringLiteral("error")).toObject()
+                                                                  .value(QStringLiteral("message")).toString().toStdString();
+    for (const char* key : {"ast", "info", "sourceMap", "scope"})
+        EXPECT_TRUE(reply.value(QLatin1String(key)).isObject()) << key;
+    EXPECT_TRUE(reply.value(QStringLiteral("v3SourceMap")).isString());
+    EXPECT_EQ(QJsonDocument::fromJson(reply.value(QStringLiteral("v3SourceMap")).toString().toUtf8())
+                  .object().value(QStringLiteral("version")).toInt(), 3);
+
+    // The JavaScript runs, with the same results the program computes anywhere.
+    const QString js = reply.value(QStringLiteral("js")).toString();
+    StreamCapture runOut;
+    V8Wrapper runner(runOut.file());
+    runner.evaluate(js);
+    const QJsonObject summary = parseObject(parseObject(QStringLiteral("{\"s\":%1}").arg(runner.evaluate(QStringLiteral("summaryText"))))
+                                                .value(QStringLiteral("s")).toString());
+    EXPECT_EQ(summary.value(QStringLiteral("lines")).toInt(), 36);
+    EXPECT_EQ(summary.value(QStringLiteral("layers")).toInt(), 189);
+    EXPECT_EQ(summary.value(QStringLiteral("first")).toString(), QStringLiteral("Card 2 4 0/2/4 223 88 20 some"));
+
+    // The tree covers the program and names the constructs the readers look for.
+    const QJsonObject ast = reply.value(QStringLiteral("ast")).toObject();
+    EXPECT_EQ(ast.value(QStringLiteral("type")).toString(), QStringLiteral("Block"));
+    EXPECT_TRUE(ast.value(QStringLiteral("location")).toString().startsWith(QStringLiteral("0:0-10")));
+    const QStringList lines = code.split(QLatin1Char('\n'));
+    QSet<QString> types;
+    int classesAtTheirLine = 0;
+    walk(ast, [&](const QJsonObject& node) {
+        const QString type = node.value(QStringLiteral("type")).toString();
+        types.insert(type);
+        if (type == QStringLiteral("Class")) {
+            const int line = node.value(QStringLiteral("location")).toString().section(QLatin1Char(':'), 0, 0).toInt();
+            classesAtTheirLine += lines.value(line).startsWith(QStringLiteral("class ")) ? 1 : 0;
+        }
+        if (type == QStringLiteral("Literal"))
+            EXPECT_TRUE(node.contains(QStringLiteral("data")));
+    });
+    for (const char* type : {"Class", "For", "StringWithInterpolations", "Code", "Call", "Assign", "Value", "Obj", "Switch"})
+        EXPECT_TRUE(types.contains(QLatin1String(type))) << type;
+    EXPECT_EQ(classesAtTheirLine, 20); // Emitter, Layer and 18 components
+
+    // The line map sends the JavaScript of a class back to the class's CoffeeScript line.
+    const QStringList jsLines = js.split(QLatin1Char('\n'));
+    const int jsLine = int(jsLines.indexOf(QStringLiteral("  Slider = (function(superClass) {")));
+    ASSERT_GE(jsLine, 0);
+    const QJsonArray columns = reply.value(QStringLiteral("sourceMap")).toObject().value(QStringLiteral("lines"))
+                                   .toArray().at(jsLine).toObject().value(QStringLiteral("columns")).toArray();
+    QJsonObject mapped;
+    for (const QJsonValue& column : columns)
+        if (column.isObject()) {
+            mapped = column.toObject();
+            break;
+        }
+    EXPECT_EQ(lines.value(mapped.value(QStringLiteral("sourceLine")).toInt()), QStringLiteral("class Slider extends Layer"));
+}
+
+TEST_F(InferencerScriptTest, ASyntaxErrorAnswersTheCompilersMessageAndZeroBasedStart)
+{
+    QJsonObject error = cs2js(QStringLiteral("a = 1\nb = 2\nc = )\n")).value(QStringLiteral("error")).toObject();
+    EXPECT_EQ(error.value(QStringLiteral("message")).toString(), QStringLiteral("unmatched )"));
+    EXPECT_EQ(error.value(QStringLiteral("location")).toObject().value(QStringLiteral("first_line")).toInt(-1), 2);
+    EXPECT_EQ(error.value(QStringLiteral("location")).toObject().value(QStringLiteral("first_column")).toInt(-1), 4);
+
+    error = cs2js(QStringLiteral("x = (\n")).value(QStringLiteral("error")).toObject();
+    EXPECT_EQ(error.value(QStringLiteral("message")).toString(), QStringLiteral("missing )"));
+    EXPECT_EQ(error.value(QStringLiteral("location")).toObject().value(QStringLiteral("first_line")).toInt(-1), 0);
+    EXPECT_EQ(error.value(QStringLiteral("location")).toObject().value(QStringLiteral("first_column")).toInt(-1), 4);
+
+    // Errors found while generating code (not parsing) carry their position too.
+    error = cs2js(QStringLiteral("f = ->\n  return\n  yield 1\nclass A\n  constructor: => 1\n")).value(QStringLiteral("error")).toObject();
+    EXPECT_FALSE(error.value(QStringLiteral("message")).toString().isEmpty());
+    EXPECT_TRUE(error.value(QStringLiteral("location")).toObject().value(QStringLiteral("first_line")).isDouble());
+}
+
+TEST_F(InferencerScriptTest, InfoListsWhileLoopsOnly)
+{
+    const QJsonObject reply = cs2js(QStringLiteral("x = 3\nfor i in [1..2]\n  x++\nwhile x > 0\n  x--\nloop\n  break\n"));
+    const QJsonArray whiles = reply.value(QStringLiteral("info")).toObject().value(QStringLiteral("whiles")).toArray();
+    ASSERT_EQ(whiles.size(), 2);
+    EXPECT_EQ(whiles.at(0).toObject().value(QStringLiteral("location")).toString(), QStringLiteral("3:0-3:10"));
+    EXPECT_EQ(whiles.at(1).toObject().value(QStringLiteral("location")).toString().section(QLatin1Char(':'), 0, 0),
+              QStringLiteral("5"));
+    EXPECT_TRUE(cs2js(QStringLiteral("y = 1\n")).value(QStringLiteral("info")).toObject()
+                    .value(QStringLiteral("whiles")).toArray().isEmpty());
+}
+
+TEST_F(InferencerScriptTest, EmptyProgramsAndFailingInferenceStillCompile)
+{
+    const QJsonObject empty = cs2js(QString());
+    EXPECT_FALSE(empty.contains(QStringLiteral("error")));
+    EXPECT_EQ(empty.value(QStringLiteral("ast")).toObject().value(QStringLiteral("location")).toString(), QStringLiteral("0:0-0:0"));
+    EXPECT_TRUE(empty.value(QStringLiteral("scope")).toObject().value(QStringLiteral("vars")).isObject());
+
+    v8.evaluate(QStringLiteral("Inferencer.inferScope = function () { throw new Error('inference broke'); };"));
+    const QJsonObject reply = cs2js(QStringLiteral("a = 1\n"));
+    EXPECT_FALSE(reply.contains(QStringLiteral("error")));
+    EXPECT_TRUE(reply.value(QStringLiteral("js")).toString().contains(QStringLiteral("a = 1;")));
+    EXPECT_EQ(reply.value(QStringLiteral("scope")).toObject().value(QStringLiteral("inferenceError")).toString(),
+              QStringLiteral("inference broke"));
+}
+
+TEST_F(InferencerScriptTest, TreeNodesCarryTheirKindsData)
+{
+    const QJsonObject ast = cs2js(QStringLiteral("a = new Layer(x: 1)\nb = a? and not a.hidden\n")).value(QStringLiteral("ast")).toObject();
+    QStringList seen;
+    walk(ast, [&](const QJsonObject& node) {
+        const QString type = node.value(QStringLiteral("type")).toString();
+        if (type == QStringLiteral("Call") || type == QStringLiteral("Op") || type == QStringLiteral("Literal"))
+            seen << type + QLatin1Char('=') + node.value(QStringLiteral("data")).toString();
+    });
+    EXPECT_TRUE(seen.contains(QStringLiteral("Call=new"))) << seen.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("Literal=Layer")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Op=&&")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Op=!")));
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "compiler/V8Wrapper.h"
+
+#include "StreamCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class V8WrapperTest : public ::testing::Test {
+protected:
+    StreamCapture out;
+    StreamCapture err;
+    V8Wrapper v8{out.file(), err.file()};
+
+    // What was printed after the start-up line.
+    QString printed() const { return out.text().mid(QStringLiteral("<<v8>> V8 up and running.\n").size()); }
+};
+
+TEST_F(V8WrapperTest, StartsWithOneSignOfLife)
+{
+    ASSERT_TRUE(v8.hasContext());
+    EXPECT_EQ(out.text(), QStringLiteral("<<v8>> V8 up and running.\n"));
+}
+
+TEST_F(V8WrapperTest, PrintAndConsoleWriteMarkedLines)
+{
+    EXPECT_EQ(v8.evaluate(QStringLiteral("console.log()")), QStringLiteral("undefined"));
+    EXPECT_EQ(printed(), QString());
+    v8.evaluate(QStringLiteral("console.warn('x')"));
+    EXPECT_EQ(printed(), QStringLiteral("<<v8>> x\n"));
+    v8.evaluate(QStringLiteral("print('a', 2)"));
+    v8.evaluate(QStringLiteral("console.log(Symbol('s'), 'ü')"));
+    EXPECT_EQ(printed(), QStringLiteral("<<v8>> x\n<<v8>> a <<v8>> 2\n<<v8>> <string conversion failed> <<v8>> ü\n"));
+}
+
+TEST_F(V8WrapperTest, EvaluateAnswersJsonOfTheCompletionValue)
+{
+    EXPECT_EQ(v8.evaluate(QStringLiteral("1+1")), QStringLiteral("2"));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("'a'")), QStringLiteral("\"a\""));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("undefined")), QStringLiteral("undefined"));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("(function () {})")), QStringLiteral("undefined"));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("({a: [1, 'é\\u2028'], b: null})")),
+              QStringLiteral("{\"a\":[1,\"é\u2028\"],\"b\":null}"));
+    // State persists between scripts of one context.
+    v8.evaluate(QStringLiteral("var kept = 41;"));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("kept + 1")), QStringLiteral("42"));
+}
+
+TEST_F(V8WrapperTest, EvaluateFailuresGiveEmptyResultAndOneLine)
+{
+    EXPECT_EQ(v8.evaluate(QStringLiteral("throw new Error('boom')")), QString());
+    EXPECT_EQ(printed(), QStringLiteral("Evaluate result: none.\n"));
+
+    StreamCapture log(STDERR_FILENO);
+    EXPECT_EQ(v8.evaluate(QStringLiteral("var = ;")), QString());
+    EXPECT_TRUE(log.text().contains(QStringLiteral("Failed to compile: SyntaxError: Unexpected token '='")))
+        << log.text().toStdString();
+    EXPECT_EQ(printed(), QStringLiteral("Evaluate result: none.\n"));
+
+    // A cyclic value has no JSON form: empty, and no line.
+    EXPECT_EQ(v8.evaluate(QStringLiteral("var o = {}; o.o = o; o")), QString());
+    EXPECT_EQ(printed(), QStringLiteral("Evaluate result: none.\n"));
+}
+
+TEST_F(V8WrapperTest, InvokeCallsAGlobalObjectsMethodWithTheGlobalAsReceiver)
+{
+    v8.evaluate(QStringLiteral("var Calc = { add: function (a, b) { return a + b; },"
+                               " self: function () { return this === globalThis; },"
+                               " echo: function (x) { return x; },"
+                               " fail: function () { throw new Error('no'); }, notCallable: 3 };"
+                               " var Answer = 42;"));
+    EXPECT_EQ(v8.invoke(QStringLiteral("add"), QStringLiteral("Calc"), QStringLiteral("[1, 2]")), QStringLiteral("3"));
+    EXPECT_EQ(v8.invoke(QStringLiteral("self"), QStringLiteral("Calc"), QStringLiteral("[]")), QStringLiteral("true"));
+    EXPECT_EQ(v8.invoke(QStringLiteral("echo"), QStringLiteral("Calc"), QStringLiteral("[{\"k\":[true,null]}]")),
+              QStringLiteral("{\"k\":[true,null]}"));
+    EXPECT_EQ(printed(), QString());
+
+    EXPECT_EQ(v8.invoke(QStringLiteral("add"), QStringLiteral("Missing"), QStringLiteral("[]")), QString());
+    EXPECT_EQ(v8.invoke(QStringLiteral("missing"), QStringLiteral("Calc"), QStringLiteral("[]")), QString());
+    EXPECT_EQ(v8.invoke(QStringLiteral("toFixed"), QStringLiteral("Answer"), QStringLiteral("[]")), QString());
+    EXPECT_EQ(printed(), QStringLiteral("Object Missing not found\nMethod missing not found\nMethod toFixed not found\n"));
+}
+
+TEST_F(V8WrapperTest, InvokeFailuresGiveEmptyResultAndTheirLines)
+{
+    v8.evaluate(QStringLiteral("var Calc = { add: function (a, b) { return a + b; },"
+                               " fail: function () { throw new Error('no'); }, notCallable: 3 };"));
+    EXPECT_EQ(v8.invoke(QStringLiteral("add"), QStringLiteral("Calc"), QStringLiteral("{\"a\":1}")), QString());
+    EXPECT_EQ(printed(), QStringLiteral("Bad arguments ({\"a\":1}). Expecting a string containing a JSON Array"));
+    EXPECT_EQ(v8.invoke(QStringLiteral("add"), QStringLiteral("Calc"), QStringLiteral("[1,")), QString());
+    EXPECT_TRUE(printed().endsWith(QStringLiteral("Bad arguments ([1,). Expecting a string containing a JSON Array")));
+
+    StreamCapture fresh;
+    V8Wrapper other(fresh.file(), err.file());
+    other.evaluate(QStringLiteral("var Calc = { fail: function () { throw new Error('no'); }, notCallable: 3 };"));
+    EXPECT_EQ(other.invoke(QStringLiteral("fail"), QStringLiteral("Calc"), QStringLiteral("[]")), QString());
+    EXPECT_EQ(other.invoke(QStringLiteral("notCallable"), QStringLiteral("Calc"), QStringLiteral("[]")), QString());
+    EXPECT_EQ(fresh.text(), QStringLiteral("<<v8>> V8 up and running.\nInvoke result: none.\nInvoke result: none.\n"));
+}
+
+TEST_F(V8WrapperTest, ContextsOfTwoWrappersAreSeparate)
+{
+    StreamCapture otherOut;
+    V8Wrapper other(otherOut.file(), err.file());
+    v8.evaluate(QStringLiteral("var onlyHere = 1;"));
+    EXPECT_EQ(v8.evaluate(QStringLiteral("typeof onlyHere")), QStringLiteral("\"number\""));
+    EXPECT_EQ(other.evaluate(QStringLiteral("typeof onlyHere")), QStringLiteral("\"undefined\""));
+}
+
+} // namespace

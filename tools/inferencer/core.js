@@ -1,0 +1,213 @@
+// Inferencer: what the compiler front calls in the embedded engine.
+//
+//   Inferencer.cs2js(code, options, optionsEx)  compiles CoffeeScript; never throws.
+//   Inferencer.getGlobals()                     the type descriptions of the prototyping library.
+//
+// cs2js answers, on success:
+//   "js"          the JavaScript
+//   "ast"         the syntax tree: {"type", "location" "l:c-l:c", "data", "typeHash",
+//                 "children": [child key names], <child key>: node | [node | [...]]}
+//   "info"        {"whiles": [{"location"}]}: the while loops of the program
+//   "sourceMap"   {"lines": [{"columns": [{"sourceLine", "sourceColumn", ...} | null]} | null]}
+//   "v3SourceMap" the version 3 source map as text
+//   "scope"       the scope tree (see Inferencer.inferScope)
+// and on failure {"error": {"message", "location": {"first_line", "first_column", ...}}} with
+// 0-based positions.
+//
+// Needs the bundled compiler (CoffeeScript, CoffeeScriptModules) to be loaded first. The scope
+// and type inference plugs in by replacing Inferencer.inferScope (see inference.js).
+var Inferencer = (function () {
+  'use strict';
+
+  var modules = typeof CoffeeScriptModules !== 'undefined' ? CoffeeScriptModules : null;
+  var nodes = modules ? modules.nodes : null;
+  var parser = modules ? modules.parser.parser : null;
+  var globals = {};
+
+  // The compiler parses once per compile; the tree is read here, between parsing and code
+  // generation, because generating code rewrites parts of it (classes, existence operators).
+  var onParsed = null;
+  if (parser) {
+    var originalParse = parser.parse;
+    parser.parse = function () {
+      var tree = originalParse.apply(this, arguments);
+      if (onParsed) onParsed(tree);
+      return tree;
+    };
+  }
+
+  function locationText(data) {
+    if (!data) return undefined;
+    return data.first_line + ':' + data.first_column + '-' + data.last_line + ':' + data.last_column;
+  }
+
+  function isNode(value) {
+    return value !== null && typeof value === 'object' && nodes !== null && value instanceof nodes.Base;
+  }
+
+  // Every literal kind is one "Literal" to the readers of the tree; the literal's own text is
+  // its data.
+  function typeName(node) {
+    if (node instanceof nodes.Literal) return 'Literal';
+    return node.constructor && node.constructor.name ? node.constructor.name : 'Base';
+  }
+
+  function dataOf(node) {
+    if (node instanceof nodes.Literal) return node.value;
+    if (node instanceof nodes.Op) return node.operator;
+    if (node instanceof nodes.Call) return node.isNew ? 'new' : undefined;
+    if (node instanceof nodes.Code) return node.bound ? { bound: true } : undefined;
+    if (node instanceof nodes.Assign) return node.context ? { context: node.context } : undefined;
+    if (node instanceof nodes.Comment) return node.comment;
+    return undefined;
+  }
+
+  // Walks the parsed tree once, producing its JSON form and collecting what the info reply
+  // needs. `pairs` links each node to its JSON so that inference can annotate the JSON.
+  function TreeWriter() {
+    this.whiles = [];
+    this.pairs = [];
+  }
+
+  TreeWriter.prototype.node = function (node) {
+    var json = { type: typeName(node) };
+    var location = locationText(node.locationData);
+    if (location !== undefined) json.location = location;
+    var data = dataOf(node);
+    if (data !== undefined) json.data = data;
+    var names = node.children;
+    var listed = null;
+    for (var i = 0; i < names.length; i++) {
+      var name = names[i];
+      var value = node[name];
+      var child;
+      if (Array.isArray(value)) child = this.list(value);
+      else if (isNode(value)) child = this.node(value);
+      else continue;
+      json[name] = child;
+      (listed || (listed = [])).push(name);
+    }
+    if (listed) json.children = listed;
+    if (node.constructor === nodes.While) this.whiles.push({ location: location || '0:0-0:0' });
+    this.pairs.push(node, json);
+    return json;
+  };
+
+  TreeWriter.prototype.list = function (list) {
+    var out = new Array(list.length);
+    for (var i = 0; i < list.length; i++) {
+      var item = list[i];
+      if (Array.isArray(item)) out[i] = this.list(item);
+      else if (isNode(item)) out[i] = this.node(item);
+      else out[i] = null;
+    }
+    return out;
+  };
+
+  // The compiler's error as the front expects it: its message and 0-based start, always with a
+  // location so that readers can place the marker.
+  function errorRecord(error) {
+    var message = error && error.message !== undefined ? String(error.message) : String(error);
+    var location = error && error.location && typeof error.location === 'object' ? error.location : null;
+    var record = {
+      message: message,
+      location: {
+        first_line: location && typeof location.first_line === 'number' ? location.first_line : 0,
+        first_column: location && typeof location.first_column === 'number' ? location.first_column : 0
+      }
+    };
+    if (location) {
+      record.location.last_line = typeof location.last_line === 'number' ? location.last_line : record.location.first_line;
+      record.location.last_column = typeof location.last_column === 'number' ? location.last_column : record.location.first_column;
+    }
+    if (error && error.name) record.name = String(error.name);
+    return record;
+  }
+
+  function wholeTextLocation(code) {
+    var lastBreak = code.lastIndexOf('\n');
+    var lastLine = 0;
+    for (var i = code.indexOf('\n'); i !== -1; i = code.indexOf('\n', i + 1)) lastLine++;
+    var lastColumn = Math.max(code.length - lastBreak - 2, 0);
+    return '0:0-' + lastLine + ':' + lastColumn;
+  }
+
+  function copyOptions(options) {
+    var out = {};
+    if (options && typeof options === 'object') {
+      for (var key in options) if (Object.prototype.hasOwnProperty.call(options, key)) out[key] = options[key];
+    }
+    return out;
+  }
+
+  var api = {};
+
+  api.getGlobals = function () {
+    return globals;
+  };
+
+  // Replaced by the assembled build with the prototyping library's descriptions.
+  api.setGlobals = function (value) {
+    globals = value && typeof value === 'object' ? value : {};
+  };
+
+  // The hook of scope and type inference. `tree` is the compiler's parsed tree, `context` holds
+  // the code, the tree's JSON ("ast"), `pairs` (node, json, node, json, ...) and the globals.
+  // Answers the scope tree {"vars", "location", "typeDict", "children"}. This minimal form
+  // declares nothing; inference.js replaces it.
+  api.inferScope = function (tree, context) {
+    return { vars: {}, location: context.ast.location || '0:0-0:0', typeDict: {}, children: [] };
+  };
+
+  api.cs2js = function (code, options, optionsEx) {
+    if (typeof CoffeeScript === 'undefined' || !nodes || !parser)
+      return { error: { message: 'The CoffeeScript compiler is not loaded', location: { first_line: 0, first_column: 0 } } };
+    if (typeof code !== 'string') code = code === undefined || code === null ? '' : String(code);
+    var compileOptions = copyOptions(options);
+    compileOptions.sourceMap = true; // the front needs both maps whatever it asks for
+    var extra = copyOptions(optionsEx);
+    var wantAST = extra.returnAST !== false;
+    var wantScope = extra.returnScope !== false;
+
+    var writer = new TreeWriter();
+    var parsed = null;
+    var ast = null;
+    onParsed = function (tree) {
+      parsed = tree;
+      ast = writer.node(tree);
+    };
+    var compiled;
+    try {
+      compiled = CoffeeScript.compile(code, compileOptions);
+    } catch (error) {
+      return { error: errorRecord(error) };
+    } finally {
+      onParsed = null;
+    }
+    if (!ast) ast = { type: 'Block' };
+    // The parser gives the root only the range of its first line; the program's scope and
+    // tree cover the whole text.
+    ast.location = wholeTextLocation(code);
+
+    var reply = {
+      js: compiled.js,
+      ast: wantAST ? ast : {},
+      info: { whiles: writer.whiles },
+      sourceMap: compiled.sourceMap,
+      v3SourceMap: compiled.v3SourceMap
+    };
+    if (wantScope) {
+      try {
+        reply.scope = api.inferScope(parsed, { code: code, ast: ast, pairs: writer.pairs, globals: globals });
+      } catch (error) {
+        // Inference is a help, not a condition of compiling: the program still runs.
+        reply.scope = { vars: {}, location: ast.location || '0:0-0:0', typeDict: {}, children: [],
+                        inferenceError: String(error && error.message !== undefined ? error.message : error) };
+      }
+    }
+    if (extra.returnGlobals) reply.globals = globals;
+    return reply;
+  };
+
+  return api;
+})();
