@@ -1,0 +1,43 @@
+#include "compiler/model/ASTArray.h"
+
+#include "compiler/model/AST.h"
+
+ASTArray::ASTArray(Key key, const ASTNodePtr& parent)
+    : AST_OrArray(key, parent)
+{
+    // The list has no range of its own: it shares the very object of the node that holds it.
+    if (parent)
+        setLocation(parent->location());
+}
+
+std::shared_ptr<ASTArray> ASTArray::create(const QJsonArray& json, const QString& key,
+                                           const ASTNodePtr& parent)
+{
+    auto array = std::make_shared<ASTArray>(Key{}, parent);
+    array->m_items.reserve(json.size());
+    for (const QJsonValue& element : json) {
+        if (element.isArray())
+            array->m_items.append(ASTArray::create(element.toArray(), key, array));
+        else
+            array->m_items.append(AST::create(element, array));
+    }
+    array->m_key = key;
+    return array;
+}
+
+qsizetype ASTArray::count() const
+{
+    return m_items.size();
+}
+
+QString ASTArray::label() const
+{
+    return m_key;
+}
+
+ASTNodePtr ASTArray::getChild(qsizetype index) const
+{
+    if (index < 0 || index >= m_items.size())
+        return nullptr;
+    return m_items.at(index);
+}

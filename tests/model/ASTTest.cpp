@@ -1,0 +1,232 @@
+#include "compiler/model/AST.h"
+#include "compiler/model/ASTArray.h"
+
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonValue json(const char* text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(text));
+    return document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+}
+
+std::shared_ptr<AST> fixtureTree(const char* name)
+{
+    const QString text = testsupport::readFile(testsupport::fixturePath(QStringLiteral("model/") + name));
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    EXPECT_TRUE(document.isObject()) << name;
+    return AST::create(document.object());
+}
+
+LocationPtr at(const char* text)
+{
+    return Location::from(QString::fromLatin1(text));
+}
+
+QString where(const ASTNodePtr& node)
+{
+    return node ? node->location()->toString() : QStringLiteral("none");
+}
+
+// Three statements starting at lines 1, 3 and 5.
+const char* kThreeChildren = R"({"type": "Block", "location": "1:0-5:9", "children": ["expressions"],
+    "expressions": [
+        {"type": "Value", "location": "1:0-1:9", "typeHash": "h", "children": ["base"],
+         "base": {"type": "IdentifierLiteral", "location": "1:0-1:3", "data": "foo", "typeHash": "h"}},
+        {"type": "Call", "location": "3:0-3:9"},
+        {"type": "Op", "location": "5:0-5:9", "data": "new", "typeHash": "h"}]})";
+
+} // namespace
+
+TEST(AST, ValuesOfTheWrongKindLeaveTheInitialValues)
+{
+    const auto root = AST::create(QJsonValue(5));
+    EXPECT_EQ(root->type(), QStringLiteral("Expressions"));
+    EXPECT_EQ(root->location()->toString(), QStringLiteral("[0:0-0:0]"));
+    EXPECT_EQ(root->count(), 0);
+    EXPECT_EQ(root->getAstAt(*at("4:4-4:4")), root);
+    EXPECT_FALSE(root->parent());
+
+    const auto odd = AST::create(json(R"({"location": 12, "type": ["x"], "typeHash": 3, "children": "a",
+                                          "a": {"type": "Value"}})"));
+    EXPECT_EQ(odd->location()->toString(), QStringLiteral("[0:0-0:0]"));
+    EXPECT_EQ(odd->type(), QStringLiteral("Expressions"));
+    EXPECT_FALSE(odd->typeHash());
+    EXPECT_FALSE(odd->data());
+    EXPECT_EQ(odd->count(), 0);
+
+    const auto unparsable = AST::create(json(R"({"location": "1:2-3", "data": null})"));
+    EXPECT_EQ(unparsable->location()->toString(), QStringLiteral("[0:0-0:0]"));
+    ASSERT_TRUE(unparsable->data());
+    EXPECT_TRUE(unparsable->data()->isNull());
+
+    // Only names count as child keys; a name the object lacks keeps its place as an empty node.
+    const auto children = AST::create(json(R"({"children": [1, "missing", null, "kept", {}],
+                                               "kept": {"type": "Literal", "data": "x"}})"));
+    ASSERT_EQ(children->count(), 2);
+    EXPECT_EQ(children->getChild(0)->type(), QStringLiteral("Expressions"));
+    EXPECT_EQ(children->getChild(1)->type(), QStringLiteral("Literal"));
+    EXPECT_EQ(children->getChild(1)->data()->toString(), QStringLiteral("x"));
+    EXPECT_FALSE(children->getChild(2));
+    EXPECT_FALSE(children->getChild(-1));
+    EXPECT_FALSE((*children)[9]);
+}
+
+TEST(AST, ChildrenAreParsedOnFirstUse)
+{
+    const auto root = AST::create(json(kThreeChildren));
+    EXPECT_FALSE(root->parsedChildren());
+    EXPECT_EQ(root->label(), QStringLiteral("Block"));
+    ASSERT_EQ(root->count(), 1);
+    EXPECT_TRUE(root->parsedChildren());
+    const auto list = std::dynamic_pointer_cast<ASTArray>(root->getChild(0));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->label(), QStringLiteral("expressions"));
+    EXPECT_EQ(list->type(), QStringLiteral("Expressions"));
+    EXPECT_EQ(list->location(), root->location()); // the same object
+    EXPECT_EQ(list->parent(), root);
+    ASSERT_EQ(list->count(), 3);
+    const auto value = std::dynamic_pointer_cast<AST>(list->getChild(0));
+    ASSERT_TRUE(value);
+    EXPECT_FALSE(value->parsedChildren());
+    EXPECT_EQ(value->parent(), list);
+    EXPECT_EQ(AST_OrArray::create()->label(), QString());
+}
+
+TEST(AST, ListsBecomeArrayNodes)
+{
+    const auto root = AST::create(json(R"({"type": "Switch", "location": "2:0-4:0", "children": ["cases", "none"],
+        "cases": [[{"type": "Literal"}, [{"type": "Value"}]], {"type": "Block"}], "none": []})"));
+    ASSERT_EQ(root->count(), 2);
+    const auto cases = std::dynamic_pointer_cast<ASTArray>(root->getChild(0));
+    ASSERT_TRUE(cases);
+    const auto nested = std::dynamic_pointer_cast<ASTArray>(cases->getChild(0));
+    ASSERT_TRUE(nested);
+    const auto deeper = std::dynamic_pointer_cast<ASTArray>(nested->getChild(1));
+    ASSERT_TRUE(deeper);
+    for (const auto& array : {cases, nested, deeper}) {
+        EXPECT_EQ(array->key(), QStringLiteral("cases"));
+        EXPECT_EQ(array->location(), root->location());
+    }
+    EXPECT_EQ(deeper->getChild(0)->type(), QStringLiteral("Value"));
+    EXPECT_EQ(cases->getChild(1)->type(), QStringLiteral("Block"));
+
+    const auto none = root->getChild(1);
+    EXPECT_EQ(none->count(), 0);
+    EXPECT_FALSE(none->getChild(0));
+    EXPECT_EQ(none->label(), QStringLiteral("none"));
+}
+
+TEST(AST, FindsTheDeepestNodeAtALocation)
+{
+    const auto root = AST::create(json(kThreeChildren));
+    EXPECT_EQ(root->getAstAt(*at("1:1-1:1"))->type(), QStringLiteral("IdentifierLiteral"));
+    EXPECT_EQ(root->getAstAt(*at("1:6-1:6"))->type(), QStringLiteral("Value"));
+    EXPECT_EQ(root->getAstAt(*at("3:2-3:2"))->type(), QStringLiteral("Call"));
+    // Inside the block but in no statement: the array node that holds the statements.
+    EXPECT_EQ(root->getAstAt(*at("2:0-2:0"))->label(), QStringLiteral("expressions"));
+    // Outside the root's range the root still asks its children and answers itself.
+    EXPECT_EQ(root->getAstAt(*at("9:0-9:0")), root);
+    // A node with a parent that doesn't contain the location answers none.
+    const auto call = root->getChild(0)->getChild(1);
+    EXPECT_FALSE(call->getAstAt(*at("1:1-1:1")));
+
+    // Overlapping siblings: the earlier one's subtree wins even when the later goes deeper.
+    const auto overlap = AST::create(json(R"({"location": "0:0-9:9", "children": ["a", "b"],
+        "a": {"type": "A", "location": "1:0-5:0"},
+        "b": {"type": "B", "location": "1:0-5:0", "children": ["c"], "c": {"type": "C", "location": "2:0-2:5"}}})"));
+    EXPECT_EQ(overlap->getAstAt(*at("2:1-2:1"))->type(), QStringLiteral("A"));
+}
+
+TEST(AST, FindsTheChildJustBeforeALocation)
+{
+    const auto list = AST::create(json(kThreeChildren))->getChild(0);
+    EXPECT_EQ(where(list->getLastASTBefore(*at("4:2-4:2"))), QStringLiteral("[3:0-3:9]"));
+    EXPECT_EQ(where(list->getLastASTBefore(*at("0:5-0:5"))), QStringLiteral("none"));
+    EXPECT_EQ(where(list->getLastASTBefore(*at("9:0-9:0"))), QStringLiteral("[5:0-5:9]"));
+    EXPECT_EQ(where(list->getLastASTBefore(*at("3:0-3:0"))), QStringLiteral("[1:0-1:9]"));
+    EXPECT_FALSE(AST::create(QJsonValue())->getLastASTBefore(*at("3:0-3:0")));
+}
+
+TEST(AST, CollectsNodesWithATypeHashInDocumentOrder)
+{
+    const auto root = AST::create(json(kThreeChildren));
+    const auto found = root->getNodesWithTypeHash(QStringLiteral("h"));
+    ASSERT_EQ(found.size(), 3);
+    EXPECT_EQ(found[0]->type(), QStringLiteral("Value"));
+    EXPECT_EQ(found[1]->type(), QStringLiteral("IdentifierLiteral"));
+    EXPECT_EQ(found[2]->type(), QStringLiteral("Op"));
+    EXPECT_TRUE(root->getNodesWithTypeHash(QStringLiteral("nobody")).isEmpty());
+}
+
+TEST(AST, ParentLinksNeverDangle)
+{
+    ASTNodePtr kept;
+    ASTNodePtr keptParent;
+    {
+        auto root = AST::create(json(kThreeChildren));
+        kept = root->getAstAt(*at("1:1-1:1"));
+        ASSERT_TRUE(kept);
+        ASSERT_TRUE(kept->parent());
+        keptParent = root->getChild(0)->getChild(2);
+    }
+    // The tree is gone; the node held on to reports no parent, and acts as a root.
+    EXPECT_FALSE(kept->parent());
+    EXPECT_FALSE(keptParent->parent());
+    EXPECT_EQ(kept->getAstAt(*at("7:0-7:0")), kept);
+    EXPECT_EQ(kept->type(), QStringLiteral("IdentifierLiteral"));
+}
+
+// Trees the compiler made for real programs.
+TEST(AST, AnswersQueriesOnCompilerOutput)
+{
+    const auto root = fixtureTree("layers.ast.json");
+    // "\theight: square 10" on line 5: the identifier square, inside a value, inside a call.
+    const auto identifier = root->getAstAt(*at("5:10-5:10"));
+    ASSERT_TRUE(identifier);
+    EXPECT_EQ(identifier->type(), QStringLiteral("IdentifierLiteral"));
+    EXPECT_EQ(identifier->data()->toString(), QStringLiteral("square"));
+    const auto value = identifier->parent();
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->typeHash().value_or(QString()), QStringLiteral("id:square"));
+    ASSERT_TRUE(value->parent());
+    EXPECT_EQ(value->parent()->type(), QStringLiteral("Call"));
+
+    // The number literal 10 of the same call.
+    const auto number = root->getAstAt(*at("5:17-5:17"));
+    EXPECT_EQ(number->type(), QStringLiteral("NumberLiteral"));
+    EXPECT_EQ(number->data()->toString(), QStringLiteral("10"));
+
+    // Statements before line 8 ("button = new Layer"): the last one is the card's assignment.
+    const auto statements = root->getChild(0);
+    const auto before = statements->getLastASTBefore(*at("8:0-8:0"));
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->type(), QStringLiteral("Assign"));
+    EXPECT_EQ(before->location()->firstLine(), 3);
+
+    // Every use of card, in document order.
+    const auto cards = root->getNodesWithTypeHash(QStringLiteral("id:card"));
+    ASSERT_GE(cards.size(), 5);
+    for (qsizetype i = 1; i < cards.size(); ++i)
+        EXPECT_TRUE(*cards[i - 1]->location() < *cards[i]->location());
+
+    const auto classes = fixtureTree("classes.ast.json");
+    const auto method = classes->getAstAt(*at("5:3-5:3")); // "\t\t@value += by_"
+    ASSERT_TRUE(method);
+    ASTNodePtr climb = method;
+    QStringList types;
+    while (climb) {
+        types.append(climb->type());
+        climb = climb->parent();
+    }
+    EXPECT_TRUE(types.contains(QStringLiteral("Code")));
+    EXPECT_TRUE(types.contains(QStringLiteral("Class")));
+    EXPECT_EQ(types.last(), QStringLiteral("Block"));
+}

@@ -1,0 +1,113 @@
+#include "compiler/model/SourceMap.h"
+
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject parse(const char* json)
+{
+    return QJsonDocument::fromJson(QByteArray(json)).object();
+}
+
+QString mapped(const QJsonObject& map, qint64 line, qint64 column)
+{
+    return SourceMap::jsToCoffeeLocation(map, line, column)->toString();
+}
+
+const QString kUnknown = QStringLiteral("[-1:-1--1:-1]");
+
+} // namespace
+
+TEST(SourceMap, WalksBackOverHolesAndClampsOutsidePositions)
+{
+    const QJsonObject map = parse(R"({"lines": [null, null,
+        {"columns": [null, {"sourceLine": 7, "sourceColumn": 3}, {"sourceLine": 8, "sourceColumn": 1}]}]})");
+    EXPECT_EQ(mapped(map, 2, 1), kUnknown); // no mapped line down to the first
+    EXPECT_EQ(mapped(map, 3, 2), QStringLiteral("[7:3-7:3]"));
+    EXPECT_EQ(mapped(map, 3, 3), QStringLiteral("[8:1-8:1]"));
+    EXPECT_EQ(mapped(map, 4, 2), QStringLiteral("[7:3-7:3]")); // a line past the end: the last
+    EXPECT_EQ(mapped(map, 3, 99), QStringLiteral("[8:1-8:1]")); // a column past the end: the last
+    EXPECT_EQ(mapped(map, 3, 1), kUnknown); // column 0 is a hole with nothing before it
+    EXPECT_EQ(mapped(map, 0, 2), kUnknown);
+
+    const QJsonObject first = parse(R"({"lines": [{"columns": [{"sourceLine": 2, "sourceColumn": 4}]}]})");
+    EXPECT_EQ(mapped(first, 0, 0), QStringLiteral("[2:4-2:4]"));
+    EXPECT_EQ(mapped(first, -5, -5), QStringLiteral("[2:4-2:4]"));
+    EXPECT_EQ(mapped(first, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()),
+              QStringLiteral("[2:4-2:4]"));
+}
+
+TEST(SourceMap, ShapesThatDoNotFitGiveUnknown)
+{
+    const char* maps[] = {
+        "{}",
+        R"({"lines": {}})",
+        R"({"lines": []})",
+        R"({"lines": [null, 3, "x"]})",
+        R"({"lines": [{"columns": []}]})",
+        R"({"lines": [{"columns": 5}]})",
+        R"({"lines": [{"columns": [null]}]})",
+        // The first object found decides, even when an earlier one has both keys.
+        R"({"lines": [{"columns": [{"sourceLine": 1, "sourceColumn": 1}, {"sourceLine": 2}]}]})",
+        R"({"lines": [{"columns": [{"sourceLine": "1", "sourceColumn": 1}]}]})",
+        R"({"lines": [{"columns": [{"sourceLine": -4, "sourceColumn": 1}]}]})",
+        R"({"lines": [{"columns": [{"sourceLine": 1, "sourceColumn": -1}]}]})",
+        R"({"lines": [{"columns": [{"sourceLine": 1e300, "sourceColumn": 1}]}]})",
+    };
+    for (const char* map : maps)
+        EXPECT_EQ(mapped(parse(map), 1, 2), kUnknown) << map;
+}
+
+// Positions in the JavaScript of a real compile map back to the statements they came from.
+TEST(SourceMap, MapsARealCompileBack)
+{
+    const QJsonObject map =
+        QJsonDocument::fromJson(testsupport::readFile(testsupport::fixturePath("model/layers.sourcemap.json")).toUtf8())
+            .object();
+    ASSERT_FALSE(map.isEmpty());
+    const QStringList js = testsupport::readFile(testsupport::fixturePath("model/layers.js")).split(u'\n');
+    const QStringList coffee = testsupport::readFile(testsupport::fixturePath("model/layers.coffee")).split(u'\n');
+
+    const auto jsLineOf = [&](const QString& prefix) {
+        for (int i = 0; i < js.size(); ++i) {
+            if (js[i].startsWith(prefix))
+                return i + 1;
+        }
+        return -1;
+    };
+    const auto coffeeLineOf = [&](const QString& prefix) {
+        for (int i = 0; i < coffee.size(); ++i) {
+            if (coffee[i].startsWith(prefix))
+                return i;
+        }
+        return -1;
+    };
+    for (const auto& [jsPrefix, coffeePrefix] : std::vector<std::pair<QString, QString>>{
+             {"square = function", "square ="},
+             {"card = new Layer", "card = new Layer"},
+             {"button.onClick", "button.onClick"},
+             {"message = ", "message = "},
+             {"print(message)", "print message"}}) {
+        const int jsLine = jsLineOf(jsPrefix);
+        ASSERT_GT(jsLine, 0) << jsPrefix.toStdString();
+        const auto location = SourceMap::jsToCoffeeLocation(map, jsLine, 1);
+        EXPECT_EQ(location->firstLine(), coffeeLineOf(coffeePrefix)) << jsPrefix.toStdString();
+        EXPECT_EQ(location->firstColumn(), 0) << jsPrefix.toStdString();
+        EXPECT_EQ(location->lastLine(), location->firstLine());
+    }
+    // Inside a line: the call of square in "height: square 10".
+    const int heightLine = jsLineOf("  height: square(10)");
+    ASSERT_GT(heightLine, 0);
+    const auto call = SourceMap::jsToCoffeeLocation(map, heightLine, 11);
+    EXPECT_EQ(call->firstLine(), coffeeLineOf("\theight: square 10"));
+    EXPECT_EQ(call->firstColumn(), 9);
+    // The empty map of the state before any successful compile.
+    EXPECT_EQ(mapped(QJsonObject(), heightLine, 11), kUnknown);
+}
