@@ -51,6 +51,19 @@ QString bundleName()
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
+QString bundleIdentifier()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        const QString desktop = QGuiApplication::desktopFileName();
+        if (!desktop.isEmpty())
+            return desktop;
+    }
+    const QString domain = QCoreApplication::organizationDomain();
+    if (!domain.isEmpty())
+        return domain;
+    return bundleName();
+}
+
 QList<HardwareInterface> interfaces()
 {
     QList<HardwareInterface> found;

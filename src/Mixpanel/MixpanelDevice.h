@@ -37,3 +37,7 @@ QVariantMap collectAutomaticProperties();
 
 // The name under which the application is known (its application name, else its executable).
 QString bundleName();
+
+// The application's reverse-domain identifier: its desktop file name, else its organisation's
+// domain, else its name.
+QString bundleIdentifier();
