@@ -1,0 +1,274 @@
+// The prototyping library and the viewer script in a real web engine, driven the way the
+// preview drives them: programs compiled from CoffeeScript are injected after a reset.
+#include "RuntimePage.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+
+namespace {
+
+QJsonObject iphone6s()
+{
+    return QJsonObject{{"deviceType", "apple-iphone-6s-silver"}, {"deviceScale", ""}, {"contentScale", ""},
+                       {"orientation", ""}, {"selectedHand", ""}};
+}
+
+// The 1-based line of the compiled program that holds the text.
+int lineOf(const QString& program, const QString& text)
+{
+    const QStringList lines = program.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].contains(text))
+            return i + 1;
+    return -1;
+}
+
+QJsonObject rectOf(RuntimePage& page, const QString& element)
+{
+    return page.eval(QStringLiteral("(function(){ var r = %1.getBoundingClientRect();"
+                                    " return {left: r.left, top: r.top, right: r.right, bottom: r.bottom}; })()")
+                         .arg(element)).toObject();
+}
+
+bool inside(const QJsonObject& inner, const QJsonObject& outer)
+{
+    return inner["left"].toDouble() >= outer["left"].toDouble() - 0.5
+        && inner["top"].toDouble() >= outer["top"].toDouble() - 0.5
+        && inner["right"].toDouble() <= outer["right"].toDouble() + 0.5
+        && inner["bottom"].toDouble() <= outer["bottom"].toDouble() + 0.5;
+}
+
+class ZelvorLibraryPage : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(page.load()) << "the page did not load"; }
+    RuntimePage page{iphone6s()};
+};
+
+} // namespace
+
+TEST_F(ZelvorLibraryPage, RunsLayersAnimationAndClickInsideTheDevice)
+{
+    page.run(RuntimePage::fixtureProgram("layers"));
+    EXPECT_EQ(page.eval("ZelvorStudio.runtime.layers.length").toInt(), 4);
+    const QJsonObject boxFrame = page.eval("Layer.select('box').frame").toObject();
+    EXPECT_EQ(boxFrame, (QJsonObject{{"x", 100}, {"y", 200}, {"width", 300}, {"height", 300}}));
+    EXPECT_EQ(page.eval("Layer.select('child').screenFrame").toObject(),
+              (QJsonObject{{"x", 150}, {"y", 250}, {"width", 100}, {"height", 100}}));
+    EXPECT_EQ(page.eval("Screen.size").toObject(), (QJsonObject{{"width", 750}, {"height", 1334}}));
+
+    // The animation reaches its end value and says so.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("window.animationEnded").toDouble() == 400; }));
+    EXPECT_EQ(page.eval("Layer.select('mover').x").toDouble(), 400);
+
+    // A real click at the box's place on screen reaches its handler.
+    const QJsonObject box = rectOf(page, "Layer.select('box')._element");
+    const double cx = (box["left"].toDouble() + box["right"].toDouble()) / 2 + 30;
+    const double cy = (box["top"].toDouble() + box["bottom"].toDouble()) / 2 + 30;
+    page.eval(QStringLiteral("document.elementFromPoint(%1, %2).dispatchEvent(new MouseEvent('click', {bubbles: true}))")
+                  .arg(cx).arg(cy));
+    EXPECT_EQ(page.eval("window.clicks").toInt(), 1);
+    EXPECT_EQ(page.eval("Layer.select('box').backgroundColor.toHexString()").toString(), "#ffff00");
+
+    // Everything is drawn inside the device's screen, which is inside the device frame.
+    const QJsonObject screen = rectOf(page, "Zelvor.Device.screenElement");
+    const QJsonObject device = rectOf(page, "Zelvor.Device.imageElement");
+    EXPECT_TRUE(inside(screen, device));
+    EXPECT_TRUE(inside(box, screen));
+    EXPECT_TRUE(inside(rectOf(page, "Layer.select('mover')._element"), screen));
+    EXPECT_GT(page.eval("Zelvor.Device.imageElement.naturalWidth").toInt(), 0) << "the frame image did not load";
+
+    const QImage shot = page.screenshot();
+    ASSERT_FALSE(shot.isNull());
+    const double ratio = shot.width() / 500.0;
+    auto pixel = [&](double x, double y) { return shot.pixelColor(int(x * ratio), int(y * ratio)); };
+    // The box, now yellow, and the green child at their places on screen.
+    EXPECT_EQ(pixel(cx, cy).name(), "#ffff00");
+    EXPECT_EQ(pixel((box["left"].toDouble() * 5 + box["right"].toDouble()) / 6 + 40,
+                    (box["top"].toDouble() * 5 + box["bottom"].toDouble()) / 6 + 40).name(), "#00ff00");
+    // The light front of the silver frame between the device's edge and its screen.
+    const double bodyX = (device["left"].toDouble() + screen["left"].toDouble()) / 2;
+    const QColor body = pixel(bodyX, (screen["top"].toDouble() + screen["bottom"].toDouble()) / 2);
+    EXPECT_LT(qAbs(body.red() - 0xf6) + qAbs(body.green() - 0xf6) + qAbs(body.blue() - 0xf4), 12) << body.name().toStdString();
+    // Outside the device the canvas background.
+    EXPECT_EQ(pixel(2, 2).name(), "#1e1e20");
+    if (!qEnvironmentVariableIsEmpty("ZELVOR_TEST_SCREENSHOT"))  // to look at it
+        shot.save(qEnvironmentVariable("ZELVOR_TEST_SCREENSHOT"));
+}
+
+TEST_F(ZelvorLibraryPage, ResetLeavesNothingOfThePreviousProgram)
+{
+    page.run(RuntimePage::fixtureProgram("layers"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("window.ticks").toInt() > 2; }));
+    page.eval("Canvas.on('click', function() { window.canvasClicks = (window.canvasClicks || 0) + 1; })");
+    page.run(RuntimePage::fixtureProgram("second"));
+
+    EXPECT_EQ(page.eval("ZelvorStudio.runtime.layers.map(function(l) { return l.name; })").toArray(),
+              QJsonArray{"only"});
+    EXPECT_EQ(page.eval("document.querySelectorAll('.zelvor-layer').length").toInt(), 1);
+    EXPECT_EQ(page.eval("Layer.select('only').id").toInt(), 1);
+    EXPECT_EQ(page.eval("ZelvorStudio.runtime.animations.length").toInt(), 0);
+    EXPECT_EQ(page.eval("Object.keys(ZelvorStudio.runtime.timers).length").toInt(), 0);
+    // The interval of the first program no longer runs, nor does its canvas listener.
+    const int ticks = page.eval("window.ticks").toInt();
+    testsupport::spin(150);
+    EXPECT_EQ(page.eval("window.ticks").toInt(), ticks);
+    page.eval("document.body.dispatchEvent(new MouseEvent('click', {bubbles: true}))");
+    EXPECT_TRUE(page.eval("window.canvasClicks").isNull());
+}
+
+TEST_F(ZelvorLibraryPage, ReportsAThrowingProgramWithItsPosition)
+{
+    const QString program = RuntimePage::fixtureProgram("throws");
+    page.takeMessages();
+    page.run(program);
+    const RuntimePage::Message error = page.waitForMessage("runtime.error");
+    ASSERT_EQ(error.method, "runtime.error");
+    const QJsonObject args = error.arguments.toObject();
+    EXPECT_EQ(args["type"].toString(), "coffeescript");
+    EXPECT_EQ(args["lineNumber"].toInt(), lineOf(program, "missing.x = 10"));
+    // The engine points into the failing statement (at its assignment).
+    const QString statement = program.split('\n').value(args["lineNumber"].toInt() - 1);
+    EXPECT_GT(args["colNumber"].toInt(), statement.indexOf("missing"));
+    EXPECT_LE(args["colNumber"].toInt(), statement.size());
+    EXPECT_TRUE(args["message"].toString().contains("null")) << args["message"].toString().toStdString();
+    // The layer made before the error stays; the page goes on.
+    EXPECT_EQ(page.eval("ZelvorStudio.runtime.layers.length").toInt(), 1);
+}
+
+TEST_F(ZelvorLibraryPage, ErrorsInCallbacksAreReportedAndThePageStaysResponsive)
+{
+    const QString program = RuntimePage::fixtureProgram("handlers");
+    page.takeMessages();
+    page.run(program);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("window.delayed").toBool(); }));
+    page.eval("Layer.select('target')._element.dispatchEvent(new MouseEvent('click', {bubbles: true}))");
+    // The second click handler still ran after the first one threw.
+    EXPECT_TRUE(page.eval("window.secondHandlerRan").toBool());
+
+    QSet<int> lines;
+    testsupport::waitUntil([&] {
+        for (const RuntimePage::Message& m : page.takeMessages())
+            if (m.method == "runtime.error")
+                lines.insert(m.arguments.toObject()["lineNumber"].toInt());
+        return lines.size() >= 3;
+    });
+    EXPECT_TRUE(lines.contains(lineOf(program, "undefinedFunction()")));
+    EXPECT_TRUE(lines.contains(lineOf(program, "animation callback failed")));
+    EXPECT_TRUE(lines.contains(lineOf(program, "null.property")));
+    // The animation was not broken by its failing callback, and the page still runs programs.
+    EXPECT_EQ(page.eval("Layer.select('target').y").toDouble(), 100);
+    page.run(RuntimePage::fixtureProgram("second"));
+    EXPECT_EQ(page.eval("ZelvorStudio.runtime.layers.length").toInt(), 1);
+}
+
+TEST_F(ZelvorLibraryPage, DeviceChangesInThePageAreSentOnlyWhenReal)
+{
+    page.takeMessages();
+    page.eval("Zelvor.Device.setDeviceType('apple-iphone-5c-blue')");
+    const RuntimePage::Message change = page.waitForMessage("device:change");
+    ASSERT_EQ(change.method, "device:change");
+    const QJsonObject state = change.arguments.toObject();
+    EXPECT_EQ(state["deviceType"].toString(), "apple-iphone-5c-blue");
+    EXPECT_EQ(state["fullScreen"].toBool(), false);
+    EXPECT_EQ(page.eval("JSON.stringify(_.pick(Zelvor.Device, ['deviceType', 'orientation']))").toString(),
+              "{\"deviceType\":\"apple-iphone-5c-blue\",\"orientation\":0}");
+    EXPECT_EQ(page.eval("Screen.width").toInt(), 640);
+
+    // Setting what is already shown sends nothing (the application writes values back).
+    page.eval("Zelvor.Device.setDeviceType('apple-iphone-5c-blue'); Zelvor.Device.setDeviceScale('fit', true)");
+    testsupport::spin(100);
+    for (const RuntimePage::Message& m : page.takeMessages())
+        EXPECT_NE(m.method, "device:change");
+
+    page.eval("Zelvor.Device.setOrientation(90, true)");
+    EXPECT_EQ(page.waitForMessage("device:change").arguments.toObject()["orientation"].toInt(), 90);
+    EXPECT_EQ(page.eval("Screen.size").toObject(), (QJsonObject{{"width", 1136}, {"height", 640}}));
+
+    page.takeMessages();
+    page.eval("Zelvor.Device.setDeviceScale(0.5, true)");
+    EXPECT_EQ(page.waitForMessage("change:phoneScale").arguments.toObject()["phoneScale"].toDouble(), 0.5);
+    EXPECT_EQ(page.waitForMessage("device:change").arguments.toObject()["deviceScale"].toDouble(), 0.5);
+}
+
+TEST_F(ZelvorLibraryPage, HandsCycleOnlyWhereTheDeviceAllowsThem)
+{
+    EXPECT_EQ(page.eval("Zelvor.Device.nextHand()").toString(), "hand-light");
+    EXPECT_EQ(page.eval("Zelvor.Device.nextHand()").toString(), "hand-dark");
+    EXPECT_EQ(page.eval("Zelvor.Device.nextHand()").toString(), "");
+    page.eval("Zelvor.Device.nextHand()");
+    EXPECT_EQ(page.eval("Zelvor.Device.handElement.style.display").toString(), "block");
+    page.eval("Zelvor.Device.setDeviceType('apple-ipad-pro-gold')");
+    EXPECT_EQ(page.eval("Zelvor.Device.selectedHand").toString(), "");
+    EXPECT_EQ(page.eval("Zelvor.Device.nextHand()").toString(), "");
+    EXPECT_EQ(page.eval("Zelvor.Device.handElement.style.display").toString(), "none");
+}
+
+TEST(ZelvorLibraryPageBadInput, UnknownDeviceFallsBackToNoDevice)
+{
+    RuntimePage page(QJsonObject{{"deviceType", "nokia-3310"}, {"deviceScale", -1}, {"contentScale", ""},
+                                 {"orientation", 90}, {"selectedHand", "hand-light"}});
+    ASSERT_TRUE(page.load());
+    EXPECT_EQ(page.eval("Zelvor.Device.deviceType").toString(), "fullscreen");
+    EXPECT_EQ(page.eval("Zelvor.Device.fullScreen").toBool(), true);
+    EXPECT_EQ(page.eval("Zelvor.Device.orientation").toInt(), 0);
+    EXPECT_EQ(page.eval("Zelvor.Device.selectedHand").toString(), "");
+    EXPECT_EQ(page.eval("Zelvor.Device.deviceScale").toString(), "fit");
+    EXPECT_EQ(page.eval("Screen.size").toObject(), (QJsonObject{{"width", 500}, {"height", 800}}));
+    // An earlier identifier shows its current device.
+    page.eval("Zelvor.Device.setDeviceType('iphone-6-gold-hand')");
+    EXPECT_EQ(page.eval("Zelvor.Device.deviceType").toString(), "apple-iphone-6s-gold");
+}
+
+TEST_F(ZelvorLibraryPage, AnImageThatFailsToLoadLeavesTheLayerWithoutOne)
+{
+    page.takeMessages();
+    page.run("window.pic = new Layer({image: 'images/does-not-exist.png'}); "
+             "window.pic.on(Events.ImageLoadError, function() { window.imageFailed = true; });");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("window.imageFailed").toBool(); }));
+    EXPECT_EQ(page.eval("window.pic.image").toString(), "");
+    EXPECT_EQ(page.eval("window.pic._element.style.backgroundImage").toString(), "");
+    for (const RuntimePage::Message& m : page.takeMessages())
+        EXPECT_NE(m.method, "runtime.error");
+}
+
+TEST_F(ZelvorLibraryPage, StatesSwitchAndCycle)
+{
+    page.run("window.s = new Layer({x: 0, opacity: 1}); "
+             "s.states.add({left: {x: -100}, faded: {opacity: 0.2, x: 50}}); "
+             "s.states.animationOptions = {time: 0.05};");
+    EXPECT_EQ(page.eval("s.states.states").toArray(), (QJsonArray{"default", "left", "faded"}));
+    page.eval("s.states.switchInstant('faded')");
+    EXPECT_EQ(page.eval("[s.x, s.opacity, s.states.current]").toArray(), (QJsonArray{50, 0.2, "faded"}));
+    page.eval("s.states.next()");  // cycles back to the start
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("s.x").toDouble() == 0; }));
+    EXPECT_EQ(page.eval("[s.opacity, s.states.current]").toArray(), (QJsonArray{1, "default"}));
+    page.eval("s.states.next('left', 'faded')");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("s.x").toDouble() == -100; }));
+}
+
+TEST_F(ZelvorLibraryPage, LayersCarryTheHashOfTheCodeThatMadeThem)
+{
+    const QString program = RuntimePage::fixtureProgram("layers");
+    page.takeMessages();
+    page.run(program);
+    const int line = lineOf(program, "box = new Layer");
+    const int column = program.split('\n').at(line - 1).indexOf("new Layer") + 1;
+    const QString hash = QStringLiteral("#js:%1:%2").arg(line).arg(column);
+    EXPECT_EQ(page.eval("Layer.select('box').typeHash").toString(), hash);
+
+    // The layer tree goes to the layer panel; a highlight from it outlines the layer.
+    const RuntimePage::Message layers = page.waitForMessage("ui:layers");
+    const QJsonArray roots = layers.arguments.toObject()["data"].toObject()["layers"].toArray();
+    ASSERT_EQ(roots.size(), 3);
+    EXPECT_EQ(roots[1].toObject()["hash"].toString(), hash);
+    EXPECT_EQ(roots[1].toObject()["children"].toArray().size(), 1);
+    page.eval(QStringLiteral("window._receive('ui:highlight', {data: {hash: '%1'}})").arg(hash));
+    EXPECT_EQ(page.eval("document.querySelectorAll('.zelvor-highlighted').length").toInt(), 1);
+    page.eval("window._receive('ui:highlight', {data: {}})");
+    EXPECT_EQ(page.eval("document.querySelectorAll('.zelvor-highlighted').length").toInt(), 0);
+}

@@ -1,0 +1,160 @@
+// The runtime keeps account of everything a program creates (layers, timers, animations, DOM
+// listeners) so that ZelvorStudio.runtime.reset() can remove all of it before the next run:
+// the page is never reloaded to run a new program.
+var Zelvor = window.Zelvor = window.Zelvor || {};
+Zelvor.Defaults = Zelvor.Defaults || {};
+
+var runtime = {
+  layers: [],
+  timers: {},
+  animations: [],
+  domListeners: [],
+  nextLayerId: 1,
+  typeHashes: {},
+  resetHandlers: [],
+  reportedErrors: 0
+};
+
+function bridge(method, args) {
+  if (typeof window._bridge === 'function') {
+    try { window._bridge(method, args); } catch (e) { /* the bridge itself failed: nothing to report to */ }
+  }
+}
+runtime.bridge = bridge;
+
+// Where an error comes from: the first stack frame in the user's program ("app.js") makes it a
+// program error, whose position the application maps back to CoffeeScript; anything else is
+// reported with the position the engine gives.
+function errorPosition(error, fallbackLine, fallbackColumn, fallbackFile) {
+  var stack = error && error.stack ? String(error.stack) : '';
+  var re = /(?:\(|@|at )([^()\s]*?):(\d+):(\d+)\)?\s*$/;
+  var lines = stack.split('\n');
+  for (var i = 0; i < lines.length; i++) {
+    var m = re.exec(lines[i]);
+    if (m && /(^|\/)app\.js$/.test(m[1])) {
+      return {lineNumber: +m[2], colNumber: +m[3], type: 'coffeescript'};
+    }
+  }
+  if (fallbackFile && /(^|\/)app\.js$/.test(fallbackFile) && fallbackLine) {
+    return {lineNumber: fallbackLine, colNumber: fallbackColumn || 0, type: 'coffeescript'};
+  }
+  for (var j = 0; j < lines.length; j++) {
+    var n = re.exec(lines[j]);
+    if (n) return {lineNumber: +n[2], colNumber: +n[3], type: 'javascript'};
+  }
+  return {lineNumber: fallbackLine || 0, colNumber: fallbackColumn || 0, type: 'javascript'};
+}
+
+runtime.reportError = function (error, line, column, file) {
+  var message = error && error.message !== undefined ? String(error.message) : String(error);
+  if (error && error.name && error.name !== 'Error' && message.indexOf(error.name) !== 0) {
+    message = error.name + ': ' + message;
+  }
+  var position = errorPosition(error, line, column, file);
+  runtime.reportedErrors++;
+  bridge('runtime.error', {
+    message: message,
+    lineNumber: position.lineNumber,
+    colNumber: position.colNumber,
+    type: position.type,
+    clientCodeId: window.__zelvorClientCodeId
+  });
+};
+
+// Runs a callback of the program; an exception is reported and does not stop the caller (an
+// event dispatch, the animation loop, a timer), so the page stays responsive.
+runtime.guard = function (fn, self, args) {
+  try {
+    return fn.apply(self, args || []);
+  } catch (e) {
+    runtime.reportError(e);
+    return undefined;
+  }
+};
+
+window.addEventListener('error', function (event) {
+  // Errors inside guarded callbacks never get here; this catches the top level of a program.
+  if (event && event.__zelvorReported) return;
+  runtime.reportError(event.error || event.message, event.lineno, event.colno, event.filename);
+});
+
+runtime.setTimer = function (kind, fn, ms) {
+  var id;
+  if (kind === 'interval') {
+    id = window.setInterval(function () { runtime.guard(fn); }, ms);
+  } else {
+    id = window.setTimeout(function () { delete runtime.timers[id]; runtime.guard(fn); }, ms);
+  }
+  runtime.timers[id] = kind;
+  return id;
+};
+
+runtime.clearTimer = function (id) {
+  if (runtime.timers[id] === 'interval') window.clearInterval(id);
+  else window.clearTimeout(id);
+  delete runtime.timers[id];
+};
+
+runtime.listen = function (target, type, fn, options) {
+  target.addEventListener(type, fn, options);
+  runtime.domListeners.push([target, type, fn, options]);
+};
+
+runtime.unlisten = function (target, type, fn) {
+  target.removeEventListener(type, fn);
+  runtime.domListeners = runtime.domListeners.filter(function (l) {
+    return !(l[0] === target && l[1] === type && l[2] === fn);
+  });
+};
+
+// The syntax-tree node that created a layer is known by its call site in the program: the
+// position of the "new" expression in app.js. The analysis can publish its own hashes for those
+// positions in runtime.typeHashes ("line:column" -> hash); otherwise the hash is "#js:line:column".
+runtime.callSite = function () {
+  var stack = String(new Error().stack || '').split('\n');
+  for (var i = 0; i < stack.length; i++) {
+    var m = /(?:\(|at )([^()\s]*?):(\d+):(\d+)\)?\s*$/.exec(stack[i]);
+    if (m && /(^|\/)app\.js$/.test(m[1])) return {line: +m[2], column: +m[3]};
+  }
+  return null;
+};
+
+runtime.typeHashForCallSite = function (site) {
+  if (!site) return null;
+  var key = site.line + ':' + site.column;
+  return runtime.typeHashes[key] || ('#js:' + key);
+};
+
+// Runs program text as a script element of the page. Code evaluated from outside the page
+// counts as foreign to it, so its uncaught errors reach the page only as a bare "Script error."
+// without message or position; the same text run as the page's own script reports them fully
+// (as "app.js" when it ends with a sourceURL comment). Answers false when the text threw.
+runtime.evaluate = function (code) {
+  var script = document.createElement('script');
+  var before = runtime.reportedErrors;
+  script.textContent = String(code);
+  (document.head || document.documentElement).appendChild(script);
+  script.parentNode.removeChild(script);
+  return runtime.reportedErrors === before;
+};
+
+runtime.onReset = function (fn) { runtime.resetHandlers.push(fn); };
+
+runtime.reset = function () {
+  var i;
+  runtime.animations.slice().forEach(function (a) { a._halt(); });
+  runtime.animations = [];
+  Object.keys(runtime.timers).forEach(function (id) { runtime.clearTimer(+id); });
+  runtime.domListeners.forEach(function (l) { l[0].removeEventListener(l[1], l[2], l[3]); });
+  runtime.domListeners = [];
+  var layers = runtime.layers;
+  runtime.layers = [];
+  for (i = 0; i < layers.length; i++) layers[i]._teardown();
+  for (i = 0; i < runtime.resetHandlers.length; i++) runtime.resetHandlers[i]();
+  runtime.nextLayerId = 1;
+  runtime.typeHashes = {};
+};
+
+var ZelvorStudio = window.ZelvorStudio = window.ZelvorStudio || {};
+ZelvorStudio.runtime = runtime;
+Zelvor.runtime = runtime;

@@ -1,0 +1,443 @@
+// A rectangle of the prototype, drawn as one absolutely positioned element. Every visual
+// property is a plain number, text or colour that can be animated; children move with their
+// parent and are clipped by it when clip is on.
+var layerDefaults = {
+  x: 0, y: 0, z: 0, width: 100, height: 100,
+  opacity: 1, rotation: 0, rotationX: 0, rotationY: 0, scale: 1, scaleX: 1, scaleY: 1,
+  originX: 0.5, originY: 0.5,
+  borderRadius: 0, borderWidth: 0, borderColor: 'rgba(0, 0, 0, 0)',
+  shadowX: 0, shadowY: 0, shadowBlur: 0, shadowSpread: 0, shadowColor: 'rgba(0, 0, 0, 0.5)',
+  backgroundColor: 'rgba(0, 136, 255, 0.5)', color: 'rgba(255, 255, 255, 1)',
+  blur: 0, brightness: 100, saturate: 100, grayscale: 0
+};
+var stateProperties = ['x', 'y', 'z', 'width', 'height', 'opacity', 'rotation', 'rotationX', 'rotationY',
+  'scale', 'scaleX', 'scaleY', 'originX', 'originY', 'borderRadius', 'borderWidth', 'borderColor',
+  'shadowX', 'shadowY', 'shadowBlur', 'shadowSpread', 'shadowColor', 'backgroundColor', 'color',
+  'blur', 'brightness', 'saturate', 'grayscale', 'visible', 'clip', 'image', 'html'];
+var layerOptionKeys = stateProperties.concat(['parent', 'superLayer', 'name', 'frame', 'point', 'size',
+  'midX', 'midY', 'maxX', 'maxY', 'minX', 'minY', 'style', 'ignoreEvents', 'cornerRadius', 'index']);
+
+var layerTreeDirty = false;
+function markLayerTreeDirty() {
+  if (layerTreeDirty) return;
+  layerTreeDirty = true;
+  window.requestAnimationFrame(function () {
+    layerTreeDirty = false;
+    bridge('ui:layers', {data: {layers: layerTree()}});
+  });
+}
+
+function layerTree() {
+  function describe(layer) {
+    return {
+      id: layer.id, name: layer.name, hash: layer.typeHash, frame: layer.frame, visible: layer.visible,
+      children: layer.children.map(describe)
+    };
+  }
+  return runtime.layers.filter(function (l) { return !l.parent; }).map(describe);
+}
+runtime.layerTree = layerTree;
+
+function Layer(options) {
+  if (!(this instanceof Layer)) return new Layer(options);
+  options = options || {};
+  var site = runtime.callSite();
+  this.id = runtime.nextLayerId++;
+  this.typeHash = options.typeHash || runtime.typeHashForCallSite(site);
+  this.callSite = site;
+  this.name = options.name || '';
+  this._props = _.clone(layerDefaults);
+  this._props.backgroundColor = new Color(layerDefaults.backgroundColor);
+  this._props.borderColor = new Color(layerDefaults.borderColor);
+  this._props.shadowColor = new Color(layerDefaults.shadowColor);
+  this._props.color = new Color(layerDefaults.color);
+  this._props.visible = true;
+  this._props.clip = false;
+  this._props.image = '';
+  this._props.html = '';
+  this._props.ignoreEvents = true;
+  this._children = [];
+  this._parent = null;
+  this._domHandlers = {};
+  this._destroyed = false;
+  this._element = document.createElement('div');
+  this._element.className = 'zelvor-layer';
+  this._element.setAttribute('data-layer-id', String(this.id));
+  var s = this._element.style;
+  s.position = 'absolute';
+  s.left = '0px';
+  s.top = '0px';
+  s.boxSizing = 'border-box';
+  s.pointerEvents = 'none';
+  s.backgroundRepeat = 'no-repeat';
+  s.backgroundSize = 'cover';
+  s.backgroundPosition = 'center center';
+  this._element._zelvorLayer = this;
+  runtime.layers.push(this);
+
+  var parent = options.parent || options.superLayer || null;
+  this._attach(parent);
+  var self = this;
+  layerOptionKeys.forEach(function (key) {
+    if (key !== 'parent' && key !== 'superLayer' && options.hasOwnProperty(key) && options[key] !== undefined) {
+      self[key] = options[key];
+    }
+  });
+  this._applyBox();
+  this._applyTransform();
+  this._applyColors();
+  this._applyShadow();
+  this._applyFilters();
+  markLayerTreeDirty();
+}
+Layer.prototype = Object.create(EventEmitter.prototype);
+Layer.prototype.constructor = Layer;
+
+// --- drawing ---------------------------------------------------------------------------------
+Layer.prototype._applyBox = function () {
+  var s = this._element.style, p = this._props;
+  s.width = p.width + 'px';
+  s.height = p.height + 'px';
+  s.borderRadius = p.borderRadius + 'px';
+  s.borderStyle = p.borderWidth > 0 ? 'solid' : 'none';
+  s.borderWidth = p.borderWidth + 'px';
+  s.overflow = p.clip ? 'hidden' : 'visible';
+  s.display = p.visible ? 'block' : 'none';
+  s.zIndex = String(Math.round(p.z) || 0);
+};
+Layer.prototype._applyTransform = function () {
+  var p = this._props;
+  this._element.style.transformOrigin = (p.originX * 100) + '% ' + (p.originY * 100) + '%';
+  this._element.style.transform = 'translate(' + p.x + 'px,' + p.y + 'px) rotate(' + p.rotation + 'deg)' +
+    (p.rotationX ? ' rotateX(' + p.rotationX + 'deg)' : '') + (p.rotationY ? ' rotateY(' + p.rotationY + 'deg)' : '') +
+    ' scale(' + (p.scale * p.scaleX) + ',' + (p.scale * p.scaleY) + ')';
+};
+Layer.prototype._applyColors = function () {
+  var s = this._element.style, p = this._props;
+  s.backgroundColor = p.backgroundColor.toString();
+  s.borderColor = p.borderColor.toString();
+  s.color = p.color.toString();
+  s.opacity = String(p.opacity);
+};
+Layer.prototype._applyShadow = function () {
+  var p = this._props;
+  this._element.style.boxShadow = (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread)
+    ? p.shadowX + 'px ' + p.shadowY + 'px ' + p.shadowBlur + 'px ' + p.shadowSpread + 'px ' + p.shadowColor.toString()
+    : 'none';
+};
+Layer.prototype._applyFilters = function () {
+  var p = this._props, f = [];
+  if (p.blur) f.push('blur(' + p.blur + 'px)');
+  if (p.brightness !== 100) f.push('brightness(' + p.brightness + '%)');
+  if (p.saturate !== 100) f.push('saturate(' + p.saturate + '%)');
+  if (p.grayscale) f.push('grayscale(' + p.grayscale + '%)');
+  this._element.style.filter = f.length ? f.join(' ') : 'none';
+};
+
+function defineLayerProperty(name, apply, convert) {
+  Object.defineProperty(Layer.prototype, name, {
+    configurable: true,
+    get: function () { return this._props[name]; },
+    set: function (value) {
+      var v = convert ? convert(value) : value;
+      if (v === undefined) return;
+      var old = this._props[name];
+      this._props[name] = v;
+      this[apply]();
+      if (old !== v && this._listeners && this._listeners['change:' + name]) this.emit('change:' + name, v);
+    }
+  });
+}
+function toNumber(value) {
+  var n = +value;
+  return isFinite(n) ? n : undefined;
+}
+function toColor(value) { return new Color(value); }
+
+['x', 'y', 'rotation', 'rotationX', 'rotationY', 'scale', 'scaleX', 'scaleY', 'originX', 'originY'].forEach(function (n) {
+  defineLayerProperty(n, '_applyTransform', toNumber);
+});
+['width', 'height', 'borderRadius', 'borderWidth', 'z'].forEach(function (n) { defineLayerProperty(n, '_applyBox', toNumber); });
+defineLayerProperty('opacity', '_applyColors', function (v) { var n = toNumber(v); return n === undefined ? n : Utils.clamp(n, 0, 1); });
+['backgroundColor', 'borderColor', 'color'].forEach(function (n) { defineLayerProperty(n, '_applyColors', toColor); });
+['shadowX', 'shadowY', 'shadowBlur', 'shadowSpread'].forEach(function (n) { defineLayerProperty(n, '_applyShadow', toNumber); });
+defineLayerProperty('shadowColor', '_applyShadow', toColor);
+['blur', 'brightness', 'saturate', 'grayscale'].forEach(function (n) { defineLayerProperty(n, '_applyFilters', toNumber); });
+defineLayerProperty('visible', '_applyBox', function (v) { return !!v; });
+defineLayerProperty('clip', '_applyBox', function (v) { return !!v; });
+
+Object.defineProperty(Layer.prototype, 'cornerRadius', {
+  get: function () { return this.borderRadius; }, set: function (v) { this.borderRadius = v; }
+});
+Object.defineProperty(Layer.prototype, 'rotationZ', {
+  get: function () { return this.rotation; }, set: function (v) { this.rotation = v; }
+});
+
+// --- geometry --------------------------------------------------------------------------------
+Object.defineProperty(Layer.prototype, 'frame', {
+  get: function () { return {x: this.x, y: this.y, width: this.width, height: this.height}; },
+  set: function (f) {
+    if (!f) return;
+    if (f.x !== undefined) this.x = f.x;
+    if (f.y !== undefined) this.y = f.y;
+    if (f.width !== undefined) this.width = f.width;
+    if (f.height !== undefined) this.height = f.height;
+  }
+});
+Object.defineProperty(Layer.prototype, 'point', {
+  get: function () { return {x: this.x, y: this.y}; },
+  set: function (p) { if (p) { if (p.x !== undefined) this.x = p.x; if (p.y !== undefined) this.y = p.y; } }
+});
+Object.defineProperty(Layer.prototype, 'size', {
+  get: function () { return {width: this.width, height: this.height}; },
+  set: function (s) { if (s) { if (s.width !== undefined) this.width = s.width; if (s.height !== undefined) this.height = s.height; } }
+});
+Object.defineProperty(Layer.prototype, 'minX', {get: function () { return this.x; }, set: function (v) { this.x = v; }});
+Object.defineProperty(Layer.prototype, 'minY', {get: function () { return this.y; }, set: function (v) { this.y = v; }});
+Object.defineProperty(Layer.prototype, 'midX', {
+  get: function () { return this.x + this.width / 2; }, set: function (v) { this.x = v - this.width / 2; }
+});
+Object.defineProperty(Layer.prototype, 'midY', {
+  get: function () { return this.y + this.height / 2; }, set: function (v) { this.y = v - this.height / 2; }
+});
+Object.defineProperty(Layer.prototype, 'maxX', {
+  get: function () { return this.x + this.width; }, set: function (v) { this.x = v - this.width; }
+});
+Object.defineProperty(Layer.prototype, 'maxY', {
+  get: function () { return this.y + this.height; }, set: function (v) { this.y = v - this.height; }
+});
+// The frame in the coordinates of the screen (the sum of the parents' positions).
+Object.defineProperty(Layer.prototype, 'screenFrame', {
+  get: function () {
+    var x = this.x, y = this.y, p = this._parent;
+    while (p) { x += p.x; y += p.y; p = p._parent; }
+    return {x: x, y: y, width: this.width, height: this.height};
+  }
+});
+Layer.prototype._containerSize = function () {
+  return this._parent ? this._parent.size : {width: Screen.width, height: Screen.height};
+};
+Layer.prototype.centerX = function (offset) { this.x = (this._containerSize().width - this.width) / 2 + (offset || 0); return this; };
+Layer.prototype.centerY = function (offset) { this.y = (this._containerSize().height - this.height) / 2 + (offset || 0); return this; };
+Layer.prototype.center = function () { this.centerX(); this.centerY(); return this; };
+Layer.prototype.pixelAlign = function () { this.x = Math.round(this.x); this.y = Math.round(this.y); return this; };
+
+// --- content ---------------------------------------------------------------------------------
+Object.defineProperty(Layer.prototype, 'image', {
+  get: function () { return this._props.image; },
+  set: function (url) {
+    url = url ? String(url) : '';
+    this._props.image = url;
+    var element = this._element, self = this;
+    if (!url) { element.style.backgroundImage = ''; return; }
+    if (this._props.backgroundColor.a > 0 && this._props.backgroundColor.isEqual(layerDefaults.backgroundColor)) {
+      this.backgroundColor = 'transparent';
+    }
+    // Load first: an image that fails leaves the layer without one and reports no error.
+    var probe = new window.Image();
+    probe.onload = function () {
+      if (self._destroyed || self._props.image !== url) return;
+      element.style.backgroundImage = 'url("' + url.replace(/"/g, '\\"') + '")';
+      self.emit(Events.ImageLoaded, self);
+    };
+    probe.onerror = function () {
+      if (self._destroyed || self._props.image !== url) return;
+      self._props.image = '';
+      element.style.backgroundImage = '';
+      if (window.console) console.warn('[zelvor.js] Could not load image ' + url);
+      self.emit(Events.ImageLoadError, self);
+    };
+    probe.src = url;
+  }
+});
+Object.defineProperty(Layer.prototype, 'html', {
+  get: function () { return this._props.html; },
+  set: function (html) {
+    html = html === undefined || html === null ? '' : String(html);
+    this._props.html = html;
+    if (!this._htmlElement) {
+      this._htmlElement = document.createElement('div');
+      this._htmlElement.className = 'zelvor-layer-html';
+      this._htmlElement.style.position = 'relative';
+      this._element.insertBefore(this._htmlElement, this._element.firstChild);
+    }
+    this._htmlElement.innerHTML = html;
+    // Content that can be clicked (links, form fields) needs events.
+    if (html) this.ignoreEvents = this._props.ignoreEvents;
+  }
+});
+Object.defineProperty(Layer.prototype, 'style', {
+  get: function () { return this._element.style; },
+  set: function (styles) {
+    if (!styles) return;
+    for (var k in styles) if (styles.hasOwnProperty(k)) this._element.style[k] = styles[k];
+  }
+});
+Object.defineProperty(Layer.prototype, '_domElement', {get: function () { return this._element; }});
+Object.defineProperty(Layer.prototype, 'ignoreEvents', {
+  get: function () { return this._props.ignoreEvents; },
+  set: function (v) {
+    this._props.ignoreEvents = !!v;
+    this._element.style.pointerEvents = this._props.ignoreEvents ? 'none' : 'auto';
+  }
+});
+
+// --- hierarchy -------------------------------------------------------------------------------
+Layer.prototype._rootElement = function () {
+  return (Zelvor.Device && Zelvor.Device.contentElement) || document.body;
+};
+Layer.prototype._attach = function (parent) {
+  if (parent && !(parent instanceof Layer)) throw new TypeError('A layer\'s parent must be a layer');
+  var p = parent;
+  while (p) {
+    if (p === this) throw new Error('A layer cannot be its own ancestor');
+    p = p._parent;
+  }
+  if (this._parent) {
+    var i = this._parent._children.indexOf(this);
+    if (i >= 0) this._parent._children.splice(i, 1);
+  }
+  this._parent = parent || null;
+  if (parent) {
+    parent._children.push(this);
+    parent._element.appendChild(this._element);
+  } else {
+    this._rootElement().appendChild(this._element);
+  }
+  markLayerTreeDirty();
+};
+Object.defineProperty(Layer.prototype, 'parent', {
+  get: function () { return this._parent; },
+  set: function (p) { this._attach(p || null); }
+});
+Object.defineProperty(Layer.prototype, 'superLayer', {
+  get: function () { return this._parent; },
+  set: function (p) { this._attach(p || null); }
+});
+Object.defineProperty(Layer.prototype, 'children', {get: function () { return this._children.slice(); }});
+Object.defineProperty(Layer.prototype, 'subLayers', {get: function () { return this._children.slice(); }});
+Object.defineProperty(Layer.prototype, 'siblings', {
+  get: function () {
+    var self = this;
+    var all = this._parent ? this._parent._children : runtime.layers.filter(function (l) { return !l._parent; });
+    return all.filter(function (l) { return l !== self; });
+  }
+});
+Object.defineProperty(Layer.prototype, 'index', {
+  get: function () { return this.z; }, set: function (v) { this.z = v; }
+});
+Layer.prototype.addChild = function (layer) { layer.parent = this; return this; };
+Layer.prototype.addSubLayer = Layer.prototype.addChild;
+Layer.prototype.removeChild = function (layer) { if (layer && layer._parent === this) layer.parent = null; return this; };
+Layer.prototype.removeSubLayer = Layer.prototype.removeChild;
+Layer.prototype.childrenWithName = function (name) { return this._children.filter(function (l) { return l.name === name; }); };
+Layer.prototype.ancestors = function () {
+  var list = [], p = this._parent;
+  while (p) { list.push(p); p = p._parent; }
+  return list;
+};
+Layer.prototype._zRange = function () {
+  var zs = this.siblings.map(function (l) { return l.z; });
+  return {min: zs.length ? Math.min.apply(null, zs) : 0, max: zs.length ? Math.max.apply(null, zs) : 0};
+};
+Layer.prototype.bringToFront = function () { this.z = this._zRange().max + 1; return this; };
+Layer.prototype.sendToBack = function () { this.z = this._zRange().min - 1; return this; };
+Layer.prototype.placeBefore = function (layer) { this.z = layer.z + 1; return this; };
+Layer.prototype.placeBehind = function (layer) { this.z = layer.z - 1; return this; };
+
+Layer.prototype.copy = function () {
+  var options = {name: this.name, parent: this._parent};
+  var self = this;
+  stateProperties.forEach(function (k) { options[k] = self[k]; });
+  var copy = new Layer(options);
+  this._children.forEach(function (child) { child.copy().parent = copy; });
+  return copy;
+};
+
+// Removes the layer and its children from the prototype.
+Layer.prototype.destroy = function () {
+  if (this._destroyed) return;
+  this._children.slice().forEach(function (c) { c.destroy(); });
+  if (this._parent) {
+    var i = this._parent._children.indexOf(this);
+    if (i >= 0) this._parent._children.splice(i, 1);
+  }
+  var j = runtime.layers.indexOf(this);
+  if (j >= 0) runtime.layers.splice(j, 1);
+  this._teardown();
+  markLayerTreeDirty();
+};
+Layer.prototype._teardown = function () {
+  var self = this;
+  this._destroyed = true;
+  runtime.animations.slice().forEach(function (a) { if (a.options.layer === self) a._halt(); });
+  if (this._element.parentNode) this._element.parentNode.removeChild(this._element);
+  this._listeners = {};
+};
+
+// --- events ----------------------------------------------------------------------------------
+Layer.prototype._didAddListener = function (name) {
+  if (!Events.isDomEvent(name) || this._domHandlers[name]) return;
+  var self = this;
+  var handler = function (event) { self.emit(name, event, self); };
+  this._domHandlers[name] = handler;
+  this._element.addEventListener(Events.domEventFor(name), handler);
+  this.ignoreEvents = false;
+};
+[['onClick', 'click'], ['onTouchStart', 'touchstart'], ['onTouchEnd', 'touchend'], ['onTouchMove', 'touchmove'],
+ ['onMouseOver', 'mouseover'], ['onMouseOut', 'mouseout'], ['onAnimationStart', 'start'], ['onAnimationEnd', 'end'],
+ ['onAnimationStop', 'stop'], ['onDragStart', 'dragstart'], ['onDragMove', 'dragmove'], ['onDragEnd', 'dragend'],
+ ['onStateWillSwitch', 'stateswillswitch'], ['onStateDidSwitch', 'statesdidswitch']].forEach(function (pair) {
+  Layer.prototype[pair[0]] = function (fn) { return this.on(pair[1], fn); };
+});
+
+// --- animation -------------------------------------------------------------------------------
+// layer.animate(properties: {x: 100}, time: 0.5, curve: "ease-in") or
+// layer.animate(x: 100, options: {time: 0.5}).
+Layer.prototype.animate = function (options) {
+  options = options || {};
+  var settings = {layer: this};
+  if (options.properties) {
+    settings.properties = options.properties;
+    ['curve', 'time', 'delay', 'repeat'].forEach(function (k) { if (options[k] !== undefined) settings[k] = options[k]; });
+  } else {
+    settings.properties = {};
+    var extra = options.options || {};
+    for (var k in options) {
+      if (!options.hasOwnProperty(k) || k === 'options') continue;
+      if (k === 'curve' || k === 'time' || k === 'delay' || k === 'repeat') settings[k] = options[k];
+      else settings.properties[k] = options[k];
+    }
+    for (var e in extra) if (extra.hasOwnProperty(e)) settings[e] = extra[e];
+  }
+  var animation = new Animation(settings);
+  animation.start();
+  return animation;
+};
+Layer.prototype.animations = function () {
+  var self = this;
+  return runtime.animations.filter(function (a) { return a.options.layer === self; });
+};
+Layer.prototype.isAnimating = function () { return this.animations().length > 0; };
+Layer.prototype.animateStop = function () { this.animations().forEach(function (a) { a.stop(); }); return this; };
+
+Layer.prototype.toInspect = function () {
+  return '<Layer id:' + this.id + (this.name ? ' name:' + this.name : '') + ' (' + this.x + ',' + this.y + ') ' +
+    this.width + 'x' + this.height + '>';
+};
+Layer.prototype.toString = Layer.prototype.toInspect;
+
+// --- states and dragging, made on first use ---------------------------------------------------
+Object.defineProperty(Layer.prototype, 'states', {
+  get: function () { return this._states || (this._states = new LayerStates(this)); }
+});
+Object.defineProperty(Layer.prototype, 'draggable', {
+  get: function () { return this._draggable || (this._draggable = new LayerDraggable(this)); },
+  set: function (v) { this.draggable.enabled = !!v; }
+});
+
+Layer.select = function (name) {
+  for (var i = 0; i < runtime.layers.length; i++) if (runtime.layers[i].name === name) return runtime.layers[i];
+  return null;
+};
+Layer.all = function () { return runtime.layers.slice(); };
