@@ -1,0 +1,137 @@
+// Speed and memory of the embedded compiler:
+//   engine cold start ms       a new engine with both compiler scripts loaded, first in the process
+//   engine warm start ms       the same for a further engine (median)
+//   engine resident memory MB  what one such engine adds to the process after a few compiles
+//   compile embedded/node ms   the whole cs2js round trip of a 1,000-line program, warm, median of 20,
+//                              against Node running the same package
+// The last line is the ratio.
+#include "compiler/V8Wrapper.h"
+#include "platform/Bundle.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString script(const QString& name)
+{
+    return readText(platform::Bundle::main().pathForResource(name, QStringLiteral("js"), QStringLiteral("ZelvorTranspiler")));
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+std::unique_ptr<V8Wrapper> startEngine(std::FILE* sink, const QString& compiler, const QString& inferencer)
+{
+    auto v8 = std::make_unique<V8Wrapper>(sink);
+    v8->evaluate(compiler);
+    v8->evaluate(inferencer);
+    v8->invoke(QStringLiteral("getGlobals"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
+    return v8;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString compiler = script(QStringLiteral("coffee-script"));
+    const QString inferencer = script(QStringLiteral("inferencer"));
+    const QString program = readText(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
+    if (compiler.isEmpty() || inferencer.isEmpty() || program.isEmpty()) {
+        std::fprintf(stderr, "compiler scripts or the program are missing; build first\n");
+        return 1;
+    }
+    std::FILE* sink = std::fopen("/dev/null", "w");
+
+    QElapsedTimer timer;
+    timer.start();
+    auto engine = startEngine(sink, compiler, inferencer);
+    std::printf("engine cold start ms: %.1f\n", timer.nsecsElapsed() / 1e6);
+
+    std::vector<double> starts;
+    for (int i = 0; i < 5; ++i) {
+        timer.restart();
+        auto other = startEngine(sink, compiler, inferencer);
+        starts.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("engine warm start ms: %.1f\n", median(starts));
+
+    const QByteArray arguments = QJsonDocument(QJsonArray{
+        program, QJsonObject{{QStringLiteral("sourceMap"), true}},
+        QJsonObject{{QStringLiteral("returnScope"), true}, {QStringLiteral("returnAST"), true},
+                    {QStringLiteral("returnGlobals"), false}}}).toJson(QJsonDocument::Compact);
+    // The round trip the compiler front makes: arguments encoded, compiled, reply decoded.
+    auto roundTrip = [&](V8Wrapper& v8) {
+        const QString reply = v8.invoke(QStringLiteral("cs2js"), QStringLiteral("Inferencer"), QString::fromUtf8(arguments));
+        return QJsonDocument::fromJson(reply.toUtf8()).object();
+    };
+
+    const double before = residentMB();
+    {
+        auto measured = startEngine(sink, compiler, inferencer);
+        for (int i = 0; i < 3; ++i)
+            roundTrip(*measured);
+        std::printf("engine resident memory MB: %.1f\n", residentMB() - before);
+    }
+
+    for (int i = 0; i < 5; ++i)
+        roundTrip(*engine);
+    std::vector<double> embedded;
+    for (int i = 0; i < 20; ++i) {
+        timer.restart();
+        const QJsonObject reply = roundTrip(*engine);
+        embedded.push_back(timer.nsecsElapsed() / 1e6);
+        if (!reply.value(QStringLiteral("js")).isString()) {
+            std::fprintf(stderr, "the program did not compile\n");
+            return 1;
+        }
+    }
+    const double embeddedMs = median(embedded);
+
+    QProcess node;
+    node.start(QStringLiteral("node"), {QStringLiteral(ZELVOR_SOURCE_DIR "/bench/compiler/node_compile.js"),
+                                        QStringLiteral(ZELVOR_SOURCE_DIR "/tools/coffee-script/node_modules/coffee-script"),
+                                        QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"),
+                                        QStringLiteral("20")});
+    if (!node.waitForFinished(120000) || node.exitCode() != 0) {
+        std::fprintf(stderr, "node failed: %s\n", node.readAllStandardError().constData());
+        return 1;
+    }
+    const double nodeMs = node.readAllStandardOutput().trimmed().toDouble();
+    std::printf("compile embedded ms: %.1f\n", embeddedMs);
+    std::printf("compile node ms: %.1f\n", nodeMs);
+    std::printf("compile ratio embedded/node: %.2f\n", nodeMs > 0 ? embeddedMs / nodeMs : 0.0);
+    std::fclose(sink);
+    return 0;
+}
