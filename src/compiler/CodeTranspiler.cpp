@@ -1,0 +1,248 @@
+#include "compiler/CodeTranspiler.h"
+
+#include "compiler/CodeTranspilerDelegate.h"
+#include "compiler/V8Engine.h"
+#include "compiler/model/AST.h"
+#include "compiler/model/CodeLines.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <cstdio>
+
+const QString CodeTranspiler::kTranspilationStart = QStringLiteral("kNotifyIdCodeTranspilerStart");
+const QString CodeTranspiler::kTranspilationSuccessNotification = QStringLiteral("kNotifyIdCodeTranspilerTranspileSuccess");
+const QString CodeTranspiler::kTranspilationFailureNotification = QStringLiteral("kNotifyIdCodeTranspilerTranspileFailure");
+const QString CodeTranspiler::kTranspilerIdleNotification = QStringLiteral("kNotifyIdCodeTranspilerIdle");
+
+namespace {
+
+CodeTranspiler::CompileTimeTracker& compileTimeTracker()
+{
+    static CodeTranspiler::CompileTimeTracker tracker;
+    return tracker;
+}
+
+// The scope tree of a compile. Until the analysis library provides Scope, there is none.
+std::shared_ptr<Scope> makeScope(const std::optional<QJsonObject>& json, const std::optional<TypeTable>& globals)
+{
+    Q_UNUSED(json);
+    Q_UNUSED(globals);
+    return nullptr;
+}
+
+} // namespace
+
+CodeTranspiler::CodeTranspiler(QObject* parent)
+    : QObject(parent)
+    , m_v8(V8Engine::newInstance())
+    , m_cs2jsOptions{{QStringLiteral("sourceMap"), true}}
+    , m_cs2jsOptionsEx{{QStringLiteral("returnScope"), true},
+                       {QStringLiteral("returnAST"), true},
+                       {QStringLiteral("returnGlobals"), false}}
+    , m_ast(AST_OrArray::create())
+    , m_scope(makeScope(std::nullopt, std::nullopt))
+{
+    m_evaluationStartedAt.start();
+    loadBundledJS(QStringLiteral("coffee-script"));
+    loadBundledJS(QStringLiteral("inferencer"));
+    loadGlobals();
+}
+
+CodeTranspiler::~CodeTranspiler() = default;
+
+CodeTranspilerDelegate* CodeTranspiler::delegate() const
+{
+    if (m_delegateIsQObject && !m_delegateGuard)
+        return nullptr;
+    return m_delegate;
+}
+
+void CodeTranspiler::setDelegate(CodeTranspilerDelegate* delegate)
+{
+    m_delegate = delegate;
+    QObject* object = dynamic_cast<QObject*>(delegate);
+    m_delegateIsQObject = object != nullptr;
+    m_delegateGuard = object;
+}
+
+void CodeTranspiler::setCompileTimeTracker(CompileTimeTracker tracker)
+{
+    compileTimeTracker() = std::move(tracker);
+}
+
+void CodeTranspiler::loadBundledJS(const QString& name)
+{
+    const QString path = platform::Bundle::main().pathForResource(name, QStringLiteral("js"), QStringLiteral("ZelvorTranspiler"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() != bytes) // not UTF-8
+        return;
+    m_v8->evaluateScript(text, [name](const QString&) {
+        const QByteArray line = QStringLiteral("Loaded bundled JavaScript file '%1'\n").arg(name).toUtf8();
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fflush(stdout);
+    });
+}
+
+QVariantMap CodeTranspiler::loadGlobals()
+{
+    QPointer<CodeTranspiler> self(this);
+    m_v8->invokeMethod(QStringLiteral("Inferencer"), QStringLiteral("getGlobals"), {}, [self](const QString& reply) {
+        if (self)
+            self->handleGlobals(reply);
+    });
+    return {};
+}
+
+void CodeTranspiler::handleGlobals(const QString& reply)
+{
+    const std::optional<QJsonObject> object = jsonStringToObject(reply);
+    if (!object) {
+        // Without the library's types the editor still compiles; only completion knows less.
+        platform::Log::error(QStringLiteral("CodeTranspiler"),
+                             QStringLiteral("Failed to load TypeInferencer globals: the inference script answered %1")
+                                 .arg(reply.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("no object: ") + reply.left(200)));
+        return;
+    }
+    m_globals = Type::fromDictionaryToMembers(*object);
+}
+
+void CodeTranspiler::transpileFromString(const QString& code)
+{
+    transpileFromLines(CodeLines(code, true));
+}
+
+void CodeTranspiler::transpileFromLines(const CodeLines& lines)
+{
+    m_nextCoffeeLinesToEvaluate = std::make_unique<CodeLines>(lines);
+    m_isIdle = false;
+    QPointer<CodeTranspiler> self(this);
+    m_debounceTimer.start(kDebounceTime, [self] {
+        if (self)
+            self->debouncedTranspile();
+    });
+}
+
+void CodeTranspiler::debouncedTranspile()
+{
+    if (m_currentlyEvaluatingCoffeeLines || !m_nextCoffeeLinesToEvaluate)
+        return;
+    m_lastId += 1;
+    postNotification(kTranspilationStart);
+    if (CodeTranspilerDelegate* d = delegate())
+        d->transpilationStart(this, m_lastId);
+
+    m_currentlyEvaluatingCoffeeLines = std::move(m_nextCoffeeLinesToEvaluate);
+    const QVariantList arguments{m_currentlyEvaluatingCoffeeLines->code(), m_cs2jsOptions, m_cs2jsOptionsEx};
+    m_evaluationStartedAt.restart();
+    QPointer<CodeTranspiler> self(this);
+    m_v8->invokeMethod(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments, [self](const QString& reply) {
+        if (self)
+            self->transpilationCallback(reply);
+    });
+}
+
+std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& reply)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QVariantMap CodeTranspiler::invalidReply(const QString& reply)
+{
+    return {{QStringLiteral("lineNumber"), QStringLiteral("-1")},
+            {QStringLiteral("errorType"), QStringLiteral("Transpiler")},
+            {QStringLiteral("message"), QStringLiteral("Returned invalid JSON string: ") + reply}};
+}
+
+QString CodeTranspiler::prefixId(const QString& js) const
+{
+    return QStringLiteral("window.__zelvorClientCodeId = ") + QString::number(m_lastId) + QLatin1Char(';') + js;
+}
+
+void CodeTranspiler::trackCompileTime(double seconds)
+{
+    if (const CompileTimeTracker& tracker = compileTimeTracker())
+        tracker(QStringLiteral("app|compile|time"), float(seconds * 1000.0));
+}
+
+void CodeTranspiler::transpilationCallback(const QString& reply)
+{
+    const std::optional<QJsonObject> object = jsonStringToObject(reply);
+    std::optional<QVariantMap> failure;
+    if (!object) {
+        failure = invalidReply(reply);
+    } else if (object->value(QLatin1String("error")).isObject()) {
+        failure = object->value(QLatin1String("error")).toObject().toVariantMap();
+    } else if (!object->value(QLatin1String("js")).isString() || !object->value(QLatin1String("ast")).isObject()
+               || !object->value(QLatin1String("info")).isObject() || !object->value(QLatin1String("sourceMap")).isObject()
+               || !object->value(QLatin1String("v3SourceMap")).isString()) {
+        // A success without its products breaks the script's contract: not a usable reply.
+        failure = invalidReply(reply);
+    }
+
+    if (!failure) {
+        m_lastSuccessfulId = m_lastId;
+        m_js = prefixId(object->value(QLatin1String("js")).toString());
+        m_ast = AST::create(object->value(QLatin1String("ast")));
+        m_info = object->value(QLatin1String("info")).toObject();
+        m_sourceMap = object->value(QLatin1String("sourceMap")).toObject();
+        m_v3SourceMap = object->value(QLatin1String("v3SourceMap")).toString();
+        m_coffeeLines = std::shared_ptr<CodeLines>(std::move(m_currentlyEvaluatingCoffeeLines));
+        const QJsonValue scope = object->value(QLatin1String("scope"));
+        m_scope = makeScope(scope.isObject() ? std::optional<QJsonObject>(scope.toObject()) : std::nullopt, m_globals);
+        m_duration = m_evaluationStartedAt.nsecsElapsed() / 1e9;
+        trackCompileTime(m_duration);
+        postNotification(kTranspilationSuccessNotification);
+        if (CodeTranspilerDelegate* d = delegate())
+            d->transpilationComplete(this);
+        m_currentlyEvaluatingCoffeeLines.reset();
+    } else {
+        m_currentlyEvaluatingCoffeeLines.reset();
+        postNotification(kTranspilationFailureNotification, *failure);
+        if (CodeTranspilerDelegate* d = delegate())
+            d->transpilationFailed(this, *failure);
+    }
+
+    if (m_nextCoffeeLinesToEvaluate) {
+        std::unique_ptr<CodeLines> next = std::move(m_nextCoffeeLinesToEvaluate);
+        transpileFromLines(*next);
+    } else {
+        m_isIdle = true;
+        postNotification(kTranspilerIdleNotification);
+        if (CodeTranspilerDelegate* d = delegate())
+            d->transpilerIdle(this);
+    }
+}
+
+void CodeTranspiler::postNotification(const QString& name, const QVariantMap& info)
+{
+    platform::NotificationCenter::defaultCenter().post(name, this, info);
+}
+
+QString CodeTranspiler::getTypeStringAt(platform::TextRange range)
+{
+    const QString unknown = QStringLiteral("?");
+    if (!m_coffeeLines || !m_ast)
+        return unknown;
+    const LocationPtr location = m_coffeeLines->locationForCharacterLocation(qint64(range.location));
+    const ASTNodePtr node = location ? m_ast->getAstAt(*location) : nullptr;
+    if (!node)
+        return unknown;
+    // Types of nodes come with the analysis library's getTypeFromAST.
+    return unknown;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "analysis/types/Type.h"
+#include "compiler/model/AST_OrArray.h"
+#include "platform/StringExtras.h"
+#include "platform/Timer.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantMap>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CodeLines;
+class CodeTranspilerDelegate;
+class Scope;
+class V8Engine;
+
+// Turns the editor's CoffeeScript into JavaScript, a syntax tree, a scope tree and source maps
+// every time the text changes. Each editor owns one, with its own engine. A change waits
+// kDebounceTime for the next one; one compile runs at a time and the newest text wins. The
+// products of the last successful compile stay readable until the next success.
+//
+// Per compile it posts, with itself as object and on the main thread: kTranspilationStart,
+// then kTranspilationSuccessNotification or kTranspilationFailureNotification (the failure
+// dictionary as user info), then kTranspilerIdleNotification when no newer text waits; each
+// followed by the matching delegate call.
+//
+// The engine runs the resources "coffee-script" and "inferencer" (folder "ZelvorTranspiler"),
+// which define Inferencer.cs2js and Inferencer.getGlobals. Main thread only.
+class CodeTranspiler : public QObject {
+    Q_OBJECT
+public:
+    static const QString kTranspilationStart;
+    static const QString kTranspilationSuccessNotification;
+    static const QString kTranspilationFailureNotification;
+    static const QString kTranspilerIdleNotification;
+    static constexpr double kDebounceTime = 0.025;
+
+    explicit CodeTranspiler(QObject* parent = nullptr);
+    ~CodeTranspiler() override;
+
+    // The last successful compile's products.
+    const std::shared_ptr<CodeLines>& coffeeLines() const { return m_coffeeLines; }
+    // Its JavaScript, behind the line that names the compile's identifier.
+    const QString& javaScript() const { return m_js; }
+    const std::optional<TypeTable>& globals() const { return m_globals; }
+    const ASTNodePtr& ast() const { return m_ast; }
+    const std::shared_ptr<Scope>& scope() const { return m_scope; }
+    const QJsonObject& info() const { return m_info; }
+    const QJsonObject& sourceMap() const { return m_sourceMap; }
+    const QString& v3SourceMap() const { return m_v3SourceMap; }
+    // Seconds from the request of the last successful compile to its products being built.
+    double duration() const { return m_duration; }
+
+    bool hasPendingCoffeeScript() const { return m_nextCoffeeLinesToEvaluate != nullptr; }
+    std::int64_t lastId() const { return m_lastId; }
+    std::int64_t lastSuccessfulId() const { return m_lastSuccessfulId; }
+    // The newest started compile has not (yet) succeeded.
+    bool isStale() const { return m_lastSuccessfulId < m_lastId; }
+    bool isIdle() const { return m_isIdle; }
+
+    CodeTranspilerDelegate* delegate() const;
+    // Kept weakly when the delegate is a QObject; otherwise it must outlive the transpiler or
+    // be reset before it goes.
+    void setDelegate(CodeTranspilerDelegate* delegate);
+
+    void transpileFromString(const QString& code);
+    void transpileFromLines(const CodeLines& lines);
+
+    void loadBundledJS(const QString& name);
+    QVariantMap loadGlobals();
+    // The timer's target: starts a compile of the waiting text unless one is in flight.
+    void debouncedTranspile();
+    void postNotification(const QString& name, const QVariantMap& info = {});
+
+    // The inferred type at the start of the range, as display text; "?" when unknown.
+    QString getTypeStringAt(platform::TextRange range);
+
+    // Where compile times go (the application routes them to its analytics): the event name
+    // "app|compile|time" and the duration in milliseconds. Empty by default.
+    using CompileTimeTracker = std::function<void(const QString& event, float milliseconds)>;
+    static void setCompileTimeTracker(CompileTimeTracker tracker);
+
+    // The reply text as a JSON object, or nothing when it is not UTF-8 JSON of an object.
+    static std::optional<QJsonObject> jsonStringToObject(const QString& reply);
+
+private:
+    void transpilationCallback(const QString& reply);
+    void handleGlobals(const QString& reply);
+    QString prefixId(const QString& js) const;
+    static void trackCompileTime(double seconds);
+    static QVariantMap invalidReply(const QString& reply);
+
+    std::unique_ptr<V8Engine> m_v8;
+    QElapsedTimer m_evaluationStartedAt;
+    std::unique_ptr<CodeLines> m_currentlyEvaluatingCoffeeLines;
+    std::unique_ptr<CodeLines> m_nextCoffeeLinesToEvaluate;
+    platform::Timer m_debounceTimer;
+    QVariantMap m_cs2jsOptions;
+    QVariantMap m_cs2jsOptionsEx;
+    std::optional<TypeTable> m_globals;
+    std::shared_ptr<CodeLines> m_coffeeLines;
+    QString m_js;
+    ASTNodePtr m_ast;
+    std::shared_ptr<Scope> m_scope;
+    QJsonObject m_info;
+    QJsonObject m_sourceMap;
+    QString m_v3SourceMap;
+    double m_duration = 0;
+    std::int64_t m_lastSuccessfulId = -1;
+    std::int64_t m_lastId = -1;
+    bool m_isIdle = true;
+    CodeTranspilerDelegate* m_delegate = nullptr;
+    QPointer<QObject> m_delegateGuard;
+    bool m_delegateIsQObject = false;
+};
