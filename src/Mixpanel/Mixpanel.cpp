@@ -295,14 +295,14 @@ void Mixpanel::flushPeople()
 void Mixpanel::flushQueue(QVariantList& queue, const QString& endpoint)
 {
     const QString server = serverURL();
-    if (server.isEmpty())
-        return; // no service configured: keep everything
+    if (server.isEmpty() || m_terminating)
+        return; // no service configured, or quitting: keep everything
     const QUrl url(server + endpoint);
     // The records of a batch are the first ones of the queue, and nothing else touches the
     // queue while this runs, so removing from the front removes exactly what was sent.
     while (!queue.isEmpty()) {
         const QVariantList batch = queue.mid(0, std::min(kBatchSize, queue.size()));
-        const MixpanelResponse response = apiRequest(url, uploadBody(batch));
+        const MixpanelResponse response = apiRequest(url, uploadBody(batch), &m_terminating);
         if (response.delivered()) {
             queue.remove(0, batch.size());
             continue;
@@ -312,7 +312,7 @@ void Mixpanel::flushQueue(QVariantList& queue, const QString& endpoint)
         // The service refused the batch: send its records one by one, dropping those that
         // are refused on their own, so that one bad record does not block the others.
         for (qsizetype i = 0; i < batch.size(); ++i) {
-            const MixpanelResponse single = apiRequest(url, uploadBody(QVariantList{batch.at(i)}));
+            const MixpanelResponse single = apiRequest(url, uploadBody(QVariantList{batch.at(i)}), &m_terminating);
             if (single.rejected()) {
                 platform::Log::warning(logDomain(),
                                        QStringLiteral("%1 refused a record (HTTP %2); dropped: %3")
@@ -373,6 +373,9 @@ void Mixpanel::applicationWillResignActive()
 
 void Mixpanel::applicationWillTerminate()
 {
+    // An upload under way would hold the queue (and the quit) until the service answers:
+    // abandon it; its records stay queued and are stored with the rest.
+    m_terminating = true;
     runOnQueue([this] { archive(); });
     // The process may end right after this call: the stored queues must be on disk first.
     waitUntilIdle();

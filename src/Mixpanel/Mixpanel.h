@@ -74,7 +74,8 @@ public:
     // Lifecycle hooks, called by the application object.
     void applicationDidBecomeActive();
     void applicationWillResignActive();
-    // Stores every queue; returns once the files are written.
+    // Stores every queue; returns once the files are written. An upload under way is
+    // abandoned (its records are stored) and nothing is uploaded afterwards.
     void applicationWillTerminate();
 
     void startFlushTimer();
@@ -145,6 +146,7 @@ private:
     QVariantList m_peopleQueue;
 
     std::atomic<bool> m_applicationActive{true};
+    std::atomic<bool> m_terminating{false};
     std::unique_ptr<platform::Timer> m_timer; // main thread
     std::unique_ptr<platform::SerialQueue> m_serialQueue;
 };

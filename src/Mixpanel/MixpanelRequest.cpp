@@ -4,8 +4,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
-MixpanelResponse apiRequest(const QUrl& url, const QByteArray& body, int timeoutMs)
+MixpanelResponse apiRequest(const QUrl& url, const QByteArray& body, const std::atomic<bool>* cancel,
+                            int timeoutMs)
 {
     MixpanelResponse response;
     // A manager per request: it belongs to the calling thread and is gone when this returns.
@@ -17,8 +19,18 @@ MixpanelResponse apiRequest(const QUrl& url, const QByteArray& body, int timeout
     QNetworkReply* reply = manager.post(request, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
+    QTimer poll;
+    if (cancel) {
+        QObject::connect(&poll, &QTimer::timeout, reply, [reply, cancel] {
+            if (cancel->load())
+                reply->abort();
+        });
+        poll.start(20);
+    }
+    if (!reply->isFinished() && !(cancel && cancel->load()))
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished())
+        reply->abort();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
         response.transportError = false;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
+
 // One synchronous form POST, for the event client's own serial queue: the calling thread waits
 // for the reply (or the timeout) in a local event loop.
 struct MixpanelResponse {
@@ -19,4 +21,7 @@ struct MixpanelResponse {
     }
 };
 
-MixpanelResponse apiRequest(const QUrl& url, const QByteArray& body, int timeoutMs = 30000);
+// Setting `cancel` from another thread abandons the request; it then counts as a transport
+// error.
+MixpanelResponse apiRequest(const QUrl& url, const QByteArray& body, const std::atomic<bool>* cancel = nullptr,
+                            int timeoutMs = 30000);

@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 using testsupport::waitUntil;
 
@@ -261,6 +265,35 @@ TEST_F(MixpanelTest, QueuesStoredAtTerminationAreReadBackOnceAndUploaded)
     ASSERT_EQ(server.requestCount(), 2);
     EXPECT_EQ(uploadedNames(server)[0], QStringList({"before quit"}));
     EXPECT_EQ(decodeUploadBody(server.requests()[1].body)[0]["$distinct_id"].toString(), "ada");
+}
+
+TEST_F(MixpanelTest, TerminationAbandonsAnUploadUnderWayAndStoresItsRecords)
+{
+    FakeHttpServer server;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    std::atomic<bool> answered{false};
+    server.setResponder([&](const FakeHttpServer::Request&) {
+        std::unique_lock lock(mutex);
+        released.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+        answered = true;
+        return FakeHttpServer::Reply{200};
+    });
+    auto client = makeClient(server.baseURL());
+    client->track("in flight");
+    client->flush();
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount() == 1; }));
+    client->applicationWillTerminate();
+    // Quitting did not wait for the service's answer, and the record was not lost.
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(client->eventsQueue().size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(client->eventsFilePath()));
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
 }
 
 TEST_F(MixpanelTest, AnUnreadableArchiveIsSetAsideAndTheClientStartsEmpty)
