@@ -1,0 +1,55 @@
+"""The local preview server of Zelvor Studio.
+
+Serves mounted project folders and the application's resource folder over HTTP, so that the
+preview and the phones on the same network load the same pages. The application talks to it on
+loopback only:
+
+  POST /_server/api/mount {"path": folder}  -> {"result": {"url": "/projects/<id>/"}}
+  POST /_server/api/eval  {"script": text}  -> runs the script in every page served (over
+                                               server-sent events on /_server/events)
+
+On start it prints {"signal": "ready", "url": "http://127.0.0.1:<port>"} on standard output.
+It ends when terminated and when the process PARENT_PROCESS is gone.
+"""
+
+import json
+import os
+import socket
+import sys
+import threading
+import time
+
+
+def watch_parent(pid):
+    """Ends this program when the application that started it is gone."""
+    while True:
+        time.sleep(0.5)
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            os._exit(0)
+        except PermissionError:
+            pass
+
+
+def main():
+    parent = os.environ.get("PARENT_PROCESS", "")
+    if parent.isdigit():
+        threading.Thread(target=watch_parent, args=(int(parent),), daemon=True).start()
+
+    # Listening comes first and the HTTP machinery is loaded after the ready message: the
+    # connections that arrive meanwhile wait in the backlog. Every interface is bound, so that
+    # phones on the network can mirror; control requests are taken from loopback only.
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    sock.bind(("", 0))
+    sock.listen(128)
+    sys.stdout.write(json.dumps({"signal": "ready", "url": "http://127.0.0.1:%d" % sock.getsockname()[1]}) + "\n")
+    sys.stdout.flush()
+
+    import previewserver
+    previewserver.serve(sock)
+
+
+if __name__ == "__main__":
+    main()

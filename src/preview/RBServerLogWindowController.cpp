@@ -1,0 +1,95 @@
+#include "preview/RBServerLogWindowController.h"
+
+#include "platform/Dispatch.h"
+#include "platform/NotificationCenter.h"
+#include "preview/CSTaskManager.h"
+#include "preview/RBServerController.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+#include <QWidget>
+
+RBServerLogWindowController& RBServerLogWindowController::sharedInstance()
+{
+    static auto* instance = new RBServerLogWindowController(RBServerController::sharedInstance());
+    return *instance;
+}
+
+RBServerLogWindowController::RBServerLogWindowController(RBServerController& serverController, QObject* parent)
+    : QObject(parent)
+    , m_serverController(serverController)
+{
+}
+
+RBServerLogWindowController::~RBServerLogWindowController()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    delete m_window.data();
+}
+
+QWidget* RBServerLogWindowController::window()
+{
+    if (!m_window) {
+        m_window = new QWidget;
+        m_window->setWindowTitle(tr("Server Log"));
+        m_window->resize(640, 420);
+        auto* layout = new QVBoxLayout(m_window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        m_logTextView = new QPlainTextEdit(m_window);
+        m_logTextView->setReadOnly(true);
+        m_logTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
+        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSize(11);
+        m_logTextView->setFont(font);
+        layout->addWidget(m_logTextView);
+        windowDidLoad();
+    }
+    return m_window;
+}
+
+void RBServerLogWindowController::showWindow()
+{
+    QWidget* w = window();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void RBServerLogWindowController::windowDidLoad()
+{
+    if (CSTaskManager* server = m_serverController.serverTaskManager())
+        appendLogText(server->output());
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.removeObserver(this);
+    center.addObserver(CSTaskManager::DidReceiveOutputNotification(), nullptr, [this](const platform::Notification& note) {
+        appendLogText(note.userInfo.value(QStringLiteral("output")).toString());
+    }, this);
+}
+
+void RBServerLogWindowController::appendLogText(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    if (!platform::isMainThread()) {
+        QPointer<RBServerLogWindowController> self(this);
+        platform::dispatchMain([self, text] {
+            if (self)
+                self->appendLogText(text);
+        });
+        return;
+    }
+    if (!m_logTextView)
+        return;
+    QTextCursor cursor(m_logTextView->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    m_logTextView->verticalScrollBar()->setValue(m_logTextView->verticalScrollBar()->maximum());
+}
+
+QString RBServerLogWindowController::logText() const
+{
+    return m_logTextView ? m_logTextView->toPlainText() : QString();
+}

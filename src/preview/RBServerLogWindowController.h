@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QPlainTextEdit;
+
+class RBServerController;
+
+// The window that shows what the child programs print: first everything the server has printed
+// so far, then every plain line of any child process of the application.
+class RBServerLogWindowController : public QObject {
+    Q_OBJECT
+public:
+    static RBServerLogWindowController& sharedInstance();
+
+    explicit RBServerLogWindowController(RBServerController& serverController, QObject* parent = nullptr);
+    ~RBServerLogWindowController() override;
+
+    // The window, made (and filled) on first use.
+    QWidget* window();
+    void showWindow();
+    bool isWindowLoaded() const { return m_window != nullptr; }
+
+    void appendLogText(const QString& text);
+    QString logText() const;
+
+private:
+    void windowDidLoad();
+
+    RBServerController& m_serverController;
+    QPointer<QWidget> m_window;
+    QPlainTextEdit* m_logTextView = nullptr;
+};

@@ -1,0 +1,248 @@
+#include "ServerTestSupport.h"
+
+#include "platform/Bundle.h"
+#include "platform/NetService.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Task.h"
+#include "preview/CSTaskManager.h"
+#include "preview/RBServerController.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkInterface>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using servertest::rawRequest;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class RBServerControllerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { servertest::isolateFromTheSystemBus(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        project = folder.filePath(QStringLiteral("First.zelvor"));
+        writeFile(project + QStringLiteral("/index.html"), "<html><head><title>p</title></head><body>first</body></html>");
+        writeFile(project + QStringLiteral("/images/dot.bin"), QByteArray("\x00\x01\x02\xff", 4));
+        writeFile(folder.filePath(QStringLiteral("outside.txt")), "secret");
+        QFile::link(folder.filePath(QStringLiteral("outside.txt")), project + QStringLiteral("/leak.txt"));
+        QFile::link(folder.path(), project + QStringLiteral("/up"));
+    }
+
+    QTemporaryDir folder;
+    QString project;
+};
+
+} // namespace
+
+TEST_F(RBServerControllerTest, QueuedMountsGoOutInOrderBeforeTheStartNotification)
+{
+    const QString second = folder.filePath(QStringLiteral("Second.zelvor"));
+    writeFile(second + QStringLiteral("/index.html"), "second");
+
+    RBServerController controller;
+    QStringList events;
+    QObject::connect(&controller, &RBServerController::endpointRequested, [&](const QString& endpoint, const QJsonObject& payload) {
+        events << endpoint + QLatin1Char(' ') + QFileInfo(payload.value(QStringLiteral("path")).toString()).fileName();
+    });
+    const auto token = platform::NotificationCenter::defaultCenter().addObserver(
+        RBServerController::DidStartNotification(), nullptr, [&](const platform::Notification&) { events << QStringLiteral("started"); });
+
+    QStringList served;
+    controller.start();
+    EXPECT_FALSE(controller.isRunning()) << "running only from the ready message on";
+    controller.start(); // still starting: launches nothing more
+    controller.mount(project, [&](const QJsonObject& reply, const QString& error) {
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        served << reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+    });
+    controller.mount(second, [&](const QJsonObject& reply, const QString&) {
+        served << reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+    });
+    EXPECT_TRUE(events.isEmpty());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return served.size() == 2; }, 10000));
+    platform::NotificationCenter::defaultCenter().removeObserver(token);
+
+    EXPECT_EQ(events, (QStringList{QStringLiteral("mount First.zelvor"), QStringLiteral("mount Second.zelvor"), QStringLiteral("started")}));
+    EXPECT_TRUE(controller.isRunning());
+    EXPECT_TRUE(controller.url().startsWith(QStringLiteral("http://127.0.0.1:")));
+    EXPECT_FALSE(controller.url().endsWith(QLatin1Char('/')));
+    ASSERT_TRUE(served[0].startsWith(QLatin1Char('/')));
+    EXPECT_NE(served[0], served[1]);
+
+    // A mount after the ready message goes out at once.
+    controller.mount(project, [](const QJsonObject&, const QString&) {});
+    EXPECT_EQ(events.last(), QStringLiteral("mount First.zelvor"));
+
+    // The mounted project comes back over HTTP: the page with the listener script, files as
+    // they are, and the folder itself as its index page.
+    const auto page = rawRequest(controller.url(), "GET", served[0].toUtf8() + "index.html");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_TRUE(page.body.contains("<body>first</body>"));
+    EXPECT_TRUE(page.body.contains("/_server/client.js"));
+    EXPECT_EQ(rawRequest(controller.url(), "GET", served[0].toUtf8()).body, page.body);
+    const auto file = rawRequest(controller.url(), "GET", served[0].toUtf8() + "images/dot.bin");
+    EXPECT_EQ(file.status, 200);
+    EXPECT_EQ(file.body, QByteArray("\x00\x01\x02\xff", 4));
+    EXPECT_EQ(rawRequest(controller.url(), "GET", served[1].toUtf8()).body.right(6), QByteArray("second"));
+
+    // The application's resources are served too.
+    const auto resource = rawRequest(controller.url(), "GET", "/_server/resources/python/run.py");
+    EXPECT_EQ(resource.status, 200);
+    EXPECT_TRUE(resource.body.contains("PARENT_PROCESS"));
+
+    controller.stop();
+    EXPECT_FALSE(controller.isRunning());
+    EXPECT_FALSE(controller.serverTaskManager()->task().isRunning());
+}
+
+TEST_F(RBServerControllerTest, NoRequestLeavesAMountedFolderOrTheResources)
+{
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    const QByteArray base = servertest::mountAndWait(controller, project).toUtf8();
+    ASSERT_FALSE(base.isEmpty());
+    const QString url = controller.url();
+
+    const QList<QByteArray> refused = {
+        base + "../../outside.txt",           base + "%2e%2e/outside.txt",      base + "%2E%2E%2Foutside.txt",
+        base + "images/..%2f..%2foutside.txt", base + "leak.txt",                base + "up/outside.txt",
+        base + "%2F" + QFile::encodeName(folder.filePath(QStringLiteral("outside.txt"))).replace("/", "%2F"),
+        "/_server/resources/../CMakeLists.txt", "/_server/resources/%2e%2e/CMakeLists.txt", "//etc/passwd",
+        "/../../../etc/passwd",
+    };
+    for (const QByteArray& path : refused) {
+        const auto response = rawRequest(url, "GET", path);
+        EXPECT_TRUE(response.status == 403 || response.status == 404) << path.toStdString() << " gave " << response.status;
+        EXPECT_FALSE(response.body.contains("secret")) << path.toStdString();
+    }
+    EXPECT_EQ(rawRequest(url, "GET", base + "images/./dot.bin").status, 200) << "harmless steps are fine";
+
+    // Control requests: JSON only, and from this computer only.
+    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", R"({"script": "1"})", "text/plain").status, 415);
+    EXPECT_EQ(rawRequest(url, "GET", "/_server/api/eval").status, 405);
+    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", "not json", "application/json").status, 400);
+    QString failure;
+    EXPECT_TRUE(servertest::mountAndWait(controller, folder.filePath(QStringLiteral("missing")), &failure).isEmpty());
+    EXPECT_TRUE(failure.contains(QStringLiteral("no such folder"))) << failure.toStdString();
+
+    QString outsideAddress;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            outsideAddress = address.toString();
+    }
+    if (outsideAddress.isEmpty()) {
+        GTEST_SKIP() << "no non-loopback IPv4 address on this machine to test remote control requests";
+    }
+    // This machine's own network address stands in for a phone: it may read, not control.
+    QString remoteUrl = url;
+    remoteUrl.replace(QStringLiteral("127.0.0.1"), outsideAddress);
+    EXPECT_EQ(rawRequest(remoteUrl, "GET", base + "index.html", {}, {}, outsideAddress).status, 200);
+    const QByteArray mountBody = "{\"path\": \"" + QFile::encodeName(folder.path()) + "\"}";
+    EXPECT_EQ(rawRequest(remoteUrl, "POST", "/_server/api/mount", mountBody, "application/json", outsideAddress).status, 403);
+    EXPECT_EQ(rawRequest(remoteUrl, "POST", "/_server/api/eval", R"({"script": "1"})", "application/json", outsideAddress).status, 403);
+}
+
+TEST_F(RBServerControllerTest, EvalReachesEveryConnectedPage)
+{
+    RBServerController controller;
+    QString early;
+    controller.eval(QStringLiteral("1"), [&](const QJsonObject&, const QString& error) { early = error; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !early.isEmpty(); }));
+
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    QTcpSocket events;
+    const QUrl url(controller.url());
+    events.connectToHost(url.host(), quint16(url.port()));
+    ASSERT_TRUE(events.waitForConnected(5000));
+    events.write("GET /_server/events HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/event-stream\r\n\r\n");
+    QByteArray stream;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        stream += events.readAll();
+        return stream.contains(": connected");
+    }));
+
+    QJsonObject reply;
+    controller.eval(QStringLiteral("location.reload()"), [&](const QJsonObject& r, const QString&) { reply = r; });
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        stream += events.readAll();
+        return stream.contains("data: ");
+    }));
+    EXPECT_TRUE(stream.contains("data: \"location.reload()\"\n\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !reply.isEmpty(); }));
+    EXPECT_EQ(reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("clients")).toInt(), 1);
+    controller.stop();
+}
+
+TEST_F(RBServerControllerTest, StopEndsAServerThatNeverSaidReady)
+{
+    // A stand-in server that ignores the request to end and never becomes ready.
+    QTemporaryDir resources;
+    writeFile(resources.filePath(QStringLiteral("python/run.py")),
+              "import signal, sys, time\nsignal.signal(signal.SIGTERM, signal.SIG_IGN)\nprint('starting')\ntime.sleep(60)\n");
+    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+    qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
+    platform::Bundle::main().reload();
+
+    RBServerController controller;
+    controller.start();
+    qputenv("ZELVOR_RESOURCES", saved);
+    platform::Bundle::main().reload();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller.serverTaskManager()->output().contains(QStringLiteral("starting")); }));
+    QString pending;
+    controller.mount(project, [&](const QJsonObject&, const QString& error) { pending = error; });
+
+    QElapsedTimer timer;
+    timer.start();
+    controller.stop();
+    EXPECT_FALSE(controller.serverTaskManager()->task().isRunning());
+    EXPECT_EQ(controller.serverTaskManager()->task().terminationReason(), platform::Task::TerminationReason::UncaughtSignal);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_FALSE(controller.isRunning());
+}
+
+TEST_F(RBServerControllerTest, ServerEndsWhenItsParentIsGone)
+{
+    platform::Task parent;
+    parent.setLaunchPath(QStringLiteral("/bin/sleep"));
+    parent.setArguments({QStringLiteral("30")});
+    ASSERT_TRUE(parent.launch());
+
+    CSTaskManager server;
+    server.task().setLaunchPath(platform::Task::pythonPath());
+    server.task().setArguments({platform::Bundle::main().pathForResource(QStringLiteral("run"), QStringLiteral("py"), QStringLiteral("python"))});
+    server.task().setEnvironment({{QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1")},
+                                  {QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1")},
+                                  {QStringLiteral("PARENT_PROCESS"), QString::number(parent.processIdentifier())}});
+    ASSERT_TRUE(server.run());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !server.objects().isEmpty(); }));
+    parent.kill();
+    EXPECT_TRUE(server.waitUntilEnd(5000)) << "the server outlived its parent";
+}
+
+TEST_F(RBServerControllerTest, WithoutAnAnnouncerTheServerStillWorks)
+{
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    ASSERT_NE(controller.netService(), nullptr);
+    EXPECT_FALSE(controller.netService()->isPublished());
+    EXPECT_EQ(controller.netService()->type(), QStringLiteral("_zelvorstudio._tcp."));
+    EXPECT_EQ(controller.netService()->port(), QUrl(controller.url()).port());
+    EXPECT_FALSE(servertest::mountAndWait(controller, project).isEmpty());
+    controller.stop();
+}

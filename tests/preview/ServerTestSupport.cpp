@@ -1,0 +1,70 @@
+#include "ServerTestSupport.h"
+
+#include "preview/RBServerController.h"
+#include "support/TestSupport.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QUrl>
+
+namespace servertest {
+
+void isolateFromTheSystemBus()
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-test-bus");
+}
+
+Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByteArray& path, const QByteArray& body,
+                    const QByteArray& contentType, const QString& from)
+{
+    const QUrl url(baseUrl);
+    QTcpSocket socket;
+    if (!from.isEmpty())
+        socket.bind(QHostAddress(from));
+    socket.connectToHost(url.host(), quint16(url.port()));
+    Response response;
+    if (!socket.waitForConnected(5000))
+        return response;
+    QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: " + url.host().toUtf8() + "\r\nConnection: close\r\n";
+    if (!contentType.isEmpty())
+        request += "Content-Type: " + contentType + "\r\n";
+    if (!body.isEmpty() || method == "POST")
+        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    request += "\r\n" + body;
+    socket.write(request);
+    QByteArray all;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+        all += socket.readAll();
+    all += socket.readAll();
+    const qsizetype split = all.indexOf("\r\n\r\n");
+    if (split < 0)
+        return response;
+    response.headers = all.left(split);
+    response.body = all.mid(split + 4);
+    const QList<QByteArray> statusLine = response.headers.left(response.headers.indexOf("\r\n")).split(' ');
+    if (statusLine.size() > 1)
+        response.status = statusLine[1].toInt();
+    return response;
+}
+
+bool startAndWait(RBServerController& controller)
+{
+    controller.start();
+    return testsupport::waitUntil([&] { return controller.isRunning(); }, 10000);
+}
+
+QString mountAndWait(RBServerController& controller, const QString& folder, QString* error)
+{
+    bool done = false;
+    QString served;
+    controller.mount(folder, [&](const QJsonObject& reply, const QString& failure) {
+        done = true;
+        served = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+        if (error)
+            *error = failure;
+    });
+    testsupport::waitUntil([&] { return done; }, 10000);
+    return served;
+}
+
+} // namespace servertest

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+class RBServerController;
+
+// Helpers for tests that talk to the real preview server over loopback.
+namespace servertest {
+
+// Points Avahi at a bus that does not exist, so that no test announces anything on a real
+// network, whatever runs on this machine.
+void isolateFromTheSystemBus();
+
+struct Response {
+    int status = 0;
+    QByteArray headers;
+    QByteArray body;
+};
+
+// Sends one raw HTTP request (the path exactly as given, nothing normalised) and reads the
+// whole answer. `from` binds the client side to that local address when given.
+Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByteArray& path,
+                    const QByteArray& body = {}, const QByteArray& contentType = {},
+                    const QString& from = {});
+
+// Starts the controller's server and waits for its ready message.
+bool startAndWait(RBServerController& controller);
+
+// Mounts the folder and waits for the answer: the served URL path, or empty on failure (the
+// error then in *error).
+QString mountAndWait(RBServerController& controller, const QString& folder, QString* error = nullptr);
+
+} // namespace servertest
