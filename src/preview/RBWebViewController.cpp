@@ -1,0 +1,304 @@
+#include "preview/RBWebViewController.h"
+
+#include "platform/Bundle.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "preview/BridgeJson.h"
+#include "preview/RBWebViewBridge.h"
+#include "preview/RBWebViewPage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QWebChannel>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+const QString kDomain = QStringLiteral("RBWebViewController");
+
+// Runs the script in the page's global scope and answers {ok, value} or {ok: false, error},
+// because the web engine reports no exceptions of evaluated scripts by itself.
+QString evaluationBody(const QString& script)
+{
+    return QStringLiteral(
+               "(function () {"
+               "  function plain(v) {"
+               "    if (v === undefined || typeof v === 'function' || typeof v === 'symbol') return null;"
+               "    if (v === null || typeof v !== 'object') return v;"
+               "    try { return JSON.parse(JSON.stringify(v)); } catch (e) { return null; }"
+               "  }"
+               "  try {"
+               "    return {ok: true, value: plain((0, eval)(%1))};"
+               "  } catch (e) {"
+               "    var error = {message: String(e && e.message !== undefined ? e.message : e)};"
+               "    if (e && e.name) error.name = String(e.name);"
+               "    if (e && e.stack) {"
+               "      error.stack = String(e.stack);"
+               "      var m = /:(\\d+):(\\d+)\\)?\\s*(\\n|$)/.exec(error.stack);"
+               "      if (m) { error.line = Number(m[1]); error.column = Number(m[2]); }"
+               "    }"
+               "    return {ok: false, error: error};"
+               "  }"
+               "})()")
+        .arg(bridgeToJson(script));
+}
+
+// Scripts run by the engine directly count as foreign to the page, so errors thrown later by
+// functions they define reach window.onerror only as "Script error.". Running the evaluation
+// from an inline script element of the page keeps those errors whole; without a document the
+// script runs directly.
+QString wrapForEvaluation(const QString& script)
+{
+    const QString body = evaluationBody(script);
+    return QStringLiteral(
+               "(function () {"
+               "  var root = document.head || document.documentElement;"
+               "  if (root) {"
+               "    var element = document.createElement('script');"
+               "    element.textContent = 'window.__rbEvaluation = ' + %1 + ';';"
+               "    root.appendChild(element);"
+               "    root.removeChild(element);"
+               "    var result = window.__rbEvaluation;"
+               "    delete window.__rbEvaluation;"
+               "    if (result) return result;"
+               "  }"
+               "  return %2;"
+               "})()")
+        .arg(bridgeToJson(body), body);
+}
+} // namespace
+
+QString RBWebViewController::bridgeUserScript()
+{
+    // The channel library of the web engine, then our bridge. Messages wait in a queue until
+    // the channel to the application is up, so nothing sent early is lost.
+    static const QString script = [] {
+        QFile channelLibrary(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        QString library;
+        if (channelLibrary.open(QIODevice::ReadOnly))
+            library = QString::fromUtf8(channelLibrary.readAll());
+        else
+            platform::Log::error(kDomain, QStringLiteral("the web channel library is missing"));
+        return library + QStringLiteral(
+            "\n;(function () {"
+            "  if (window._webkit && window._webkit.__channel) return;"
+            "  var queue = [], target = null, connecting = false;"
+            "  function connect() {"
+            "    if (target || connecting || typeof qt === 'undefined' || !qt.webChannelTransport) return;"
+            "    connecting = true;"
+            "    new QWebChannel(qt.webChannelTransport, function (channel) {"
+            "      target = channel.objects._webkit;"
+            "      var pending = queue; queue = [];"
+            "      pending.forEach(function (data) { target.webViewBridge_(data); });"
+            "    });"
+            "  }"
+            "  window._webkit = {__channel: true};"
+            "  window._webkit.webViewBridge_ = function (data) {"
+            "    if (target) target.webViewBridge_(data); else { queue.push(data); connect(); }"
+            "  };"
+            "  window._bridge = function (method, args) {"
+            "    window._webkit.webViewBridge_(JSON.stringify({method: method, arguments: args}));"
+            "  };"
+            "  document.addEventListener('DOMContentLoaded', function () { connect(); window._bridge('DOMContentLoaded'); });"
+            "  window.addEventListener('error', function (event) {"
+            "    window._bridge('error', {message: event.message, filename: event.filename,"
+            "                             lineno: event.lineno, colno: event.colno});"
+            "  });"
+            "  connect();"
+            "  if (!target) setTimeout(connect, 0);"
+            "})();");
+    }();
+    return script;
+}
+
+RBWebViewController::RBWebViewController(QObject* parent)
+    : QObject(parent)
+    , m_view(new QWebEngineView)
+{
+    m_page = new RBWebViewPage([this] { return m_openLinksInSystemBrowser; }, m_view);
+    m_view->setPage(m_page);
+    m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+
+    m_bridge = new RBWebViewBridge([this](const QString& data) { webViewBridge(data); }, this);
+    m_channel = new QWebChannel(this);
+    m_channel->registerObject(QStringLiteral("_webkit"), m_bridge);
+    m_page->setWebChannel(m_channel);
+
+    QWebEngineScript script;
+    script.setName(QStringLiteral("RBWebViewBridge"));
+    script.setSourceCode(bridgeUserScript());
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    m_page->scripts().insert(script);
+
+    platform::Log::write(kDomain, platform::Log::Debug,
+                         QStringLiteral("RBWebViewController %1 using WebKit2: 1")
+                             .arg(QString::number(reinterpret_cast<quintptr>(this), 16)));
+}
+
+RBWebViewController::~RBWebViewController()
+{
+    cleanup();
+    if (m_inspector)
+        delete m_inspector.data();
+    // The owner may have placed the view in its window, which then deletes it.
+    if (m_view && !m_view->parent())
+        delete m_view.data();
+}
+
+QWebEngineView* RBWebViewController::webView() const
+{
+    return m_view.data();
+}
+
+void RBWebViewController::setUserAgent(const QString& userAgent)
+{
+    if (!m_page)
+        return;
+    m_page->profile()->setHttpUserAgent(userAgent);
+}
+
+void RBWebViewController::setAllowScrolling(bool)
+{
+}
+
+void RBWebViewController::loadURL(const QString& url)
+{
+    if (!m_view)
+        return;
+    m_view->load(QUrl(url));
+}
+
+void RBWebViewController::loadFile(const QString& path)
+{
+    if (!m_view)
+        return;
+    m_view->load(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+void RBWebViewController::loadHTMLString(const QString& html, const QUrl& baseURL)
+{
+    if (!m_view)
+        return;
+    const QString folder = baseURL.isLocalFile() ? baseURL.toLocalFile() : baseURL.path();
+    const QString path = QDir(folder).filePath(QStringLiteral(".temp.html"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        platform::Log::warning(kDomain, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    file.write(html.toUtf8());
+    file.close();
+    m_view->load(QUrl::fromLocalFile(path));
+}
+
+void RBWebViewController::evaluateJavaScript(const QString& script, EvaluationHandler completion)
+{
+    if (!m_page) {
+        if (completion)
+            completion(QVariant(), QVariantMap{{QStringLiteral("message"), QStringLiteral("The web view is gone")}});
+        return;
+    }
+    m_page->runJavaScript(wrapForEvaluation(script), QWebEngineScript::MainWorld,
+                          [completion](const QVariant& reply) {
+                              if (!completion)
+                                  return;
+                              const QVariantMap map = reply.toMap();
+                              if (map.value(QStringLiteral("ok")).toBool())
+                                  completion(map.value(QStringLiteral("value")), QVariant());
+                              else if (map.contains(QStringLiteral("error")))
+                                  completion(QVariant(), map.value(QStringLiteral("error")));
+                              else // the page went away or the script never ran
+                                  completion(QVariant(), QVariantMap{{QStringLiteral("message"),
+                                                                      QStringLiteral("The script could not be evaluated")}});
+                          });
+}
+
+void RBWebViewController::evaluateCoffeeScript(const QString& source, EvaluationHandler completion)
+{
+    runCoffeeScriptAction(QStringLiteral("CoffeeScript.eval"), source, std::move(completion));
+}
+
+void RBWebViewController::compileCoffeeScript(const QString& source, EvaluationHandler completion)
+{
+    runCoffeeScriptAction(QStringLiteral("CoffeeScript.compile"), source, std::move(completion));
+}
+
+void RBWebViewController::runCoffeeScriptAction(const QString& action, const QString& source, EvaluationHandler completion)
+{
+    const QString call = QStringLiteral("%1(%2)").arg(action, bridgeToJson(source));
+    QPointer<RBWebViewController> self(this);
+    evaluateJavaScript(QStringLiteral("typeof(CoffeeScript);"), [self, call, completion](const QVariant& type, const QVariant&) {
+        if (!self)
+            return;
+        if (type.toString() != QLatin1String("undefined")) {
+            self->evaluateJavaScript(call, completion);
+            return;
+        }
+        // The compiler is loaded into the page on first use.
+        QString path = platform::Bundle::main().pathForResource(QStringLiteral("coffee-script"), QStringLiteral("js"));
+        if (path.isEmpty())
+            path = platform::Bundle::main().pathForResource(QStringLiteral("coffee-script"), QStringLiteral("js"),
+                                                           QStringLiteral("ZelvorTranspiler"));
+        const QString compiler = platform::readTextFile(path);
+        if (compiler.isEmpty())
+            platform::Log::warning(kDomain, QStringLiteral("the coffee-script resource is missing"));
+        self->evaluateJavaScript(compiler, [self, call, completion](const QVariant&, const QVariant&) {
+            if (self)
+                self->evaluateJavaScript(call, completion);
+        });
+    });
+}
+
+void RBWebViewController::sendBridgeMethod(const QString& method, const QVariant& arguments)
+{
+    if (!m_page)
+        return;
+    m_page->runJavaScript(QStringLiteral("window._receive(%1, %2)").arg(bridgeToJson(method), bridgeToJson(arguments)),
+                          QWebEngineScript::MainWorld);
+}
+
+void RBWebViewController::showInspector(bool)
+{
+    if (!m_page)
+        return;
+    if (!m_inspector) {
+        m_inspector = new QWebEngineView;
+        m_inspector->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_inspector->setWindowTitle(QStringLiteral("Web Inspector"));
+        m_inspector->resize(900, 600);
+        m_inspector->page()->setInspectedPage(m_page);
+    }
+    m_inspector->show();
+    m_inspector->raise();
+}
+
+void RBWebViewController::cleanup()
+{
+    if (m_bridge)
+        m_bridge->detach();
+}
+
+void RBWebViewController::webViewBridge(const QString& json)
+{
+    const QVariantMap message = bridgeFromJson(json).toMap();
+    const QString method = message.value(QStringLiteral("method")).toString();
+    const QVariant arguments = message.value(QStringLiteral("arguments"));
+    if (method == QLatin1String("DOMContentLoaded")) {
+        m_isDocumentReady = true;
+        // Handlers may replace themselves while they run: call copies.
+        if (DictionaryHandler handler = m_documentReadyHandler)
+            handler(QVariantMap());
+    } else if (method == QLatin1String("error")) {
+        if (ValueHandler handler = m_errorHandler)
+            handler(arguments);
+    }
+    if (BridgeHandler handler = m_bridgeHandler)
+        handler(method, arguments);
+}

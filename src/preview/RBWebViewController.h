@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+class QWebChannel;
+class QWebEngineView;
+class RBWebViewBridge;
+class RBWebViewPage;
+
+// One web view and the two-way message channel between its page and the application.
+// The page calls window._bridge(method, args); the application calls the page's
+// window._receive(method, args); every message travels as JSON text. The channel script is
+// injected at document creation into every page the view loads; messages sent before the
+// channel is up are queued in the page and delivered in order.
+class RBWebViewController : public QObject {
+    Q_OBJECT
+public:
+    // The completion of an evaluation: the value of the script, or an error (a map with
+    // "message", and "name", "line", "column", "stack" when the page knows them).
+    using EvaluationHandler = std::function<void(const QVariant& result, const QVariant& error)>;
+    using DictionaryHandler = std::function<void(const QVariantMap&)>;
+    using ValueHandler = std::function<void(const QVariant&)>;
+    using BridgeHandler = std::function<void(const QString& method, const QVariant& arguments)>;
+
+    explicit RBWebViewController(QObject* parent = nullptr);
+    ~RBWebViewController() override;
+
+    QWebEngineView* webView() const;
+
+    void setUserAgent(const QString& userAgent);
+    void setAllowScrolling(bool allow); // kept for callers; the view always scrolls
+    void loadURL(const QString& url);
+    void loadFile(const QString& path);
+    // Writes the text to ".temp.html" in the base URL's folder and loads that file.
+    void loadHTMLString(const QString& html, const QUrl& baseURL);
+    void evaluateJavaScript(const QString& script, EvaluationHandler completion = nullptr);
+    void evaluateCoffeeScript(const QString& source, EvaluationHandler completion = nullptr);
+    void compileCoffeeScript(const QString& source, EvaluationHandler completion = nullptr);
+    // Evaluates window._receive(method, arguments) in the page.
+    void sendBridgeMethod(const QString& method, const QVariant& arguments = QVariant());
+    // Opens the developer tools of the page in their own window.
+    void showInspector(bool ignored = true);
+    // Detaches the page channel; owners call it before letting the wrapper go.
+    void cleanup();
+
+    // The entry point of page-to-application messages (JSON {"method", "arguments"}).
+    void webViewBridge(const QString& json);
+
+    bool isWebKit2() const { return true; }
+    bool supportsWebKit2LocalFileLoading() const { return true; }
+    bool isLoadingReady() const { return m_isLoadingReady; }
+    bool isDocumentReady() const { return m_isDocumentReady; }
+    bool logConsoleOutput() const { return m_logConsoleOutput; }
+    void setLogConsoleOutput(bool log) { m_logConsoleOutput = log; }
+    bool openLinksInSystemBrowser() const { return m_openLinksInSystemBrowser; }
+    void setOpenLinksInSystemBrowser(bool open) { m_openLinksInSystemBrowser = open; }
+    bool showGraphicsDebug() const { return m_showGraphicsDebug; }
+    void setShowGraphicsDebug(bool show) { m_showGraphicsDebug = show; }
+
+    void setDocumentReadyHandler(DictionaryHandler handler) { m_documentReadyHandler = std::move(handler); }
+    void setErrorHandler(ValueHandler handler) { m_errorHandler = std::move(handler); }
+    void setBridgeHandler(BridgeHandler handler) { m_bridgeHandler = std::move(handler); }
+
+    // The script injected into every page (exposed for tests and the inspector).
+    static QString bridgeUserScript();
+
+private:
+    void runCoffeeScriptAction(const QString& action, const QString& source, EvaluationHandler completion);
+
+    QPointer<QWebEngineView> m_view;
+    QPointer<RBWebViewPage> m_page;
+    QWebChannel* m_channel = nullptr;
+    RBWebViewBridge* m_bridge = nullptr;
+    QPointer<QWebEngineView> m_inspector;
+    bool m_isLoadingReady = false;
+    bool m_isDocumentReady = false;
+    bool m_logConsoleOutput = false;
+    bool m_openLinksInSystemBrowser = true;
+    bool m_showGraphicsDebug = false;
+    DictionaryHandler m_documentReadyHandler;
+    ValueHandler m_errorHandler;
+    BridgeHandler m_bridgeHandler;
+};
