@@ -246,9 +246,14 @@ void RBWebViewController::runCoffeeScriptAction(const QString& action, const QSt
         if (path.isEmpty())
             path = platform::Bundle::main().pathForResource(QStringLiteral("coffee-script"), QStringLiteral("js"),
                                                            QStringLiteral("ZelvorTranspiler"));
-        const QString compiler = platform::readTextFile(path);
+        QString compiler = platform::readTextFile(path);
         if (compiler.isEmpty())
             platform::Log::warning(kDomain, QStringLiteral("the coffee-script resource is missing"));
+        else // the bundled compiler is made for a host without a page: evaluate in the page's scope
+            compiler += QStringLiteral(
+                "\n;CoffeeScript.eval = function (code, options) {"
+                " options = options || {}; if (options.bare == null) options.bare = true;"
+                " return (0, eval)(CoffeeScript.compile(code, options)); };");
         self->evaluateJavaScript(compiler, [self, call, completion](const QVariant&, const QVariant&) {
             if (self)
                 self->evaluateJavaScript(call, completion);
