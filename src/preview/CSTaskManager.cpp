@@ -60,6 +60,10 @@ double CSTaskManager::elapsed() const
 
 bool CSTaskManager::run()
 {
+    if (m_startTime.isValid()) {
+        platform::Log::error(kDomain, QStringLiteral("a runner runs its program once"));
+        return false;
+    }
     m_startTime = QDateTime::currentDateTimeUtc();
     connect(&m_task, &platform::Task::outputAvailable, this, [this] { readStream(false); });
     connect(&m_task, &platform::Task::errorAvailable, this, [this] { readStream(true); });

@@ -66,7 +66,7 @@ public:
     void setTaskManagerDidEnd(EndBlock block) { m_endBlock = std::move(block); }
 
     // Starts the program. Answers false when it could not be launched; the end report
-    // (status -1) has then been delivered already.
+    // (status -1) has then been delivered already. A second call does nothing and answers false.
     bool run();
     bool hasEnded() const { return m_ended; }
     // Waits, keeping this thread's event loop turning, until the end has been reported.

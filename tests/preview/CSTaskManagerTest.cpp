@@ -138,6 +138,15 @@ TEST_F(CSTaskManagerTest, AProgramThatCannotLaunchEndsWithStatusMinusOne)
     EXPECT_EQ(recorder.events, QStringList{QStringLiteral("delegate end -1")});
     EXPECT_EQ(notes, QStringList{QStringLiteral("didReceiveEnd {\"terminationStatus\":-1}")});
     EXPECT_TRUE(runner.waitUntilEnd(10));
+
+    // A runner is used for one run: running it again reports no second end.
+    auto once = shellRunner(QStringLiteral("sleep 0.2"));
+    int ends = 0;
+    once->setTaskManagerDidEnd([&](int) { ++ends; });
+    ASSERT_TRUE(once->run());
+    EXPECT_FALSE(once->run());
+    ASSERT_TRUE(once->waitUntilEnd(5000));
+    EXPECT_EQ(ends, 1);
 }
 
 TEST_F(CSTaskManagerTest, StandardInputReceivesTextAndJson)
