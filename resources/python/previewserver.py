@@ -236,7 +236,10 @@ class Handler(BaseHTTPRequestHandler):
         if os.path.isdir(target):
             if relative and not relative.endswith("/"):
                 return self.redirect(urllib.parse.urlsplit(self.path).path + "/")
-            target = os.path.join(target, "index.html")
+            # The index page may itself be a link that leads outside.
+            target = resolve_inside(root, relative.rstrip("/") + "/index.html")
+            if target is None:
+                return self.send_status(403, "Forbidden")
         if not os.path.isfile(target):
             return self.send_status(404, "Not found")
         content_type = mimetypes.guess_type(target)[0] or "application/octet-stream"

@@ -42,6 +42,8 @@ protected:
         writeFile(folder.filePath(QStringLiteral("outside.txt")), "secret");
         QFile::link(folder.filePath(QStringLiteral("outside.txt")), project + QStringLiteral("/leak.txt"));
         QFile::link(folder.path(), project + QStringLiteral("/up"));
+        QDir().mkpath(project + QStringLiteral("/docs"));
+        QFile::link(folder.filePath(QStringLiteral("outside.txt")), project + QStringLiteral("/docs/index.html"));
     }
 
     QTemporaryDir folder;
@@ -122,6 +124,7 @@ TEST_F(RBServerControllerTest, NoRequestLeavesAMountedFolderOrTheResources)
     const QList<QByteArray> refused = {
         base + "../../outside.txt",           base + "%2e%2e/outside.txt",      base + "%2E%2E%2Foutside.txt",
         base + "images/..%2f..%2foutside.txt", base + "leak.txt",                base + "up/outside.txt",
+        base + "docs/",
         base + "%2F" + QFile::encodeName(folder.filePath(QStringLiteral("outside.txt"))).replace("/", "%2F"),
         "/_server/resources/../CMakeLists.txt", "/_server/resources/%2e%2e/CMakeLists.txt", "//etc/passwd",
         "/../../../etc/passwd",
