@@ -30,8 +30,7 @@ var domEventFor = {
   mouseout: 'mouseout',
   mousemove: 'mousemove'
 };
-Events.isDomEvent = function (name) { return domEventFor.hasOwnProperty(name); };
-Events.domEventFor = function (name) { return domEventFor[name]; };
+function isDomEvent(name) { return domEventFor.hasOwnProperty(name); }
 
 // Events.wrap(window).on "resize", -> ... : DOM listeners that the next run removes.
 Events.wrap = function (target) {

@@ -43,8 +43,8 @@ function Layer(options) {
   options = options || {};
   var site = runtime.callSite();
   this.id = runtime.nextLayerId++;
-  this.typeHash = options.typeHash || runtime.typeHashForCallSite(site);
-  this.callSite = site;
+  this.typeHash = runtime.typeHashForCallSite(site);
+  this._callSite = site;
   this.name = options.name || '';
   this._props = _.clone(layerDefaults);
   this._props.backgroundColor = new Color(layerDefaults.backgroundColor);
@@ -377,11 +377,11 @@ Layer.prototype._teardown = function () {
 
 // --- events ----------------------------------------------------------------------------------
 Layer.prototype._didAddListener = function (name) {
-  if (!Events.isDomEvent(name) || this._domHandlers[name]) return;
+  if (!isDomEvent(name) || this._domHandlers[name]) return;
   var self = this;
   var handler = function (event) { self.emit(name, event, self); };
   this._domHandlers[name] = handler;
-  this._element.addEventListener(Events.domEventFor(name), handler);
+  this._element.addEventListener(domEventFor[name], handler);
   this.ignoreEvents = false;
 };
 [['onClick', 'click'], ['onTouchStart', 'touchstart'], ['onTouchEnd', 'touchend'], ['onTouchMove', 'touchmove'],

@@ -49,7 +49,7 @@ Canvas._didAddListener = function (name) {
   Canvas._bound = Canvas._bound || {};
   var handler = function (event) { Canvas.emit(name, event); };
   Canvas._bound[name] = handler;
-  var dom = Events.domEventFor(name) || name;
+  var dom = domEventFor[name] || name;
   runtime.listen(name === 'resize' ? window : document, dom, handler);
 };
 runtime.onReset(function () {
