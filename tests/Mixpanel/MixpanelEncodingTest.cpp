@@ -32,7 +32,7 @@ TEST(MixpanelEncodingTest, RecordsBecomeJSONReadyValues)
 TEST(MixpanelEncodingTest, TheUploadBodyIsPercentEncodedBase64OfCompactJSON)
 {
     // Chosen so that the Base64 text holds "+", "/" and "=".
-    const QVariantList batch{QVariantMap{{"event", "~~~??>"}}};
+    const QVariantList batch{QVariantMap{{"event", "~~~?" "?>"}}};
     const QByteArray body = uploadBody(batch);
     ASSERT_TRUE(body.startsWith("ip=1&data="));
     const QByteArray data = body.mid(10);
@@ -41,7 +41,7 @@ TEST(MixpanelEncodingTest, TheUploadBodyIsPercentEncodedBase64OfCompactJSON)
     EXPECT_FALSE(data.contains('='));
     const QByteArray base64 = QUrl::fromPercentEncoding(data).toLatin1();
     EXPECT_TRUE(base64.contains('/') || base64.contains('+'));
-    EXPECT_EQ(QByteArray::fromBase64(base64), QByteArray(R"([{"event":"~~~??>"}])"));
+    EXPECT_EQ(QByteArray::fromBase64(base64), QByteArray("[{\"event\":\"~~~?" "?>\"}]"));
 }
 
 TEST(MixpanelEncodingTest, HMACSHA1MatchesTheKnownDigest)
