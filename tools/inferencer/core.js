@@ -8,7 +8,7 @@
 //   "ast"         the syntax tree: {"type", "location" "l:c-l:c", "data", "typeHash",
 //                 "children": [child key names], <child key>: node | [node | [...]]}
 //   "info"        {"whiles": [{"location"}]}: the while loops of the program
-//   "sourceMap"   {"lines": [{"columns": [{"sourceLine", "sourceColumn", ...} | null]} | null]}
+//   "sourceMap"   {"lines": [{"columns": [{"sourceLine", "sourceColumn"} | null]} | null]}
 //   "v3SourceMap" the version 3 source map as text
 //   "scope"       the scope tree (see Inferencer.inferScope)
 // and on failure {"error": {"message", "location": {"first_line", "first_column", ...}}} with
@@ -132,6 +132,26 @@ var Inferencer = (function () {
     return '0:0-' + lastLine + ':' + lastColumn;
   }
 
+  // The line and column map with only what readers walk: per JavaScript line (null when it has
+  // no mappings) the columns, each null or the CoffeeScript line and column it came from. Half
+  // the size of the compiler's own object, which matters for every reply.
+  function lineMap(map) {
+    var lines = map && map.lines ? map.lines : [];
+    var out = new Array(lines.length);
+    for (var i = 0; i < lines.length; i++) {
+      var line = lines[i];
+      if (!line || !line.columns) { out[i] = null; continue; }
+      var columns = line.columns;
+      var mapped = new Array(columns.length);
+      for (var j = 0; j < columns.length; j++) {
+        var column = columns[j];
+        mapped[j] = column ? { sourceLine: column.sourceLine, sourceColumn: column.sourceColumn } : null;
+      }
+      out[i] = { columns: mapped };
+    }
+    return { lines: out };
+  }
+
   function copyOptions(options) {
     var out = {};
     if (options && typeof options === 'object') {
@@ -193,7 +213,7 @@ var Inferencer = (function () {
       js: compiled.js,
       ast: wantAST ? ast : {},
       info: { whiles: writer.whiles },
-      sourceMap: compiled.sourceMap,
+      sourceMap: lineMap(compiled.sourceMap),
       v3SourceMap: compiled.v3SourceMap
     };
     if (wantScope) {
