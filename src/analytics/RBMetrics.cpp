@@ -5,6 +5,7 @@
 #include "Mixpanel/MixpanelPeople.h"
 #include "analytics/AnalyticsBuildSettings.h"
 #include "analytics/RBGoogleAnalytics.h"
+#include "compiler/CodeTranspiler.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
@@ -54,6 +55,10 @@ RBGoogleAnalytics& RBMetrics::webClient() const
 void RBMetrics::setUpMetrics()
 {
     RBGoogleAnalytics& web = webClient();
+    // Every editor's compile times go to the web client, which drops them while it is disabled.
+    CodeTranspiler::setCompileTimeTracker([](const QString& event, float milliseconds) {
+        RBGoogleAnalytics::sharedInstance().trackEvent(event, milliseconds);
+    });
     if (m_defaults.boolForKey(kDataCollectionDisabled)) {
         web.setEnabled(false);
         platform::Log::info(QStringLiteral("analytics"), QStringLiteral("Data collection disabled"));
