@@ -114,9 +114,11 @@ int main(int argc, char** argv)
     auto compileOnce = [&](int n) {
         const std::int64_t before = transpiler.lastSuccessfulId();
         transpiler.transpileFromString(program + QStringLiteral("\n# run %1\n").arg(n));
+        // Sleeps until the reply arrives, as the application's event loop does: a busy wait
+        // would take the processor from the engine's thread.
         QDeadlineTimer deadline(60000);
         while (!(transpiler.isIdle() && transpiler.lastSuccessfulId() > before) && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return transpiler.lastSuccessfulId() > before;
     };
     for (int i = 0; i < 5; ++i)
