@@ -1,5 +1,6 @@
 #include "RuntimePage.h"
 
+#include "compiler/V8Wrapper.h"
 #include "platform/Bundle.h"
 #include "support/TestSupport.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -70,9 +72,29 @@ QString RuntimePage::generatedScript(const QJsonObject& deviceDefaults, const QS
     return lines.join(QLatin1Char('\n'));
 }
 
+QString RuntimePage::compile(const QString& coffeeScript)
+{
+    // The application's compiler: the bundled CoffeeScript compiler and the Inferencer, in the
+    // embedded engine, made once for the process.
+    static V8Wrapper* engine = [] {
+        auto* v8 = new V8Wrapper();
+        for (const char* name : {"coffee-script", "inferencer"})
+            v8->evaluate(testsupport::readFile(platform::Bundle::main().pathForResource(
+                QString::fromLatin1(name), QStringLiteral("js"), QStringLiteral("ZelvorTranspiler"))));
+        return v8;
+    }();
+    const QJsonArray args{coffeeScript, QJsonObject{{"sourceMap", true}},
+                          QJsonObject{{"returnScope", false}, {"returnAST", false}, {"returnGlobals", false}}};
+    const QString reply = engine->invoke(QStringLiteral("cs2js"), QStringLiteral("Inferencer"),
+                                         QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact)));
+    const QString js = QJsonDocument::fromJson(reply.toUtf8()).object().value("js").toString();
+    // The compiler front prefixes every program with its compile identifier.
+    return js.isEmpty() ? QString() : QStringLiteral("window.__zelvorClientCodeId = 1;") + js;
+}
+
 QString RuntimePage::fixtureProgram(const QString& name)
 {
-    return testsupport::readFile(testsupport::fixturePath(QStringLiteral("runtime/%1.js").arg(name)));
+    return compile(testsupport::readFile(testsupport::fixturePath(QStringLiteral("runtime/%1.coffee").arg(name))));
 }
 
 bool RuntimePage::load()

@@ -49,7 +49,10 @@ public:
     QString projectPath() const { return m_dir.path(); }
 
     static QString generatedScript(const QJsonObject& deviceDefaults, const QString& deviceImagesUrl);
-    static QString fixtureProgram(const QString& name);  // tests/fixtures/runtime/<name>.js
+    // A program compiled by the application's compiler as the preview receives it; empty when
+    // it does not compile.
+    static QString compile(const QString& coffeeScript);
+    static QString fixtureProgram(const QString& name);  // tests/fixtures/runtime/<name>.coffee
 
 private:
     QTemporaryDir m_dir;

@@ -111,7 +111,10 @@ runtime.unlisten = function (target, type, fn) {
 // position of the "new" expression in app.js. The analysis can publish its own hashes for those
 // positions in runtime.typeHashes ("line:column" -> hash); otherwise the hash is "#js:line:column".
 runtime.callSite = function () {
+  var limit = Error.stackTraceLimit;
+  Error.stackTraceLimit = 12;  // the program's frame is near; a short trace is cheaper
   var stack = String(new Error().stack || '').split('\n');
+  Error.stackTraceLimit = limit;
   for (var i = 0; i < stack.length; i++) {
     var m = /(?:\(|at )([^()\s]*?):(\d+):(\d+)\)?\s*$/.exec(stack[i]);
     if (m && /(^|\/)app\.js$/.test(m[1])) return {line: +m[2], column: +m[3]};

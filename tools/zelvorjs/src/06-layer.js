@@ -10,6 +10,10 @@ var layerDefaults = {
   backgroundColor: 'rgba(0, 136, 255, 0.5)', color: 'rgba(255, 255, 255, 1)',
   blur: 0, brightness: 100, saturate: 100, grayscale: 0
 };
+var defaultColors = {
+  backgroundColor: new Color(layerDefaults.backgroundColor), borderColor: new Color(layerDefaults.borderColor),
+  shadowColor: new Color(layerDefaults.shadowColor), color: new Color(layerDefaults.color)
+};
 var stateProperties = ['x', 'y', 'z', 'width', 'height', 'opacity', 'rotation', 'rotationX', 'rotationY',
   'scale', 'scaleX', 'scaleY', 'originX', 'originY', 'borderRadius', 'borderWidth', 'borderColor',
   'shadowX', 'shadowY', 'shadowBlur', 'shadowSpread', 'shadowColor', 'backgroundColor', 'color',
@@ -46,11 +50,12 @@ function Layer(options) {
   this.typeHash = runtime.typeHashForCallSite(site);
   this._callSite = site;
   this.name = options.name || '';
-  this._props = _.clone(layerDefaults);
-  this._props.backgroundColor = new Color(layerDefaults.backgroundColor);
-  this._props.borderColor = new Color(layerDefaults.borderColor);
-  this._props.shadowColor = new Color(layerDefaults.shadowColor);
-  this._props.color = new Color(layerDefaults.color);
+  var props = this._props = {};
+  for (var key in layerDefaults) props[key] = layerDefaults[key];
+  props.backgroundColor = new Color(defaultColors.backgroundColor);
+  props.borderColor = new Color(defaultColors.borderColor);
+  props.shadowColor = new Color(defaultColors.shadowColor);
+  props.color = new Color(defaultColors.color);
   this._props.visible = true;
   this._props.clip = false;
   this._props.image = '';
@@ -62,39 +67,69 @@ function Layer(options) {
   this._destroyed = false;
   this._element = document.createElement('div');
   this._element.className = 'zelvor-layer';
-  this._element.setAttribute('data-layer-id', String(this.id));
-  var s = this._element.style;
-  s.position = 'absolute';
-  s.left = '0px';
-  s.top = '0px';
-  s.boxSizing = 'border-box';
-  s.pointerEvents = 'none';
-  s.backgroundRepeat = 'no-repeat';
-  s.backgroundSize = 'cover';
-  s.backgroundPosition = 'center center';
   this._element._zelvorLayer = this;
   runtime.layers.push(this);
 
+  // While the options are taken in, the element is not touched: it gets all its style in one
+  // write at the end (a program of hundreds of layers would otherwise spend its time in
+  // single style updates).
+  this._constructing = true;
   var parent = options.parent || options.superLayer || null;
   this._attach(parent);
   var self = this;
   layerOptionKeys.forEach(function (key) {
-    if (key !== 'parent' && key !== 'superLayer' && options.hasOwnProperty(key) && options[key] !== undefined) {
+    if (key !== 'parent' && key !== 'superLayer' && key !== 'style' && options.hasOwnProperty(key) &&
+        options[key] !== undefined) {
       self[key] = options[key];
     }
   });
-  this._applyBox();
-  this._applyTransform();
-  this._applyColors();
-  this._applyShadow();
-  this._applyFilters();
+  this._constructing = false;
+  this._element.style.cssText = this._cssText();
+  if (options.style) this.style = options.style;
   markLayerTreeDirty();
 }
 Layer.prototype = Object.create(EventEmitter.prototype);
 Layer.prototype.constructor = Layer;
 
 // --- drawing ---------------------------------------------------------------------------------
+Layer.prototype._transformText = function () {
+  var p = this._props;
+  return 'translate(' + p.x + 'px,' + p.y + 'px) rotate(' + p.rotation + 'deg)' +
+    (p.rotationX ? ' rotateX(' + p.rotationX + 'deg)' : '') + (p.rotationY ? ' rotateY(' + p.rotationY + 'deg)' : '') +
+    ' scale(' + (p.scale * p.scaleX) + ',' + (p.scale * p.scaleY) + ')';
+};
+Layer.prototype._shadowText = function () {
+  var p = this._props;
+  return (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread)
+    ? p.shadowX + 'px ' + p.shadowY + 'px ' + p.shadowBlur + 'px ' + p.shadowSpread + 'px ' + p.shadowColor.toString()
+    : 'none';
+};
+Layer.prototype._filterText = function () {
+  var p = this._props, f = [];
+  if (p.blur) f.push('blur(' + p.blur + 'px)');
+  if (p.brightness !== 100) f.push('brightness(' + p.brightness + '%)');
+  if (p.saturate !== 100) f.push('saturate(' + p.saturate + '%)');
+  if (p.grayscale) f.push('grayscale(' + p.grayscale + '%)');
+  return f.length ? f.join(' ') : 'none';
+};
+// The whole style of the element, written once when the layer is made.
+Layer.prototype._cssText = function () {
+  var p = this._props;
+  return 'position:absolute;left:0;top:0;box-sizing:border-box;background-repeat:no-repeat;' +
+    'background-size:cover;background-position:center center;' +
+    'pointer-events:' + (p.ignoreEvents ? 'none' : 'auto') + ';' +
+    'width:' + p.width + 'px;height:' + p.height + 'px;border-radius:' + p.borderRadius + 'px;' +
+    'border-style:' + (p.borderWidth > 0 ? 'solid' : 'none') + ';border-width:' + p.borderWidth + 'px;' +
+    'overflow:' + (p.clip ? 'hidden' : 'visible') + ';display:' + (p.visible ? 'block' : 'none') + ';' +
+    'z-index:' + (Math.round(p.z) || 0) + ';' +
+    'transform-origin:' + (p.originX * 100) + '% ' + (p.originY * 100) + '%;transform:' + this._transformText() + ';' +
+    'background-color:' + p.backgroundColor.toString() + ';border-color:' + p.borderColor.toString() + ';' +
+    'color:' + p.color.toString() + ';opacity:' + p.opacity + ';' +
+    (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread ? 'box-shadow:' + this._shadowText() + ';' : '') +
+    (p.blur || p.brightness !== 100 || p.saturate !== 100 || p.grayscale ? 'filter:' + this._filterText() + ';' : '');
+};
 Layer.prototype._applyBox = function () {
+  if (this._constructing) return;
   var s = this._element.style, p = this._props;
   s.width = p.width + 'px';
   s.height = p.height + 'px';
@@ -106,13 +141,13 @@ Layer.prototype._applyBox = function () {
   s.zIndex = String(Math.round(p.z) || 0);
 };
 Layer.prototype._applyTransform = function () {
+  if (this._constructing) return;
   var p = this._props;
   this._element.style.transformOrigin = (p.originX * 100) + '% ' + (p.originY * 100) + '%';
-  this._element.style.transform = 'translate(' + p.x + 'px,' + p.y + 'px) rotate(' + p.rotation + 'deg)' +
-    (p.rotationX ? ' rotateX(' + p.rotationX + 'deg)' : '') + (p.rotationY ? ' rotateY(' + p.rotationY + 'deg)' : '') +
-    ' scale(' + (p.scale * p.scaleX) + ',' + (p.scale * p.scaleY) + ')';
+  this._element.style.transform = this._transformText();
 };
 Layer.prototype._applyColors = function () {
+  if (this._constructing) return;
   var s = this._element.style, p = this._props;
   s.backgroundColor = p.backgroundColor.toString();
   s.borderColor = p.borderColor.toString();
@@ -120,18 +155,10 @@ Layer.prototype._applyColors = function () {
   s.opacity = String(p.opacity);
 };
 Layer.prototype._applyShadow = function () {
-  var p = this._props;
-  this._element.style.boxShadow = (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread)
-    ? p.shadowX + 'px ' + p.shadowY + 'px ' + p.shadowBlur + 'px ' + p.shadowSpread + 'px ' + p.shadowColor.toString()
-    : 'none';
+  if (!this._constructing) this._element.style.boxShadow = this._shadowText();
 };
 Layer.prototype._applyFilters = function () {
-  var p = this._props, f = [];
-  if (p.blur) f.push('blur(' + p.blur + 'px)');
-  if (p.brightness !== 100) f.push('brightness(' + p.brightness + '%)');
-  if (p.saturate !== 100) f.push('saturate(' + p.saturate + '%)');
-  if (p.grayscale) f.push('grayscale(' + p.grayscale + '%)');
-  this._element.style.filter = f.length ? f.join(' ') : 'none';
+  if (!this._constructing) this._element.style.filter = this._filterText();
 };
 
 function defineLayerProperty(name, apply, convert) {
@@ -278,7 +305,7 @@ Object.defineProperty(Layer.prototype, 'ignoreEvents', {
   get: function () { return this._props.ignoreEvents; },
   set: function (v) {
     this._props.ignoreEvents = !!v;
-    this._element.style.pointerEvents = this._props.ignoreEvents ? 'none' : 'auto';
+    if (!this._constructing) this._element.style.pointerEvents = this._props.ignoreEvents ? 'none' : 'auto';
   }
 });
 
