@@ -65,6 +65,7 @@ function Layer(options) {
   this._parent = null;
   this._domHandlers = {};
   this._destroyed = false;
+  installLayerStyle();
   this._element = document.createElement('div');
   this._element.className = 'zelvor-layer';
   this._element._zelvorLayer = this;
@@ -112,21 +113,36 @@ Layer.prototype._filterText = function () {
   if (p.grayscale) f.push('grayscale(' + p.grayscale + '%)');
   return f.length ? f.join(' ') : 'none';
 };
-// The whole style of the element, written once when the layer is made.
+// What every layer starts with lives in one style rule; the element's own style holds only what
+// differs, written once when the layer is made.
+var layerStyleRule = '.zelvor-layer{position:absolute;left:0;top:0;box-sizing:border-box;' +
+  'background-repeat:no-repeat;background-size:cover;background-position:center center;' +
+  'border-style:none;overflow:visible;display:block;transform-origin:50% 50%;' +
+  'border-color:' + layerDefaults.borderColor + ';color:' + layerDefaults.color + ';opacity:1;pointer-events:none;}';
+function installLayerStyle() {
+  if (installLayerStyle.done) return;
+  installLayerStyle.done = true;
+  var style = document.createElement('style');
+  style.textContent = layerStyleRule;
+  (document.head || document.documentElement).appendChild(style);
+}
 Layer.prototype._cssText = function () {
-  var p = this._props;
-  return 'position:absolute;left:0;top:0;box-sizing:border-box;background-repeat:no-repeat;' +
-    'background-size:cover;background-position:center center;' +
-    'pointer-events:' + (p.ignoreEvents ? 'none' : 'auto') + ';' +
-    'width:' + p.width + 'px;height:' + p.height + 'px;border-radius:' + p.borderRadius + 'px;' +
-    'border-style:' + (p.borderWidth > 0 ? 'solid' : 'none') + ';border-width:' + p.borderWidth + 'px;' +
-    'overflow:' + (p.clip ? 'hidden' : 'visible') + ';display:' + (p.visible ? 'block' : 'none') + ';' +
-    'z-index:' + (Math.round(p.z) || 0) + ';' +
-    'transform-origin:' + (p.originX * 100) + '% ' + (p.originY * 100) + '%;transform:' + this._transformText() + ';' +
-    'background-color:' + p.backgroundColor.toString() + ';border-color:' + p.borderColor.toString() + ';' +
-    'color:' + p.color.toString() + ';opacity:' + p.opacity + ';' +
-    (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread ? 'box-shadow:' + this._shadowText() + ';' : '') +
-    (p.blur || p.brightness !== 100 || p.saturate !== 100 || p.grayscale ? 'filter:' + this._filterText() + ';' : '');
+  var p = this._props, d = layerDefaults;
+  var css = 'width:' + p.width + 'px;height:' + p.height + 'px;transform:' + this._transformText() + ';' +
+    'background-color:' + p.backgroundColor.toString() + ';';
+  if (!p.ignoreEvents) css += 'pointer-events:auto;';
+  if (p.borderRadius) css += 'border-radius:' + p.borderRadius + 'px;';
+  if (p.borderWidth > 0) css += 'border-style:solid;border-width:' + p.borderWidth + 'px;';
+  if (p.clip) css += 'overflow:hidden;';
+  if (!p.visible) css += 'display:none;';
+  if (p.z) css += 'z-index:' + (Math.round(p.z) || 0) + ';';
+  if (p.originX !== d.originX || p.originY !== d.originY) css += 'transform-origin:' + (p.originX * 100) + '% ' + (p.originY * 100) + '%;';
+  if (!p.borderColor.isEqual(defaultColors.borderColor)) css += 'border-color:' + p.borderColor.toString() + ';';
+  if (!p.color.isEqual(defaultColors.color)) css += 'color:' + p.color.toString() + ';';
+  if (p.opacity !== 1) css += 'opacity:' + p.opacity + ';';
+  if (p.shadowX || p.shadowY || p.shadowBlur || p.shadowSpread) css += 'box-shadow:' + this._shadowText() + ';';
+  if (p.blur || p.brightness !== 100 || p.saturate !== 100 || p.grayscale) css += 'filter:' + this._filterText() + ';';
+  return css;
 };
 Layer.prototype._applyBox = function () {
   if (this._constructing) return;
