@@ -110,3 +110,18 @@ TEST_F(V8WrapperTest, ContextsOfTwoWrappersAreSeparate)
 }
 
 } // namespace
+
+#include "compiler/LogMessage.h"
+
+namespace {
+
+TEST(LogMessageTest, WritesThroughThePlatformLogWithTheLevelsTurnedRound)
+{
+    StreamCapture log(STDERR_FILENO);
+    LogMessage(QStringLiteral("memory"), 0, QStringLiteral("deinit"));
+    LogMessageF(QStringLiteral("File.cpp"), 12, QStringLiteral("run"), std::nullopt, 1, QStringLiteral("late"));
+    LogMarker(QStringLiteral("start"));
+    EXPECT_EQ(log.text(), QStringLiteral("[memory] error: deinit\n[] warning: File.cpp:12 run: late\n[marker] info: ---- start ----\n"));
+}
+
+} // namespace
