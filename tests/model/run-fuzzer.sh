@@ -1,0 +1,14 @@
+#!/bin/sh
+# Runs the model fuzzer for a few seconds from the seed inputs; skipped (77) when the fuzzer
+# could not be built because clang with libFuzzer is missing.
+fuzzer="$1"; seeds="$2"; seconds="${3:-5}"
+if [ ! -x "$fuzzer" ]; then
+  echo "model fuzzer not built: clang++ with libFuzzer (libclang-rt-14-dev) is not installed"
+  exit 77
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/corpus"
+# New inputs go to the scratch corpus, never into the seeds; crash inputs are printed by libFuzzer.
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+  -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" "$seeds"
