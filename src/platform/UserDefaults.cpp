@@ -174,12 +174,36 @@ void UserDefaults::setObject(const QString& key, const QVariant& value)
     }
     m_values.insert(key, value);
     scheduleSave();
+    notifyObservers(key);
 }
 
 void UserDefaults::removeObject(const QString& key)
 {
-    if (m_values.remove(key) > 0)
+    if (m_values.remove(key) > 0) {
         scheduleSave();
+        notifyObservers(key);
+    }
+}
+
+void UserDefaults::addObserver(const QString& key, QObject* owner, std::function<void()> handler)
+{
+    m_observers.push_back({key, owner, std::move(handler)});
+}
+
+void UserDefaults::removeObserver(QObject* owner)
+{
+    std::erase_if(m_observers, [owner](const KeyObserver& o) { return o.owner == owner; });
+}
+
+void UserDefaults::notifyObservers(const QString& key)
+{
+    // Handlers may add or remove observers: work on a copy, and skip owners that went away.
+    std::erase_if(m_observers, [](const KeyObserver& o) { return o.owner.isNull(); });
+    const std::vector<KeyObserver> observers = m_observers;
+    for (const KeyObserver& o : observers) {
+        if (o.key == key && !o.owner.isNull())
+            o.handler();
+    }
 }
 
 void UserDefaults::scheduleSave()

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointer>
 #include <QDateTime>
 #include <QJsonValue>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+
+#include <functional>
+#include <vector>
 
 namespace platform {
 
@@ -51,6 +55,11 @@ public:
     void setString(const QString& key, const QString& value) { setObject(key, value); }
     void removeObject(const QString& key);
 
+    // Observing one key: `handler` runs after every change of `key` made through this store
+    // (set or removed), on the thread that made it. The observation ends with `owner`.
+    void addObserver(const QString& key, QObject* owner, std::function<void()> handler);
+    void removeObserver(QObject* owner);
+
     // Writes pending changes now; answers whether the store is on disk.
     bool synchronize();
 
@@ -64,6 +73,14 @@ public:
 private:
     void load();
     void scheduleSave();
+    void notifyObservers(const QString& key);
+
+    struct KeyObserver {
+        QString key;
+        QPointer<QObject> owner;
+        std::function<void()> handler;
+    };
+    std::vector<KeyObserver> m_observers;
 
     QString m_storePath;
     QVariantMap m_values;

@@ -1,0 +1,378 @@
+#include "CodeTextView/KVCodeLayoutManager.h"
+#include "CodeTextView/KVCodeLineNumberRulerView.h"
+#include "CodeTextView/KVCodeLineNumbersManager.h"
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
+#include "app/NotificationName.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/gui/ColorExtras.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using platform::TextRange;
+
+class CodeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        defaults = std::make_unique<platform::UserDefaults>(dir.filePath("defaults.json"));
+        view = makeView();
+        text = view->textView();
+    }
+
+    std::unique_ptr<KVCodeView> makeView()
+    {
+        auto v = std::make_unique<KVCodeView>(nullptr, defaults.get());
+        v->resize(640, 400);
+        v->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(v.get()));
+        return v;
+    }
+
+    // Types keys into the text view; "\n" is Return, "\t" is Tab.
+    void type(const QString& keys)
+    {
+        for (const QChar c : keys) {
+            if (c == u'\n')
+                QTest::keyClick(text, Qt::Key_Return);
+            else if (c == u'\t')
+                QTest::keyClick(text, Qt::Key_Tab);
+            else
+                QTest::keyClick(text, c.toLatin1());
+        }
+    }
+
+    void setText(const QString& s, qsizetype caret)
+    {
+        text->setString(s);
+        text->setSelectedRange({caret, 0});
+    }
+
+    void undo() { QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier); }
+
+    QColor hex(const char* h) { return platform::colorWithHexColorString(QString::fromLatin1(h)); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<platform::UserDefaults> defaults;
+    std::unique_ptr<KVCodeView> view;
+    KVCodeTextView* text = nullptr;
+};
+
+} // namespace
+
+TEST_F(CodeViewTest, TypingRulesThroughKeysUndoInOneStep)
+{
+    setText("f", 1);
+    type("(");
+    EXPECT_EQ(text->string(), "f()");
+    EXPECT_EQ(text->selectedRange(), (TextRange{2, 0}));
+    type(")");
+    EXPECT_EQ(text->string(), "f()");
+    undo();
+    EXPECT_EQ(text->string(), "f");
+
+    setText("\tx = {}", 6);
+    type("\n");
+    EXPECT_EQ(text->string(), "\tx = {\n\t\t\n\t}");
+    EXPECT_EQ(text->selectedRange(), (TextRange{9, 0}));
+    undo();
+    EXPECT_EQ(text->string(), "\tx = {}");
+
+    setText("\ta = {\n\t\t", 9);
+    type("}");
+    EXPECT_EQ(text->string(), "\ta = {\n\t}");
+    undo();
+    EXPECT_EQ(text->string(), "\ta = {\n\t\t");
+
+    setText("f = ->", 6);
+    type("\n");
+    EXPECT_EQ(text->string(), "f = ->\n\t");
+
+    // Wrapping, block shift, comment toggle: each one undo step.
+    setText("a word b", 0);
+    text->setSelectedRange({2, 4});
+    type("[");
+    EXPECT_EQ(text->string(), "a [word] b");
+    EXPECT_EQ(text->selectedRange(), (TextRange{3, 4}));
+    undo();
+    EXPECT_EQ(text->string(), "a word b");
+
+    setText("a\nb\nc", 0);
+    text->setSelectedRange({0, 3});
+    type("\t");
+    EXPECT_EQ(text->string(), "\ta\n\tb\nc");
+    undo();
+    EXPECT_EQ(text->string(), "a\nb\nc");
+    QTest::keyClick(text, Qt::Key_Backtab);
+    EXPECT_EQ(text->string(), "a\nb\nc");
+
+    setText("a = 1\nb = 2", 0);
+    text->setSelectedRange({0, 11});
+    QTest::keyClick(text, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(text->string(), "# a = 1\n# b = 2");
+    QTest::keyClick(text, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(text->string(), "a = 1\nb = 2");
+    undo();
+    EXPECT_EQ(text->string(), "# a = 1\n# b = 2");
+
+    // Backspace over an empty pair, then over a lone opener.
+    setText("g()", 2);
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(text->string(), "g");
+    undo();
+    EXPECT_EQ(text->string(), "g()");
+
+    // Plain typing undoes as one run.
+    setText("", 0);
+    type("abc");
+    EXPECT_EQ(text->string(), "abc");
+    undo();
+    EXPECT_EQ(text->string(), "");
+}
+
+TEST_F(CodeViewTest, WordMovesDeletesAndWholeCharacters)
+{
+    setText("ab cd", 0);
+    QTest::keyClick(text, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(text->selectedRange(), (TextRange{2, 0}));
+    QTest::keyClick(text, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(text->selectedRange(), (TextRange{5, 0}));
+    QTest::keyClick(text, Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(text->string(), "ab ");
+    undo();
+    EXPECT_EQ(text->string(), "ab cd");
+
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString accented = QString::fromUtf8("e\xCC\x81");
+    setText("x" + emoji + accented, 1 + emoji.size() + accented.size());
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(text->string(), "x" + emoji);
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(text->string(), "x");
+}
+
+TEST_F(CodeViewTest, NotificationsAndCompletionTrigger)
+{
+    int changes = 0;
+    QObject owner;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        KVCodeTextView::TextDidChangeNotification, text, [&](const platform::Notification&) { ++changes; },
+        &owner);
+    text->setString("one\ntwo");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(text->editedRange(), (TextRange{0, 7}));
+
+    text->setSelectedRange({7, 0});
+    type("x");
+    EXPECT_EQ(text->editedLength(), 1);
+    EXPECT_TRUE(text->isAutoCompletePending());
+    text->setSelectedRange({0, 3});
+    type("(");
+    EXPECT_FALSE(text->isAutoCompletePending()); // a wrap is a larger change: no completion
+
+    text->setAutoCompleteDelay(-1);
+    text->setSelectedRange({0, 0});
+    type("y");
+    EXPECT_FALSE(text->isAutoCompletePending());
+
+    // Without a completion engine, words of the text complete the partial word.
+    text->setString("layer layout lay");
+    text->setSelectedRange({16, 0});
+    const TextRange partial = text->rangeForUserCompletion();
+    EXPECT_EQ(partial, (TextRange{13, 3}));
+    const KVAutoCompletionSet set = text->completionsForPartialWordRange(partial, nullptr);
+    EXPECT_TRUE(set.selection());
+    ASSERT_EQ(set.completions().size(), 2);
+    EXPECT_EQ(set.completions()[0].word(), "layer");
+}
+
+TEST_F(CodeViewTest, PastingFilesPostsNotificationsInsteadOfText)
+{
+    QStringList images;
+    int hides = 0;
+    QObject owner;
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.addObserver(KVCodeTextView::PastedImageNotification, text,
+                       [&](const platform::Notification& n) { images << n.userInfo.value("filePath").toString(); },
+                       &owner);
+    center.addObserver(NotificationName::HideActions(), nullptr, [&](const platform::Notification&) { ++hides; },
+                       &owner);
+    setText("x", 1);
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile("/tmp/a.PNG"), QUrl::fromLocalFile("/tmp/b.txt")});
+    files->setText("/tmp/a.PNG");
+    QApplication::clipboard()->setMimeData(files);
+    text->paste();
+    EXPECT_EQ(images, QStringList{"/tmp/a.PNG"});
+    EXPECT_EQ(text->string(), "x");
+    EXPECT_EQ(hides, 1);
+
+    auto* other = new QMimeData;
+    other->setUrls({QUrl::fromLocalFile("/tmp/notes.txt")});
+    other->setText("pasted");
+    QApplication::clipboard()->setMimeData(other);
+    text->paste();
+    EXPECT_EQ(text->string(), "xpasted");
+    undo();
+    EXPECT_EQ(text->string(), "x");
+}
+
+TEST_F(CodeViewTest, ZoomFollowsTheSharedSettingWithinLimits)
+{
+    EXPECT_TRUE(defaults->boolForKey(KVCodeView::AutoCloseCharactersEnabledKey)); // written on set-up
+    EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 12);
+    auto second = makeView();
+    QTest::keyClick(text, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(defaults->doubleForKey(KVCodeView::FontSizeKey), 13);
+    EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 13);
+    EXPECT_DOUBLE_EQ(second->currentFont().pointSizeF(), 13);
+
+    defaults->setDouble(KVCodeView::FontSizeKey, 28);
+    view->increaseFontSize();
+    EXPECT_DOUBLE_EQ(defaults->doubleForKey(KVCodeView::FontSizeKey), 28);
+    view->menuReset();
+    EXPECT_DOUBLE_EQ(second->currentFont().pointSizeF(), 12);
+    defaults->setDouble(KVCodeView::FontSizeKey, 9);
+    view->decreaseFontSize();
+    EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 9);
+
+    defaults->setBool(KVCodeView::AutoCloseCharactersEnabledKey, false);
+    setText("f", 1);
+    type("(");
+    EXPECT_EQ(text->string(), "f(");
+}
+
+TEST_F(CodeViewTest, LineNumbersAndErrorMarkers)
+{
+    text->setString("a\nb\n");
+    auto* lines = text->lineNumbersManager();
+    EXPECT_EQ(lines->lineCount(), 3);
+    EXPECT_EQ(lines->lineRangeForLineIndex(2), (TextRange{4, 0}));
+    EXPECT_EQ(lines->lineRangeForLineIndex(0), (TextRange{0, 2}));
+    EXPECT_TRUE(lines->lineRangeForLineIndex(3).isNotFound());
+    EXPECT_EQ(lines->lineIndicesForRange({0, 3}), (TextRange{0, 2}));
+    EXPECT_EQ(lines->lineRanges(), (QStringList{"{0, 2}", "{2, 2}", "{4, 0}"}));
+
+    auto* ruler = view->lineNumberRulerView();
+    text->setErrors({KVCodeError(1, 1, "boom")});
+    EXPECT_TRUE(ruler->isErrorLine(0));
+    EXPECT_FALSE(ruler->isErrorLine(1));
+    EXPECT_EQ(text->rangeForError(text->errors().first()), (TextRange{0, 0}));
+    text->setErrors({KVCodeError(0, 1, "nothing"), KVCodeError(9, 1, "past the end")});
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(ruler->isErrorLine(i));
+    text->setErrors({});
+    EXPECT_FALSE(ruler->isErrorLine(0));
+    // Markers never touch the text.
+    EXPECT_FALSE(text->document()->isModified());
+}
+
+TEST_F(CodeViewTest, ColouringIsDisplayOnlyAndFollowsScrolling)
+{
+    QString code;
+    for (int i = 0; i < 200; ++i)
+        code += QStringLiteral("if x%1 then return 'it''s' # note's\n").arg(i);
+    text->setString(code);
+    const int undoSteps = text->document()->availableUndoSteps();
+    auto* layout = text->layoutManager();
+    EXPECT_EQ(layout->colourAt(0), hex("FFC22C"));
+    EXPECT_EQ(layout->colourAt(code.indexOf("# note")), hex("626262"));
+    EXPECT_EQ(layout->colourAt(code.indexOf("'it'")), hex("9EE556"));
+    // Far below the visible lines nothing is coloured yet.
+    const qsizetype late = code.lastIndexOf("if");
+    EXPECT_FALSE(layout->colourAt(late).isValid());
+    view->scrollToLineIndex(1000, false);
+    EXPECT_EQ(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
+    EXPECT_EQ(layout->colourAt(late), hex("FFC22C"));
+    // Colours and word boxes never change the document.
+    EXPECT_FALSE(text->document()->isModified());
+    EXPECT_EQ(text->document()->availableUndoSteps(), undoSteps);
+
+    // Typing recolours from the edited line.
+    view->scrollToLineIndex(0, false);
+    text->setSelectedRange({0, 0});
+    type("#");
+    EXPECT_EQ(layout->colourAt(1), hex("626262"));
+
+    EXPECT_DOUBLE_EQ(KVCodeView::scrollDuration(600), 0.8);
+    EXPECT_NEAR(KVCodeView::scrollDuration(150), 0.5, 1e-6);
+    view->scrollToLineIndex(100, true);
+    EXPECT_TRUE(view->isScrollAnimating());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !view->isScrollAnimating(); }, 3000));
+}
+
+TEST_F(CodeViewTest, EqualWordBoxesAndInvisibles)
+{
+    setText("layer = 1\nlayer2 = layer\nlayers", 0);
+    text->setSelectedRange({0, 5});
+    EXPECT_EQ(text->selectedName(), "layer");
+    EXPECT_EQ(text->equalNameRanges(), (QList<TextRange>{{19, 5}}));
+    text->setSelectedRange({0, 4});
+    EXPECT_TRUE(text->equalNameRanges().isEmpty());
+    text->setSelectedRange({0, 6});
+    EXPECT_TRUE(text->equalNameRanges().isEmpty());
+    EXPECT_FALSE(text->document()->isModified());
+
+    EXPECT_FALSE(text->showInvisibleCharacters());
+    defaults->setBool(KVCodeView::ShowInvisiblesKey, true);
+    EXPECT_TRUE(text->showInvisibleCharacters());
+    defaults->setBool(KVCodeView::ShowInvisiblesKey, false);
+    EXPECT_FALSE(text->showInvisibleCharacters());
+}
+
+TEST_F(CodeViewTest, ScreenshotShowsColoursRulerMarkersAndMarks)
+{
+    setText("# A layer\nlayer = new Layer\n\tx: 100, name: \"box #{n}\"\nlayer.onTap ->\n\tlayer.animate\n\t\topacity: 0\n", 0);
+    defaults->setBool(KVCodeView::ShowInvisiblesKey, true);
+    text->setErrors({KVCodeError(3, 1, "error here")});
+    text->setSelectedRange({10, 5});
+    view->activateWindow();
+    text->setFocus();
+    QTest::qWait(20);
+    const QImage shot = view->grab().toImage();
+    const QString path = QDir::temp().filePath("zelvor-editor.png");
+    ASSERT_TRUE(shot.save(path));
+    // The ruler is drawn in its background colour at the left edge.
+    EXPECT_EQ(shot.pixelColor(2, shot.height() - 3), hex("19191B"));
+    bool errorColourFound = false;
+    for (int y = 0; y < shot.height() && !errorColourFound; ++y)
+        for (int x = 0; x < int(view->lineNumberViewWidth()) && !errorColourFound; ++x)
+            errorColourFound = shot.pixelColor(x, y).red() > 200 && shot.pixelColor(x, y).green() > 150
+                               && shot.pixelColor(x, y).blue() < 80; // "FFC22C", antialiased
+    EXPECT_TRUE(errorColourFound);
+}
+
+TEST_F(CodeViewTest, BadInputOpensAndRoundTrips)
+{
+    // A NUL byte, replacement characters and mixed line ends: shown with "\n" lines, kept.
+    const QString odd = QString("a") + QChar(0) + "b\r\nc\rd\n" + QChar(0xFFFD) + "e";
+    text->setString(odd);
+    EXPECT_EQ(text->string(), QString("a") + QChar(0) + "b\nc\nd\n" + QChar(0xFFFD) + "e");
+    EXPECT_EQ(text->lineNumbersManager()->lineCount(), 4);
+
+    // A single line of a megabyte opens, colours its visible part and takes typing.
+    QString longLine;
+    longLine.reserve(1 << 20);
+    while (longLine.size() < (1 << 20))
+        longLine += QStringLiteral("x = 'a' + 1 # ");
+    text->setString(longLine);
+    text->setSelectedRange({0, 0});
+    type("y");
+    EXPECT_EQ(text->textLength(), longLine.size() + 1);
+    EXPECT_EQ(text->string().left(2), "yx");
+}
