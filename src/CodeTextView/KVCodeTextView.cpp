@@ -68,7 +68,7 @@ void KVCodeTextView::setDefaults()
     setPalette(p);
     setCaretWidth(2.0);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAnywhere);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 KVCodeView* KVCodeTextView::codeView() const
@@ -101,23 +101,140 @@ QString KVCodeTextView::string() const
     return m_cachedString;
 }
 
+namespace {
+
+// Texts longer than this are read in chunks of about kLoadChunk characters.
+constexpr qsizetype kLoadChunk = 1 << 18;
+constexpr qsizetype kChunkedLoadThreshold = 4 << 20;
+
+// The text as the view holds it: CR LF, lone CR and paragraph separators become line feeds.
+QString withLineFeeds(QString text)
+{
+    if (text.contains(u'\r')) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(u'\r', u'\n');
+    }
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+// The end of the chunk that starts at `from`: just after a line feed when there is one in
+// reach, so that no chunk splits a CR LF pair or a surrogate pair.
+qsizetype chunkEnd(const QString& text, qsizetype from)
+{
+    const qsizetype limit = from + kLoadChunk;
+    if (limit >= text.size())
+        return text.size();
+    const qsizetype newline = text.lastIndexOf(u'\n', limit);
+    if (newline >= from)
+        return newline + 1;
+    qsizetype end = limit;
+    if (text.at(end - 1).isHighSurrogate() || (text.at(end - 1) == u'\r'))
+        ++end;
+    return end;
+}
+
+// Breaking a very long line at word boundaries costs far more than breaking it anywhere.
+constexpr qsizetype kLongLine = 10000;
+
+bool hasLongLine(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > kLongLine)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
 void KVCodeTextView::setString(const QString& text)
 {
+    const quint64 generation = ++m_loadGeneration;
+    if (m_loading)
+        finishLoading();
+    setWordWrapMode(hasLongLine(text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_settingString = true;
-    setPlainText(text);
+    if (text.size() <= kChunkedLoadThreshold) {
+        setPlainText(text);
+        m_settingString = false;
+        m_cachedString = withLineFeeds(text);
+        m_cachedStringValid = m_cachedString.size() == textLength();
+        m_editedRange = {0, textLength()};
+        textDidChange({});
+        return;
+    }
+    m_loading = true;
+    m_readOnlyBeforeLoading = isReadOnly();
+    m_loadingText = text;
+    m_loadOffset = chunkEnd(text, 0);
+    setPlainText(text.left(m_loadOffset));
+    setReadOnly(true);
+    document()->setUndoRedoEnabled(false);
+    m_cachedString = withLineFeeds(text);
+    m_cachedStringValid = true;
     m_settingString = false;
-    m_cachedStringValid = false;
+    if (m_codeView)
+        m_codeView->updateSyntaxColoring();
+    QTimer::singleShot(0, this, [this, generation] { loadNextChunk(generation); });
+}
+
+void KVCodeTextView::loadNextChunk(quint64 generation)
+{
+    if (!m_loading || generation != m_loadGeneration)
+        return;
+    const qsizetype end = chunkEnd(m_loadingText, m_loadOffset);
+    m_settingString = true;
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_loadingText.mid(m_loadOffset, end - m_loadOffset));
+    m_settingString = false;
+    m_loadOffset = end;
+    if (m_loadOffset < m_loadingText.size()) {
+        QTimer::singleShot(0, this, [this, generation] { loadNextChunk(generation); });
+        return;
+    }
+    finishLoading();
     m_editedRange = {0, textLength()};
     textDidChange({});
+}
+
+void KVCodeTextView::finishLoading()
+{
+    m_loading = false;
+    m_loadingText.clear();
+    m_loadOffset = 0;
+    document()->setUndoRedoEnabled(true);
+    document()->setModified(false);
+    setReadOnly(m_readOnlyBeforeLoading);
+    if (m_cachedString.size() != textLength())
+        m_cachedStringValid = false;
 }
 
 void KVCodeTextView::handleContentsChange(int position, int removed, int added)
 {
     Q_UNUSED(removed);
-    m_cachedStringValid = false;
+    if (m_loading)
+        return; // string() answers the whole text being read
+    // Keep the copy of the whole text current edit by edit; rebuild it when the change does
+    // not add up (the document reports its first insertion with its own end marker).
+    const qsizetype length = textLength();
+    if (m_cachedStringValid) {
+        const qsizetype from = position;
+        if (from >= 0 && from + removed <= m_cachedString.size() && from + added <= length
+            && m_cachedString.size() - removed + added == length) {
+            m_cachedString.replace(from, removed, m_buffer->textInRange({from, added}));
+        } else {
+            m_cachedStringValid = false;
+        }
+    }
     if (m_settingString)
         return;
-    const qsizetype length = textLength();
     const qsizetype at = qMin<qsizetype>(position, length);
     m_editedRange = {at, qBound<qsizetype>(0, qsizetype(added), length - at)};
     textDidChange({});

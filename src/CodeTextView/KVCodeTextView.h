@@ -50,7 +50,11 @@ public:
 
     // The whole text ("\n" line ends) and its wholesale replacement.
     QString string() const;
+    // Replaces the whole text. A large text is shown at once from its start and read in
+    // chunks afterwards, so that the window keeps responding; the view is read-only meanwhile
+    // and string() already answers the whole text.
     void setString(const QString& text);
+    bool isLoading() const { return m_loading; }
     qsizetype textLength() const;
 
     TextRange selectedRange() const;
@@ -168,6 +172,8 @@ protected:
 private:
     friend class KVCodeTextViewBuffer;
     void setDefaults();
+    void loadNextChunk(quint64 generation);
+    void finishLoading();
     void handleContentsChange(int position, int removed, int added);
     void textDidChange(const QVariantMap& userInfo);
     void textViewDidChangeSelection();
@@ -187,6 +193,11 @@ private:
     QDateTime m_editedDate;
     qsizetype m_lastStringLength = 0;
     bool m_settingString = false;
+    bool m_loading = false;
+    bool m_readOnlyBeforeLoading = false;
+    quint64 m_loadGeneration = 0;
+    QString m_loadingText;
+    qsizetype m_loadOffset = 0;
 
     mutable QString m_cachedString;
     mutable bool m_cachedStringValid = false;

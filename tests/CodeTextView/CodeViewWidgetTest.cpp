@@ -376,3 +376,53 @@ TEST_F(CodeViewTest, BadInputOpensAndRoundTrips)
     EXPECT_EQ(text->textLength(), longLine.size() + 1);
     EXPECT_EQ(text->string().left(2), "yx");
 }
+
+TEST_F(CodeViewTest, LargeTextIsReadInChunksWithoutLosingAnything)
+{
+    int changes = 0;
+    QObject owner;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        KVCodeTextView::TextDidChangeNotification, text, [&](const platform::Notification&) { ++changes; },
+        &owner);
+    QString big;
+    for (int i = 0; big.size() < 6 * 1024 * 1024; ++i)
+        big += QStringLiteral("line%1 = 'value' # note\r\n").arg(i);
+    text->setString(big);
+    EXPECT_TRUE(text->isLoading());
+    EXPECT_TRUE(text->isReadOnly());
+    QString expected = big;
+    expected.replace("\r\n", "\n");
+    EXPECT_EQ(text->string().size(), expected.size()); // the whole text, also while reading
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !text->isLoading(); }, 60000));
+    EXPECT_FALSE(text->isReadOnly());
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(text->string() == expected);
+    EXPECT_EQ(text->textLength(), expected.size());
+    EXPECT_FALSE(text->document()->isModified());
+}
+
+TEST_F(CodeViewTest, WholeTextStaysExactThroughEditsUndoAndRedo)
+{
+    setText("a = {\n\tb: 1\n}\n", 6);
+    const auto plain = [&] { return text->document()->toPlainText(); };
+    type("\tc: (2)\n");
+    EXPECT_EQ(text->string(), plain());
+    text->setSelectedRange({0, 5});
+    type("'");
+    EXPECT_EQ(text->string(), plain());
+    QTest::keyClick(text, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(text->string(), plain());
+    for (int i = 0; i < 4; ++i) {
+        undo();
+        EXPECT_EQ(text->string(), plain());
+    }
+    for (int i = 0; i < 4; ++i) {
+        text->redo();
+        EXPECT_EQ(text->string(), plain());
+    }
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Delete);
+    EXPECT_EQ(text->string(), "");
+    type("x");
+    EXPECT_EQ(text->string(), "x");
+}
