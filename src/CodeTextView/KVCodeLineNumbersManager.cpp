@@ -1,10 +1,17 @@
 #include "CodeTextView/KVCodeLineNumbersManager.h"
 
+#include "CodeTextView/KVCodeTextStorage.h"
 #include "CodeTextView/KVCodeTextView.h"
+#include "compiler/model/CodeLines.h"
 
 #include <QTextBlock>
 
-KVCodeLineNumbersManager::KVCodeLineNumbersManager(KVCodeTextView* textView) : m_textView(textView) {}
+KVCodeLineNumbersManager::KVCodeLineNumbersManager(KVCodeTextView* textView)
+    : m_textView(textView), m_codeLines(std::make_unique<CodeLines>(textView->textStorage()))
+{
+}
+
+KVCodeLineNumbersManager::~KVCodeLineNumbersManager() = default;
 
 void KVCodeLineNumbersManager::cleanup()
 {

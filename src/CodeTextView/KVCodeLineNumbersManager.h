@@ -3,8 +3,11 @@
 #include "platform/StringExtras.h"
 
 #include <QPointer>
+
+#include <memory>
 #include <QStringList>
 
+class CodeLines;
 class KVCodeTextView;
 
 // Line questions about the text of one code text view. Lines count from 0; a text that ends
@@ -15,7 +18,11 @@ public:
     using TextRange = platform::TextRange;
 
     explicit KVCodeLineNumbersManager(KVCodeTextView* textView);
+    ~KVCodeLineNumbersManager();
     void cleanup();
+
+    // The shared line index, bound to the view's text storage.
+    CodeLines* codeLines() const { return m_codeLines.get(); }
 
     qsizetype lineCount() const;
     qsizetype lineIndexForLocation(qsizetype location) const;
@@ -33,4 +40,5 @@ public:
 
 private:
     QPointer<KVCodeTextView> m_textView;
+    std::unique_ptr<CodeLines> m_codeLines;
 };

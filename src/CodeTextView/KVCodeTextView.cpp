@@ -6,6 +6,7 @@
 #include "CodeTextView/KVCodeLayoutManager.h"
 #include "CodeTextView/KVCodeLineNumberRulerView.h"
 #include "CodeTextView/KVCodeLineNumbersManager.h"
+#include "CodeTextView/KVCodeTextStorage.h"
 #include "CodeTextView/KVCodeTextViewBuffer.h"
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/TypingRules.h"
@@ -39,6 +40,7 @@ KVCodeTextView::KVCodeTextView(KVCodeView* codeView, QWidget* parent)
     : QPlainTextEdit(parent), m_codeView(codeView)
 {
     m_buffer = std::make_unique<KVCodeTextViewBuffer>(this);
+    m_textStorage = std::make_unique<KVCodeTextStorage>(this);
     m_lineNumbersManager = std::make_unique<KVCodeLineNumbersManager>(this);
     m_layoutManager = std::make_unique<KVCodeLayoutManager>(this);
     m_autoCompleteTimer.setSingleShot(true);
@@ -161,9 +163,13 @@ void KVCodeTextView::setString(const QString& text)
     setWordWrapMode(hasLongLine(text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_settingString = true;
     if (text.size() <= kChunkedLoadThreshold) {
-        setPlainText(text);
-        m_settingString = false;
+        // The copy of the whole text is ready before the followers of the storage hear of it.
         m_cachedString = withLineFeeds(text);
+        m_cachedStringValid = true;
+        m_replacingAll = true;
+        setPlainText(text);
+        m_replacingAll = false;
+        m_settingString = false;
         m_cachedStringValid = m_cachedString.size() == textLength();
         m_editedRange = {0, textLength()};
         textDidChange({});
@@ -201,6 +207,8 @@ void KVCodeTextView::loadNextChunk(quint64 generation)
     }
     finishLoading();
     m_editedRange = {0, textLength()};
+    m_textStorage->processEditing(m_editedRange, textLength() - m_storageLength);
+    m_storageLength = textLength();
     textDidChange({});
 }
 
@@ -224,7 +232,7 @@ void KVCodeTextView::handleContentsChange(int position, int removed, int added)
     // Keep the copy of the whole text current edit by edit; rebuild it when the change does
     // not add up (the document reports its first insertion with its own end marker).
     const qsizetype length = textLength();
-    if (m_cachedStringValid) {
+    if (m_cachedStringValid && !m_replacingAll) {
         const qsizetype from = position;
         if (from >= 0 && from + removed <= m_cachedString.size() && from + added <= length
             && m_cachedString.size() - removed + added == length) {
@@ -233,9 +241,12 @@ void KVCodeTextView::handleContentsChange(int position, int removed, int added)
             m_cachedStringValid = false;
         }
     }
+    const qsizetype at = qMin<qsizetype>(position, length);
+    m_textStorage->processEditing({at, qBound<qsizetype>(0, qsizetype(added), length - at)},
+                                  length - m_storageLength);
+    m_storageLength = length;
     if (m_settingString)
         return;
-    const qsizetype at = qMin<qsizetype>(position, length);
     m_editedRange = {at, qBound<qsizetype>(0, qsizetype(added), length - at)};
     textDidChange({});
 }

@@ -17,6 +17,7 @@ class KVCodeView;
 class KVCodeLineNumbersManager;
 class KVCodeLayoutManager;
 class KVCodeTextViewBuffer;
+class KVCodeTextStorage;
 
 // The editing surface of the CoffeeScript editor: a plain-text view with the typing rules,
 // edit tracking (what changed, by how much, when), the completion trigger, file paste as
@@ -47,6 +48,8 @@ public:
     KVCodeView* codeView() const;
     KVCodeLineNumbersManager* lineNumbersManager() const { return m_lineNumbersManager.get(); }
     KVCodeLayoutManager* layoutManager() const { return m_layoutManager.get(); }
+    // The text as line indexes follow it, edit by edit.
+    KVCodeTextStorage* textStorage() const { return m_textStorage.get(); }
 
     // The whole text ("\n" line ends) and its wholesale replacement.
     QString string() const;
@@ -182,6 +185,7 @@ private:
     template <typename Rule> void runRule(Rule rule);
 
     QPointer<KVCodeView> m_codeView;
+    std::unique_ptr<KVCodeTextStorage> m_textStorage;
     std::unique_ptr<KVCodeLineNumbersManager> m_lineNumbersManager;
     std::unique_ptr<KVCodeLayoutManager> m_layoutManager;
     std::unique_ptr<KVCodeTextViewBuffer> m_buffer;
@@ -192,7 +196,9 @@ private:
     qsizetype m_editedLength = 0;
     QDateTime m_editedDate;
     qsizetype m_lastStringLength = 0;
+    qsizetype m_storageLength = 0;
     bool m_settingString = false;
+    bool m_replacingAll = false;
     bool m_loading = false;
     bool m_readOnlyBeforeLoading = false;
     quint64 m_loadGeneration = 0;

@@ -3,6 +3,7 @@
 #include "CodeTextView/KVCodeLineNumbersManager.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
+#include "compiler/model/CodeLines.h"
 #include "app/NotificationName.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -420,9 +421,14 @@ TEST_F(CodeViewTest, WholeTextStaysExactThroughEditsUndoAndRedo)
         text->redo();
         EXPECT_EQ(text->string(), plain());
     }
+    // The line index bound to the view's text storage follows every edit.
+    CodeLines* lines = text->lineNumbersManager()->codeLines();
+    EXPECT_EQ(lines->code(), text->string());
+    EXPECT_EQ(lines->lines(), text->string().split(u'\n'));
     text->selectAll();
     QTest::keyClick(text, Qt::Key_Delete);
     EXPECT_EQ(text->string(), "");
+    EXPECT_EQ(lines->code(), "");
     type("x");
     EXPECT_EQ(text->string(), "x");
 }
