@@ -1,0 +1,22 @@
+#pragma once
+
+#include "analysis/Scope.h"
+#include "analysis/matchers/NodeMatcher.h"
+
+#include <optional>
+
+// Runs a pattern on a node, from the node's own range; the recorded output on success.
+std::optional<NMOutput> matchToAST(const NodeMatcher& matcher, const ASTNodePtr& ast);
+
+// What getTypeFromAST found: the type (absent when a member path leads nowhere), the node that
+// carries the value, and the innermost scope there.
+struct TypeFromAST {
+    TypePtr type;
+    ASTNodePtr value;
+    ScopePtr localScope;
+};
+
+// The type of the expression at a node of the last compile, from the type paths and type hashes
+// that the inference wrote into the tree, the scope tree and the type model. Nothing when the
+// node is not a typed construct or its type is not known.
+std::optional<TypeFromAST> getTypeFromAST(const ASTNodePtr& node, const Scope& globalScope);
