@@ -1,5 +1,8 @@
 #include "compiler/CodeTranspiler.h"
 
+#include "analysis/Scope.h"
+#include "analysis/TypeFromAST.h"
+
 #include "compiler/CodeTranspilerDelegate.h"
 #include "compiler/V8Engine.h"
 #include "compiler/model/AST.h"
@@ -28,12 +31,10 @@ CodeTranspiler::CompileTimeTracker& compileTimeTracker()
     return tracker;
 }
 
-// The scope tree of a compile. Until the analysis library provides Scope, there is none.
+// The scope tree of a compile, its root carrying the global types.
 std::shared_ptr<Scope> makeScope(const std::optional<QJsonObject>& json, const std::optional<TypeTable>& globals)
 {
-    Q_UNUSED(json);
-    Q_UNUSED(globals);
-    return nullptr;
+    return Scope::create(json, nullptr, globals);
 }
 
 } // namespace
@@ -243,6 +244,6 @@ QString CodeTranspiler::getTypeStringAt(platform::TextRange range)
     const ASTNodePtr node = location ? m_ast->getAstAt(*location) : nullptr;
     if (!node)
         return unknown;
-    // Types of nodes come with the analysis library's getTypeFromAST.
-    return unknown;
+    const auto found = m_scope ? getTypeFromAST(node, *m_scope) : std::nullopt;
+    return found && found->type ? found->type->toInspect() : unknown;
 }
