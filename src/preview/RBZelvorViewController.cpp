@@ -1,0 +1,559 @@
+#include "preview/RBZelvorViewController.h"
+
+#include "analytics/RBGoogleAnalytics.h"
+#include "app/RBUserAgent.h"
+#include "compiler/CodeTranspiler.h"
+#include "compiler/model/Location.h"
+#include "compiler/model/SourceMap.h"
+#include "document/RBDocumentStateUpdate.h"
+#include "platform/Bundle.h"
+#include "platform/Debounce.h"
+#include "platform/Dispatch.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "preview/BridgeJson.h"
+#include "preview/DeviceScaleSteps.h"
+#include "preview/KVDeviceManager.h"
+#include "preview/PreviewPage.h"
+#include "preview/RBDeviceSettingsMenuController.h"
+#include "preview/RBPreviewDocument.h"
+#include "preview/RBPreviewLayerPanel.h"
+#include "preview/RBWebViewController.h"
+#include "preview/RuntimeErrorArguments.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QJsonArray>
+#include <QProgressBar>
+#include <QUrl>
+#include <QWebEngineView>
+#include <QWidget>
+
+namespace {
+const QString kDomain = QStringLiteral("RBZelvorViewController");
+const QString kEvaluateKey = QStringLiteral("evaluateClientCode");
+
+// The device properties of the page and the settings keys they are stored under.
+const QList<QPair<QString, QString>>& devicePropertyMap()
+{
+    static const QList<QPair<QString, QString>> map{
+        {QStringLiteral("deviceType"), QStringLiteral("deviceType")},
+        {QStringLiteral("deviceScale"), QStringLiteral("deviceScale")},
+        {QStringLiteral("contentScale"), QStringLiteral("contentScale")},
+        {QStringLiteral("orientation"), QStringLiteral("deviceOrientation")},
+        {QStringLiteral("fullScreen"), QStringLiteral("fullScreen")},
+        {QStringLiteral("selectedHand"), QStringLiteral("selectedHand")}};
+    return map;
+}
+
+// A number the page sent, which may arrive as a number or as numeric text; 0 otherwise.
+qint64 pageInteger(const QVariant& value)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? static_cast<qint64>(number) : 0;
+}
+
+QString jsonValueText(const QJsonValue& value)
+{
+    return bridgeToJson(value.toVariant());
+}
+} // namespace
+
+RBZelvorViewController::RBZelvorViewController(QObject* parent)
+    : QObject(parent)
+    , m_view(new QWidget)
+{
+    m_view->setAutoFillBackground(true);
+    QPalette palette = m_view->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    m_view->setPalette(palette);
+    setUpWebView();
+    QPointer<RBZelvorViewController> self(this);
+    platform::dispatchMain([self] {
+        if (self)
+            self->reload();
+    });
+}
+
+RBZelvorViewController::~RBZelvorViewController()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    platform::cancelDebounce(this, kEvaluateKey);
+    m_deviceMenu.reset();
+    if (m_webViewController)
+        m_webViewController->cleanup();
+    if (m_view && !m_view->parent())
+        delete m_view.data();
+}
+
+void RBZelvorViewController::setUpWebView()
+{
+    m_webViewController = std::make_unique<RBWebViewController>();
+    m_useHTTPServerLoading = true;
+    m_webViewController->setUserAgent(getUserAgent());
+    QWebEngineView* webView = m_webViewController->webView();
+    webView->setAcceptDrops(false);
+    auto* layout = new QGridLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(webView, 0, 0);
+    // The spinner turns above the page until the first page says it is ready.
+    auto* spinner = new QProgressBar;
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(32, 32);
+    layout->addWidget(spinner, 0, 0, Qt::AlignCenter);
+    m_spinner = spinner;
+}
+
+void RBZelvorViewController::setDocument(RBPreviewDocument* document)
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.removeObserver(this);
+    m_document = document;
+    m_documentGuard = document ? document->documentObject() : nullptr;
+    if (!document)
+        return;
+    m_deviceMenu = std::make_unique<RBDeviceSettingsMenuController>(this);
+    CodeTranspiler* compiler = document->transpiler();
+    if (!compiler)
+        return;
+    center.addObserver(CodeTranspiler::kTranspilationSuccessNotification, compiler,
+                       [this](const platform::Notification&) { transpilationSuccess(); }, this);
+    center.addObserver(CodeTranspiler::kTranspilationFailureNotification, compiler,
+                       [this](const platform::Notification& n) { transpilationFailure(n.userInfo); }, this);
+}
+
+void RBZelvorViewController::setLayerPanelViewController(RBPreviewLayerPanel* panel)
+{
+    m_layerPanel = panel;
+    m_layerPanelWebView = panel ? panel->webViewController() : nullptr;
+    if (panel)
+        panel->setZelvorViewController(this);
+}
+
+CodeTranspiler* RBZelvorViewController::transpiler() const
+{
+    return m_document && m_documentGuard ? m_document->transpiler() : nullptr;
+}
+
+QJsonObject RBZelvorViewController::config() const
+{
+    return m_document && m_documentGuard ? m_document->configValues() : QJsonObject();
+}
+
+// ---- reload ----
+
+void RBZelvorViewController::reload()
+{
+    m_reloadJSPending = true;
+    if (!m_document || !m_documentGuard || m_document->serverLocalUrl().isEmpty())
+        return; // the document reloads again once the project is mounted
+    if (m_isLoading)
+        return;
+    m_isLoading = true;
+
+    generateZelvorScript();
+    generateZelvorModulesScript();
+
+    const QDir project(m_document->projectPath());
+    bool readable = false;
+    const QString html = platform::readTextFile(project.filePath(QStringLiteral("index.html")), &readable);
+    if (readable) {
+        const auto fingerprint = [&project](const QString& path) {
+            const QString full = project.filePath(path);
+            const QString print = QFileInfo::exists(full) ? platform::md5OfFile(full) : QString();
+            if (print.isEmpty())
+                platform::Log::warning(kDomain, QStringLiteral("RBZelvorViewController.reload: missing md5 hash at %1").arg(full));
+            return print;
+        };
+        const QString page = preview::rewriteIndexPage(
+            html, fingerprint, QStringLiteral("/_server/resources/ZelvorTranspiler/inferencer.js"));
+        if (!platform::writeFileAtomically(project.filePath(QStringLiteral(".temp.html")), page.toUtf8()))
+            platform::Log::error(kDomain, QStringLiteral("cannot write %1").arg(project.filePath(QStringLiteral(".temp.html"))));
+    } else {
+        // The page as it was last written is loaded again.
+        platform::Log::error(kDomain, QStringLiteral("cannot read %1").arg(project.filePath(QStringLiteral("index.html"))));
+    }
+
+    QPointer<RBZelvorViewController> self(this);
+    m_webViewController->setBridgeHandler([self](const QString& method, const QVariant& arguments) {
+        if (self)
+            self->handleBridgeMethod(method, arguments);
+    });
+    m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
+    platform::NotificationCenter::defaultCenter().post(QStringLiteral("ZelvorRefreshNotification"));
+    m_isLoading = false;
+}
+
+QString RBZelvorViewController::generatedZelvorScriptText() const
+{
+    preview::GeneratedScriptInput input;
+    input.settings = config();
+    if (m_document) {
+        const QDir imported(QDir(m_document->projectPath()).filePath(QStringLiteral("imported")));
+        for (const QString& entry : imported.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name)) {
+            bool ok = false;
+            const QString text = platform::readTextFile(QDir(imported.filePath(entry)).filePath(QStringLiteral("layers.json.js")), &ok);
+            if (ok)
+                input.importedLayerScripts << text;
+        }
+    }
+    QString deviceImages = QUrl::fromLocalFile(platform::Bundle::main().pathForResource(QStringLiteral("DeviceImages"))).toString();
+    if (m_useHTTPServerLoading) {
+        const QString device = input.settings.value(QStringLiteral("deviceType")).toString();
+        deviceImages = KVDeviceManager::sharedInstance().deviceIsDeprecated(device)
+            ? QStringLiteral("//resources.zelvor.studio/static/DeviceResources")
+            : QStringLiteral("/_server/resources/DeviceImages");
+    }
+    input.studioInfo = QJsonObject{{"deviceImagesUrl", deviceImages},
+                                   {"documentTitle", m_document ? m_document->displayName() : QString()}};
+    input.viewerScript = platform::readTextFile(platform::Bundle::main().pathForResource(
+        QStringLiteral("ZelvorStudioViewer"), QStringLiteral("js"), QStringLiteral("ZelvorStudioViewer/build")));
+    return preview::generatedZelvorScript(input);
+}
+
+void RBZelvorViewController::generateZelvorScript()
+{
+    const QString path = QDir(m_document->projectPath()).filePath(QStringLiteral("zelvor/zelvor.generated.js"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    file.write(generatedZelvorScriptText().toUtf8());
+}
+
+void RBZelvorViewController::generateZelvorModulesScript()
+{
+    const QDir project(m_document->projectPath());
+    const QString modules = project.filePath(QStringLiteral("modules"));
+    if (!QFileInfo(modules).isDir() || QDir(modules).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
+        return;
+    if (!m_moduleManager) {
+        if (!m_moduleBuilderFactory)
+            return; // no module builder in this build: the page loads without modules
+        m_moduleManager = m_moduleBuilderFactory(modules);
+        if (!m_moduleManager)
+            return;
+    }
+    m_moduleManager->buildForPath(project.filePath(QStringLiteral("zelvor/zelvor.modules.js")));
+}
+
+QString RBZelvorViewController::moduleError() const
+{
+    return m_moduleManager ? m_moduleManager->lastError() : QString();
+}
+
+// ---- running compiled programs ----
+
+void RBZelvorViewController::transpilationSuccess()
+{
+    CodeTranspiler* compiler = transpiler();
+    if (!compiler)
+        return;
+    // A program with a while loop never runs: an endless loop would freeze the page.
+    if (!m_isFirstLoadDone) {
+        m_isFirstLoadDone = true;
+        if (!checkForWhileStatements())
+            evaluateClientCode();
+        return;
+    }
+    if (compiler->hasPendingCoffeeScript())
+        return;
+    if (checkForWhileStatements())
+        return;
+    if (static_cast<std::uint64_t>(compiler->lastSuccessfulId()) <= m_lastProcessedClientCodeId)
+        return;
+    const double delay = config().value(QStringLiteral("updateDelay")).toDouble(0);
+    if (delay > 0 || m_reloadJSPending) {
+        QPointer<RBZelvorViewController> self(this);
+        platform::debounce(this, kEvaluateKey, delay, [self] {
+            if (self)
+                self->evaluateClientCode();
+        });
+        m_reloadJSPending = false;
+    }
+}
+
+void RBZelvorViewController::evaluateClientCode()
+{
+    CodeTranspiler* compiler = transpiler();
+    if (!compiler || !m_webViewController->isDocumentReady() || compiler->javaScript().isEmpty())
+        return;
+    m_isEvaluating = true;
+    m_isUpdatingClientCode = true;
+    m_lastProcessedClientCodeId = static_cast<std::uint64_t>(compiler->lastSuccessfulId());
+    const QString script = QStringLiteral("ZelvorStudio.runtime.reset();%1;\n\n//@ sourceURL=app.js").arg(compiler->javaScript());
+    QPointer<RBZelvorViewController> self(this);
+    m_webViewController->evaluateJavaScript(script, [self](const QVariant&, const QVariant& error) {
+        if (!self)
+            return;
+        const bool succeeded = !error.isValid() || error.isNull();
+        const QVariantMap thrown = error.toMap();
+        if (succeeded) {
+            self->m_isEvaluating = false;
+            RBDocumentStateUpdate update;
+            update.setState(RBDocumentStateOk);
+            if (CodeTranspiler* compiler = self->transpiler())
+                update.setDuration(compiler->duration());
+            self->post(update);
+        } else if (thrown.contains(QStringLiteral("name")) || thrown.contains(QStringLiteral("stack"))) {
+            // The evaluation caught what the program threw at its top level, so the page never
+            // saw it: report it as the page reports the errors of the program's callbacks (still
+            // evaluating, so that it is dropped when a newer compile replaces the program).
+            self->handleRuntimeError(preview::runtimeErrorArguments(thrown));
+            self->m_isEvaluating = false;
+        } else {
+            // The injection itself failed (the page went away): nothing to report.
+            self->m_isEvaluating = false;
+        }
+        Q_EMIT self->clientCodeEvaluated(succeeded);
+    });
+}
+
+bool RBZelvorViewController::checkForWhileStatements()
+{
+    CodeTranspiler* compiler = transpiler();
+    if (!compiler)
+        return false;
+    const QJsonArray whiles = compiler->info().value(QStringLiteral("whiles")).toArray();
+    if (whiles.isEmpty())
+        return false;
+    const QJsonValue first = whiles.first();
+    const QString text = first.isObject() ? first.toObject().value(QStringLiteral("location")).toString() : first.toString();
+    const LocationPtr location = Location::from(text);
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("syntax"));
+    update.setMessage(QStringLiteral("Please don't use while loops."));
+    update.setLineIndex(static_cast<quint64>(location->firstLine() + 1));
+    update.setColumnIndex(static_cast<quint64>(location->firstColumn() + 1));
+    post(update);
+    return true;
+}
+
+void RBZelvorViewController::transpilationFailure(const QVariantMap& error)
+{
+    if (!m_isFirstLoadDone)
+        m_isFirstLoadDone = true; // the first compile is done, though it failed
+    const QVariantMap location = error.value(QStringLiteral("location")).toMap();
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("syntax"));
+    update.setMessage(error.value(QStringLiteral("message")).toString());
+    update.setLineIndex(static_cast<quint64>(pageInteger(location.value(QStringLiteral("first_line"))) + 1));
+    update.setColumnIndex(static_cast<quint64>(pageInteger(location.value(QStringLiteral("first_column"))) + 1));
+    post(update);
+}
+
+void RBZelvorViewController::post(const RBDocumentStateUpdate& update)
+{
+    if (m_document && m_documentGuard)
+        update.post(m_document->documentObject());
+}
+
+// ---- page messages ----
+
+void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVariant& arguments)
+{
+    if (method == QLatin1String("DOMContentLoaded"))
+        handleDOMReady();
+    if (method == QLatin1String("runtime.error"))
+        handleRuntimeError(arguments.toMap());
+    if (method == QLatin1String("device:change"))
+        handleUpdateFromDevice();
+    if (method == QLatin1String("change:phoneScale")) {
+        bool ok = false;
+        const double scale = arguments.toMap().value(QStringLiteral("phoneScale")).toDouble(&ok);
+        m_phoneScale = ok ? std::optional<double>(scale) : std::nullopt;
+    }
+    if (method.startsWith(QLatin1String("ui:")) && m_layerPanelWebView) {
+        m_layerPanelWebView->evaluateJavaScript(
+            QStringLiteral("window._receive(%1, %2)").arg(bridgeToJson(method), bridgeToJson(arguments)));
+    }
+}
+
+void RBZelvorViewController::handleDOMReady()
+{
+    if (m_spinner) {
+        delete m_spinner.data();
+        m_spinner = nullptr;
+    }
+    handleUpdateFromDevice();
+    const QString error = moduleError();
+    if (!error.isEmpty())
+        showModuleBuildError(error, -1);
+    if (m_document && m_documentGuard)
+        m_document->retranspile();
+}
+
+void RBZelvorViewController::handleRuntimeError(const QVariantMap& arguments)
+{
+    const QString error = moduleError();
+    if (!error.isEmpty()) {
+        showModuleBuildError(error, pageInteger(arguments.value(QStringLiteral("lineNumber"))));
+        return;
+    }
+    CodeTranspiler* compiler = transpiler();
+    if (m_isEvaluating && compiler && m_lastProcessedClientCodeId < static_cast<std::uint64_t>(compiler->lastId()))
+        return; // a newer compile replaces the program that failed
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("runtime"));
+    update.setMessage(arguments.value(QStringLiteral("message")).toString());
+    const qint64 line = pageInteger(arguments.value(QStringLiteral("lineNumber"))) - 1;
+    const qint64 column = pageInteger(arguments.value(QStringLiteral("colNumber"))) - 1;
+    update.setLineIndex(static_cast<quint64>(std::max<qint64>(line, 0)));
+    update.setColumnIndex(static_cast<quint64>(std::max<qint64>(column, 0)));
+    if (arguments.value(QStringLiteral("type")).toString() == QLatin1String("coffeescript"))
+        updateWithCurrentSourceMapLocation(update);
+    post(update);
+}
+
+void RBZelvorViewController::updateWithCurrentSourceMapLocation(RBDocumentStateUpdate& update) const
+{
+    CodeTranspiler* compiler = transpiler();
+    if (!compiler)
+        return;
+    const LocationPtr location = SourceMap::jsToCoffeeLocation(compiler->sourceMap(),
+                                                               static_cast<qint64>(update.lineIndex()) + 1,
+                                                               static_cast<qint64>(update.columnIndex()) + 1);
+    // A position the map does not know gives line 0 and column 0.
+    update.setLineIndex(static_cast<quint64>(std::max<qint64>(location->firstLine() + 1, 0)));
+    update.setColumnIndex(static_cast<quint64>(std::max<qint64>(location->firstColumn() + 1, 0)));
+}
+
+void RBZelvorViewController::showModuleBuildError(const QString& error, qint64 line)
+{
+    const QStringList lines = error.split(QLatin1Char('\n'));
+    const QString text = lines.size() > 1
+        ? QStringLiteral("%1 near '%2'").arg(QFileInfo(lines.at(0)).fileName(), lines.at(1))
+        : error;
+    m_webViewController->evaluateJavaScript(QStringLiteral("console.error(%1)").arg(bridgeToJson(error)));
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("module"));
+    update.setMessage(QStringLiteral("ModuleBuildError: %1").arg(text));
+    update.setLineIndex(static_cast<quint64>(line));
+    update.setColumnIndex(0);
+    post(update);
+}
+
+// ---- device synchronisation ----
+
+void RBZelvorViewController::handleUpdateFromDevice()
+{
+    QStringList properties;
+    for (const auto& row : devicePropertyMap())
+        properties << row.first;
+    QPointer<RBZelvorViewController> self(this);
+    m_webViewController->evaluateJavaScript(
+        QStringLiteral("JSON.stringify(_.pick(Zelvor.Device, %1));").arg(bridgeToJson(properties)),
+        [self](const QVariant& answer, const QVariant& error) {
+            if (!self || !self->m_document || !self->m_documentGuard)
+                return;
+            if (error.isValid() && !error.isNull()) {
+                platform::Log::warning(kDomain, QStringLiteral("cannot read the device state: %1")
+                                                    .arg(error.toMap().value(QStringLiteral("message")).toString()));
+                return;
+            }
+            const QVariant parsed = bridgeFromJson(answer.toString());
+            if (parsed.typeId() != QMetaType::QVariantMap)
+                return;
+            const QVariantMap values = parsed.toMap();
+            const QString device = values.value(QStringLiteral("deviceType")).toString();
+            RBPreviewDocument* document = self->m_document;
+            const KVDeviceManager& devices = KVDeviceManager::sharedInstance();
+            if (devices.deviceIsIncluded(device)) {
+                for (const auto& row : devicePropertyMap()) {
+                    if (values.contains(row.first))
+                        document->setConfigValue(row.second, QJsonValue::fromVariant(values.value(row.first)));
+                    else
+                        document->removeConfigValue(row.second);
+                }
+                document->saveConfig();
+                if (self->m_deviceMenu)
+                    self->m_deviceMenu->setDeviceType(device);
+            } else if (devices.deviceIsDeprecated(device)) {
+                return;
+            } else {
+                document->setConfigValue(QStringLiteral("deviceType"), devices.noDevice());
+                document->setConfigValue(QStringLiteral("deviceOrientation"), 0);
+                document->saveConfig();
+                if (self->m_deviceMenu)
+                    self->m_deviceMenu->setDeviceType(devices.noDevice());
+            }
+        });
+}
+
+void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonValue& value)
+{
+    if (!m_webViewController->isDocumentReady())
+        return; // the page reads the settings from the generated script when it loads
+    if (key == QLatin1String("deviceScale")) {
+        const double scale = value.isString() ? -1 : value.toDouble();
+        const QString argument = scale < 0 ? QStringLiteral("\"fit\"") : jsonValueText(value);
+        m_webViewController->evaluateJavaScript(
+            QStringLiteral("window.setTimeout(function() {Zelvor.Device.setDeviceScale(%1, true)}, 100)").arg(argument));
+    } else if (key == QLatin1String("deviceOrientation")) {
+        m_webViewController->evaluateJavaScript(
+            QStringLiteral("window.setTimeout(function() {Zelvor.Device.setOrientation(%1, true)}, 100)").arg(jsonValueText(value)));
+    }
+}
+
+void RBZelvorViewController::writeDeviceScale(double scale)
+{
+    if (!m_document || !m_documentGuard)
+        return;
+    m_document->setConfigValue(QStringLiteral("deviceScale"), scale);
+    m_document->saveConfig();
+}
+
+void RBZelvorViewController::fitDeviceScale()
+{
+    writeDeviceScale(-1);
+}
+
+void RBZelvorViewController::increaseDeviceScale()
+{
+    const auto step = preview::stepDeviceScale(config().value(QStringLiteral("deviceScale")), m_phoneScale, true);
+    if (step.action == preview::DeviceScaleStep::Action::Write)
+        writeDeviceScale(step.scale);
+    else if (step.action == preview::DeviceScaleStep::Action::Beep)
+        beep();
+}
+
+void RBZelvorViewController::decreaseDeviceScale()
+{
+    const auto step = preview::stepDeviceScale(config().value(QStringLiteral("deviceScale")), m_phoneScale, false);
+    if (step.action == preview::DeviceScaleStep::Action::Write)
+        writeDeviceScale(step.scale);
+    else if (step.action == preview::DeviceScaleStep::Action::Beep)
+        beep();
+}
+
+void RBZelvorViewController::beep()
+{
+    if (m_beep)
+        m_beep();
+    else
+        QApplication::beep();
+}
+
+// ---- inspector ----
+
+void RBZelvorViewController::showInspector()
+{
+    m_webViewController->showInspector(true);
+}
+
+void RBZelvorViewController::toggleInspector()
+{
+    RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|inspector.toggle"));
+    showInspector();
+}

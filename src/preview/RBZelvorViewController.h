@@ -1,0 +1,129 @@
+#pragma once
+#include "preview/RBPreviewModuleBuilder.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CodeTranspiler;
+class QWidget;
+class RBDeviceSettingsMenuController;
+class RBDocumentStateUpdate;
+class RBPreviewDocument;
+class RBPreviewLayerPanel;
+class RBWebViewController;
+
+// The live preview of one document. It loads the project's page from the local server (with
+// the generated script and the module bundle written beside it), runs every successful compile
+// of the editor's text in that page without reloading it, reports the outcome to the editor as
+// document state updates, and keeps the device shown in the page in step with the settings.
+//
+// Main thread only. The document owns the controller and outlives it.
+class RBZelvorViewController : public QObject {
+    Q_OBJECT
+public:
+    explicit RBZelvorViewController(QObject* parent = nullptr);
+    ~RBZelvorViewController() override;
+
+    // The root view: the web view with the spinner above it until the first page is ready.
+    QWidget* view() const { return m_view.data(); }
+
+    RBPreviewDocument* document() const { return m_document; }
+    // Stores the document and starts following its compiler's successes and failures.
+    void setDocument(RBPreviewDocument* document);
+    RBPreviewLayerPanel* layerPanelViewController() const { return m_layerPanel; }
+    void setLayerPanelViewController(RBPreviewLayerPanel* panel);
+
+    RBWebViewController* webViewController() const { return m_webViewController.get(); }
+    RBDeviceSettingsMenuController* deviceSettingsMenuController() const { return m_deviceMenu.get(); }
+    RBPreviewModuleBuilder* zelvorModuleManager() const { return m_moduleManager.get(); }
+    // How the module builder is made; without a factory the preview reloads without modules.
+    void setModuleBuilderFactory(RBPreviewModuleBuilderFactory factory) { m_moduleBuilderFactory = std::move(factory); }
+
+    // Writes the generated files and loads the project's page again. Before the project is
+    // mounted on the local server it only marks the latest program as pending.
+    void reload();
+    void showInspector();
+    void toggleInspector();
+
+    // A message of the page (the bridge handler of the page).
+    void handleBridgeMethod(const QString& method, const QVariant& arguments);
+    // Reads the device state from the page into the settings.
+    void handleUpdateFromDevice();
+    // The scale commands of the preview's menu.
+    void increaseDeviceScale();
+    void decreaseDeviceScale();
+    void fitDeviceScale();
+    // Where beeps go (the system beep by default).
+    void setBeepHandler(std::function<void()> beep) { m_beep = std::move(beep); }
+
+    std::optional<double> phoneScale() const { return m_phoneScale; }
+    void setPhoneScale(std::optional<double> scale) { m_phoneScale = scale; }
+
+    bool isLoading() const { return m_isLoading; }
+    bool isEvaluating() const { return m_isEvaluating; }
+    bool isFirstLoadDone() const { return m_isFirstLoadDone; }
+    bool reloadJSPending() const { return m_reloadJSPending; }
+    void setReloadJSPending(bool pending) { m_reloadJSPending = pending; }
+    std::uint64_t lastProcessedClientCodeId() const { return m_lastProcessedClientCodeId; }
+    bool useHTTPServerLoading() const { return m_useHTTPServerLoading; }
+
+    // The text of "zelvor/zelvor.generated.js" for the document as it stands.
+    QString generatedZelvorScriptText() const;
+
+public Q_SLOTS:
+    // The document calls it for every settings change; "deviceScale" and "deviceOrientation"
+    // travel into the page.
+    void observeConfigValue(const QString& key, const QJsonValue& value);
+
+Q_SIGNALS:
+    // A compiled program was handed to the page (for tests and timing).
+    void clientCodeEvaluated(bool succeeded);
+
+private:
+    void setUpWebView();
+    CodeTranspiler* transpiler() const;
+    QJsonObject config() const;
+    void transpilationSuccess();
+    void transpilationFailure(const QVariantMap& error);
+    void evaluateClientCode();
+    bool checkForWhileStatements();
+    void handleRuntimeError(const QVariantMap& arguments);
+    void handleDOMReady();
+    void showModuleBuildError(const QString& error, qint64 line);
+    void updateWithCurrentSourceMapLocation(RBDocumentStateUpdate& update) const;
+    void post(const RBDocumentStateUpdate& update);
+    void generateZelvorScript();
+    void generateZelvorModulesScript();
+    QString moduleError() const;
+    void writeDeviceScale(double scale);
+    void beep();
+
+    QPointer<QWidget> m_view;
+    QPointer<QWidget> m_spinner;
+    std::unique_ptr<RBWebViewController> m_webViewController;
+    std::unique_ptr<RBDeviceSettingsMenuController> m_deviceMenu;
+    std::unique_ptr<RBPreviewModuleBuilder> m_moduleManager;
+    RBPreviewModuleBuilderFactory m_moduleBuilderFactory;
+    RBPreviewDocument* m_document = nullptr;
+    QPointer<QObject> m_documentGuard;
+    RBPreviewLayerPanel* m_layerPanel = nullptr;
+    QPointer<RBWebViewController> m_layerPanelWebView;
+    std::function<void()> m_beep;
+    std::optional<double> m_phoneScale;
+    bool m_isLoading = false;
+    bool m_isEvaluating = false;
+    bool m_isUpdatingClientCode = false;
+    bool m_isFirstLoadDone = false;
+    bool m_useHTTPServerLoading = false;
+    bool m_reloadJSPending = false;
+    std::uint64_t m_lastProcessedClientCodeId = 0;
+};
