@@ -8,13 +8,14 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class CodeTranspiler;
-class QWidget;
+
 class RBDeviceSettingsMenuController;
 class RBDocumentStateUpdate;
 class RBPreviewDocument;

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 
-class RBZelvorViewController;
+#include "preview/RBZelvorViewController.h"
 
 // A project document for the preview: a folder, settings in memory, a real compiler for the
 // editor's text, and a record of what the preview asked of it.

@@ -1,6 +1,7 @@
 // The preview with pages and settings that misbehave, the scale commands and the device menu.
 #include "PreviewHarness.h"
 
+#include "platform/NotificationCenter.h"
 #include "preview/KVDeviceManager.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewLayerPanel.h"
