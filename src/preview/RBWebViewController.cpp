@@ -172,8 +172,6 @@ void RBWebViewController::loadURL(const QString& url)
 {
     if (!m_view)
         return;
-    // The page being replaced is no longer ready for scripts; the new one says when it is.
-    m_isDocumentReady = false;
     m_view->load(QUrl(url));
 }
 
@@ -181,7 +179,6 @@ void RBWebViewController::loadFile(const QString& path)
 {
     if (!m_view)
         return;
-    m_isDocumentReady = false;
     m_view->load(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -198,7 +195,6 @@ void RBWebViewController::loadHTMLString(const QString& html, const QUrl& baseUR
     }
     file.write(html.toUtf8());
     file.close();
-    m_isDocumentReady = false;
     m_view->load(QUrl::fromLocalFile(path));
 }
 
