@@ -1,0 +1,62 @@
+#include "document/ProjectConfig.h"
+
+#include <cmath>
+
+const QString ProjectConfig::UpdateDelay = QStringLiteral("updateDelay");
+const QString ProjectConfig::DeviceType = QStringLiteral("deviceType");
+const QString ProjectConfig::DeviceScale = QStringLiteral("deviceScale");
+const QString ProjectConfig::ContentScale = QStringLiteral("contentScale");
+const QString ProjectConfig::DeviceOrientation = QStringLiteral("deviceOrientation");
+const QString ProjectConfig::SharedPrototype = QStringLiteral("sharedPrototype");
+const QString ProjectConfig::SelectedHand = QStringLiteral("selectedHand");
+const QString ProjectConfig::configFileName = QStringLiteral("zelvor/config.json");
+
+QJsonObject ProjectConfig::makeDefaults(const QString& defaultDevice)
+{
+    return QJsonObject{
+        {UpdateDelay, 0.3},
+        {DeviceType, defaultDevice},
+        {DeviceScale, -1},
+        {ContentScale, 1},
+        {DeviceOrientation, 0},
+        {SharedPrototype, 0},
+        {SelectedHand, QString()},
+    };
+}
+
+void ProjectConfig::setValue(const QString& key, const QJsonValue& value)
+{
+    m_values.insert(key, value);
+    Q_EMIT valueChanged(key, value);
+}
+
+double ProjectConfig::doubleValue(const QString& key, double fallback) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (v.isDouble())
+        return v.toDouble();
+    if (v.isString()) {
+        bool ok = false;
+        const double d = v.toString().trimmed().toDouble(&ok);
+        return ok ? d : fallback;
+    }
+    if (v.isBool())
+        return v.toBool() ? 1 : 0;
+    return fallback;
+}
+
+int ProjectConfig::intValue(const QString& key, int fallback) const
+{
+    const double d = doubleValue(key, fallback);
+    return std::isfinite(d) ? int(d) : fallback;
+}
+
+QString ProjectConfig::stringValue(const QString& key) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (v.isString())
+        return v.toString();
+    if (v.isDouble())
+        return QString::number(v.toDouble());
+    return QString();
+}

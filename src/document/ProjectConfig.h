@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+#include <QStringList>
+
+// The settings of one open project: the defaults with the values of "zelvor/config.json" laid
+// over them. Everyone who shows a setting (preview, device menu, scale pop-up, editor) reads it
+// here and hears each change through valueChanged; RBDocument::saveConfig writes it back.
+class ProjectConfig : public QObject {
+    Q_OBJECT
+public:
+    // The keys and their constants.
+    static const QString UpdateDelay;       // "updateDelay", seconds, 0.3
+    static const QString DeviceType;        // "deviceType", the catalogue's default device
+    static const QString DeviceScale;       // "deviceScale", -1 = fit
+    static const QString ContentScale;      // "contentScale", 1
+    static const QString DeviceOrientation; // "deviceOrientation", 0 or 90
+    static const QString SharedPrototype;   // "sharedPrototype", 0 or 1
+    static const QString SelectedHand;      // "selectedHand", ""
+    static const QString configFileName;    // "zelvor/config.json"
+
+    static QJsonObject makeDefaults(const QString& defaultDevice);
+
+    explicit ProjectConfig(QObject* parent = nullptr) : QObject(parent) {}
+
+    QJsonValue value(const QString& key) const { return m_values.value(key); }
+    bool contains(const QString& key) const { return m_values.contains(key); }
+    QStringList keys() const { return m_values.keys(); }
+    // Stores the value and tells the observers (every write, as a key-value observer hears it).
+    void setValue(const QString& key, const QJsonValue& value);
+    // Replaces everything without telling anyone (the initial defaults).
+    void reset(const QJsonObject& values) { m_values = values; }
+    QJsonObject toJsonObject() const { return m_values; }
+
+    double doubleValue(const QString& key, double fallback = 0) const;
+    int intValue(const QString& key, int fallback = 0) const; // numbers and numeric strings
+    QString stringValue(const QString& key) const;
+
+Q_SIGNALS:
+    void valueChanged(const QString& key, const QJsonValue& value);
+
+private:
+    QJsonObject m_values;
+};

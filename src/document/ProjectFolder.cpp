@@ -1,0 +1,203 @@
+#include "document/ProjectFolder.h"
+
+#include "platform/FileUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+#include <unistd.h>
+
+namespace ProjectFolder {
+
+namespace {
+QString join(const QString& folder, const QString& name)
+{
+    return folder + QLatin1Char('/') + name;
+}
+
+bool existsOrIsLink(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Copies one item without following a symbolic link at its top: a link is re-created with
+// its own target text, so a link loop in a project is copied as the loop it is.
+bool copyOne(const QString& from, const QString& to, QString* error)
+{
+    const QFileInfo info(from);
+    if (info.isSymLink()) {
+        QByteArray target(4096, '\0');
+        const ssize_t length = ::readlink(QFile::encodeName(from).constData(), target.data(), size_t(target.size()));
+        if (length < 0 || ::symlink(QByteArray(target.constData(), length).constData(), QFile::encodeName(to).constData()) != 0) {
+            *error = QStringLiteral("Could not copy the link \u201C%1\u201D to \u201C%2\u201D: %3")
+                         .arg(from, to, QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+        return true;
+    }
+    if (!platform::copyItem(from, to, false)) {
+        *error = QStringLiteral("Could not copy \u201C%1\u201D to \u201C%2\u201D").arg(from, to);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+QString documentVersionInfoPath(const QString& projectPath)
+{
+    return join(projectPath, QStringLiteral("zelvor/version"));
+}
+
+int documentVersion(const QString& projectPath)
+{
+    bool readable = false;
+    const QString text = platform::readTextFile(documentVersionInfoPath(projectPath), &readable).trimmed();
+    if (!readable)
+        return -1;
+    bool isNumber = false;
+    const int version = text.toInt(&isNumber, 10);
+    return isNumber ? version : 0;
+}
+
+bool writeDocumentVersion(const QString& projectPath)
+{
+    QFile file(documentVersionInfoPath(projectPath));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(QByteArray::number(documentCurrentVersion)) > 0;
+}
+
+void copyFilesFrom(const QString& source, const QString& target, bool recursive, bool replace,
+                   QStringList* errors)
+{
+    if (!existsOrIsLink(target))
+        QDir().mkdir(target);
+    const QDir dir(source);
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::NoSort);
+    for (const QString& name : names) {
+        const QString from = join(source, name);
+        const QString to = join(target, name);
+        const QFileInfo info(from);
+        if (recursive && info.isDir() && !info.isSymLink()) {
+            // A file standing where the template has a folder is left alone.
+            if (existsOrIsLink(to) && !QFileInfo(to).isDir())
+                continue;
+            copyFilesFrom(from, to, recursive, replace, errors);
+            continue;
+        }
+        if (existsOrIsLink(to)) {
+            if (!replace)
+                continue;
+            if (QFileInfo(to).isDir() && !QFileInfo(to).isSymLink())
+                continue; // a replace never removes a folder
+            QFile::remove(to);
+        }
+        QString error;
+        if (!copyOne(from, to, &error) && errors)
+            errors->append(error);
+    }
+}
+
+Creation createProjectAtPath(const QString& path, const std::optional<QString>& content,
+                             const QString& templatePath)
+{
+    Creation result;
+    result.created = !existsOrIsLink(path);
+    if (result.created && !QDir().mkpath(path))
+        result.errors.append(QStringLiteral("Could not create the folder \u201C%1\u201D").arg(path));
+    if (existsOrIsLink(path) && !QFileInfo(path).isDir())
+        result.errors.append(QStringLiteral("\u201C%1\u201D is not a folder").arg(path));
+
+    if (templatePath.isEmpty() || !QFileInfo(templatePath).isDir())
+        result.errors.append(QStringLiteral("The project template is missing (\u201C%1\u201D)")
+                                 .arg(templatePath.isEmpty() ? QStringLiteral("ZelvorTemplate") : templatePath));
+    else if (QFileInfo(path).isDir())
+        copyFilesFrom(templatePath, path, true, false, &result.errors);
+
+    if (content && QFileInfo(path).isDir()) {
+        const QString program = join(path, QStringLiteral("app.coffee"));
+        if (platform::writeTextAtomically(program, *content)) {
+            result.programWritten = true;
+        } else {
+            QFile probe(program);
+            const bool writable = QFileInfo(path).isWritable();
+            result.errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2")
+                                     .arg(program, writable ? QStringLiteral("the file could not be replaced")
+                                                            : QStringLiteral("the folder is not writable")));
+        }
+    } else if (content) {
+        result.errors.append(QStringLiteral("Could not write \u201C%1/app.coffee\u201D: no project folder").arg(path));
+    }
+    result.ok = result.errors.isEmpty();
+    return result;
+}
+
+QStringList addTouchIconsToProject(const QString& projectPath, const QString& iconsFolder, int variant)
+{
+    QStringList errors;
+    for (const int size : touchIconSizes) {
+        const QString source = join(iconsFolder, QStringLiteral("%1-%2.png").arg(size).arg(variant));
+        const QString target = join(projectPath, QStringLiteral("zelvor/images/icon-%1.png").arg(size));
+        if (existsOrIsLink(target))
+            QFile::remove(target);
+        if (!QFile::copy(source, target))
+            errors.append(QStringLiteral("Could not copy the icon \u201C%1\u201D to \u201C%2\u201D").arg(source, target));
+    }
+    return errors;
+}
+
+QString upgradeCopyName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("-update([0-9]*)$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return name + QStringLiteral("-update");
+    const QString digits = match.captured(1);
+    if (digits.isEmpty())
+        return name + QStringLiteral("2");
+    bool ok = false;
+    const qlonglong number = digits.toLongLong(&ok);
+    return name.left(match.capturedStart(1)) + QString::number((ok ? number : 1) + 1);
+}
+
+QString backupFileName(const QDateTime& launchDate)
+{
+    return QStringLiteral("backup-%1.coffee").arg(launchDate.toSecsSinceEpoch());
+}
+
+QStringList pruneBackups(const QString& folder, int keep)
+{
+    QFileInfoList items = QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    // Oldest first; Linux file systems often keep no creation date, the modification time is
+    // what tells the backups apart. Equal times fall back to the name, for a stable order.
+    std::sort(items.begin(), items.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        const QDateTime ta = a.lastModified(), tb = b.lastModified();
+        return ta != tb ? ta < tb : a.fileName() < b.fileName();
+    });
+    QStringList removed;
+    for (qsizetype i = 0; i + keep < items.size(); ++i) {
+        const QString path = items.at(i).filePath();
+        const bool gone = items.at(i).isDir() && !items.at(i).isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+        if (gone)
+            removed.append(path);
+    }
+    return removed;
+}
+
+bool isSameOrInside(const QString& path, const QString& folder)
+{
+    auto resolve = [](const QString& p) {
+        const QString c = QFileInfo(p).canonicalFilePath();
+        return c.isEmpty() ? QFileInfo(p).absoluteFilePath() : c;
+    };
+    const QString a = resolve(path), b = resolve(folder);
+    return a == b || a.startsWith(b + QLatin1Char('/'));
+}
+
+} // namespace ProjectFolder

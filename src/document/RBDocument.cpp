@@ -1,0 +1,689 @@
+#include "document/RBDocument.h"
+
+#include "app/NotificationName.h"
+#include "document/DeviceScaleMenu.h"
+#include "document/ProjectFolder.h"
+#include "document/RBConfig.h"
+#include "platform/Bundle.h"
+#include "platform/Dispatch.h"
+#include "platform/Debounce.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
+#include "platform/gui/Alert.h"
+#include "platform/gui/DocumentController.h"
+#include "platform/gui/FilePanel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QUrl>
+#include <QUuid>
+
+namespace {
+const QString kDomain = QStringLiteral("RBDocument");
+const QString kProgram = QStringLiteral("app.coffee");
+
+QString join(const QString& folder, const QString& name)
+{
+    return folder + QLatin1Char('/') + name;
+}
+
+// A folder of this process under the temporary folder, the same for every untitled project.
+QString processTemporaryFolder()
+{
+    return join(QDir::tempPath(), QStringLiteral("zelvor-studio-%1").arg(QCoreApplication::applicationPid()));
+}
+} // namespace
+
+RBDocument::RBDocument(RBDocumentServices services, QObject* parent)
+    : platform::Document(parent)
+    , m_services(std::move(services))
+{
+    setFileType(QStringLiteral("zelvor"));
+    const QString device = m_services.deviceCatalog ? m_services.deviceCatalog->defaultDevice() : QString();
+    m_configDefaults = ProjectConfig::makeDefaults(device);
+    m_config.reset(m_configDefaults);
+}
+
+RBDocument::~RBDocument()
+{
+    cleanup();
+    if (m_backupQueue)
+        m_backupQueue.reset(); // writes what is queued, then ends
+}
+
+RBDocument* RBDocument::newDocumentWithTemplatePath(const QString& templatePath)
+{
+    auto& controller = platform::DocumentController::sharedDocumentController();
+    auto* document = qobject_cast<RBDocument*>(controller.makeDocument());
+    if (!document)
+        document = new RBDocument();
+    document->setTemplatePath(templatePath);
+    document->makeWindowControllers();
+    document->showWindows();
+    controller.addDocument(document);
+    return document;
+}
+
+// ---------------------------------------------------------------- the project folder
+
+QString RBDocument::projectPath() const
+{
+    return isSaved() ? fileURL() : m_temporaryPath;
+}
+
+QString RBDocument::programPath() const
+{
+    return join(projectPath(), kProgram);
+}
+
+QString RBDocument::templateFolder() const
+{
+    return m_templatePath.isEmpty() ? platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate"))
+                                    : m_templatePath;
+}
+
+bool RBDocument::createProjectAtPath(const QString& path, const std::optional<QString>& content, QStringList* errors)
+{
+    const ProjectFolder::Creation creation = ProjectFolder::createProjectAtPath(path, content, templateFolder());
+    if (creation.created && QFileInfo(path).isDir())
+        addRandomTouchIconToProject(path);
+    for (const QString& error : creation.errors)
+        platform::Log::error(kDomain, QStringLiteral("createProjectAtPath.error: %1").arg(error));
+    if (errors)
+        *errors = creation.errors;
+    return creation.ok;
+}
+
+void RBDocument::copyFilesFrom(const QString& source, const QString& target, bool recursive, bool replace)
+{
+    QStringList errors;
+    ProjectFolder::copyFilesFrom(source, target, recursive, replace, &errors);
+    for (const QString& error : errors)
+        platform::Log::error(kDomain, error);
+}
+
+void RBDocument::addRandomTouchIconToProject(const QString& path)
+{
+    const int variant = int(QRandomGenerator::global()->bounded(4)) + 1;
+    const QString icons = platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplateTouchIcons"));
+    for (const QString& error : ProjectFolder::addTouchIconsToProject(path, icons, variant))
+        platform::Log::error(kDomain, error);
+}
+
+bool RBDocument::recycleFileAtPath(const QString& path)
+{
+    if (!platform::moveToTrash(path).isEmpty())
+        return true;
+    platform::Log::error(kDomain, QStringLiteral("Could not move %1 to the Trash").arg(path));
+    return false;
+}
+
+// ---------------------------------------------------------------- the format version
+
+int RBDocument::documentCurrentVersion()
+{
+    return ProjectFolder::documentCurrentVersion;
+}
+
+QString RBDocument::documentVersionInfoPath() const
+{
+    return ProjectFolder::documentVersionInfoPath(projectPath());
+}
+
+int RBDocument::documentVersion() const
+{
+    return ProjectFolder::documentVersion(projectPath());
+}
+
+void RBDocument::writeDocumentVersion()
+{
+    ProjectFolder::writeDocumentVersion(projectPath());
+}
+
+void RBDocument::checkDocumentVersion()
+{
+    if (isSaved() && documentVersion() < documentCurrentVersion())
+        presentDocumentVersionUpgrade();
+}
+
+void RBDocument::presentDocumentVersionUpgrade()
+{
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Warning);
+    alert.addButton(QStringLiteral("Update"));
+    alert.addButton(QStringLiteral("Cancel"));
+    alert.setMessageText(QStringLiteral("Update Zelvor Library"));
+    if (documentVersion() == 1) {
+        alert.setInformativeText(QStringLiteral("This document was created using an older version of Zelvor. Please update to the latest Zelvor Library that now includes the new previewing devices."));
+        setHandsEnabled(true);
+    } else {
+        alert.setInformativeText(QStringLiteral("This document was created using an older version of Zelvor. Please update to the latest Zelvor Library to make it compatible."));
+    }
+    if (alert.runModalSheetForWindow(windowForSheet()) != platform::Alert::kFirstButtonReturn)
+        return; // offered again at the next opening
+    m_updatingFramework = true;
+    upgradeDocument();
+}
+
+void RBDocument::upgradeDocument()
+{
+    QPointer<RBDocument> self(this);
+    saveDocumentWithSheet(true, [self] {
+        if (!self)
+            return;
+        self->m_updatingFramework = false;
+        const QString target = join(self->projectPath(), QStringLiteral("zelvor"));
+        const QString source = join(platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate")), QStringLiteral("zelvor"));
+        if (!QFileInfo(source).isDir()) {
+            platform::Log::error(kDomain, QStringLiteral("Upgrade error: the template folder %1 is missing").arg(source));
+            return;
+        }
+        if (QFileInfo::exists(target) && !self->recycleFileAtPath(target)) {
+            platform::Log::error(kDomain, QStringLiteral("Upgrade error: %1 could not be moved to the Trash").arg(target));
+            return;
+        }
+        QStringList errors;
+        ProjectFolder::copyFilesFrom(source, target, true, false, &errors);
+        if (!errors.isEmpty()) {
+            platform::Log::error(kDomain, QStringLiteral("Upgrade error: %1").arg(errors.join(QStringLiteral("; "))));
+            return;
+        }
+        const QString device = self->m_config.stringValue(ProjectConfig::DeviceType);
+        if (self->m_services.deviceCatalog && self->m_services.deviceCatalog->deviceCanBeMappedToNewDevice(device)
+            && self->preview())
+            self->preview()->updateDevice();
+        if (self->m_config.intValue(ProjectConfig::DeviceOrientation) == -90) {
+            self->m_config.setValue(ProjectConfig::DeviceOrientation, 90);
+            self->saveConfig();
+        }
+        self->writeDocumentVersion();
+    });
+}
+
+// ---------------------------------------------------------------- opening and set-up
+
+bool RBDocument::readFromURL(const QString& path, const QString& type, QString* error)
+{
+    const QFileInfo folder(path);
+    if (!folder.isDir()) {
+        // A project is a folder; a file of that name is not one and is never written into.
+        if (error)
+            *error = QStringLiteral("\u201C%1\u201D is not a project folder.").arg(folder.fileName());
+        platform::Log::error(kDomain, QStringLiteral("Cannot open %1: not a folder").arg(path));
+        return false;
+    }
+    const QString program = join(path, kProgram);
+    if (!QFileInfo::exists(program) && !QFileInfo(program).isSymLink()) {
+        const QString starter = platform::Bundle::main().pathForResource(QStringLiteral("AppCoffeeNonExisting"), QStringLiteral("coffee"), QStringLiteral("Snippets"));
+        if (starter.isEmpty() || !QFile::copy(starter, program))
+            platform::Log::warning(kDomain, QStringLiteral("Could not put the starter program into %1").arg(path));
+    }
+    createProjectAtPath(path, std::nullopt);
+
+    bool readable = false;
+    const QString text = platform::readTextFile(program, &readable);
+    if (!readable)
+        platform::Log::error(kDomain, QStringLiteral("Could not read %1; the editor starts empty").arg(program));
+    if (editor())
+        editor()->setContent(readable ? text : QString());
+    else if (readable)
+        m_contentToLoad = text;
+
+    loadConfig();
+    reloadPreview();
+    updateServerMount();
+    setupFileListener();
+    return true;
+}
+
+void RBDocument::setup()
+{
+    if (m_setUp)
+        return;
+    m_setUp = true;
+    if (!isSaved()) {
+        m_temporaryPath = join(join(processTemporaryFolder(), QUuid::createUuid().toString(QUuid::WithoutBraces)),
+                               displayName() + QStringLiteral(".zelvor"));
+        QStringList errors;
+        if (!createProjectAtPath(m_temporaryPath, std::nullopt, &errors)) {
+            platform::Alert alert;
+            alert.setAlertStyle(platform::Alert::Critical);
+            alert.setMessageText(QStringLiteral("The new project could not be made completely."));
+            alert.setInformativeText(errors.join(QLatin1Char('\n')));
+            alert.runModalSheetForWindow(windowForSheet());
+        }
+        updateServerMount();
+    }
+    if (m_services.buildWindow)
+        m_services.buildWindow(*this);
+    if (editor()) {
+        if (!isSaved())
+            editor()->setContent(platform::readTextFile(programPath()));
+        if (m_contentToLoad)
+            editor()->setContent(*m_contentToLoad);
+    }
+    setupDeviceScalePopup();
+    loadConfig();
+
+    QPointer<RBDocument> self(this);
+    platform::dispatchAfter(0.1, [self] {
+        if (self && !self->isClosed())
+            self->checkDocumentVersion();
+    });
+    m_backupTimer.start(60, [this] { makeBackupInBackground(); }, true);
+}
+
+void RBDocument::reloadPreview()
+{
+    if (preview())
+        preview()->reload(this);
+}
+
+// ---------------------------------------------------------------- saving
+
+std::optional<QString> RBDocument::currentProgram() const
+{
+    // Without an editor the text read at opening is the program; with neither, "app.coffee"
+    // stays as it is on disk.
+    if (editor())
+        return editor()->content();
+    return m_contentToLoad;
+}
+
+bool RBDocument::saveDocument()
+{
+    return saveDocumentWithSheet(!isSaved());
+}
+
+bool RBDocument::saveDocumentAs()
+{
+    return saveDocumentWithSheet(true);
+}
+
+bool RBDocument::saveDocumentWithSheet(bool sheet, const std::function<void()>& success)
+{
+    platform::NotificationCenter::defaultCenter().post(NotificationName::HideActions());
+    return sheet ? saveThroughPanel(success) : saveInPlace();
+}
+
+void RBDocument::alertSaveFailure(const QStringList& reasons)
+{
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Critical);
+    alert.setMessageText(QStringLiteral("The project \u201C%1\u201D could not be saved.").arg(displayName()));
+    alert.setInformativeText(reasons.join(QLatin1Char('\n')));
+    alert.runModalSheetForWindow(windowForSheet());
+}
+
+bool RBDocument::saveInPlace()
+{
+    const bool wasEdited = isDocumentEdited();
+    m_isSaving = true;
+    // The watch of the old files ends now: the save's own writes are not outside changes.
+    m_fileSystemEvents.stop();
+    platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
+
+    QStringList errors;
+    createProjectAtPath(projectPath(), currentProgram(), &errors);
+    writeDocumentVersion();
+    QString configError;
+    if (!saveConfig(&configError))
+        errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2").arg(configPath(), configError));
+    if (!errors.isEmpty()) {
+        // Nothing is reported as saved that was not: the document stays edited.
+        setupFileListener();
+        m_isSaving = false;
+        alertSaveFailure(errors);
+        return false;
+    }
+    reloadPreview();
+    updateChangeCount(ChangeCleared);
+    setupFileListener();
+    updateServerMount();
+    if (m_services.server)
+        m_services.server->eval(QStringLiteral("location.reload()"));
+    m_isSaving = false;
+    Q_EMIT documentSaved(wasEdited, QFileInfo(programPath()).size());
+    return true;
+}
+
+bool RBDocument::saveThroughPanel(const std::function<void()>& success)
+{
+    m_isSaving = true;
+    const QString ownPath = isSaved() ? QFileInfo(fileURL()).absoluteFilePath() : QString();
+    platform::SavePanel panel;
+    panel.setAllowedFileType(QStringLiteral("zelvor"));
+    if (isSaved())
+        panel.setDirectory(QFileInfo(ownPath).path());
+    if (m_updatingFramework) {
+        const QString name = QUrl::fromPercentEncoding(QFileInfo(ownPath).completeBaseName().toUtf8());
+        panel.setNameFieldStringValue(ProjectFolder::upgradeCopyName(name));
+        panel.setPrompt(QStringLiteral("Save Copy"));
+        panel.setValidator([ownPath](const QString& path) {
+            return !ownPath.isEmpty() && QFileInfo(path).absoluteFilePath() == ownPath
+                       ? QStringLiteral("Updating Zelvor may affect your existing project. Please save a new copy so you can quickly revert to your existing version if needed.")
+                       : QString();
+        });
+    } else {
+        panel.setNameFieldStringValue(displayName());
+    }
+    const QString chosen = panel.runModal(windowForSheet());
+    if (chosen.isEmpty()) {
+        m_isSaving = false;
+        return false;
+    }
+    const QString target = QFileInfo(chosen).absoluteFilePath();
+    auto fail = [this](const QString& reason) {
+        m_isSaving = false;
+        alertSaveFailure({reason});
+        return false;
+    };
+
+    if (!ownPath.isEmpty() && target != ownPath && ProjectFolder::isSameOrInside(target, ownPath))
+        return fail(QStringLiteral("A project cannot be saved inside its own folder."));
+    const QString wasUnsaved = isSaved() ? QString() : m_temporaryPath;
+    if (!ownPath.isEmpty() && target == ownPath) {
+        // The folder is about to be replaced: work from a copy of it.
+        const QString copy = join(join(processTemporaryFolder(), QUuid::createUuid().toString(QUuid::WithoutBraces)),
+                                  displayName() + QStringLiteral(".upgrade"));
+        QDir().mkpath(QFileInfo(copy).path());
+        QStringList errors;
+        ProjectFolder::copyFilesFrom(ownPath, copy, true, false, &errors);
+        if (!errors.isEmpty())
+            return fail(errors.join(QLatin1Char('\n')));
+        platform::Log::info(kDomain, QStringLiteral("Backup at %1").arg(copy));
+        setFileURL(copy);
+    }
+    if ((QFileInfo::exists(target) || QFileInfo(target).isSymLink()) && !recycleFileAtPath(target))
+        return fail(QStringLiteral("\u201C%1\u201D could not be moved to the Trash to make room.").arg(target));
+
+    const QString source = isSaved() ? fileURL() : wasUnsaved;
+    QStringList errors;
+    if (!QDir().mkpath(target))
+        errors.append(QStringLiteral("Could not create the folder \u201C%1\u201D.").arg(target));
+    else
+        ProjectFolder::copyFilesFrom(source, target, true, false, &errors);
+    if (errors.isEmpty() && !wasUnsaved.isEmpty()) {
+        const QString extras = platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplateExtras"));
+        if (!extras.isEmpty())
+            ProjectFolder::copyFilesFrom(extras, target, true, false, &errors);
+    }
+    if (!errors.isEmpty())
+        return fail(errors.join(QLatin1Char('\n')));
+
+    setFileURL(target);
+    platform::DocumentController::sharedDocumentController().noteNewRecentDocumentURL(target);
+    const bool saved = saveInPlace();
+    if (saved && success)
+        success();
+    m_isSaving = false;
+    return saved;
+}
+
+// ---------------------------------------------------------------- backups
+
+void RBDocument::makeBackupInBackground()
+{
+    if (!isSaved())
+        return;
+    const std::optional<QString> text = currentProgram();
+    if (!text || *text == m_lastBackupContent)
+        return;
+    // The editor's text belongs to the main thread: it is taken here, the file work is queued.
+    m_lastBackupContent = *text;
+    if (!m_backupQueue)
+        m_backupQueue = std::make_unique<platform::SerialQueue>(QStringLiteral("RBDocumentBackups"));
+    const QString folder = join(projectPath(), QStringLiteral("zelvor/backups"));
+    const QString file = join(folder, ProjectFolder::backupFileName(m_services.launchDate));
+    m_backupQueue->async([folder, file, content = *text] {
+        if (!QFileInfo::exists(folder))
+            QDir().mkdir(folder);
+        platform::writeTextAtomically(file, content);
+        ProjectFolder::pruneBackups(folder);
+    });
+}
+
+void RBDocument::makeBackup()
+{
+    makeBackupInBackground();
+    waitForBackups();
+}
+
+void RBDocument::waitForBackups()
+{
+    if (m_backupQueue)
+        m_backupQueue->sync([] {});
+}
+
+// ---------------------------------------------------------------- outside changes
+
+void RBDocument::setupFileListener()
+{
+    if (!isSaved())
+        return;
+    QPointer<RBDocument> self(this);
+    m_fileSystemEvents.watch({programPath(), join(projectPath(), QStringLiteral("index.html"))}, [self](const QString&) {
+        if (!self || self->m_isSaving)
+            return;
+        platform::debounce(self, QStringLiteral("reloadDocumentFromFileChange"), 0.05,
+                           [self] { if (self) self->reloadDocumentFromFileChange(); });
+    });
+}
+
+void RBDocument::reloadDocumentFromFileChange()
+{
+    if (m_isSaving)
+        return;
+    bool readable = false;
+    const QString text = platform::readTextFile(programPath(), &readable);
+    if (!readable)
+        return;
+    if (!editor()) {
+        if (m_contentToLoad && *m_contentToLoad == text)
+            return;
+        m_contentToLoad = text; // the editor that comes later shows the newest text
+        return;
+    }
+    if (text == editor()->content())
+        return;
+    editor()->replaceAllText(text);
+    reloadPreview();
+    if (m_services.server)
+        m_services.server->eval(QStringLiteral("location.reload()"));
+}
+
+// ---------------------------------------------------------------- the local server
+
+void RBDocument::updateServerMount()
+{
+    RBDocumentServer* server = m_services.server;
+    if (!server)
+        return;
+    QPointer<RBDocument> self(this);
+    const QString path = projectPath();
+    server->mount(path, [self, server, path](const QJsonObject& reply, const QString& error) {
+        if (!self)
+            return;
+        if (!error.isEmpty()) {
+            platform::Log::error(kDomain, QStringLiteral("Mount error for %1 %2").arg(path, error));
+            return;
+        }
+        const QString url = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+        self->m_serverLocalUrl = server->url()
+            + QString::fromUtf8(QUrl::toPercentEncoding(url, "/:@!$&'()*+,;=-._~?#[]"));
+        self->reloadPreview();
+    });
+}
+
+QString RBDocument::serverUrl() const
+{
+    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+        if (!(interface.flags() & QNetworkInterface::IsUp) || (interface.flags() & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol || entry.ip().isNull())
+                continue;
+            const QString ip = entry.ip().toString();
+            if (!ip.isEmpty()) {
+                QString url = m_serverLocalUrl;
+                return url.replace(QStringLiteral("127.0.0.1"), ip);
+            }
+        }
+    }
+    return m_serverLocalUrl;
+}
+
+// ---------------------------------------------------------------- settings
+
+QString RBDocument::configPath() const
+{
+    return join(projectPath(), ProjectConfig::configFileName);
+}
+
+void RBDocument::loadConfig()
+{
+    const RBConfig file(configPath());
+    if (!file.values())
+        return;
+    const QJsonObject values = *file.values();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        m_config.setValue(it.key(), it.value());
+}
+
+bool RBDocument::saveConfig(QString* error)
+{
+    RBConfig file(configPath());
+    file.setValues(m_config.toJsonObject());
+    return file.save(error);
+}
+
+void RBDocument::setupDeviceScalePopup()
+{
+    selectDeviceScaleEntry(DeviceScaleMenu::fitIndex());
+    if (m_observingConfig)
+        return;
+    m_observingConfig = true;
+    connect(&m_config, &ProjectConfig::valueChanged, this, &RBDocument::configValueChanged);
+}
+
+void RBDocument::configValueChanged(const QString& key, const QJsonValue& value)
+{
+    if (key == ProjectConfig::DeviceScale) {
+        if (const std::optional<int> index = DeviceScaleMenu::indexForValue(value))
+            selectDeviceScaleEntry(*index);
+        else
+            platform::Log::info(kDomain, QStringLiteral("No device scale entry for %1").arg(RBConfig::toJson(value)));
+    } else if (key == ProjectConfig::DeviceType) {
+        if (m_services.deviceCatalog && m_services.deviceCatalog->deviceIsFullscreen(value.toString())) {
+            setDeviceScaleEnabled(false);
+            setOrientationEnabled(false);
+        } else {
+            setDeviceScaleEnabled(true);
+        }
+    }
+}
+
+void RBDocument::selectDeviceScaleEntry(int index)
+{
+    m_selectedScaleEntry = index;
+    if (documentWindow())
+        documentWindow()->selectDeviceScaleEntry(index);
+}
+
+void RBDocument::orientationButtonPressed()
+{
+    if (!m_orientationEnabled)
+        return;
+    const int orientation = m_config.intValue(ProjectConfig::DeviceOrientation);
+    m_config.setValue(ProjectConfig::DeviceOrientation, orientation == 0 ? 90 : 0);
+    if (preview())
+        preview()->orientationChanged();
+    saveConfig();
+}
+
+void RBDocument::handButtonPressed()
+{
+    const QString device = m_config.stringValue(ProjectConfig::DeviceType);
+    if (!m_services.deviceCatalog || !m_services.deviceCatalog->deviceSupportsHand(device)) {
+        setHandsEnabled(false);
+        return;
+    }
+    if (!preview())
+        return;
+    QPointer<RBDocument> self(this);
+    preview()->evaluateCoffeeScript(QStringLiteral("Zelvor.Device.nextHand()"), [self](const QJsonValue& result, const QString& error) {
+        if (!self || !error.isEmpty())
+            return;
+        self->m_config.setValue(ProjectConfig::SelectedHand, result);
+        self->saveConfig();
+    });
+}
+
+void RBDocument::setDevicePickerEnabled(bool enabled)
+{
+    m_devicePickerEnabled = enabled;
+    if (documentWindow())
+        documentWindow()->setDevicePickerEnabled(enabled);
+}
+
+void RBDocument::setHandsEnabled(bool enabled)
+{
+    m_handsEnabled = enabled;
+    if (documentWindow())
+        documentWindow()->setHandsEnabled(enabled);
+}
+
+void RBDocument::setOrientationEnabled(bool enabled)
+{
+    m_orientationEnabled = enabled;
+    if (documentWindow())
+        documentWindow()->setOrientationEnabled(enabled);
+}
+
+void RBDocument::setDeviceScaleEnabled(bool enabled)
+{
+    m_deviceScaleEnabled = enabled;
+    if (documentWindow())
+        documentWindow()->setDeviceScaleEnabled(enabled);
+}
+
+void RBDocument::applyToolbarState()
+{
+    if (RBDocumentWindow* window = documentWindow()) {
+        window->setDevicePickerEnabled(m_devicePickerEnabled);
+        window->setHandsEnabled(m_handsEnabled);
+        window->setOrientationEnabled(m_orientationEnabled);
+        window->setDeviceScaleEnabled(m_deviceScaleEnabled);
+        if (m_selectedScaleEntry >= 0)
+            window->selectDeviceScaleEntry(m_selectedScaleEntry);
+    }
+}
+
+// ---------------------------------------------------------------- closing
+
+void RBDocument::documentWillClose()
+{
+    cleanup();
+}
+
+void RBDocument::cleanup()
+{
+    if (m_cleanedUp)
+        return;
+    m_cleanedUp = true;
+    m_backupTimer.stop();
+    m_fileSystemEvents.stop();
+    platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    if (m_observingConfig) {
+        disconnect(&m_config, &ProjectConfig::valueChanged, this, &RBDocument::configValueChanged);
+        m_observingConfig = false;
+    }
+}

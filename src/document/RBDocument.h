@@ -1,0 +1,181 @@
+#pragma once
+
+#include "document/AttachedInterface.h"
+#include "document/ProjectConfig.h"
+#include "document/RBDeviceCatalog.h"
+#include "document/RBDocumentEditor.h"
+#include "document/RBDocumentPreview.h"
+#include "document/RBDocumentServer.h"
+#include "document/RBDocumentServices.h"
+#include "document/RBDocumentWindow.h"
+#include "platform/FileWatcher.h"
+#include "platform/Timer.h"
+#include "platform/gui/Document.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace platform { class SerialQueue; }
+
+// One open project folder ("*.zelvor"): reads it, merges the template into it, saves it by
+// hand, writes a backup of the program every minute, follows outside edits of "app.coffee",
+// keeps it mounted on the local preview server and holds its settings. The editor, the preview
+// and the window are attached by the window builder; until they are, the document works
+// without them.
+class RBDocument : public platform::Document {
+    Q_OBJECT
+public:
+    explicit RBDocument(RBDocumentServices services = {}, QObject* parent = nullptr);
+    ~RBDocument() override;
+
+    // A new untitled project made from a template folder (the welcome window's examples),
+    // shown and added to the shared document controller.
+    static RBDocument* newDocumentWithTemplatePath(const QString& templatePath);
+
+    // --- the project folder
+    QString projectPath() const;
+    bool isSaved() const { return !fileURL().isEmpty(); }
+    QString temporaryPath() const { return m_temporaryPath; }
+    QString templatePath() const { return m_templatePath; }
+    void setTemplatePath(const QString& path) { m_templatePath = path; }
+    bool updatingFramework() const { return m_updatingFramework; }
+    void setUpdatingFramework(bool updating) { m_updatingFramework = updating; }
+    bool isSaving() const { return m_isSaving; }
+    std::optional<QString> contentToLoad() const { return m_contentToLoad; }
+    QString lastBackupContent() const { return m_lastBackupContent; }
+    QString serverLocalUrl() const { return m_serverLocalUrl; }
+
+    // Makes or completes a project folder; failures are logged ("createProjectAtPath.error: ...")
+    // and answered.
+    bool createProjectAtPath(const QString& path, const std::optional<QString>& content, QStringList* errors = nullptr);
+    void copyFilesFrom(const QString& source, const QString& target, bool recursive, bool replace);
+    void addRandomTouchIconToProject(const QString& path);
+    // Moves the item to the Trash; answers whether it is gone.
+    bool recycleFileAtPath(const QString& path);
+
+    // --- the format version
+    static int documentCurrentVersion();
+    QString documentVersionInfoPath() const;
+    int documentVersion() const;
+    void writeDocumentVersion();
+    void checkDocumentVersion();
+    void presentDocumentVersionUpgrade();
+    void upgradeDocument();
+
+    // --- attached controllers (non-owning; each reads as null once destroyed)
+    template <class Editor> void attachEditor(Editor* editor) { m_editor.attach(editor); }
+    template <class Preview> void attachPreview(Preview* preview) { m_preview.attach(preview); }
+    template <class Window> void attachWindow(Window* window)
+    {
+        m_window.attach(window);
+        setWindow(window->window());
+        applyToolbarState();
+    }
+    RBDocumentEditor* editor() const { return m_editor.get(); }
+    RBDocumentPreview* preview() const { return m_preview.get(); }
+    RBDocumentWindow* documentWindow() const { return m_window.get(); }
+    const RBDocumentServices& services() const { return m_services; }
+
+    // --- opening, window set-up, saving
+    bool readFromURL(const QString& path, const QString& type, QString* error) override;
+    void makeWindowControllers() override { setup(); }
+    void setup();
+    bool hasUnsavedWork() const override { return isDocumentEdited() || !isSaved(); }
+    bool saveDocument() override;
+    bool saveDocumentAs() override;
+    // Saves in place, or through the save panel with `sheet`; `success` runs after a save
+    // through the panel. Answers whether the project was saved.
+    bool saveDocumentWithSheet(bool sheet, const std::function<void()>& success = {});
+    void reloadPreview();
+
+    // --- backups
+    // Takes the editor's text now and writes it on the backup queue.
+    void makeBackupInBackground();
+    // Writes the backup at once (on the calling thread).
+    void makeBackup();
+    // Waits for backups queued so far.
+    void waitForBackups();
+
+    // --- outside changes
+    void setupFileListener();
+    void reloadDocumentFromFileChange();
+    bool isWatchingFiles() const { return !m_fileSystemEvents.paths().isEmpty(); }
+
+    // --- the local server
+    void updateServerMount();
+    QString serverUrl() const;
+
+    // --- settings
+    ProjectConfig& config() { return m_config; }
+    const ProjectConfig& config() const { return m_config; }
+    QJsonObject configDefaults() const { return m_configDefaults; }
+    QString configPath() const;
+    void loadConfig();
+    bool saveConfig(QString* error = nullptr);
+    void setupDeviceScalePopup();
+    void orientationButtonPressed();
+    void handButtonPressed();
+    void setDevicePickerEnabled(bool enabled);
+    void setHandsEnabled(bool enabled);
+    void setOrientationEnabled(bool enabled);
+    bool isOrientationEnabled() const { return m_orientationEnabled; }
+    bool isHandsEnabled() const { return m_handsEnabled; }
+    bool isDeviceScaleEnabled() const { return m_deviceScaleEnabled; }
+    bool isDevicePickerEnabled() const { return m_devicePickerEnabled; }
+    // The pop-up entry shown for the current "deviceScale" (DeviceScaleMenu).
+    int selectedDeviceScaleEntry() const { return m_selectedScaleEntry; }
+
+    void cleanup();
+
+Q_SIGNALS:
+    // After each save in place: whether the document had changes before it, and the size of
+    // "app.coffee" in bytes (usage analytics listen).
+    void documentSaved(bool afterEdit, qint64 programSize);
+
+protected:
+    void documentWillClose() override;
+
+private:
+    QString templateFolder() const;
+    QString programPath() const;
+    std::optional<QString> currentProgram() const;
+    void configValueChanged(const QString& key, const QJsonValue& value);
+    void selectDeviceScaleEntry(int index);
+    void applyToolbarState();
+    void setDeviceScaleEnabled(bool enabled);
+    bool saveInPlace();
+    bool saveThroughPanel(const std::function<void()>& success);
+    void alertSaveFailure(const QStringList& reasons);
+
+    RBDocumentServices m_services;
+    AttachedInterface<RBDocumentEditor> m_editor;
+    AttachedInterface<RBDocumentPreview> m_preview;
+    AttachedInterface<RBDocumentWindow> m_window;
+
+    QString m_temporaryPath;
+    QString m_templatePath;
+    std::optional<QString> m_contentToLoad;
+    QString m_lastBackupContent;
+    QString m_serverLocalUrl;
+    bool m_isSaving = false;
+    bool m_updatingFramework = false;
+    bool m_cleanedUp = false;
+    bool m_setUp = false;
+
+    QJsonObject m_configDefaults;
+    ProjectConfig m_config;
+    bool m_observingConfig = false;
+    int m_selectedScaleEntry = -1;
+    bool m_orientationEnabled = true;
+    bool m_handsEnabled = true;
+    bool m_deviceScaleEnabled = true;
+    bool m_devicePickerEnabled = true;
+
+    platform::Timer m_backupTimer;
+    std::unique_ptr<platform::SerialQueue> m_backupQueue;
+    platform::FileWatcher m_fileSystemEvents;
+};

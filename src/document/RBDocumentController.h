@@ -1,0 +1,39 @@
+#pragma once
+
+#include "document/RBDocumentServices.h"
+#include "platform/gui/DocumentController.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+// The application's shared document controller: every new, open and open-recent request passes
+// through it, so the welcome window is closed before a project window shows, and comes back
+// when an open panel is cancelled with no project open. It makes the project documents and
+// hands them the application's services.
+class RBDocumentController : public platform::DocumentController {
+    Q_OBJECT
+public:
+    explicit RBDocumentController(QObject* parent = nullptr);
+
+    static RBDocumentController* shared();
+
+    void setServices(RBDocumentServices services) { m_services = std::move(services); }
+    const RBDocumentServices& services() const { return m_services; }
+
+    // The welcome window (closed before a project opens) and how to show it again.
+    void setWelcomeWindow(QWidget* window) { m_welcomeWindow = window; }
+    void setShowWelcomeWindow(std::function<void()> show) { m_showWelcomeWindow = std::move(show); }
+
+    platform::Document* newDocument() override;
+    void openDocumentWithContentsOfURL(const QString& path, bool display, OpenHandler handler) override;
+    void openDocument() override;
+
+private:
+    void closeWelcomeWindow();
+
+    RBDocumentServices m_services;
+    QPointer<QWidget> m_welcomeWindow;
+    std::function<void()> m_showWelcomeWindow;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+
+// What documents need of the local preview server (the server controller implements it).
+class RBDocumentServer {
+public:
+    virtual ~RBDocumentServer() = default;
+    // The server's base address, such as "http://127.0.0.1:PORT".
+    virtual QString url() const = 0;
+    // Serves the project folder. The handler gets the server's reply ({"result": {"url": ...}})
+    // or a non-empty error; it runs on the main thread.
+    using MountHandler = std::function<void(const QJsonObject& reply, const QString& error)>;
+    virtual void mount(const QString& projectPath, MountHandler handler) = 0;
+    // Runs a script in every page the server serves (the mirrored devices).
+    virtual void eval(const QString& script) = 0;
+};

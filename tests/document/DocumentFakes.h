@@ -1,0 +1,93 @@
+#pragma once
+
+// Stand-ins for the editor, preview, server, device catalogue and window that a document talks
+// to; each records what it was asked.
+
+#include "document/RBDeviceCatalog.h"
+#include "document/RBDocumentEditor.h"
+#include "document/RBDocumentPreview.h"
+#include "document/RBDocumentServer.h"
+#include "document/RBDocumentWindow.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class FakeEditor : public QObject, public RBDocumentEditor {
+public:
+    QString text;
+    int replaceCount = 0;
+    std::function<void()> onContent; // runs inside content(), as if during a save
+    QString content() const override
+    {
+        if (onContent)
+            onContent();
+        return text;
+    }
+    void setContent(const QString& t) override { text = t; }
+    void replaceAllText(const QString& t) override
+    {
+        text = t;
+        ++replaceCount;
+    }
+};
+
+class FakePreview : public QObject, public RBDocumentPreview {
+public:
+    int reloads = 0;
+    int deviceUpdates = 0;
+    int orientationChanges = 0;
+    QStringList scripts;
+    QJsonValue nextResult;
+    QString nextError;
+    void reload(RBDocument*) override { ++reloads; }
+    void updateDevice() override { ++deviceUpdates; }
+    void orientationChanged() override { ++orientationChanges; }
+    void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) override
+    {
+        scripts << script;
+        handler(nextResult, nextError);
+    }
+};
+
+class FakeServer : public QObject, public RBDocumentServer {
+public:
+    QStringList mounts;
+    QStringList evals;
+    QString mountError;
+    QString url() const override { return "http://127.0.0.1:8123"; }
+    void mount(const QString& path, MountHandler handler) override;
+    void eval(const QString& script) override { evals << script; }
+};
+
+class FakeCatalog : public RBDeviceCatalog {
+public:
+    QString defaultDevice() const override { return "phone"; }
+    bool deviceIsFullscreen(const QString& id) const override { return id == "fullscreen"; }
+    bool deviceSupportsHand(const QString& id) const override { return id == "phone"; }
+    bool deviceCanBeMappedToNewDevice(const QString& id) const override { return id == "old-phone"; }
+};
+
+class FakeWindow : public QObject, public RBDocumentWindow {
+public:
+    QPointer<QWidget> widget = new QWidget; // a closed document deletes its window
+    ~FakeWindow() override { delete widget.data(); }
+    bool picker = true, hands = true, orientation = true, scale = true;
+    int scaleEntry = -1;
+    QWidget* window() const override { return widget.data(); }
+    void setDevicePickerEnabled(bool e) override { picker = e; }
+    void setHandsEnabled(bool e) override { hands = e; }
+    void setOrientationEnabled(bool e) override { orientation = e; }
+    void setDeviceScaleEnabled(bool e) override { scale = e; }
+    void selectDeviceScaleEntry(int i) override { scaleEntry = i; }
+};
+
+// Temporary trash, user defaults and shared document controller for one test program.
+void useTemporaryUserFolders();

@@ -1,0 +1,91 @@
+#include "document/ProjectConfig.h"
+#include "document/RBConfig.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+} // namespace
+
+TEST(RBConfig, MissingFileGivesEmptyValuesAndNonObjectGivesNone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/config.json";
+    EXPECT_TRUE(RBConfig(path).values().has_value());
+    EXPECT_TRUE(RBConfig(path).values()->isEmpty());
+
+    for (const QByteArray& bad : {QByteArray("{not json"), QByteArray("[1, 2]"), QByteArray("\"text\""), QByteArray("")}) {
+        write(path, bad);
+        EXPECT_FALSE(RBConfig(path).values().has_value()) << bad.constData();
+    }
+    write(path, "{\"deviceScale\": 0.5}");
+    EXPECT_EQ(RBConfig(path).values()->value("deviceScale").toDouble(), 0.5);
+}
+
+TEST(RBConfig, SavesPrettyJsonAtomicallyAndKeepsAnUnreadableFileAside)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/config.json";
+    write(path, "{ \"deviceType\": broken");
+    RBConfig config(path);
+    ASSERT_FALSE(config.values());
+    config.setValues(QJsonObject{{"updateDelay", 0.3}, {"extra", "kept"}});
+    ASSERT_TRUE(config.save());
+
+    const QString text = testsupport::readFile(path);
+    EXPECT_TRUE(text.contains("\n    \"updateDelay\": 0.3")) << text.toStdString(); // pretty-printed
+    EXPECT_EQ(QJsonDocument::fromJson(text.toUtf8()).object().value("extra").toString(), "kept");
+    // The user's unreadable text survives beside the new file.
+    EXPECT_EQ(testsupport::readFile(dir.path() + "/config-unreadable.json"), "{ \"deviceType\": broken");
+
+    // A second unreadable file does not replace the first one kept.
+    write(path, "also broken");
+    RBConfig again(path);
+    again.setValues(QJsonObject{});
+    ASSERT_TRUE(again.save());
+    EXPECT_EQ(testsupport::readFile(dir.path() + "/config-unreadable.json"), "{ \"deviceType\": broken");
+    EXPECT_EQ(testsupport::readFile(dir.path() + "/config-unreadable (1).json"), "also broken");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3); // no temporary file left
+}
+
+TEST(RBConfig, SaveIntoAMissingFolderFailsWithAReason)
+{
+    QTemporaryDir dir;
+    RBConfig config(dir.path() + "/gone/config.json");
+    QString error;
+    EXPECT_FALSE(config.save(&error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(RBConfig, JsonTextOfValues)
+{
+    EXPECT_EQ(RBConfig::toJson(QJsonValue()), "null");
+    EXPECT_EQ(RBConfig::toJson("a \"quoted\" text"), "\"a \\\"quoted\\\" text\"");
+    EXPECT_EQ(RBConfig::toJson(QJsonObject{{"a", 1}}), "{\n    \"a\": 1\n}\n");
+    EXPECT_EQ(RBConfig::fromJson("0.5")->toDouble(), 0.5);
+    EXPECT_FALSE(RBConfig::fromJson("{").has_value());
+}
+
+TEST(ProjectConfig, DefaultsHaveTheSevenKeys)
+{
+    const QJsonObject defaults = ProjectConfig::makeDefaults("phone");
+    EXPECT_EQ(defaults.size(), 7);
+    EXPECT_EQ(defaults.value("updateDelay").toDouble(), 0.3);
+    EXPECT_EQ(defaults.value("deviceType").toString(), "phone");
+    EXPECT_EQ(defaults.value("deviceScale").toInt(), -1);
+    EXPECT_EQ(defaults.value("contentScale").toInt(), 1);
+    EXPECT_EQ(defaults.value("deviceOrientation").toInt(), 0);
+    EXPECT_EQ(defaults.value("sharedPrototype").toInt(), 0);
+    EXPECT_EQ(defaults.value("selectedHand").toString(), "");
+}

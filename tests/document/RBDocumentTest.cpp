@@ -1,0 +1,525 @@
+#include "DocumentFakes.h"
+
+#include "app/NotificationName.h"
+#include "document/DeviceScaleMenu.h"
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "platform/Bundle.h"
+#include "platform/FileUtils.h"
+#include "platform/NotificationCenter.h"
+#include "platform/gui/Alert.h"
+#include "platform/gui/FilePanel.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using platform::Alert;
+
+namespace {
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QJsonObject readJson(const QString& path)
+{
+    return QJsonDocument::fromJson(testsupport::readFile(path).toUtf8()).object();
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        useTemporaryUserFolders();
+        if (!platform::DocumentController::hasSharedDocumentController())
+            new RBDocumentController(qApp);
+        Alert::setTestResponder([this](const Alert& alert) {
+            alerts << alert.messageText() + " | " + alert.informativeText();
+            return answers.isEmpty() ? Alert::kFirstButtonReturn : answers.takeFirst();
+        });
+        platform::SavePanel::setTestResponder([this](const platform::SavePanel& panel) {
+            panelNames << panel.nameFieldStringValue();
+            panelPrompts << panel.prompt();
+            return panelAnswer;
+        });
+        project = dir.path() + "/Menu.zelvor";
+    }
+    void TearDown() override
+    {
+        Alert::setTestResponder({});
+        platform::SavePanel::setTestResponder({});
+    }
+
+    RBDocumentServices services()
+    {
+        RBDocumentServices s;
+        s.server = &server;
+        s.deviceCatalog = &catalog;
+        s.launchDate = QDateTime::fromSecsSinceEpoch(1700000000);
+        s.buildWindow = [this](RBDocument& d) {
+            d.attachEditor(&editor);
+            d.attachPreview(&preview);
+            d.attachWindow(&window);
+        };
+        return s;
+    }
+
+    // Opens the project folder as the document controller does.
+    std::unique_ptr<RBDocument> open(const QString& path)
+    {
+        auto d = std::make_unique<RBDocument>(services());
+        d->setFileURL(path);
+        QString error;
+        EXPECT_TRUE(d->readFromURL(path, "zelvor", &error)) << error.toStdString();
+        d->makeWindowControllers();
+        return d;
+    }
+
+    void makeProject(const QByteArray& program = "x = 1\n")
+    {
+        ASSERT_TRUE(platform::copyItem(platform::Bundle::main().pathForResource("ZelvorTemplate"), project));
+        write(project + "/app.coffee", program);
+        write(project + "/zelvor/version", "2");
+    }
+
+    QTemporaryDir dir;
+    QString project;
+    FakeEditor editor;
+    FakePreview preview;
+    FakeServer server;
+    FakeCatalog catalog;
+    FakeWindow window;
+    QStringList alerts;
+    QList<int> answers;
+    QStringList panelNames, panelPrompts;
+    QString panelAnswer;
+};
+
+TEST_F(DocumentTest, OpeningRestoresMissingEntriesAndChangesNothingElse)
+{
+    write(project + "/app.coffee", "mine = 1\n");
+    write(project + "/images/photo.png", "png");
+    write(project + "/zelvor/config.json", "{\"deviceScale\": 0.5}");
+    auto d = open(project);
+    EXPECT_TRUE(QFileInfo(project + "/index.html").isFile());
+    EXPECT_TRUE(QFileInfo(project + "/modules").isDir());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "mine = 1\n");
+    EXPECT_EQ(testsupport::readFile(project + "/images/photo.png"), "png");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/config.json"), "{\"deviceScale\": 0.5}");
+    EXPECT_EQ(editor.text, "mine = 1\n");
+    EXPECT_EQ(server.mounts, QStringList{project});
+    EXPECT_TRUE(d->isWatchingFiles());
+    // A saved, opened folder gets no icons: only new folders do.
+    EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/images/icon-76.png"));
+}
+
+TEST_F(DocumentTest, AFolderWithoutProgramGetsTheStarterAndAFileIsNoProject)
+{
+    ASSERT_TRUE(QDir().mkpath(project));
+    auto d = open(project);
+    const QString starter = platform::Bundle::main().pathForResource("AppCoffeeNonExisting", "coffee", "Snippets");
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), testsupport::readFile(starter));
+    EXPECT_EQ(editor.text, testsupport::readFile(starter));
+
+    write(dir.path() + "/file.zelvor", "just a file");
+    RBDocument other(services());
+    QString error;
+    EXPECT_FALSE(other.readFromURL(dir.path() + "/file.zelvor", "zelvor", &error));
+    EXPECT_TRUE(error.contains("file.zelvor"));
+    EXPECT_EQ(testsupport::readFile(dir.path() + "/file.zelvor"), "just a file");
+}
+
+TEST_F(DocumentTest, ANewProjectIsMadeInATemporaryFolderWithOneIconVariant)
+{
+    RBDocument d(services());
+    d.makeWindowControllers();
+    const QString temp = d.temporaryPath();
+    ASSERT_FALSE(temp.isEmpty());
+    EXPECT_EQ(d.projectPath(), temp);
+    EXPECT_FALSE(d.isSaved());
+    EXPECT_EQ(editor.text, testsupport::readFile(platform::Bundle::main().pathForResource("ZelvorTemplate") + "/app.coffee"));
+    const QString icons = platform::Bundle::main().pathForResource("ZelvorTemplateTouchIcons");
+    int matchingVariant = 0;
+    for (int variant = 1; variant <= 4; ++variant) {
+        bool all = true;
+        for (int size : {76, 120, 152, 180, 192})
+            all = all && platform::md5OfFile(QString("%1/zelvor/images/icon-%2.png").arg(temp).arg(size))
+                             == platform::md5OfFile(QString("%1/%2-%3.png").arg(icons).arg(size).arg(variant));
+        matchingVariant += all ? 1 : 0;
+    }
+    EXPECT_EQ(matchingVariant, 1);
+    EXPECT_EQ(server.mounts, QStringList{temp});
+    EXPECT_FALSE(d.isWatchingFiles()); // not watched until saved
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(DocumentTest, SavingWritesProgramVersionAndSettings)
+{
+    makeProject();
+    QFile::remove(project + "/zelvor/version");
+    auto d = open(project);
+    int hides = 0;
+    platform::NotificationCenter::defaultCenter().addObserver(NotificationName::HideActions(), nullptr,
+                                                              [&](const platform::Notification&) { ++hides; }, d.get());
+    editor.text = "y = 2\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    d->config().setValue("updateDelay", 0.5);
+    const int reloadsBefore = preview.reloads;
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(hides, 1);
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "y = 2\n");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "2");
+    const QJsonObject config = readJson(project + "/zelvor/config.json");
+    EXPECT_EQ(config.size(), 7);
+    EXPECT_EQ(config.value("updateDelay").toDouble(), 0.5);
+    EXPECT_FALSE(d->isDocumentEdited());
+    EXPECT_GT(preview.reloads, reloadsBefore);
+    EXPECT_EQ(server.evals, QStringList{"location.reload()"});
+    EXPECT_EQ(server.mounts.size(), 2);
+    // A saved folder that existed gets no icons.
+    EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/images/icon-76.png"));
+    // Saving again without an edit writes again.
+    QFile::remove(project + "/app.coffee");
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "y = 2\n");
+}
+
+TEST_F(DocumentTest, AFailedSaveKeepsTheDocumentEditedAndTellsTheUser)
+{
+    makeProject();
+    auto d = open(project);
+    editor.text = "lost? no\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    // "app.coffee" cannot be replaced when a folder stands in its place.
+    QFile::remove(project + "/app.coffee");
+    ASSERT_TRUE(QDir().mkpath(project + "/app.coffee"));
+    EXPECT_FALSE(d->saveDocument());
+    EXPECT_TRUE(d->isDocumentEdited());
+    EXPECT_FALSE(d->isSaving());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("could not be saved"));
+    EXPECT_TRUE(alerts[0].contains(project + "/app.coffee")) << alerts[0].toStdString();
+    EXPECT_TRUE(server.evals.isEmpty());
+}
+
+TEST_F(DocumentTest, BackupsOnePerRunNewestFiveKept)
+{
+    makeProject();
+    auto d = open(project);
+    const QString backups = project + "/zelvor/backups";
+    ASSERT_TRUE(QDir().mkpath(backups));
+    for (int i = 0; i < 6; ++i) {
+        const QString old = QString("%1/backup-%2.coffee").arg(backups).arg(1600000000 + i);
+        write(old, "old");
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addDays(-10 + i), QFileDevice::FileModificationTime);
+    }
+    editor.text = "backup me\n";
+    d->makeBackup();
+    const QString ours = backups + "/backup-1700000000.coffee";
+    EXPECT_EQ(testsupport::readFile(ours), "backup me\n");
+    EXPECT_EQ(d->lastBackupContent(), "backup me\n");
+    QStringList left = QDir(backups).entryList(QDir::Files);
+    EXPECT_EQ(left.size(), 5);
+    EXPECT_FALSE(left.contains("backup-1600000000.coffee"));
+    EXPECT_FALSE(left.contains("backup-1600000001.coffee"));
+
+    // Same text: nothing written. New text: the run's own file is replaced, nothing else goes.
+    QFile::remove(ours);
+    d->makeBackup();
+    EXPECT_FALSE(QFileInfo::exists(ours));
+    editor.text = "newer\n";
+    d->makeBackup();
+    EXPECT_EQ(testsupport::readFile(ours), "newer\n");
+    EXPECT_EQ(QDir(backups).entryList(QDir::Files).size(), 5);
+
+    // An unsaved project makes no backups.
+    RBDocument fresh(services());
+    fresh.makeWindowControllers();
+    fresh.makeBackup();
+    EXPECT_FALSE(QFileInfo::exists(fresh.projectPath() + "/zelvor/backups"));
+}
+
+TEST_F(DocumentTest, AnOutsideEditReplacesTheEditorTextOnce)
+{
+    makeProject();
+    auto d = open(project);
+    ASSERT_EQ(editor.text, "x = 1\n");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !d->serverLocalUrl().isEmpty(); })); // the mount reloads too
+    const int reloads = preview.reloads;
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "changed = 1\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return editor.replaceCount > 0; }));
+    testsupport::spin(200);
+    EXPECT_EQ(editor.replaceCount, 1);
+    EXPECT_EQ(editor.text, "changed = 1\n");
+    EXPECT_EQ(preview.reloads, reloads + 1);
+    EXPECT_EQ(server.evals, QStringList{"location.reload()"});
+
+    // An edit of "index.html" alone reloads nothing.
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/index.html", "<html>changed</html>"));
+    testsupport::spin(300);
+    EXPECT_EQ(editor.replaceCount, 1);
+    EXPECT_EQ(preview.reloads, reloads + 1);
+}
+
+TEST_F(DocumentTest, ChangesDuringTheDocumentsOwnSaveAreIgnored)
+{
+    makeProject();
+    auto d = open(project);
+    editor.text = "saved text\n";
+    RBDocument* doc = d.get();
+    editor.onContent = [&] {
+        if (!doc->isSaving())
+            return;
+        platform::writeTextAtomically(project + "/app.coffee", "written during the save\n");
+        doc->reloadDocumentFromFileChange();
+    };
+    ASSERT_TRUE(d->saveDocument());
+    editor.onContent = nullptr;
+    testsupport::spin(300);
+    EXPECT_EQ(editor.replaceCount, 0);
+    EXPECT_EQ(editor.text, "saved text\n");
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved text\n");
+    // Watching goes on after the save.
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "later\n"));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return editor.replaceCount == 1; }));
+}
+
+TEST_F(DocumentTest, SettingsLieOverTheDefaultsAndKeepUnknownKeys)
+{
+    makeProject();
+    write(project + "/zelvor/config.json", "{\"deviceScale\": 0.5, \"custom\": {\"a\": [1, 2]}}");
+    auto d = open(project);
+    EXPECT_EQ(d->config().keys().size(), 8);
+    EXPECT_EQ(d->config().value("deviceScale").toDouble(), 0.5);
+    EXPECT_EQ(d->config().value("deviceType").toString(), "phone");
+    EXPECT_EQ(DeviceScaleMenu::entries().at(window.scaleEntry).name, "50%");
+    ASSERT_TRUE(d->saveConfig());
+    const QString text = testsupport::readFile(project + "/zelvor/config.json");
+    EXPECT_TRUE(text.contains("\n    \"")) << "pretty-printed";
+    const QJsonObject saved = readJson(project + "/zelvor/config.json");
+    EXPECT_EQ(saved.size(), 8);
+    EXPECT_EQ(saved.value("custom").toObject().value("a").toArray().size(), 2);
+}
+
+TEST_F(DocumentTest, AnUnreadableSettingsFileLeavesDefaultsAndIsKeptOnSave)
+{
+    makeProject();
+    write(project + "/zelvor/config.json", "{\"deviceScale\": oops");
+    auto d = open(project);
+    EXPECT_EQ(d->config().toJsonObject(), d->configDefaults());
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/config-unreadable.json"), "{\"deviceScale\": oops");
+    EXPECT_EQ(readJson(project + "/zelvor/config.json").size(), 7);
+}
+
+TEST_F(DocumentTest, ScaleAndDeviceRules)
+{
+    makeProject();
+    auto d = open(project);
+    EXPECT_EQ(window.scaleEntry, DeviceScaleMenu::fitIndex());
+    d->config().setValue("deviceScale", 1.5);
+    EXPECT_EQ(DeviceScaleMenu::entries().at(window.scaleEntry).name, "150%");
+    d->config().setValue("deviceScale", 0.3); // no entry: unchanged
+    EXPECT_EQ(DeviceScaleMenu::entries().at(window.scaleEntry).name, "150%");
+    d->config().setValue("deviceScale", "anything");
+    EXPECT_EQ(DeviceScaleMenu::entries().at(window.scaleEntry).name, "Fit");
+
+    d->config().setValue("deviceType", "fullscreen");
+    EXPECT_FALSE(window.scale);
+    EXPECT_FALSE(window.orientation);
+    d->config().setValue("deviceType", "phone");
+    EXPECT_TRUE(window.scale);
+    EXPECT_FALSE(window.orientation); // left to the device menu
+}
+
+TEST_F(DocumentTest, OrientationButtonTogglesAndSaves)
+{
+    makeProject();
+    auto d = open(project);
+    QList<int> seen;
+    for (int i = 0; i < 3; ++i) {
+        d->orientationButtonPressed();
+        seen << readJson(project + "/zelvor/config.json").value("deviceOrientation").toInt();
+    }
+    EXPECT_EQ(seen, (QList<int>{90, 0, 90}));
+    EXPECT_EQ(preview.orientationChanges, 3);
+    d->config().setValue("deviceOrientation", -90);
+    d->orientationButtonPressed();
+    EXPECT_EQ(d->config().intValue("deviceOrientation"), 0);
+    d->setOrientationEnabled(false);
+    d->orientationButtonPressed();
+    EXPECT_EQ(d->config().intValue("deviceOrientation"), 0);
+    EXPECT_EQ(preview.orientationChanges, 4);
+}
+
+TEST_F(DocumentTest, HandButtonAsksThePageForTheNextHand)
+{
+    makeProject();
+    auto d = open(project);
+    preview.nextResult = "left";
+    d->handButtonPressed();
+    EXPECT_EQ(preview.scripts, QStringList{"Zelvor.Device.nextHand()"});
+    EXPECT_EQ(readJson(project + "/zelvor/config.json").value("selectedHand").toString(), "left");
+    preview.nextResult = "right";
+    preview.nextError = "boom";
+    d->handButtonPressed();
+    EXPECT_EQ(d->config().stringValue("selectedHand"), "left");
+    d->config().setValue("deviceType", "watch");
+    d->handButtonPressed();
+    EXPECT_FALSE(window.hands);
+}
+
+TEST_F(DocumentTest, MountSetsTheLocalUrlAndAFailureKeepsIt)
+{
+    makeProject();
+    const QString spaced = dir.path() + "/My Menu.zelvor";
+    ASSERT_TRUE(QDir().rename(project, spaced));
+    auto d = open(spaced);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !d->serverLocalUrl().isEmpty(); }));
+    EXPECT_EQ(d->serverLocalUrl(), "http://127.0.0.1:8123/projects/My%20Menu.zelvor/");
+    server.mountError = "refused";
+    d->updateServerMount();
+    testsupport::spin(50);
+    EXPECT_EQ(d->serverLocalUrl(), "http://127.0.0.1:8123/projects/My%20Menu.zelvor/");
+}
+
+TEST_F(DocumentTest, OldProjectsAreOfferedAnUpgradeToACopy)
+{
+    makeProject();
+    write(project + "/zelvor/version", "1");
+    write(project + "/zelvor/config.json", "{\"deviceOrientation\": -90, \"deviceType\": \"old-phone\"}");
+    write(project + "/zelvor/zelvor-old-library.js", "old");
+    auto d = open(project);
+
+    answers = {Alert::kFirstButtonReturn + 1}; // Cancel
+    d->checkDocumentVersion();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].startsWith("Update Zelvor Library"));
+    EXPECT_TRUE(alerts[0].contains("new previewing devices"));
+    EXPECT_FALSE(d->updatingFramework());
+    EXPECT_EQ(d->fileURL(), project);
+
+    const QString copy = dir.path() + "/Menu-update.zelvor";
+    panelAnswer = copy;
+    answers = {Alert::kFirstButtonReturn}; // Update
+    d->checkDocumentVersion();
+    EXPECT_EQ(panelNames, QStringList{"Menu-update"});
+    EXPECT_EQ(panelPrompts, QStringList{"Save Copy"});
+    EXPECT_EQ(d->fileURL(), copy);
+    EXPECT_FALSE(d->updatingFramework());
+    EXPECT_EQ(testsupport::readFile(copy + "/zelvor/version"), "2");
+    EXPECT_FALSE(QFileInfo::exists(copy + "/zelvor/zelvor-old-library.js"));
+    EXPECT_EQ(d->config().intValue("deviceOrientation"), 90);
+    EXPECT_EQ(readJson(copy + "/zelvor/config.json").value("deviceOrientation").toInt(), 90);
+    EXPECT_EQ(preview.deviceUpdates, 1);
+    // The folder that was opened is untouched.
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "1");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/zelvor-old-library.js"), "old");
+    // A project of the current format is not asked.
+    alerts.clear();
+    d->checkDocumentVersion();
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(DocumentTest, SavingANewProjectThroughThePanel)
+{
+    RBDocument d(services());
+    d.makeWindowControllers();
+    editor.text = "new program\n";
+    panelAnswer = dir.path() + "/Fresh"; // the extension is added
+    ASSERT_TRUE(d.saveDocument());
+    const QString target = dir.path() + "/Fresh.zelvor";
+    EXPECT_EQ(d.fileURL(), target);
+    EXPECT_TRUE(d.isSaved());
+    EXPECT_EQ(testsupport::readFile(target + "/app.coffee"), "new program\n");
+    EXPECT_TRUE(QFileInfo::exists(target + "/.gitignore")); // the extras come with the first save
+    EXPECT_TRUE(QFileInfo::exists(target + "/zelvor/images/icon-192.png"));
+    EXPECT_TRUE(d.isWatchingFiles());
+    EXPECT_EQ(platform::DocumentController::sharedDocumentController().recentDocumentURLs().value(0), target);
+
+    // A cancelled panel saves nothing.
+    panelAnswer.clear();
+    EXPECT_FALSE(d.saveDocumentAs());
+    EXPECT_FALSE(d.isSaving());
+}
+
+TEST_F(DocumentTest, SaveAsOntoItsOwnFolderAndIntoItself)
+{
+    makeProject();
+    auto d = open(project);
+    editor.text = "again\n";
+    panelAnswer = project;
+    ASSERT_TRUE(d->saveDocumentAs());
+    EXPECT_EQ(d->fileURL(), project);
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "again\n");
+    EXPECT_TRUE(QFileInfo(project + "/index.html").isFile());
+
+    panelAnswer = project + "/modules/Inside.zelvor";
+    EXPECT_FALSE(d->saveDocumentAs());
+    EXPECT_TRUE(alerts.last().contains("inside its own folder"));
+    EXPECT_FALSE(QFileInfo::exists(project + "/modules/Inside.zelvor"));
+}
+
+TEST_F(DocumentTest, ClosingAsksAndCleansUpOnlyWhenItReallyCloses)
+{
+    makeProject();
+    auto owned = open(project);
+    RBDocument* d = owned.release(); // close() deletes it later
+    platform::DocumentController::sharedDocumentController().addDocument(d);
+    QPointer<RBDocument> guard(d);
+
+    EXPECT_TRUE(d->canCloseDocument()); // nothing unsaved: no question
+    EXPECT_TRUE(alerts.isEmpty());
+
+    d->updateChangeCount(platform::Document::ChangeDone);
+    answers = {Alert::kFirstButtonReturn + 2}; // Cancel
+    EXPECT_FALSE(d->canCloseDocument());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("Menu"));
+    EXPECT_TRUE(d->isWatchingFiles()); // a cancelled close leaves the document working
+
+    editor.text = "saved on close\n";
+    answers = {Alert::kFirstButtonReturn}; // Save
+    EXPECT_TRUE(d->canCloseDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved on close\n");
+
+    d->updateChangeCount(platform::Document::ChangeDone);
+    answers = {Alert::kFirstButtonReturn + 1}; // Don't Save
+    EXPECT_TRUE(d->canCloseDocument());
+    d->close();
+    EXPECT_FALSE(d->isWatchingFiles());
+    EXPECT_FALSE(platform::DocumentController::sharedDocumentController().documents().contains(d));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(DocumentTest, AnUnsavedNewProjectIsNeverClosedWithoutAsking)
+{
+    RBDocument d(services());
+    d.makeWindowControllers();
+    answers = {Alert::kFirstButtonReturn + 2};
+    EXPECT_FALSE(d.canCloseDocument());
+    EXPECT_EQ(alerts.size(), 1);
+    // "Save" runs the panel; cancelling it cancels the close.
+    answers = {Alert::kFirstButtonReturn};
+    panelAnswer.clear();
+    EXPECT_FALSE(d.canCloseDocument());
+    EXPECT_EQ(panelNames.size(), 1);
+}
+
+} // namespace
