@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <cstdio>
+
 namespace {
 const QString kDomain = QStringLiteral("RBDocument");
 const QString kProgram = QStringLiteral("app.coffee");
@@ -229,6 +231,8 @@ bool RBDocument::readFromURL(const QString& path, const QString& type, QString* 
 
     bool readable = false;
     const QString text = platform::readTextFile(program, &readable);
+    // A program that exists but cannot be read is kept aside before a save replaces it.
+    m_programUnreadable = !readable && (QFileInfo::exists(program) || QFileInfo(program).isSymLink());
     if (!readable)
         platform::Log::error(kDomain, QStringLiteral("Could not read %1; the editor starts empty").arg(program));
     if (editor())
@@ -331,8 +335,16 @@ bool RBDocument::saveInPlace()
     platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
 
     QStringList errors;
-    createProjectAtPath(projectPath(), currentProgram(), &errors);
-    writeDocumentVersion();
+    if (m_programUnreadable) {
+        if (keepUnreadableProgram())
+            m_programUnreadable = false;
+        else
+            errors.append(QStringLiteral("\u201C%1\u201D could not be read and could not be kept aside.").arg(programPath()));
+    }
+    if (errors.isEmpty()) {
+        createProjectAtPath(projectPath(), currentProgram(), &errors);
+        writeDocumentVersion();
+    }
     QString configError;
     if (!saveConfig(&configError))
         errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2").arg(configPath(), configError));
@@ -351,6 +363,21 @@ bool RBDocument::saveInPlace()
         m_services.server->eval(QStringLiteral("location.reload()"));
     m_isSaving = false;
     Q_EMIT documentSaved(wasEdited, QFileInfo(programPath()).size());
+    return true;
+}
+
+bool RBDocument::keepUnreadableProgram()
+{
+    const QString program = programPath();
+    if (!QFileInfo::exists(program) && !QFileInfo(program).isSymLink())
+        return true;
+    const QString kept = platform::suggestFilenameAtPath(join(projectPath(), QStringLiteral("app-unreadable.coffee")));
+    // rename(2) moves a dangling link too, where QFile::rename would refuse it.
+    if (std::rename(QFile::encodeName(program).constData(), QFile::encodeName(kept).constData()) != 0) {
+        platform::Log::error(kDomain, QStringLiteral("Could not keep the unreadable %1 as %2").arg(program, kept));
+        return false;
+    }
+    platform::Log::warning(kDomain, QStringLiteral("The unreadable %1 was kept as %2").arg(program, kept));
     return true;
 }
 

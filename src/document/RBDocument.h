@@ -150,6 +150,7 @@ private:
     bool saveInPlace();
     bool saveThroughPanel(const std::function<void()>& success);
     void alertSaveFailure(const QStringList& reasons);
+    bool keepUnreadableProgram();
 
     RBDocumentServices m_services;
     AttachedInterface<RBDocumentEditor> m_editor;
@@ -165,6 +166,7 @@ private:
     bool m_updatingFramework = false;
     bool m_cleanedUp = false;
     bool m_setUp = false;
+    bool m_programUnreadable = false;
 
     QJsonObject m_configDefaults;
     ProjectConfig m_config;

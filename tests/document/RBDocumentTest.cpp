@@ -523,3 +523,19 @@ TEST_F(DocumentTest, AnUnsavedNewProjectIsNeverClosedWithoutAsking)
 }
 
 } // namespace
+
+namespace {
+TEST_F(DocumentTest, AnUnreadableProgramIsKeptAsideBeforeASaveReplacesIt)
+{
+    makeProject();
+    QFile::remove(project + "/app.coffee");
+    ASSERT_TRUE(QFile::link(dir.path() + "/elsewhere.coffee", project + "/app.coffee")); // dangling
+    auto d = open(project);
+    EXPECT_EQ(editor.text, "");
+    editor.text = "fresh start\n";
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "fresh start\n");
+    EXPECT_TRUE(QFileInfo(project + "/app-unreadable.coffee").isSymLink());
+    EXPECT_TRUE(alerts.isEmpty());
+}
+} // namespace

@@ -21,7 +21,7 @@ void Document::setFileURL(const QString& path)
         return;
     m_fileURL = path;
     if (m_window)
-        m_window->setWindowTitle(displayName());
+        m_window->setWindowTitle(displayName() + QStringLiteral("[*]"));
     Q_EMIT fileURLChanged(path);
 }
 
