@@ -1,13 +1,22 @@
 #include "document/RBDocumentController.h"
 
+#include "document/DeviceCatalogLink.h"
 #include "document/RBDocument.h"
+#include "document/ServerLink.h"
+#include "preview/KVDeviceManager.h"
+#include "preview/RBServerController.h"
 #include "platform/Dispatch.h"
 
 RBDocumentController::RBDocumentController(QObject* parent)
     : platform::DocumentController(parent)
+    , m_catalogLink(std::make_unique<DeviceCatalogLink>(KVDeviceManager::sharedInstance()))
 {
+    m_services.server = new ServerLink(RBServerController::sharedInstance(), this);
+    m_services.deviceCatalog = m_catalogLink.get();
     setDocumentFactory([this] { return new RBDocument(m_services); });
 }
+
+RBDocumentController::~RBDocumentController() = default;
 
 RBDocumentController* RBDocumentController::shared()
 {

@@ -7,6 +7,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+
+class DeviceCatalogLink;
 
 // The application's shared document controller: every new, open and open-recent request passes
 // through it, so the welcome window is closed before a project window shows, and comes back
@@ -15,7 +18,9 @@
 class RBDocumentController : public platform::DocumentController {
     Q_OBJECT
 public:
+    // Documents start out connected to the shared local server and the device catalogue.
     explicit RBDocumentController(QObject* parent = nullptr);
+    ~RBDocumentController() override;
 
     static RBDocumentController* shared();
 
@@ -33,6 +38,7 @@ public:
 private:
     void closeWelcomeWindow();
 
+    std::unique_ptr<DeviceCatalogLink> m_catalogLink;
     RBDocumentServices m_services;
     QPointer<QWidget> m_welcomeWindow;
     std::function<void()> m_showWelcomeWindow;

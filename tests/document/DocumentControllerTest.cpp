@@ -2,6 +2,8 @@
 
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
+#include "preview/KVDeviceManager.h"
+#include "preview/RBServerController.h"
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
 #include "platform/UserDefaults.h"
@@ -173,4 +175,18 @@ TEST_F(ControllerTest, RecentDocumentsNewestFirstWithoutRepeatsAtMostTen)
     EXPECT_TRUE(controller->recentDocumentURLs().isEmpty());
 }
 
+} // namespace
+
+namespace {
+TEST(DocumentControllerServices, DocumentsAreConnectedToTheSharedServerAndCatalogue)
+{
+    RBDocumentController controller;
+    const RBDocumentServices& services = controller.services();
+    ASSERT_TRUE(services.server && services.deviceCatalog);
+    EXPECT_EQ(services.server->url(), RBServerController::sharedInstance().url());
+    EXPECT_EQ(services.deviceCatalog->defaultDevice(), KVDeviceManager::sharedInstance().defaultDevice());
+    EXPECT_TRUE(services.deviceCatalog->deviceIsFullscreen(KVDeviceManager::sharedInstance().noDevice()));
+    RBDocument document(services);
+    EXPECT_EQ(document.config().stringValue("deviceType"), KVDeviceManager::sharedInstance().defaultDevice());
+}
 } // namespace
