@@ -32,8 +32,12 @@ void fuzzLocation(const QByteArray& bytes)
     const QString text = QString::fromUtf8(bytes);
     Location location;
     if (location.fromString(text)) {
-        // A parsed range prints as the same text inside brackets.
-        check(location.toString() == QLatin1Char('[') + text + QLatin1Char(']'), "location round trip");
+        // A parsed range prints in brackets, and the printed text reads back as the same range
+        // (leading zeros and the like are not kept, so the text itself may differ).
+        const QString printed = location.toString();
+        check(printed.startsWith(QLatin1Char('[')) && printed.endsWith(QLatin1Char(']')), "location printed in brackets");
+        Location again;
+        check(again.fromString(printed.mid(1, printed.size() - 2)) && again.toString() == printed, "location round trip");
     } else {
         check(location.toString() == QStringLiteral("[0:0-0:0]"), "unparsed location unchanged");
     }

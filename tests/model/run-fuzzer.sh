@@ -10,5 +10,6 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus"
 # New inputs go to the scratch corpus, never into the seeds; crash inputs are printed by libFuzzer.
-"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+# libFuzzer's own failure code is 77, which CTest reads as "skipped": a finding must fail.
+"$fuzzer" -error_exitcode=1 -timeout_exitcode=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
   -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" "$seeds"
