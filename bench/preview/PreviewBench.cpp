@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "support/BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -27,16 +29,7 @@
 
 namespace {
 
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
+using benchsupport::spinUntil;
 
 // A program of 100 lines: layers, functions and a loop over a list.
 QString program(int run)

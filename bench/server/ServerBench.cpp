@@ -13,6 +13,8 @@
 #include <QThread>
 #include <QUrl>
 
+#include "support/BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -20,16 +22,7 @@
 
 namespace {
 
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
+using benchsupport::spinUntil;
 
 // Reads one HTTP response with a Content-Length from a keep-alive connection; answers the body size.
 qint64 readResponse(QTcpSocket& socket)
