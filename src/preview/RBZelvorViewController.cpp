@@ -29,6 +29,7 @@
 #include <QGridLayout>
 #include <QJsonArray>
 #include <QProgressBar>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
 #include <QWidget>
@@ -357,6 +358,19 @@ void RBZelvorViewController::post(const RBDocumentStateUpdate& update)
         update.post(m_document->documentObject());
 }
 
+namespace {
+// Counts the settings sent to the page that it has not applied yet (they wait 100 ms there).
+const QString kPendingDeviceSettings = QStringLiteral("(window.__zelvorPendingDeviceSettings || 0)");
+constexpr int kDeviceReadRetryMs = 150;
+
+QString deviceSettingScript(const QString& call)
+{
+    return QStringLiteral("window.__zelvorPendingDeviceSettings = %1 + 1; "
+                          "window.setTimeout(function() {try {%2} finally {window.__zelvorPendingDeviceSettings--}}, 100)")
+        .arg(kPendingDeviceSettings, call);
+}
+} // namespace
+
 // ---- page messages ----
 
 void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVariant& arguments)
@@ -452,11 +466,23 @@ void RBZelvorViewController::handleUpdateFromDevice()
     for (const auto& row : devicePropertyMap())
         properties << row.first;
     QPointer<RBZelvorViewController> self(this);
+    // While a setting the application sent is still on its way into the page, the page shows an
+    // older state: writing that back would undo the user's newer choice. Read again once the page
+    // has applied everything it was sent.
     m_webViewController->evaluateJavaScript(
-        QStringLiteral("JSON.stringify(_.pick(Zelvor.Device, %1));").arg(bridgeToJson(properties)),
-        [self](const QVariant& answer, const QVariant& error) {
+        QStringLiteral("%1 > 0 ? null : JSON.stringify(_.pick(Zelvor.Device, %2));")
+            .arg(kPendingDeviceSettings, bridgeToJson(properties)),
+        [self, sentBefore = m_deviceSettingsSent](const QVariant& answer, const QVariant& error) {
             if (!self || !self->m_document || !self->m_documentGuard)
                 return;
+            const bool newerSettingSent = self->m_deviceSettingsSent != sentBefore;
+            if (newerSettingSent || (answer.isNull() && !(error.isValid() && !error.isNull()))) {
+                QTimer::singleShot(kDeviceReadRetryMs, self.data(), [self] {
+                    if (self)
+                        self->handleUpdateFromDevice();
+                });
+                return;
+            }
             if (error.isValid() && !error.isNull()) {
                 platform::Log::warning(kDomain, QStringLiteral("cannot read the device state: %1")
                                                     .arg(error.toMap().value(QStringLiteral("message")).toString()));
@@ -495,14 +521,16 @@ void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonV
 {
     if (!m_webViewController->isDocumentReady())
         return; // the page reads the settings from the generated script when it loads
+    if (key == QLatin1String("deviceScale") || key == QLatin1String("deviceOrientation"))
+        ++m_deviceSettingsSent;
     if (key == QLatin1String("deviceScale")) {
         const double scale = value.isString() ? -1 : value.toDouble();
         const QString argument = scale < 0 ? QStringLiteral("\"fit\"") : jsonValueText(value);
         m_webViewController->evaluateJavaScript(
-            QStringLiteral("window.setTimeout(function() {Zelvor.Device.setDeviceScale(%1, true)}, 100)").arg(argument));
+            deviceSettingScript(QStringLiteral("Zelvor.Device.setDeviceScale(%1, true)").arg(argument)));
     } else if (key == QLatin1String("deviceOrientation")) {
         m_webViewController->evaluateJavaScript(
-            QStringLiteral("window.setTimeout(function() {Zelvor.Device.setOrientation(%1, true)}, 100)").arg(jsonValueText(value)));
+            deviceSettingScript(QStringLiteral("Zelvor.Device.setOrientation(%1, true)").arg(jsonValueText(value))));
     }
 }
 

@@ -120,6 +120,8 @@ private:
     QPointer<RBWebViewController> m_layerPanelWebView;
     std::function<void()> m_beep;
     std::optional<double> m_phoneScale;
+    // Device settings sent to the page so far; a state read that saw fewer is out of date.
+    quint64 m_deviceSettingsSent = 0;
     bool m_isLoading = false;
     bool m_isEvaluating = false;
     bool m_isUpdatingClientCode = false;

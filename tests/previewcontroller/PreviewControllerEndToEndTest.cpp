@@ -111,13 +111,22 @@ TEST(PreviewControllerEndToEnd, DeviceChangesInThePageWriteTheSettings)
     // A scale setting travels into the page; -1 means fit.
     h.document->setConfigValue(QStringLiteral("deviceScale"), 0.5);
     EXPECT_TRUE(testsupport::waitUntil([&] { return h.pageValue(QStringLiteral("Zelvor.Device.deviceScale")).toDouble() == 0.5; }, 10000));
-    // Let the page's own report of that change come back before the next one.
-    testsupport::spin(500);
     h.document->setConfigValue(QStringLiteral("deviceScale"), -1);
     EXPECT_TRUE(testsupport::waitUntil([&] {
         const QVariant scale = h.pageValue(QStringLiteral("Zelvor.Device.deviceScale"));
         return scale.toString() == QLatin1String("fit") || scale.toDouble() == -1;
     }, 10000));
+
+    // The page reports its state while a newer setting is still on its way in: the report of the
+    // older state must not undo the newer setting.
+    h.document->setConfigValue(QStringLiteral("deviceScale"), 0.75);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return h.pageValue(QStringLiteral("Zelvor.Device.deviceScale")).toDouble() == 0.75; }, 10000));
+    h.document->setConfigValue(QStringLiteral("deviceScale"), 0.5);
+    h.preview->handleUpdateFromDevice();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return h.pageValue(QStringLiteral("Zelvor.Device.deviceScale")).toDouble() == 0.5; }, 10000));
+    testsupport::spin(800); // every report of the page has come back by now
+    EXPECT_EQ(h.document->configValues().value(QStringLiteral("deviceScale")).toDouble(), 0.5);
+    EXPECT_EQ(h.pageValue(QStringLiteral("Zelvor.Device.deviceScale")).toDouble(), 0.5);
 
     // An identifier the catalogue does not know becomes the no-device identifier.
     h.document->setConfigValue(QStringLiteral("deviceOrientation"), 90);
