@@ -1,9 +1,12 @@
 #include "CodeTextView/KVCodeLayoutManager.h"
 
+#include "CodeTextView/KVCodeLayoutManagerDelegate.h"
 #include "CodeTextView/KVCodeTextView.h"
 
 #include <QPainter>
 #include <QTextBlock>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -11,7 +14,31 @@ namespace {
 // Marks are drawn for this many characters of a line at most, so that a line of a megabyte
 // paints as fast as a short one.
 constexpr int kMaxMarkedCharactersPerLine = 4000;
+
+// Where a format of the layout keeps its temporary attributes and the colour it had before
+// they changed how it is drawn.
+constexpr int kTemporaryAttributesProperty = QTextFormat::UserProperty + 0x5A0;
+constexpr int kBaseForegroundProperty = QTextFormat::UserProperty + 0x5A1;
+constexpr int kBaseIsPlainProperty = QTextFormat::UserProperty + 0x5A2;
+
+void restoreBaseForeground(QTextCharFormat& format)
+{
+    if (format.hasProperty(kBaseForegroundProperty))
+        format.setForeground(format.property(kBaseForegroundProperty).value<QBrush>());
+    else if (format.hasProperty(kBaseIsPlainProperty))
+        format.clearForeground();
 }
+
+void rememberBaseForeground(QTextCharFormat& format)
+{
+    if (format.hasProperty(kBaseForegroundProperty) || format.hasProperty(kBaseIsPlainProperty))
+        return;
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+        format.setProperty(kBaseForegroundProperty, QVariant::fromValue(format.foreground()));
+    else
+        format.setProperty(kBaseIsPlainProperty, true);
+}
+} // namespace
 
 KVCodeLayoutManager::KVCodeLayoutManager(KVCodeTextView* textView) : m_textView(textView) {}
 
@@ -97,6 +124,28 @@ QColor KVCodeLayoutManager::colourAt(qsizetype location) const
     return colour;
 }
 
+QColor KVCodeLayoutManager::baseColourAt(qsizetype location) const
+{
+    if (!m_textView)
+        return {};
+    const QTextBlock block = m_textView->document()->findBlock(int(location));
+    if (!block.isValid())
+        return {};
+    const int offset = int(location - block.position());
+    QColor colour;
+    for (const auto& f : block.layout()->formats()) {
+        if (offset < f.start || offset >= f.start + f.length)
+            continue;
+        if (f.format.hasProperty(kBaseForegroundProperty))
+            colour = f.format.property(kBaseForegroundProperty).value<QBrush>().color();
+        else if (f.format.hasProperty(kBaseIsPlainProperty))
+            colour = QColor();
+        else if (f.format.hasProperty(QTextFormat::ForegroundBrush))
+            colour = f.format.foreground().color();
+    }
+    return colour;
+}
+
 platform::TextRange KVCodeLayoutManager::selectionGlyphRange() const
 {
     return m_textView ? m_textView->selectedRange() : platform::TextRange{};
@@ -151,4 +200,134 @@ void KVCodeLayoutManager::drawInvisibles(QPainter& painter) const
             }
         }
     }
+}
+
+void KVCodeLayoutManager::addTemporaryAttribute(const QString& name, const QVariant& value, platform::TextRange range)
+{
+    editTemporaryAttributes(range, [&](QVariantMap& attributes) { attributes.insert(name, value); });
+}
+
+void KVCodeLayoutManager::removeTemporaryAttribute(const QString& name, platform::TextRange range)
+{
+    editTemporaryAttributes(range, [&](QVariantMap& attributes) { attributes.remove(name); });
+}
+
+void KVCodeLayoutManager::editTemporaryAttributes(platform::TextRange range, const Edit& edit)
+{
+    if (!m_textView)
+        return;
+    QTextDocument* doc = m_textView->document();
+    const qsizetype length = m_textView->textLength();
+    const qsizetype from = qBound<qsizetype>(0, range.location, length);
+    const qsizetype to = qBound<qsizetype>(from, range.location + qMax<qsizetype>(0, range.length), length);
+    if (to <= from)
+        return;
+    for (QTextBlock block = doc->findBlock(int(from)); block.isValid(); block = block.next()) {
+        const qsizetype start = block.position();
+        if (start >= to)
+            break;
+        const int textLength = block.length() - 1;
+        const int a = int(qMax(from, start) - start);
+        const int b = int(qMin<qsizetype>(to, start + textLength) - start);
+        if (b <= a)
+            continue;
+        const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+        // Cut [a, b) into pieces over which the same format applies, then edit each piece's marks.
+        QList<int> cuts = {a, b};
+        for (const auto& f : formats) {
+            if (f.start > a && f.start < b)
+                cuts.append(f.start);
+            if (f.start + f.length > a && f.start + f.length < b)
+                cuts.append(f.start + f.length);
+        }
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        QList<QTextLayout::FormatRange> list = cutFormats(formats, a, b);
+        for (int i = 0; i + 1 < cuts.size(); ++i) {
+            const int s = cuts[i];
+            const int e = cuts[i + 1];
+            QTextCharFormat format;
+            for (const auto& f : formats) {
+                if (s >= f.start && s < f.start + f.length)
+                    format = f.format; // the later format wins, as in drawing
+            }
+            QVariantMap attributes = format.property(kTemporaryAttributesProperty).toMap();
+            edit(attributes);
+            if (attributes.isEmpty()) {
+                restoreBaseForeground(format);
+                format.clearProperty(kTemporaryAttributesProperty);
+                format.clearProperty(kBaseForegroundProperty);
+                format.clearProperty(kBaseIsPlainProperty);
+                if (format.properties().isEmpty())
+                    continue;
+            } else {
+                rememberBaseForeground(format);
+                format.setProperty(kTemporaryAttributesProperty, attributes);
+            }
+            list.append({s, e - s, format});
+        }
+        block.layout()->setFormats(list);
+        applyTemporaryAttributes(block);
+    }
+    doc->markContentsDirty(int(from), int(to - from));
+}
+
+void KVCodeLayoutManager::applyTemporaryAttributes(QTextBlock block)
+{
+    QList<QTextLayout::FormatRange> list = block.layout()->formats();
+    bool changed = false;
+    for (auto& f : list) {
+        if (!f.format.hasProperty(kTemporaryAttributesProperty))
+            continue;
+        QVariantMap attributes = f.format.property(kTemporaryAttributesProperty).toMap();
+        if (f.format.hasProperty(kBaseForegroundProperty))
+            attributes.insert(QStringLiteral("foreground"),
+                              f.format.property(kBaseForegroundProperty).value<QBrush>().color());
+        const QVariantMap drawn = m_delegate
+            ? m_delegate->shouldUseTemporaryAttributes(this, attributes, true, block.position() + f.start)
+            : QVariantMap();
+        restoreBaseForeground(f.format);
+        if (drawn.contains(QStringLiteral("foreground")))
+            f.format.setForeground(drawn.value(QStringLiteral("foreground")).value<QColor>());
+        changed = true;
+    }
+    if (changed)
+        block.layout()->setFormats(list);
+}
+
+QVariantMap KVCodeLayoutManager::temporaryAttributesAtCharacterIndex(qsizetype location,
+                                                                     platform::TextRange* effectiveRange) const
+{
+    if (effectiveRange)
+        *effectiveRange = {location, 0};
+    if (!m_textView || location < 0 || location >= m_textView->textLength())
+        return {};
+    const QTextBlock block = m_textView->document()->findBlock(int(location));
+    if (!block.isValid())
+        return {};
+    const int offset = int(location - block.position());
+    QVariantMap attributes;
+    for (const auto& f : block.layout()->formats()) {
+        if (offset >= f.start && offset < f.start + f.length) {
+            attributes = f.format.property(kTemporaryAttributesProperty).toMap();
+            if (effectiveRange)
+                *effectiveRange = {block.position() + f.start, f.length};
+        }
+    }
+    return attributes;
+}
+
+void KVCodeLayoutManager::invalidateDisplayForCharacterRange(platform::TextRange range)
+{
+    if (!m_textView)
+        return;
+    QTextDocument* doc = m_textView->document();
+    const qsizetype length = m_textView->textLength();
+    const qsizetype from = qBound<qsizetype>(0, range.location, length);
+    const qsizetype to = qBound<qsizetype>(from, range.location + qMax<qsizetype>(0, range.length), length);
+    for (QTextBlock block = doc->findBlock(int(from)); block.isValid() && block.position() <= to;
+         block = block.next())
+        applyTemporaryAttributes(block);
+    doc->markContentsDirty(int(from), int(qMax<qsizetype>(1, to - from)));
+    m_textView->viewport()->update();
 }

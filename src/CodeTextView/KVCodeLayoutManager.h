@@ -6,14 +6,20 @@
 #include <QHash>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <QTextBlock>
 #include <QTextLayout>
 
+#include <functional>
+
+class KVCodeLayoutManagerDelegate;
 class KVCodeTextView;
 class QPainter;
 
 // The display side of the text view's layout: colours set on the laid-out lines (never on the
-// text, so they touch neither the document, its modified state nor the undo history), and the
-// marks drawn for spaces and tabs.
+// text, so they touch neither the document, its modified state nor the undo history), the
+// marks drawn for spaces and tabs, and temporary attributes: named marks over character
+// ranges that change only how the text is drawn, as the delegate decides. Colouring a range
+// again replaces its temporary attributes.
 class KVCodeLayoutManager {
 public:
     explicit KVCodeLayoutManager(KVCodeTextView* textView);
@@ -26,6 +32,21 @@ public:
                     const QHash<QString, QTextCharFormat>& formats);
     // The display colour at a character location (invalid when plain).
     QColor colourAt(qsizetype location) const;
+    // The colouring's own colour there, as drawn without temporary attributes.
+    QColor baseColourAt(qsizetype location) const;
+
+    // Temporary attributes. Ranges are clamped to the text; marks follow the characters they
+    // were set on only until the characters' line is coloured again.
+    KVCodeLayoutManagerDelegate* delegate() const { return m_delegate; }
+    void setDelegate(KVCodeLayoutManagerDelegate* delegate) { m_delegate = delegate; }
+    void addTemporaryAttribute(const QString& name, const QVariant& value, platform::TextRange range);
+    void removeTemporaryAttribute(const QString& name, platform::TextRange range);
+    // The marks at a character (empty when none) and, optionally, the range within its line over
+    // which they are the same.
+    QVariantMap temporaryAttributesAtCharacterIndex(qsizetype location,
+                                                    platform::TextRange* effectiveRange = nullptr) const;
+    // Asks the delegate again how the marked text of the range is drawn, and repaints it.
+    void invalidateDisplayForCharacterRange(platform::TextRange range);
 
     // The selection as a character range (the glyph range of a plain-text view).
     platform::TextRange selectionGlyphRange() const;
@@ -39,5 +60,10 @@ public:
                                                       int from, int to);
 
 private:
+    using Edit = std::function<void(QVariantMap&)>;
+    void editTemporaryAttributes(platform::TextRange range, const Edit& edit);
+    void applyTemporaryAttributes(QTextBlock block);
+
     QPointer<KVCodeTextView> m_textView;
+    KVCodeLayoutManagerDelegate* m_delegate = nullptr;
 };

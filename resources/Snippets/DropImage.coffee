@@ -1,0 +1,5 @@
+# The image "{{{imageName}}}", at its own size
+image{{snippetCounter}} = new Layer
+	width: {{{width}}}
+	height: {{{height}}}
+	image: "images/{{{imageName}}}"

@@ -1,0 +1,1 @@
+Zelvor.Importer.load "imported/{{{docName}}}@{{{scale}}}x"

@@ -1,0 +1,117 @@
+#include "editor/CodeHighlighter.h"
+
+#include "CodeTextView/KVCodeLayoutManager.h"
+#include "CodeTextView/KVCodeTextView.h"
+#include "compiler/CodeTranspiler.h"
+#include "compiler/model/AST_OrArray.h"
+#include "compiler/model/CodeLines.h"
+#include "platform/gui/ColorExtras.h"
+
+#include <cmath>
+
+const QString CodeHighlighter::DimmedAttribute = QStringLiteral("dimmed");
+
+CodeHighlighter::CodeHighlighter(KVCodeTextView* textView, CodeTranspiler* transpiler)
+    : m_textView(textView), m_transpiler(transpiler)
+{
+    if (KVCodeLayoutManager* manager = layoutManager())
+        manager->setDelegate(this);
+}
+
+CodeHighlighter::~CodeHighlighter()
+{
+    KVCodeLayoutManager* manager = layoutManager();
+    if (manager && manager->delegate() == this)
+        manager->setDelegate(nullptr);
+}
+
+KVCodeLayoutManager* CodeHighlighter::layoutManager() const
+{
+    return m_textView ? m_textView->layoutManager() : nullptr;
+}
+
+std::optional<platform::TextRange> CodeHighlighter::wholeText() const
+{
+    if (!m_transpiler || !m_transpiler->coffeeLines() || !m_textView)
+        return std::nullopt;
+    const qsizetype compiled = m_transpiler->coffeeLines()->code().size();
+    return platform::TextRange{0, qMin(compiled, m_textView->textLength())};
+}
+
+QList<platform::TextRange> CodeHighlighter::highlightLayer(const QString& hash)
+{
+    KVCodeLayoutManager* manager = layoutManager();
+    const auto whole = wholeText();
+    if (!manager || !whole)
+        return {};
+    manager->addTemporaryAttribute(DimmedAttribute, QString(""), *whole);
+    QList<platform::TextRange> ranges;
+    if (!hash.isEmpty()) {
+        const ASTNodePtr& ast = m_transpiler->ast();
+        const std::shared_ptr<CodeLines>& lines = m_transpiler->coffeeLines();
+        if (ast) {
+            for (const ASTNodePtr& node : ast->getNodesWithTypeHash(hash)) {
+                if (!node || !node->parent() || !node->location())
+                    continue;
+                const platform::TextRange range = lines->locationToFullLinesRange(*node->location());
+                // The compiled text may be longer than the text now shown (a later edit that did
+                // not compile): keep only what exists.
+                const qsizetype start = qBound<qsizetype>(0, range.location, whole->length);
+                const qsizetype end = qBound<qsizetype>(start, range.end(), whole->length);
+                const platform::TextRange clamped{start, end - start};
+                ranges.append(clamped);
+                manager->removeTemporaryAttribute(DimmedAttribute, clamped);
+            }
+        }
+        m_highlightedLayerHash = hash;
+    }
+    manager->invalidateDisplayForCharacterRange(*whole);
+    return ranges;
+}
+
+void CodeHighlighter::reset()
+{
+    m_highlightedLayerHash.reset();
+    KVCodeLayoutManager* manager = layoutManager();
+    if (!manager || !m_textView)
+        return;
+    const auto whole = wholeText();
+    if (!whole)
+        return;
+    // The whole text view, not only the compiled length: a mark must never outlive a reset.
+    const platform::TextRange all{0, m_textView->textLength()};
+    manager->removeTemporaryAttribute(DimmedAttribute, all);
+    manager->invalidateDisplayForCharacterRange(all);
+}
+
+void CodeHighlighter::redraw()
+{
+    if (m_highlightedLayerHash)
+        highlightLayer(*m_highlightedLayerHash);
+}
+
+QColor CodeHighlighter::colorToGrayScale(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    const double grey = std::sqrt(0.216 * rgb.redF() / kDimFactor + 0.7152 * rgb.greenF() / kDimFactor
+                                  + 0.0722 * rgb.blueF() / kDimFactor);
+    return QColor::fromRgbF(float(grey), float(grey), float(grey), rgb.alphaF());
+}
+
+QVariantMap CodeHighlighter::shouldUseTemporaryAttributes(KVCodeLayoutManager*, const QVariantMap& attributes,
+                                                          bool forDrawingToScreen, qsizetype)
+{
+    // Printed or exported text is drawn plain.
+    if (!forDrawingToScreen)
+        return {};
+    const QVariant dimmed = attributes.value(DimmedAttribute);
+    if (!dimmed.isValid() || dimmed.toString() != QString(""))
+        return attributes;
+    QVariantMap changed = attributes;
+    const QVariant foreground = attributes.value(QStringLiteral("foreground"));
+    const QColor colour = foreground.canConvert<QColor>() && foreground.value<QColor>().isValid()
+        ? foreground.value<QColor>()
+        : platform::colorWithHexColorString(QStringLiteral("FFFFFF"));
+    changed.insert(QStringLiteral("foreground"), colorToGrayScale(colour));
+    return changed;
+}

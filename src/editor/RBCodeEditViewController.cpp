@@ -1,0 +1,715 @@
+#include "editor/RBCodeEditViewController.h"
+
+#include "CodeTextView/KVCodeError.h"
+#include "CodeTextView/KVCodeLayoutManager.h"
+#include "CodeTextView/KVCodeTextStorage.h"
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
+#include "compiler/CodeTranspiler.h"
+#include "compiler/model/CodeLines.h"
+#include "document/RBDocument.h"
+#include "editor/BlinkVeil.h"
+#include "editor/CodeHighlighter.h"
+#include "editor/EditorImages.h"
+#include "editor/ErrorButton.h"
+#include "editor/RBEditorBar.h"
+#include "editor/RBEditorSettingsViewController.h"
+#include "editor/RichTextExport.h"
+#include "editor/SnippetTemplate.h"
+#include "platform/Bundle.h"
+#include "platform/Debounce.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/gui/Alert.h"
+#include "preview/BridgeJson.h"
+#include "preview/RBWebViewController.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace {
+
+const QString kDomain = QStringLiteral("RBCodeEditViewController");
+const QString kStartShowingErrors = QStringLiteral("startShowingErrors");
+constexpr int kLayerPanelWidth = 200;
+constexpr int kLayerPanelAnimationMs = 250;
+
+// The message of an error as the editor shows it. A record without a message still says what
+// kind of failure it was, so the button is never blank in its error state.
+QString displayMessage(const RBDocumentStateUpdate& update)
+{
+    const QString message = platform::capitalizedSentence(update.message().trimmed());
+    if (!message.isEmpty())
+        return message;
+    if (update.type() == u"runtime")
+        return QStringLiteral("Unknown runtime error");
+    if (update.type() == u"module")
+        return QStringLiteral("Unknown module error");
+    return QStringLiteral("Unknown error");
+}
+
+QString errorDetails(const QVariant& error)
+{
+    if (!error.isValid() || error.isNull())
+        return QString();
+    if (error.canConvert<QVariantMap>() && error.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap map = error.toMap();
+        const QString message = map.value(QStringLiteral("message")).toString();
+        const QString name = map.value(QStringLiteral("name")).toString();
+        QString text = name.isEmpty() || message.startsWith(name) ? message : name + QStringLiteral(": ") + message;
+        if (text.isEmpty())
+            text = bridgeToJson(error);
+        return text;
+    }
+    return error.toString();
+}
+
+} // namespace
+
+RBCodeEditViewController::RBCodeEditViewController(RBDocument* document, QObject* parent,
+                                                   platform::UserDefaults* defaults)
+    : QObject(parent)
+{
+    setupView(defaults);
+    setupTranspiler();
+    setupLines();
+    setupCodeHighlighter();
+    connect(errorButton(), &QAbstractButton::clicked, this, [this] { clickedOnErrorDescription(); });
+    connect(errorInspectorButton(), &QAbstractButton::clicked, this, [this] { toggleInspector(); });
+    connect(layerInspectorButton(), &QAbstractButton::clicked, this, [this] { toggleLayerPanel(); });
+    connect(editorSettingsButton(), &QAbstractButton::clicked, this,
+            [this] { showEditorSettings(editorSettingsButton()); });
+    observeEditor();
+    setDocument(document);
+    clearErrors();
+    updateLayerPanelButton();
+}
+
+RBCodeEditViewController::~RBCodeEditViewController()
+{
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    platform::cancelDebounce(this, kStartShowingErrors);
+    if (m_transpiler)
+        m_transpiler->setDelegate(nullptr);
+    m_highlighter.reset();
+    if (m_pluginWebViewController)
+        m_pluginWebViewController->cleanup();
+    delete m_editorSettingsPopover.data();
+    delete m_view.data();
+}
+
+void RBCodeEditViewController::setupView(platform::UserDefaults* defaults)
+{
+    m_view = new QWidget;
+    m_view->setObjectName(QStringLiteral("RBCodeEditView"));
+    auto* layout = new QVBoxLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_codeContainerView = new QWidget(m_view);
+    auto* containerLayout = new QVBoxLayout(m_codeContainerView);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    m_codeView = new KVCodeView(m_codeContainerView, defaults);
+    containerLayout->addWidget(m_codeView);
+    m_blinkVeil = new BlinkVeil(m_codeContainerView);
+    m_toolbarView = new RBEditorBar(m_view);
+    layout->addWidget(m_codeContainerView, 1);
+    layout->addWidget(m_toolbarView);
+}
+
+void RBCodeEditViewController::setupTranspiler()
+{
+    m_transpiler = new CodeTranspiler(this);
+    m_transpiler->setDelegate(this);
+}
+
+void RBCodeEditViewController::setupLines()
+{
+    m_lines = std::make_shared<CodeLines>(m_codeView->textView()->textStorage());
+}
+
+void RBCodeEditViewController::setupCodeHighlighter()
+{
+    m_highlighter = std::make_unique<CodeHighlighter>(m_codeView->textView(), m_transpiler);
+}
+
+void RBCodeEditViewController::observeEditor()
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    KVCodeTextView* textView = m_codeView->textView();
+    center.addObserver(KVCodeTextView::TextDidChangeNotification, textView,
+                       [this](const platform::Notification&) { textDidChange(); }, this);
+    center.addObserver(KVCodeTextView::SelectionDidChangeNotification, textView,
+                       [this](const platform::Notification&) { selectionDidChange(); }, this);
+    center.addObserver(KVCodeView::MouseDidEnterNotification, m_codeView,
+                       [this](const platform::Notification&) { mouseDidEnter(); }, this);
+    center.addObserver(KVCodeView::TextRecolouredNotification, m_codeView,
+                       [this](const platform::Notification&) { codeDidRecolour(); }, this);
+}
+
+void RBCodeEditViewController::observeDocument()
+{
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.removeObserver(this, RBDocumentStateUpdateNotification);
+    if (!m_document)
+        return;
+    center.addObserver(RBDocumentStateUpdateNotification, m_document.data(),
+                       [this](const platform::Notification& n) { handleStateUpdate(n); }, this);
+}
+
+QWidget* RBCodeEditViewController::view() const
+{
+    return m_view.data();
+}
+
+KVCodeView* RBCodeEditViewController::codeView() const
+{
+    return m_codeView.data();
+}
+
+bool RBCodeEditViewController::hasView() const
+{
+    return m_view && m_codeView;
+}
+
+QWidget* RBCodeEditViewController::toolbarView() const
+{
+    return m_toolbarView;
+}
+
+RBDocument* RBCodeEditViewController::document() const
+{
+    return m_document.data();
+}
+
+void RBCodeEditViewController::setDocument(RBDocument* document)
+{
+    m_document = document;
+    observeDocument();
+    if (m_editorSettings)
+        m_editorSettings->setDocument(document);
+}
+
+ErrorButton* RBCodeEditViewController::errorButton() const
+{
+    return m_toolbarView->errorButton();
+}
+
+QToolButton* RBCodeEditViewController::errorInspectorButton() const
+{
+    return m_toolbarView->errorInspectorButton();
+}
+
+QToolButton* RBCodeEditViewController::layerInspectorButton() const
+{
+    return m_toolbarView->layerInspectorButton();
+}
+
+QToolButton* RBCodeEditViewController::editorSettingsButton() const
+{
+    return m_toolbarView->editorSettingsButton();
+}
+
+QToolButton* RBCodeEditViewController::showEditorButton() const
+{
+    return m_toolbarView->showEditorButton();
+}
+
+// --- text
+
+QString RBCodeEditViewController::content() const
+{
+    if (!m_codeView)
+        return m_lines->code();
+    return m_codeView->textView()->string();
+}
+
+void RBCodeEditViewController::setContent(const QString& text)
+{
+    if (!m_codeView)
+        return;
+    m_codeView->textView()->setString(text);
+    m_transpiler->transpileFromLines(*m_lines);
+}
+
+void RBCodeEditViewController::replaceAllText(const QString& text)
+{
+    if (!m_codeView)
+        return;
+    KVCodeTextView* textView = m_codeView->textView();
+    if (textView->isReadOnly() && !textView->isLoading()) {
+        platform::Log::warning(kDomain, QStringLiteral("replaceAllText: the editor is read-only"));
+        return;
+    }
+    if (textView->isLoading()) {
+        // A text still being read in is replaced whole; setString reports the change.
+        textView->setString(text);
+        return;
+    }
+    textView->replaceCharactersInRange({0, textView->textLength()}, text, true);
+}
+
+void RBCodeEditViewController::retranspile()
+{
+    if (!m_codeView)
+        return;
+    m_transpiler->transpileFromLines(*m_lines);
+}
+
+double RBCodeEditViewController::updateDelay() const
+{
+    if (!m_document)
+        return kDefaultUpdateDelay;
+    const QJsonValue value = m_document->config().value(QStringLiteral("updateDelay"));
+    // A value of another type (a hand-edited settings file) counts as absent.
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return kDefaultUpdateDelay;
+    return value.toDouble();
+}
+
+// --- the edit road
+
+void RBCodeEditViewController::textDidChange()
+{
+    if (!hasView())
+        return;
+    m_transpiler->transpileFromLines(*m_lines);
+    const double delay = updateDelay();
+    clearErrors();
+    stopShowingErrors();
+    unhighlightLayer();
+    platform::debounce(this, kStartShowingErrors, delay, [this] { startShowingErrors(); });
+}
+
+void RBCodeEditViewController::selectionDidChange()
+{
+    unhighlightLayer();
+}
+
+void RBCodeEditViewController::mouseDidEnter()
+{
+    unhighlightLayer();
+}
+
+void RBCodeEditViewController::codeDidRecolour()
+{
+    if (m_highlightedRanges)
+        m_highlighter->redraw();
+}
+
+void RBCodeEditViewController::startShowingErrors()
+{
+    m_showErrors = true;
+    updateEditorErrors();
+}
+
+void RBCodeEditViewController::stopShowingErrors()
+{
+    platform::cancelDebounce(this, kStartShowingErrors);
+    m_currentErrorState.reset();
+    m_showErrors = false;
+}
+
+void RBCodeEditViewController::handleStateUpdate(const platform::Notification& notification)
+{
+    m_currentErrorState = RBDocumentStateUpdate::fromNotification(notification);
+    if (m_showErrors)
+        updateEditorErrors();
+}
+
+void RBCodeEditViewController::updateEditorErrors()
+{
+    if (!hasView())
+        return;
+    if (m_currentErrorState && m_currentErrorState->state() == RBDocumentStateError) {
+        const QString message = displayMessage(*m_currentErrorState);
+        m_codeView->textView()->setErrors({KVCodeError(qsizetype(m_currentErrorState->lineIndex()),
+                                                       qsizetype(m_currentErrorState->columnIndex()), message)});
+        errorButton()->showErrorMessage(message);
+        setErrorInspectorImage(QStringLiteral("icon-inspect-orange"));
+        return;
+    }
+    clearErrors();
+}
+
+void RBCodeEditViewController::clearErrors()
+{
+    if (!hasView())
+        return;
+    m_codeView->textView()->setErrors({});
+    qint64 milliseconds = 0;
+    if (m_currentErrorState && m_currentErrorState->duration())
+        milliseconds = std::llround(*m_currentErrorState->duration() * 1000.0);
+    errorButton()->showOkMessageWithTime(milliseconds);
+    setErrorInspectorImage(QStringLiteral("icon-console"));
+}
+
+void RBCodeEditViewController::setErrorInspectorImage(const QString& name)
+{
+    if (!hasView())
+        return;
+    m_errorInspectorImage = name;
+    errorInspectorButton()->setIcon(editor::editorIconNamed(name));
+}
+
+void RBCodeEditViewController::setLayerInspectorImage(const QString& name)
+{
+    if (!hasView())
+        return;
+    m_layerInspectorImage = name;
+    layerInspectorButton()->setIcon(editor::editorIconNamed(name));
+}
+
+void RBCodeEditViewController::clickedOnErrorDescription()
+{
+    if (!hasView())
+        return;
+    if (!m_currentErrorState)
+        return;
+    // State updates count lines from 1, the code view from 0.
+    const qsizetype line = qMax<qsizetype>(0, qsizetype(m_currentErrorState->lineIndex()) - 1);
+    m_codeView->scrollToLineIndex(line, true);
+}
+
+// --- snippets
+
+std::optional<QString> RBCodeEditViewController::renderSnippetNamed(const QString& name, const QVariantMap& context,
+                                                                    QString* error)
+{
+    const QString path = platform::Bundle::main().pathForResource(name, QStringLiteral("coffee"), QStringLiteral("Snippets"));
+    bool ok = false;
+    const QString templateText = path.isEmpty() ? QString() : platform::readTextFile(path, &ok);
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("The snippet \"%1\" could not be read.").arg(name);
+        return std::nullopt;
+    }
+    const int count = m_snippetCounter.value(name, 0);
+    QVariantMap values = context;
+    values.insert(QStringLiteral("snippetCounter"), count <= 0 ? QString("") : QString::number(count));
+    m_snippetCounter.insert(name, count + 1);
+    QString templateError;
+    std::optional<QString> rendered = snippets::renderTemplate(templateText, values, &templateError);
+    if (!rendered && error)
+        *error = QStringLiteral("The snippet \"%1\" has a broken template: %2").arg(name, templateError);
+    return rendered;
+}
+
+bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVariantMap& context, bool onTop)
+{
+    return insertSnippetNamed(name, context, QString(), onTop);
+}
+
+bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVariantMap& context,
+                                                  const QString& ifNotContains, bool onTop)
+{
+    if (!hasView())
+        return false;
+    QString error;
+    if (!ifNotContains.isEmpty()) {
+        const std::optional<QString> check = renderSnippetNamed(ifNotContains, context, &error);
+        if (!check) {
+            platform::Log::warning(kDomain, QStringLiteral("Snippet error: %1").arg(error));
+            reportProblem(QStringLiteral("Snippet error"), error);
+            return false;
+        }
+        if (content().contains(*check))
+            return false;
+    }
+    const std::optional<QString> rendered = renderSnippetNamed(name, context, &error);
+    if (!rendered) {
+        platform::Log::warning(kDomain, QStringLiteral("Snippet error: %1").arg(error));
+        reportProblem(QStringLiteral("Snippet error"), error);
+        return false;
+    }
+    KVCodeTextView* textView = m_codeView->textView();
+    if (textView->isReadOnly()) {
+        reportProblem(QStringLiteral("Snippet error"), QStringLiteral("The code can't be changed while it is being loaded."));
+        return false;
+    }
+    if (onTop)
+        textView->replaceCharactersInRange({0, 0}, *rendered, true);
+    else
+        textView->replaceCharactersInRange({textView->textLength(), 0}, QStringLiteral("\n") + *rendered, true);
+    return true;
+}
+
+void RBCodeEditViewController::reportProblem(const QString& message, const QString& details)
+{
+    platform::Alert alert;
+    alert.setMessageText(message);
+    alert.setInformativeText(details);
+    alert.setAlertStyle(platform::Alert::Warning);
+    QWidget* window = m_view ? m_view->window() : nullptr;
+    if (window && window->isVisible())
+        alert.runModalSheetForWindow(window);
+    else
+        alert.runModal();
+}
+
+// --- plugins
+
+void RBCodeEditViewController::runPlugin(const QString& source)
+{
+    if (source.isNull()) {
+        finishPlugin(QVariant(), QVariantMap{{QStringLiteral("message"), QStringLiteral("The snippet file could not be read.")}},
+                     QString());
+        return;
+    }
+    if (!m_pluginWebViewController) {
+        m_pluginWebViewController = std::make_unique<RBWebViewController>();
+        m_pluginWebViewController->loadURL(QStringLiteral("about:blank"));
+    }
+    const QString script = QStringLiteral("window.plugin = {}; %1").arg(source);
+    // The text as it is now, before anything runs.
+    const QString call = QStringLiteral("plugin.run(%1)").arg(bridgeToJson(content()));
+    QPointer<RBCodeEditViewController> self(this);
+    m_pluginWebViewController->evaluateCoffeeScript(script, [self, call](const QVariant&, const QVariant& scriptError) {
+        if (!self || !self->m_pluginWebViewController)
+            return;
+        const QString scriptProblem = errorDetails(scriptError);
+        self->m_pluginWebViewController->evaluateJavaScript(
+            call, [self, scriptProblem](const QVariant& result, const QVariant& error) {
+                if (self)
+                    self->finishPlugin(result, error, scriptProblem);
+            });
+    });
+}
+
+void RBCodeEditViewController::finishPlugin(const QVariant& result, const QVariant& error, const QString& scriptError)
+{
+    bool changed = false;
+    const bool failed = error.isValid() && !error.isNull();
+    if (failed || result.typeId() != QMetaType::QString) {
+        // The plugin's own compile error says more than the failed call it causes.
+        QString details = !scriptError.isEmpty() ? scriptError : errorDetails(error);
+        if (!failed)
+            details = QStringLiteral("plugin.run did not answer a text.");
+        platform::Log::warning(kDomain, QStringLiteral("Plugin.run error: %1").arg(details));
+        reportProblem(QStringLiteral("Plugin error: %1").arg(details),
+                      QStringLiteral("The code was left as it was."));
+    } else if (result.toString() != content()) {
+        replaceAllText(result.toString());
+        changed = true;
+    }
+    if (m_pluginFinished)
+        m_pluginFinished(changed);
+}
+
+// --- layer highlighting
+
+QList<platform::TextRange> RBCodeEditViewController::highlightLayer(const QString& hash)
+{
+    const QList<TextRange> ranges = m_highlighter->highlightLayer(hash);
+    m_highlightedRanges = ranges;
+    return ranges;
+}
+
+void RBCodeEditViewController::unhighlightLayer()
+{
+    if (m_highlighter)
+        m_highlighter->reset();
+    m_highlightedRanges.reset();
+}
+
+void RBCodeEditViewController::calculateOutOfSightHighlights(const QList<TextRange>& ranges, TextRange visible,
+                                                             QList<TextRange>* above, QList<TextRange>* below)
+{
+    for (const TextRange& range : ranges) {
+        if (above && range.location < visible.location)
+            above->append(range);
+        if (below && range.end() > visible.end())
+            below->append(range);
+    }
+}
+
+void RBCodeEditViewController::scrollToNextHighlight(const QString& hash)
+{
+    if (!hasView())
+        return;
+    highlightLayer(hash);
+    if (!m_highlightedRanges || m_highlightedRanges->isEmpty()) {
+        blink();
+        return;
+    }
+    QList<TextRange> above;
+    QList<TextRange> below;
+    calculateOutOfSightHighlights(*m_highlightedRanges, m_codeView->textView()->visibleRange(), &above, &below);
+    if (!below.isEmpty())
+        m_codeView->scrollToLineRange(below.first(), true);
+    else if (!above.isEmpty())
+        m_codeView->scrollToLineRange(above.first(), true);
+}
+
+void RBCodeEditViewController::blink()
+{
+    if (!hasView())
+        return;
+    m_blinkVeil->flash(0.95, 0.2);
+}
+
+// --- editor bar
+
+void RBCodeEditViewController::setCodeEditSplitView(QSplitter* splitView)
+{
+    m_codeEditSplitView = splitView;
+    if (splitView)
+        connect(splitView, &QSplitter::splitterMoved, this, [this] {
+            if (!m_layerInspectorIsAnimating)
+                updateLayerPanelButton();
+        });
+    updateLayerPanelButton();
+}
+
+QSplitter* RBCodeEditViewController::codeEditSplitView() const
+{
+    return m_codeEditSplitView.data();
+}
+
+namespace {
+int splitPosition(const QSplitter* split)
+{
+    const QList<int> sizes = split->sizes();
+    return sizes.isEmpty() ? 0 : sizes.first();
+}
+int splitLength(const QSplitter* split)
+{
+    return split->orientation() == Qt::Horizontal ? split->width() : split->height();
+}
+} // namespace
+
+bool RBCodeEditViewController::isLayerPanelCollapsed() const
+{
+    if (!m_codeEditSplitView)
+        return true;
+    return std::abs(splitPosition(m_codeEditSplitView) - splitLength(m_codeEditSplitView)) < 90;
+}
+
+void RBCodeEditViewController::updateLayerPanelButton()
+{
+    setLayerInspectorImage(isLayerPanelCollapsed() ? QStringLiteral("icon-layers-off") : QStringLiteral("icon-layers-on"));
+}
+
+void RBCodeEditViewController::moveLayerPanelDivider(int position)
+{
+    QSplitter* split = m_codeEditSplitView;
+    if (!split || split->count() < 2)
+        return;
+    const int total = splitLength(split) - split->handleWidth();
+    const int first = qBound(0, position, qMax(0, total));
+    QList<int> sizes = split->sizes();
+    sizes[0] = first;
+    sizes[1] = total - first;
+    for (int i = 2; i < sizes.size(); ++i)
+        sizes[i] = 0;
+    split->setSizes(sizes);
+}
+
+void RBCodeEditViewController::toggleLayerPanel()
+{
+    QSplitter* split = m_codeEditSplitView;
+    if (!split || split->count() < 2)
+        return;
+    m_layerInspectorIsAnimating = true;
+    const int width = splitLength(split);
+    const int from = splitPosition(split);
+    int target;
+    if (isLayerPanelCollapsed()) {
+        target = width - kLayerPanelWidth;
+        if (m_lastLayerPanelSplitPosition != 0 && m_lastLayerPanelSplitPosition < width - 10)
+            target = int(m_lastLayerPanelSplitPosition);
+    } else {
+        m_lastLayerPanelSplitPosition = from;
+        target = width - split->handleWidth(); // as far as the divider goes
+    }
+    auto* animation = new QVariantAnimation(this);
+    animation->setStartValue(from);
+    animation->setEndValue(target);
+    animation->setDuration(kLayerPanelAnimationMs);
+    animation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(animation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { moveLayerPanelDivider(value.toInt()); });
+    QPointer<RBCodeEditViewController> self(this);
+    connect(animation, &QVariantAnimation::finished, this, [self] {
+        if (!self)
+            return;
+        self->updateLayerPanelButton();
+        self->m_layerInspectorIsAnimating = false;
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void RBCodeEditViewController::toggleInspector()
+{
+    if (m_toggleInspector)
+        m_toggleInspector();
+}
+
+RBEditorSettingsViewController* RBCodeEditViewController::editorSettings() const
+{
+    return m_editorSettings.data();
+}
+
+void RBCodeEditViewController::showEditorSettings(QWidget* sender)
+{
+    if (!hasView())
+        return;
+    if (m_editorSettingsPopover && m_editorSettingsPopover->isVisible())
+        return;
+    delete m_editorSettingsPopover.data();
+    // A transient pop-over: it closes when the user clicks elsewhere.
+    auto* popover = new QWidget(m_view, Qt::Popup);
+    popover->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(popover);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* settings = new RBEditorSettingsViewController(popover);
+    settings->setDocument(m_document);
+    layout->addWidget(settings);
+    popover->adjustSize();
+    m_editorSettingsPopover = popover;
+    m_editorSettings = settings;
+    if (sender) {
+        // Above the sender, at the bar's top edge.
+        const QPoint anchor = sender->mapToGlobal(QPoint(sender->width() / 2, 0));
+        popover->move(anchor.x() - popover->width() / 2, anchor.y() - popover->height() - 4);
+    }
+    popover->show();
+}
+
+void RBCodeEditViewController::copyToPasteBoard()
+{
+    if (!hasView())
+        return;
+    KVCodeTextView* textView = m_codeView->textView();
+    KVCodeLayoutManager* layout = textView->layoutManager();
+    QList<richtext::ColouredRun> runs;
+    const QString text = textView->string();
+    // Runs of equal colour, from the colouring as shown (without the layer dimming).
+    QColor current;
+    QString run;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QColor colour = layout ? layout->baseColourAt(i) : QColor();
+        if (i > 0 && colour != current) {
+            runs.append({run, current});
+            run.clear();
+        }
+        current = colour;
+        run += text.at(i);
+    }
+    if (!run.isEmpty())
+        runs.append({run, current});
+    const QFont font = m_codeView->currentFont();
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("text/rtf"), richtext::rtfFromRuns(runs, font.family(), font.pointSizeF()));
+    mime->setData(QStringLiteral("application/rtf"), richtext::rtfFromRuns(runs, font.family(), font.pointSizeF()));
+    mime->setHtml(richtext::htmlFromRuns(runs, font.family(), font.pointSizeF()));
+    mime->setText(text);
+    QApplication::clipboard()->setMimeData(mime);
+}

@@ -1,0 +1,85 @@
+#include "editor/RBEditorSettingsViewController.h"
+
+#include "document/RBDocument.h"
+#include "platform/gui/ColorExtras.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLabel>
+
+#include <cmath>
+
+RBEditorSettingsViewController::RBEditorSettingsViewController(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("RBEditorSettingsView"));
+    auto* layout = new QFormLayout(this);
+    layout->setContentsMargins(14, 12, 14, 12);
+    m_refreshCheckBox = new QCheckBox(tr("Refresh the preview automatically"), this);
+    m_delayField = new QDoubleSpinBox(this);
+    m_delayField->setRange(0.0, 10.0);
+    m_delayField->setSingleStep(0.1);
+    m_delayField->setDecimals(2);
+    m_delayField->setSuffix(tr(" s"));
+    layout->addRow(m_refreshCheckBox);
+    layout->addRow(tr("Delay after typing:"), m_delayField);
+    connect(m_refreshCheckBox, &QCheckBox::toggled, this,
+            [this](bool on) { setValue(QStringLiteral("isRefreshEnabled"), on); });
+    connect(m_delayField, &QDoubleSpinBox::valueChanged, this,
+            [this](double v) { setValue(QStringLiteral("updateDelay"), v); });
+    showValues();
+}
+
+RBDocument* RBEditorSettingsViewController::document() const
+{
+    return m_document.data();
+}
+
+void RBEditorSettingsViewController::setDocument(RBDocument* document)
+{
+    m_document = document;
+    double value = 0; // a missing or unreadable value counts as refresh off
+    if (document) {
+        const QJsonValue stored = document->config().value(QStringLiteral("updateDelay"));
+        if (stored.isDouble() && std::isfinite(stored.toDouble()))
+            value = stored.toDouble();
+    }
+    m_isRefreshEnabled = value > 0;
+    m_updateDelay = m_isRefreshEnabled ? value : kDefaultDelay;
+    showValues();
+}
+
+void RBEditorSettingsViewController::setValue(const QString& keyPath, const QVariant& value)
+{
+    if (m_showing)
+        return; // the controls echo what was just shown
+    if (keyPath == u"isRefreshEnabled" && value.canConvert<bool>()) {
+        m_isRefreshEnabled = value.toBool();
+    } else if (keyPath == u"updateDelay" && value.canConvert<double>()) {
+        bool ok = false;
+        const double delay = value.toDouble(&ok);
+        if (!ok || !std::isfinite(delay) || delay < 0)
+            return;
+        m_updateDelay = delay;
+    } else {
+        return;
+    }
+    writeConfig();
+    showValues();
+}
+
+void RBEditorSettingsViewController::writeConfig()
+{
+    if (!m_document)
+        return;
+    m_document->config().setValue(QStringLiteral("updateDelay"), m_isRefreshEnabled ? m_updateDelay : -1.0);
+}
+
+void RBEditorSettingsViewController::showValues()
+{
+    m_showing = true;
+    m_refreshCheckBox->setChecked(m_isRefreshEnabled);
+    m_delayField->setValue(m_updateDelay);
+    m_delayField->setEnabled(m_isRefreshEnabled);
+    m_showing = false;
+}
