@@ -458,9 +458,9 @@ void RBCodeEditViewController::reportProblem(const QString& message, const QStri
 
 void RBCodeEditViewController::runPlugin(const QString& source)
 {
+    const QString original = content();
     if (source.isNull()) {
-        finishPlugin(QVariant(), QVariantMap{{QStringLiteral("message"), QStringLiteral("The snippet file could not be read.")}},
-                     QString());
+        finishPlugin(original, QVariant(), QStringLiteral("The snippet file could not be read."));
         return;
     }
     if (!m_pluginWebViewController) {
@@ -469,33 +469,43 @@ void RBCodeEditViewController::runPlugin(const QString& source)
     }
     const QString script = QStringLiteral("window.plugin = {}; %1").arg(source);
     // The text as it is now, before anything runs.
-    const QString call = QStringLiteral("plugin.run(%1)").arg(bridgeToJson(content()));
+    const QString call = QStringLiteral("plugin.run(%1)").arg(bridgeToJson(original));
     QPointer<RBCodeEditViewController> self(this);
-    m_pluginWebViewController->evaluateCoffeeScript(script, [self, call](const QVariant&, const QVariant& scriptError) {
+    m_pluginWebViewController->evaluateCoffeeScript(script, [self, call, original](const QVariant&, const QVariant& scriptError) {
         if (!self || !self->m_pluginWebViewController)
             return;
+        // A plugin that did not compile or run would leave an earlier plugin's run in place.
         const QString scriptProblem = errorDetails(scriptError);
+        if (!scriptProblem.isEmpty()) {
+            self->finishPlugin(original, QVariant(), scriptProblem);
+            return;
+        }
         self->m_pluginWebViewController->evaluateJavaScript(
-            call, [self, scriptProblem](const QVariant& result, const QVariant& error) {
-                if (self)
-                    self->finishPlugin(result, error, scriptProblem);
+            call, [self, original](const QVariant& result, const QVariant& error) {
+                if (!self)
+                    return;
+                const bool failed = error.isValid() && !error.isNull();
+                if (failed)
+                    self->finishPlugin(original, QVariant(), errorDetails(error));
+                else if (result.typeId() != QMetaType::QString)
+                    self->finishPlugin(original, QVariant(), QStringLiteral("plugin.run did not answer a text."));
+                else
+                    self->finishPlugin(original, result, QString());
             });
     });
 }
 
-void RBCodeEditViewController::finishPlugin(const QVariant& result, const QVariant& error, const QString& scriptError)
+void RBCodeEditViewController::finishPlugin(const QString& original, const QVariant& result, const QString& problem)
 {
     bool changed = false;
-    const bool failed = error.isValid() && !error.isNull();
-    if (failed || result.typeId() != QMetaType::QString) {
-        // The plugin's own compile error says more than the failed call it causes.
-        QString details = !scriptError.isEmpty() ? scriptError : errorDetails(error);
-        if (!failed)
-            details = QStringLiteral("plugin.run did not answer a text.");
+    QString details = problem;
+    // What the user typed while the plugin ran is not thrown away for a result made without it.
+    if (details.isEmpty() && content() != original)
+        details = QStringLiteral("the code changed while the plugin ran.");
+    if (!details.isEmpty()) {
         platform::Log::warning(kDomain, QStringLiteral("Plugin.run error: %1").arg(details));
-        reportProblem(QStringLiteral("Plugin error: %1").arg(details),
-                      QStringLiteral("The code was left as it was."));
-    } else if (result.toString() != content()) {
+        reportProblem(QStringLiteral("Plugin error: %1").arg(details), QStringLiteral("The code was left as it was."));
+    } else if (result.toString() != original) {
         replaceAllText(result.toString());
         changed = true;
     }

@@ -109,7 +109,8 @@ public:
     // --- plugins: CoffeeScript that defines plugin.run, from the whole text to a new text. It
     // runs in a hidden page; its answer replaces the text as one undoable edit. A plugin that
     // fails, or answers no text, leaves the text as it was and is reported in an alert
-    // ("Plugin error: ..."). A null source (an unreadable snippet file) is reported the same way.
+    // ("Plugin error: ..."). A null source (an unreadable snippet file) is reported the same way,
+    // and so is an answer that arrives after the user changed the text meanwhile.
     void runPlugin(const QString& source);
     RBWebViewController* pluginWebViewController() const { return m_pluginWebViewController.get(); }
     // Tells when a plugin run has ended (for callers that wait on it): whether it changed the text.
@@ -175,7 +176,8 @@ private:
     void setLayerInspectorImage(const QString& name);
     void moveLayerPanelDivider(int position);
     void reportProblem(const QString& message, const QString& details);
-    void finishPlugin(const QVariant& result, const QVariant& error, const QString& scriptError);
+    // Applies a plugin's answer to the text it was given, or reports why it can't.
+    void finishPlugin(const QString& original, const QVariant& result, const QString& problem);
 
     QPointer<QWidget> m_view;
     QWidget* m_codeContainerView = nullptr;

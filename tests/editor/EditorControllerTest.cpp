@@ -13,11 +13,15 @@
 #include "editor/BlinkVeil.h"
 #include "editor/CodeHighlighter.h"
 #include "editor/ErrorButton.h"
+#include "editor/RBEditorSettingsViewController.h"
 #include "platform/Bundle.h"
 #include "platform/Debounce.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QMimeData>
 #include <QFile>
 #include <QSplitter>
 #include <QTest>
@@ -150,15 +154,66 @@ TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesSt
     EXPECT_EQ(buttonText(controller->errorButton()), "Unknown runtime error");
     EXPECT_EQ(controller->codeView()->textView()->errors().value(0).message(), "Unknown runtime error");
 
-    // A click on the button scrolls to the (0-based) line of the error.
     runtimeError(3, 1, "late").post(document.get());
     EXPECT_TRUE(controller->errorButton()->errorState());
-    controller->clickedOnErrorDescription(); // must not fail for a line within the text
 
     // Updates for another document are not ours.
     RBDocument other;
     runtimeError(1, 1, "elsewhere").post(&other);
     EXPECT_EQ(buttonText(controller->errorButton()), "Late");
+}
+
+TEST_F(EditorTest, ClickingTheErrorScrollsToItsLine)
+{
+    setUpdateDelay(-1);
+    preview.reset();
+    QString code;
+    for (int i = 0; i < 300; ++i)
+        code += QStringLiteral("line%1 = %1\n").arg(i);
+    controller->setContent(code);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller->showErrors(); }, 2000));
+    KVCodeTextView* text = controller->codeView()->textView();
+    EXPECT_EQ(text->visibleRange().location, 0);
+    controller->clickedOnErrorDescription(); // no error: nothing happens
+    EXPECT_FALSE(controller->codeView()->isScrollAnimating());
+
+    runtimeError(251, 1, "line250 is wrong").post(document.get()); // 1-based line 251 is line250
+    ASSERT_TRUE(controller->errorButton()->errorState());
+    QTest::mouseClick(controller->errorButton(), Qt::LeftButton, {}, QPoint(4, 4));
+    const qsizetype target = code.indexOf("line250 =");
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        const TextRange visible = text->visibleRange();
+        return !controller->codeView()->isScrollAnimating() && visible.location <= target && visible.end() > target;
+    }, 3000));
+}
+
+TEST_F(EditorTest, CopyPutsTheColouredTextOnTheClipboardAndSettingsOpenOnce)
+{
+    controller->setContent("title = \"Hi\" # greet\n");
+    controller->codeView()->updateSyntaxColoring();
+    controller->highlightLayer(""); // dimming is display only: the copy keeps the real colours
+    controller->copyToPasteBoard();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(mime->text(), controller->content());
+    const QByteArray rtf = mime->data("text/rtf");
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1"));
+    EXPECT_TRUE(rtf.contains("\\red158\\green229\\blue86;")) << rtf.toStdString(); // strings
+    EXPECT_TRUE(rtf.contains("\\red98\\green98\\blue98;")) << rtf.toStdString();   // comments
+    const QColor dimmedString = CodeHighlighter::colorToGrayScale(QColor("#9EE556"));
+    EXPECT_FALSE(rtf.contains(QStringLiteral("\\red%1\\green%1").arg(dimmedString.red()).toLatin1()));
+
+    controller->showEditorSettings(controller->editorSettingsButton());
+    RBEditorSettingsViewController* settings = controller->editorSettings();
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->document(), document.get());
+    EXPECT_TRUE(settings->window()->isVisible());
+    controller->showEditorSettings(controller->editorSettingsButton()); // shown: nothing new
+    EXPECT_EQ(controller->editorSettings(), settings);
+    settings->window()->close();
+    testsupport::waitUntil([&] { return !controller->editorSettings(); }, 1000);
+    controller->showEditorSettings(nullptr);
+    EXPECT_NE(controller->editorSettings(), nullptr);
 }
 
 // --- snippets
