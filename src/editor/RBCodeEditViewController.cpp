@@ -235,7 +235,12 @@ void RBCodeEditViewController::setContent(const QString& text)
 {
     if (!m_codeView)
         return;
+    // Loading a program is not an edit of it.
+    m_settingContent = true;
     m_codeView->textView()->setString(text);
+    m_settingContent = false;
+    // A large text is read in chunks; the change reported at the end is still the loading.
+    m_contentLoading = m_codeView->textView()->isLoading();
     m_transpiler->transpileFromLines(*m_lines);
 }
 
@@ -280,6 +285,13 @@ void RBCodeEditViewController::textDidChange()
 {
     if (!hasView())
         return;
+    // Every edit counts as a change of the document, so that closing asks to save it; a text
+    // still being read in or just loaded is not one.
+    const bool loading = m_settingContent || m_contentLoading || m_codeView->textView()->isLoading();
+    if (m_contentLoading && !m_codeView->textView()->isLoading())
+        m_contentLoading = false;
+    if (m_document && !loading)
+        m_document->updateChangeCount(platform::Document::ChangeDone);
     m_transpiler->transpileFromLines(*m_lines);
     const double delay = updateDelay();
     clearErrors();

@@ -201,6 +201,8 @@ private:
     QPointer<RBDocument> m_document;
     QPointer<QSplitter> m_codeEditSplitView;
     bool m_layerInspectorIsAnimating = false;
+    bool m_settingContent = false;
+    bool m_contentLoading = false;
     std::function<void()> m_toggleInspector;
     QString m_errorInspectorImage;
     QString m_layerInspectorImage;

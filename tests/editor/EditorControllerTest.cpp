@@ -92,6 +92,17 @@ TEST_F(EditorTest, SyntaxErrorShowsOnlyAfterTheUpdateDelayAndFixingItClearsIt)
     EXPECT_TRUE(text->errors().isEmpty());
 }
 
+TEST_F(EditorTest, EditsMarkTheDocumentChangedButLoadingAProgramDoesNot)
+{
+    controller->setContent("a = 1");
+    EXPECT_FALSE(document->isDocumentEdited());
+    typeText("a = 2");
+    EXPECT_TRUE(document->isDocumentEdited());
+    document->updateChangeCount(platform::Document::ChangeCleared);
+    controller->replaceAllText("a = 3");
+    EXPECT_TRUE(document->isDocumentEdited());
+}
+
 TEST_F(EditorTest, UpdateDelayFollowsTheProjectSettingWithTheDefaultForAbsentOrWrongValues)
 {
     setUpdateDelay(QJsonValue::Undefined);
