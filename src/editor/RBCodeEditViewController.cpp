@@ -14,16 +14,12 @@
 #include "editor/ErrorButton.h"
 #include "editor/RBEditorBar.h"
 #include "editor/RBEditorSettingsViewController.h"
+#include "editor/RBPluginRunner.h"
 #include "editor/RichTextExport.h"
-#include "editor/SnippetTemplate.h"
-#include "platform/Bundle.h"
 #include "platform/Debounce.h"
-#include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/Alert.h"
-#include "preview/BridgeJson.h"
-#include "preview/RBWebViewController.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -46,30 +42,13 @@ constexpr int kLayerPanelAnimationMs = 250;
 // kind of failure it was, so the button is never blank in its error state.
 QString displayMessage(const RBDocumentStateUpdate& update)
 {
-    const QString message = platform::capitalizedSentence(update.message().trimmed());
-    if (!message.isEmpty())
-        return message;
+    if (!update.message().trimmed().isEmpty())
+        return platform::capitalizedSentence(update.message());
     if (update.type() == u"runtime")
         return QStringLiteral("Unknown runtime error");
     if (update.type() == u"module")
         return QStringLiteral("Unknown module error");
     return QStringLiteral("Unknown error");
-}
-
-QString errorDetails(const QVariant& error)
-{
-    if (!error.isValid() || error.isNull())
-        return QString();
-    if (error.canConvert<QVariantMap>() && error.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap map = error.toMap();
-        const QString message = map.value(QStringLiteral("message")).toString();
-        const QString name = map.value(QStringLiteral("name")).toString();
-        QString text = name.isEmpty() || message.startsWith(name) ? message : name + QStringLiteral(": ") + message;
-        if (text.isEmpty())
-            text = bridgeToJson(error);
-        return text;
-    }
-    return error.toString();
 }
 
 } // namespace
@@ -100,8 +79,7 @@ RBCodeEditViewController::~RBCodeEditViewController()
     if (m_transpiler)
         m_transpiler->setDelegate(nullptr);
     m_highlighter.reset();
-    if (m_pluginWebViewController)
-        m_pluginWebViewController->cleanup();
+    m_pluginRunner.reset();
     delete m_editorSettingsPopover.data();
     delete m_view.data();
 }
@@ -395,23 +373,7 @@ void RBCodeEditViewController::clickedOnErrorDescription()
 std::optional<QString> RBCodeEditViewController::renderSnippetNamed(const QString& name, const QVariantMap& context,
                                                                     QString* error)
 {
-    const QString path = platform::Bundle::main().pathForResource(name, QStringLiteral("coffee"), QStringLiteral("Snippets"));
-    bool ok = false;
-    const QString templateText = path.isEmpty() ? QString() : platform::readTextFile(path, &ok);
-    if (!ok) {
-        if (error)
-            *error = QStringLiteral("The snippet \"%1\" could not be read.").arg(name);
-        return std::nullopt;
-    }
-    const int count = m_snippetCounter.value(name, 0);
-    QVariantMap values = context;
-    values.insert(QStringLiteral("snippetCounter"), count <= 0 ? QString("") : QString::number(count));
-    m_snippetCounter.insert(name, count + 1);
-    QString templateError;
-    std::optional<QString> rendered = snippets::renderTemplate(templateText, values, &templateError);
-    if (!rendered && error)
-        *error = QStringLiteral("The snippet \"%1\" has a broken template: %2").arg(name, templateError);
-    return rendered;
+    return m_snippets.render(name, context, error);
 }
 
 bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVariantMap& context, bool onTop)
@@ -470,44 +432,27 @@ void RBCodeEditViewController::reportProblem(const QString& message, const QStri
 
 void RBCodeEditViewController::runPlugin(const QString& source)
 {
+    // The text as it is now, before anything runs.
     const QString original = content();
     if (source.isNull()) {
-        finishPlugin(original, QVariant(), QStringLiteral("The snippet file could not be read."));
+        finishPlugin(original, QString(), QStringLiteral("The snippet file could not be read."));
         return;
     }
-    if (!m_pluginWebViewController) {
-        m_pluginWebViewController = std::make_unique<RBWebViewController>();
-        m_pluginWebViewController->loadURL(QStringLiteral("about:blank"));
-    }
-    const QString script = QStringLiteral("window.plugin = {}; %1").arg(source);
-    // The text as it is now, before anything runs.
-    const QString call = QStringLiteral("plugin.run(%1)").arg(bridgeToJson(original));
+    if (!m_pluginRunner)
+        m_pluginRunner = std::make_unique<RBPluginRunner>();
     QPointer<RBCodeEditViewController> self(this);
-    m_pluginWebViewController->evaluateCoffeeScript(script, [self, call, original](const QVariant&, const QVariant& scriptError) {
-        if (!self || !self->m_pluginWebViewController)
-            return;
-        // A plugin that did not compile or run would leave an earlier plugin's run in place.
-        const QString scriptProblem = errorDetails(scriptError);
-        if (!scriptProblem.isEmpty()) {
-            self->finishPlugin(original, QVariant(), scriptProblem);
-            return;
-        }
-        self->m_pluginWebViewController->evaluateJavaScript(
-            call, [self, original](const QVariant& result, const QVariant& error) {
-                if (!self)
-                    return;
-                const bool failed = error.isValid() && !error.isNull();
-                if (failed)
-                    self->finishPlugin(original, QVariant(), errorDetails(error));
-                else if (result.typeId() != QMetaType::QString)
-                    self->finishPlugin(original, QVariant(), QStringLiteral("plugin.run did not answer a text."));
-                else
-                    self->finishPlugin(original, result, QString());
-            });
+    m_pluginRunner->run(source, original, [self, original](const QString& result, const QString& problem) {
+        if (self)
+            self->finishPlugin(original, result, problem);
     });
 }
 
-void RBCodeEditViewController::finishPlugin(const QString& original, const QVariant& result, const QString& problem)
+RBWebViewController* RBCodeEditViewController::pluginWebViewController() const
+{
+    return m_pluginRunner ? m_pluginRunner->webViewController() : nullptr;
+}
+
+void RBCodeEditViewController::finishPlugin(const QString& original, const QString& result, const QString& problem)
 {
     bool changed = false;
     QString details = problem;
@@ -517,8 +462,8 @@ void RBCodeEditViewController::finishPlugin(const QString& original, const QVari
     if (!details.isEmpty()) {
         platform::Log::warning(kDomain, QStringLiteral("Plugin.run error: %1").arg(details));
         reportProblem(QStringLiteral("Plugin error: %1").arg(details), QStringLiteral("The code was left as it was."));
-    } else if (result.toString() != original) {
-        replaceAllText(result.toString());
+    } else if (result != original) {
+        replaceAllText(result);
         changed = true;
     }
     if (m_pluginFinished)

@@ -3,6 +3,7 @@
 #include "compiler/CodeTranspilerDelegate.h"
 #include "document/RBDocumentEditor.h"
 #include "document/RBDocumentStateUpdate.h"
+#include "editor/SnippetRenderer.h"
 #include "platform/StringExtras.h"
 
 #include <QHash>
@@ -29,6 +30,7 @@ class QToolButton;
 class RBDocument;
 class RBEditorBar;
 class RBEditorSettingsViewController;
+class RBPluginRunner;
 class RBWebViewController;
 
 namespace platform {
@@ -104,7 +106,7 @@ public:
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, bool onTop);
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, const QString& ifNotContains,
                             bool onTop);
-    QHash<QString, int> snippetCounter() const { return m_snippetCounter; }
+    QHash<QString, int> snippetCounter() const { return m_snippets.counter(); }
 
     // --- plugins: CoffeeScript that defines plugin.run, from the whole text to a new text. It
     // runs in a hidden page; its answer replaces the text as one undoable edit. A plugin that
@@ -112,7 +114,7 @@ public:
     // ("Plugin error: ..."). A null source (an unreadable snippet file) is reported the same way,
     // and so is an answer that arrives after the user changed the text meanwhile.
     void runPlugin(const QString& source);
-    RBWebViewController* pluginWebViewController() const { return m_pluginWebViewController.get(); }
+    RBWebViewController* pluginWebViewController() const;
     // Tells when a plugin run has ended (for callers that wait on it): whether it changed the text.
     void setPluginFinishedHandler(std::function<void(bool changed)> handler) { m_pluginFinished = std::move(handler); }
 
@@ -177,7 +179,7 @@ private:
     void moveLayerPanelDivider(int position);
     void reportProblem(const QString& message, const QString& details);
     // Applies a plugin's answer to the text it was given, or reports why it can't.
-    void finishPlugin(const QString& original, const QVariant& result, const QString& problem);
+    void finishPlugin(const QString& original, const QString& result, const QString& problem);
 
     QPointer<QWidget> m_view;
     QWidget* m_codeContainerView = nullptr;
@@ -194,8 +196,8 @@ private:
     std::optional<QList<TextRange>> m_highlightedRanges;
     QPointer<QWidget> m_editorSettingsPopover;
     QPointer<RBEditorSettingsViewController> m_editorSettings;
-    QHash<QString, int> m_snippetCounter;
-    std::unique_ptr<RBWebViewController> m_pluginWebViewController;
+    SnippetRenderer m_snippets;
+    std::unique_ptr<RBPluginRunner> m_pluginRunner;
     std::function<void(bool)> m_pluginFinished;
     double m_lastLayerPanelSplitPosition = 0;
     QPointer<RBDocument> m_document;
