@@ -20,4 +20,6 @@ public:
     // Runs CoffeeScript in the page; the handler gets the result, or a non-empty error.
     using EvaluationHandler = std::function<void(const QJsonValue& result, const QString& error)>;
     virtual void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) = 0;
+    // Shows or hides the page's developer tools (the editor bar's inspector button).
+    virtual void toggleInspector() {}
 };

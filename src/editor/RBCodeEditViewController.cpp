@@ -617,6 +617,8 @@ void RBCodeEditViewController::toggleInspector()
 {
     if (m_toggleInspector)
         m_toggleInspector();
+    else if (m_document && m_document->preview())
+        m_document->preview()->toggleInspector();
 }
 
 RBEditorSettingsViewController* RBCodeEditViewController::editorSettings() const

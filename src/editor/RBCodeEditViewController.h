@@ -142,7 +142,7 @@ public:
     bool layerInspectorIsAnimating() const { return m_layerInspectorIsAnimating; }
     void setLayerInspectorIsAnimating(bool animating) { m_layerInspectorIsAnimating = animating; }
     double lastLayerPanelSplitPosition() const { return m_lastLayerPanelSplitPosition; }
-    // What the error inspector button does: the window routes it to the preview's inspector.
+    // What the error inspector button does; without a handler it asks the document's preview.
     void setToggleInspectorHandler(std::function<void()> handler) { m_toggleInspector = std::move(handler); }
     void toggleInspector();
     void showEditorSettings(QWidget* sender);

@@ -376,6 +376,7 @@ TEST_F(EditorTest, HoveringALayerDimsAllButItsLinesAndUnhoveringRestoresTheColou
     const QColor base = before[otherAt].isValid() ? before[otherAt] : QColor(Qt::white);
     EXPECT_EQ(layout->colourAt(otherAt).rgba(), CodeHighlighter::colorToGrayScale(base).rgba());
     EXPECT_EQ(layout->colourAt(0), before[0]);
+    controller->view()->grab().save(QDir::temp().filePath("editorctl-dimmed.png"));
 
     // A recolouring removes the marks; the controller dims again.
     controller->codeView()->updateSyntaxColoring();
@@ -502,6 +503,31 @@ TEST_F(EditorTest, LayerPanelToggleOpensAtTheRememberedPositionOrWidthLess200)
     controller->toggleLayerPanel();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !controller->layerInspectorIsAnimating(); }));
     EXPECT_NEAR(split.sizes().first(), 400, 2);
+}
+
+namespace {
+class InspectablePreview : public QObject, public RBDocumentPreview {
+public:
+    int toggles = 0;
+    void reload(RBDocument*) override {}
+    void updateDevice() override {}
+    void orientationChanged() override {}
+    void evaluateCoffeeScript(const QString&, EvaluationHandler) override {}
+    void toggleInspector() override { ++toggles; }
+};
+} // namespace
+
+TEST_F(EditorTest, TheInspectorButtonTogglesThePreviewsInspector)
+{
+    InspectablePreview inspectable;
+    document->attachPreview(&inspectable);
+    controller->errorInspectorButton()->click();
+    EXPECT_EQ(inspectable.toggles, 1);
+    int handled = 0;
+    controller->setToggleInspectorHandler([&] { ++handled; });
+    controller->errorInspectorButton()->click();
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(inspectable.toggles, 1);
 }
 
 TEST_F(EditorTest, ScreenshotOfTheEditorWithItsBar)
