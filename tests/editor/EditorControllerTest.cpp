@@ -217,6 +217,7 @@ TEST_F(EditorTest, CopyPutsTheColouredTextOnTheClipboardAndSettingsOpenOnce)
     ASSERT_TRUE(settings);
     EXPECT_EQ(settings->document(), document.get());
     EXPECT_TRUE(settings->window()->isVisible());
+    settings->window()->grab().save(QDir::temp().filePath("editorctl-settings.png"));
     controller->showEditorSettings(controller->editorSettingsButton()); // shown: nothing new
     EXPECT_EQ(controller->editorSettings(), settings);
     settings->window()->close();
