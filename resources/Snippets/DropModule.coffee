@@ -1,1 +1,1 @@
-{{{moduleName}}} = require "{{{moduleName}}}"
+{{#moduleVariable}}{{{moduleVariable}}}{{/moduleVariable}}{{^moduleVariable}}{{{moduleName}}}{{/moduleVariable}} = require "{{{moduleName}}}"

@@ -160,6 +160,9 @@ void RBZelvorViewController::reload()
 
     generateZelvorScript();
     generateZelvorModulesScript();
+    // The module build turns the event loop while it waits; a program run in the old page
+    // meanwhile must not take the run that the page loaded now is owed.
+    m_reloadJSPending = true;
 
     const QDir project(m_document->projectPath());
     bool readable = false;
