@@ -70,18 +70,22 @@ TEST_F(DropController, ImagesAndVideosLandInImagesWithTheirSizes)
     for (const char* name : {"images/Photo.PNG", "images/clip.mov", "images/sound.m4a"})
         EXPECT_TRUE(QFileInfo::exists(inProject(name))) << name;
     EXPECT_EQ(platform::md5OfFile(inProject("images/Photo.PNG")), platform::md5OfFile(outsideFile("Photo.PNG")));
-    EXPECT_EQ(editor.text,
-              QStringLiteral("# my prototype\n"
-                             "image = new Layer\n\twidth: 120\n\theight: 80\n\timage: \"images/Photo.PNG\"\n"
-                             "\nvideo = new Layer\n\twidth: 64\n\theight: 48\n"
-                             "\thtml: \"<video src='images/clip.mov' width='64' height='48' autoplay loop muted playsinline></video>\"\n"
-                             "\nvideo1 = new Layer\n\twidth: 320\n\theight: 240\n"
-                             "\thtml: \"<video src='images/sound.m4a' width='320' height='240' autoplay loop muted playsinline></video>\"\n"));
+    const QString video = QStringLiteral("\tbackgroundColor: \"black\"\n\thtml: \"<video src=\\\"images/%1\\\" width=\\\"%2\\\" "
+                                         "height=\\\"%3\\\" autoplay loop muted playsinline></video>\"\n");
+    EXPECT_EQ(editor.text.toStdString(),
+              (QStringLiteral("# my prototype\n"
+                              "# The image \"Photo.PNG\", at its own size\n"
+                              "image = new Layer\n\twidth: 120\n\theight: 80\n\timage: \"images/Photo.PNG\"\n"
+                              "\n# The video \"clip.mov\", playing in a loop\nvideo = new Layer\n\twidth: 64\n\theight: 48\n")
+               + video.arg("clip.mov", "64", "48")
+               + QStringLiteral("\n# The video \"sound.m4a\", playing in a loop\nvideo1 = new Layer\n\twidth: 320\n\theight: 240\n")
+               + video.arg("sound.m4a", "320", "240"))
+                  .toStdString());
 
     // A file that already lies in the project's images folder is not copied, only used again.
     EXPECT_TRUE(drops->droppedImage(inProject("images/Photo.PNG")));
     EXPECT_EQ(QDir(inProject("images")).entryList(QDir::Files | QDir::Hidden).size(), 3);
-    EXPECT_EQ(editor.snippets, (QStringList{"DropImage", "DropVideo", "DropVideo", "DropImage"}));
+    EXPECT_EQ(editor.inserted, (QStringList{"DropImage", "DropVideo", "DropVideo", "DropImage"}));
     EXPECT_TRUE(trashed().isEmpty());
 }
 
@@ -96,7 +100,7 @@ TEST_F(DropController, ExistingFilesAreReplacedOnlyWithConsentAndGoToTheTrash)
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_TRUE(alerts.first().startsWith(QLatin1String("\"logo.png\" already exists. Do you want to replace it?")));
     EXPECT_EQ(platform::md5OfFile(inProject("images/logo.png")), before);
-    EXPECT_TRUE(editor.snippets.isEmpty());
+    EXPECT_TRUE(editor.inserted.isEmpty());
 
     answer = platform::Alert::kFirstButtonReturn; // Replace
     EXPECT_TRUE(drops->droppedImage(outsideFile("logo.png")));
@@ -132,7 +136,7 @@ TEST_F(DropController, ModulesAreCopiedRequiredOnTopAndReloadThePreview)
     EXPECT_TRUE(alerts.first().contains(QLatin1String("A module with the same name already exists in this project.")));
     EXPECT_EQ(testsupport::readFile(inProject("modules/my-helpers.coffee")), QStringLiteral("exports.one = 2\n"));
     EXPECT_EQ(editor.caret, QStringLiteral("myHelpers = require \"my-helpers\"").size());
-    EXPECT_EQ(editor.snippets, QStringList{"DropModule"});
+    EXPECT_EQ(editor.inserted, QStringList{"DropModule"});
 
     // Cancel leaves folder, preview and text as they are.
     moduletest::writeFile(outsideFile("my-helpers.coffee"), "exports.one = 3\n");
@@ -168,7 +172,7 @@ TEST_F(DropController, UnusableFilesChangeNothingAndAreNamedInOneMessage)
                              "“notes.pdf” is not an image", "“gone.jpg” can no longer be found."})
         EXPECT_TRUE(message.contains(QString::fromUtf8(part))) << part;
     EXPECT_EQ(QDir(inProject("images")).entryList(QDir::Files), QStringList{"good.gif"});
-    EXPECT_EQ(editor.snippets, QStringList{"DropImage"});
+    EXPECT_EQ(editor.inserted, QStringList{"DropImage"});
 
     // A file that vanishes between the check and the copy is reported by the copy itself.
     alerts.clear();
@@ -188,10 +192,10 @@ TEST_F(DropController, PastedFilesOfTheEditorsTextViewAreHandledAsDrops)
     moduletest::writeFile(outsideFile("lib.js"), "module.exports = 1;\n");
     auto& center = platform::NotificationCenter::defaultCenter();
     center.post(QStringLiteral("KVCodeTextViewPastedImageNotification"), &otherView, {{"filePath", outsideFile("pasted.jpg")}});
-    EXPECT_TRUE(editor.snippets.isEmpty()) << "another editor's paste is not ours";
+    EXPECT_TRUE(editor.inserted.isEmpty()) << "another editor's paste is not ours";
     center.post(QStringLiteral("KVCodeTextViewPastedImageNotification"), &textView, {{"filePath", outsideFile("pasted.jpg")}});
     center.post(QStringLiteral("KVCodeTextViewPastedModuleNotification"), &textView, {{"filePath", outsideFile("lib.js")}});
-    EXPECT_EQ(editor.snippets, (QStringList{"DropImage", "DropModule"}));
+    EXPECT_EQ(editor.inserted, (QStringList{"DropImage", "DropModule"}));
     EXPECT_TRUE(QFileInfo::exists(inProject("images/pasted.jpg")));
     EXPECT_TRUE(QFileInfo::exists(inProject("modules/lib.js")));
 

@@ -1,6 +1,7 @@
 #include "DropTestSupport.h"
 
 #include "platform/Bundle.h"
+#include "editor/SnippetTemplate.h"
 #include "platform/FileUtils.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include <kainjow/mustache.hpp>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -18,19 +18,16 @@ void SnippetEditor::insertSnippetNamed(const QString& name, const QVariantMap& c
 {
     const QString source = platform::readTextFile(
         platform::Bundle::main().pathForResource(name, QStringLiteral("coffee"), QStringLiteral("Snippets")));
-    kainjow::mustache::data data;
-    for (auto it = context.begin(); it != context.end(); ++it)
-        data.set(it.key().toStdString(), it.value().toString().toStdString());
+    QVariantMap values = context;
     const int count = counters.value(name, 0);
-    data.set("snippetCounter", count > 0 ? std::to_string(count) : std::string());
+    values.insert(QStringLiteral("snippetCounter"), count > 0 ? QString::number(count) : QString());
     counters[name] = count + 1;
-    kainjow::mustache::mustache tmpl(source.toStdString());
-    const QString rendered = QString::fromStdString(tmpl.render(data));
+    const QString rendered = snippets::renderTemplate(source, values).value_or(QString());
     if (onTop)
         text.prepend(rendered);
     else
         text += QLatin1Char('\n') + rendered;
-    snippets << name;
+    inserted << name;
 }
 
 namespace droptest {

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// An editor that renders the snippets of the resources with mustache, as the code editor does,
-// and keeps the text and the caret.
+// An editor that renders the snippets of the resources with the code editor's renderer and
+// keeps the text and the caret.
 class SnippetEditor : public RBPreviewDropEditor {
 public:
     QString content() const override { return text; }
@@ -17,7 +17,7 @@ public:
 
     QString text;
     qsizetype caret = -1;
-    QStringList snippets; // the names inserted, in order
+    QStringList inserted; // the names inserted, in order
     QMap<QString, int> counters;
 };
 

@@ -3,6 +3,11 @@
 #include "DropTestSupport.h"
 #include "../previewcontroller/FakePreviewDocument.h"
 
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
+#include "document/RBDocument.h"
+#include "editor/RBCodeEditViewController.h"
+#include "platform/UserDefaults.h"
 #include "platform/gui/Alert.h"
 #include "preview/RBZelvorViewController.h"
 #include "preview/RBWebViewController.h"
@@ -14,6 +19,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -136,7 +142,7 @@ TEST_F(DropView, DragsOfSupportedFilesAreFramedAndCopied)
     EXPECT_TRUE(send(QEvent::DragEnter, image.get()));
     EXPECT_TRUE(send(QEvent::Drop, image.get()));
     EXPECT_FALSE(pane.dropView->isOverlayShown());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !editor.snippets.isEmpty(); }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !editor.inserted.isEmpty(); }));
     EXPECT_TRUE(QFileInfo::exists(QDir(project.path()).filePath("images/a.png")));
     EXPECT_TRUE(editor.text.contains(QLatin1String("width: 3\n\theight: 4")));
 
@@ -214,4 +220,28 @@ TEST_F(DropView, EscapeLeavesFullScreenAndOtherwiseGoesOn)
     preview->setReloadJSPending(false);
     pane.view->reloadPreview();
     EXPECT_TRUE(preview->reloadJSPending());
+}
+
+TEST(DropPaste, FilesPastedIntoTheCodeEditorLandInTheProjectWithASnippet)
+{
+    QTemporaryDir project, outside;
+    platform::UserDefaults defaults(QDir(outside.path()).filePath("defaults.json"));
+    RBDocument editedDocument;
+    RBCodeEditViewController editor(&editedDocument, nullptr, &defaults);
+    editor.setContent(QStringLiteral("a = 1"));
+    FakePreviewDocument document(project.path());
+    RBZelvorViewController preview;
+    preview.setDocument(&document);
+    RBPreviewPane pane = makePreviewPane(preview, editor);
+    std::unique_ptr<QWidget> owner(pane.view);
+
+    ASSERT_TRUE(droptest::writeImage(QDir(outside.path()).filePath("shot.png"), QSize(6, 8)));
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(QDir(outside.path()).filePath("shot.png"))});
+    QApplication::clipboard()->setMimeData(data);
+    editor.codeView()->textView()->paste();
+
+    EXPECT_TRUE(QFileInfo::exists(QDir(project.path()).filePath("images/shot.png")));
+    EXPECT_TRUE(editor.content().startsWith(QLatin1String("a = 1\n# The image \"shot.png\""))) << editor.content().toStdString();
+    EXPECT_TRUE(editor.content().contains(QLatin1String("width: 6\n\theight: 8")));
 }

@@ -2,6 +2,7 @@
 
 class QObject;
 class QWidget;
+class RBCodeEditViewController;
 class RBPreviewDropController;
 class RBPreviewDropEditor;
 class RBZelvorDragDropView;
@@ -21,3 +22,7 @@ struct RBPreviewPane {
 // `codeTextView`, when given, is the editor's text view whose pasted files are handled as drops.
 RBPreviewPane makePreviewPane(RBZelvorViewController& preview, RBPreviewDropEditor* editor = nullptr,
                               QObject* codeTextView = nullptr, QWidget* parent = nullptr);
+
+// The same for a document window: the snippets go to the document's code editor, and files
+// pasted into its text view are handled as drops.
+RBPreviewPane makePreviewPane(RBZelvorViewController& preview, RBCodeEditViewController& editor, QWidget* parent = nullptr);
