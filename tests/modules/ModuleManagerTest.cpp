@@ -140,7 +140,7 @@ TEST_F(ModuleManagerRules, FailedBuildsKeepTheirMessageAndBuildAgain)
 
     // A builder that never ends is stopped; the event loop kept turning meanwhile.
     setBuilder(QStringLiteral("import time\ntime.sleep(60)"));
-    manager->setBuildTimeout(800);
+    manager->setBuildTimeout(1500);
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
@@ -148,6 +148,7 @@ TEST_F(ModuleManagerRules, FailedBuildsKeepTheirMessageAndBuildAgain)
     EXPECT_FALSE(manager->buildForPath(output));
     EXPECT_TRUE(manager->lastError().contains(QLatin1String("did not finish"))) << manager->lastError().toStdString();
     EXPECT_GT(ticks, 3);
+    manager->setBuildTimeout(120000);
 
     // A missing builder script.
     manager->setBuilderScriptPath(dir.filePath(QStringLiteral("missing.py")));
