@@ -130,8 +130,9 @@ TEST(AST, FindsTheDeepestNodeAtALocation)
     EXPECT_EQ(root->getAstAt(*at("1:1-1:1"))->type(), QStringLiteral("IdentifierLiteral"));
     EXPECT_EQ(root->getAstAt(*at("1:6-1:6"))->type(), QStringLiteral("Value"));
     EXPECT_EQ(root->getAstAt(*at("3:2-3:2"))->type(), QStringLiteral("Call"));
-    // Inside the block but in no statement: the array node that holds the statements.
-    EXPECT_EQ(root->getAstAt(*at("2:0-2:0"))->label(), QStringLiteral("expressions"));
+    // Inside the block but in no statement: the block itself, not the list of its statements
+    // (a list shares its holder's range and catches only what one of its items contains).
+    EXPECT_EQ(root->getAstAt(*at("2:0-2:0")), root);
     // Outside the root's range the root still asks its children and answers itself.
     EXPECT_EQ(root->getAstAt(*at("9:0-9:0")), root);
     // A node with a parent that doesn't contain the location answers none.
@@ -143,6 +144,28 @@ TEST(AST, FindsTheDeepestNodeAtALocation)
         "a": {"type": "A", "location": "1:0-5:0"},
         "b": {"type": "B", "location": "1:0-5:0", "children": ["c"], "c": {"type": "C", "location": "2:0-2:5"}}})"));
     EXPECT_EQ(overlap->getAstAt(*at("2:1-2:1"))->type(), QStringLiteral("A"));
+}
+
+TEST(AST, AListBeforeABodyDoesNotCatchPositionsInTheBody)
+{
+    // f = (a, b) -> a + b: the parameter list shares the function's range; a position in the
+    // body must reach the body, and a position on a parameter the parameter.
+    const auto root = AST::create(json(R"({"type": "Block", "location": "0:0-2:0", "children": ["expressions"],
+        "expressions": [{"type": "Code", "location": "0:4-1:9", "children": ["params", "body"],
+            "params": [{"type": "Param", "location": "0:5-0:5"}, [{"type": "Param", "location": "0:8-0:8"}]],
+            "body": {"type": "Block", "location": "1:2-1:9", "children": ["expressions"],
+                "expressions": [{"type": "Op", "location": "1:2-1:9", "data": "+"}]}}]})"));
+    EXPECT_EQ(root->getAstAt(*at("1:4-1:4"))->type(), QStringLiteral("Op"));
+    EXPECT_EQ(where(root->getAstAt(*at("0:5-0:5"))), QStringLiteral("[0:5-0:5]"));
+    // An item of a nested list still counts for the outer list.
+    EXPECT_EQ(where(root->getAstAt(*at("0:8-0:8"))), QStringLiteral("[0:8-0:8]"));
+    // In the function's range but on no parameter and not in the body: the function.
+    EXPECT_EQ(root->getAstAt(*at("0:12-0:12"))->type(), QStringLiteral("Code"));
+    // A list asked directly answers only for what its items contain.
+    const auto params = root->getChild(0)->getChild(0)->getChild(0);
+    ASSERT_EQ(params->label(), QStringLiteral("params"));
+    EXPECT_FALSE(params->getAstAt(*at("1:4-1:4")));
+    EXPECT_EQ(where(params->getAstAt(*at("0:5-0:5"))), QStringLiteral("[0:5-0:5]"));
 }
 
 TEST(AST, FindsTheChildJustBeforeALocation)

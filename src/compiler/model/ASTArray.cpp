@@ -41,3 +41,22 @@ ASTNodePtr ASTArray::getChild(qsizetype index) const
         return nullptr;
     return m_items.at(index);
 }
+
+bool ASTArray::catchesLocation(const Location& location) const
+{
+    // Nested lists are walked with a stack of their own, so that a deeply nested list cannot
+    // exhaust the call stack.
+    QList<const ASTArray*> lists{this};
+    while (!lists.isEmpty()) {
+        const ASTArray* list = lists.takeLast();
+        for (const ASTNodePtr& item : list->m_items) {
+            if (!item)
+                continue;
+            if (const auto* nested = dynamic_cast<const ASTArray*>(item.get()))
+                lists.append(nested);
+            else if (item->containsLocation(location))
+                return true;
+        }
+    }
+    return false;
+}

@@ -19,6 +19,8 @@ public:
     qsizetype count() const override;
     QString label() const override;
     ASTNodePtr getChild(qsizetype index) const override;
+    // True when an item, or an item of a nested list, contains the location.
+    bool catchesLocation(const Location& location) const override;
 
     const QList<ASTNodePtr>& items() const { return m_items; }
     void setItems(const QList<ASTNodePtr>& items) { m_items = items; }

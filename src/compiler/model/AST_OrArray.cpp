@@ -39,12 +39,17 @@ bool AST_OrArray::containsLocation(const Location& location) const
     return m_location->contains(location);
 }
 
+bool AST_OrArray::catchesLocation(const Location& location) const
+{
+    return containsLocation(location);
+}
+
 ASTNodePtr AST_OrArray::getAstAt(const Location& location) const
 {
     // Only the node asked first may lack a parent; below it every node has one (this node is
-    // alive while it is asked), so descending into the first child that contains the location
+    // alive while it is asked), so descending into the first child that catches the location
     // is the same as asking each child in turn. A loop keeps deep trees off the stack.
-    if (!containsLocation(location) && parent())
+    if (!catchesLocation(location) && parent())
         return nullptr;
     ASTNodePtr node = self();
     for (;;) {
@@ -52,7 +57,7 @@ ASTNodePtr AST_OrArray::getAstAt(const Location& location) const
         ASTNodePtr next;
         for (qsizetype i = 0; i < n && !next; ++i) {
             ASTNodePtr child = node->getChild(i);
-            if (child && child->containsLocation(location))
+            if (child && child->catchesLocation(location))
                 next = std::move(child);
         }
         if (!next)

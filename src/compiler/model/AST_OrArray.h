@@ -55,9 +55,14 @@ public:
 
     // Whether `location` lies inside this node's range, both ends inclusive.
     bool containsLocation(const Location& location) const;
-    // The deepest node of this subtree that contains `location`: the first child that contains
-    // it wins. A node with a parent that does not contain it answers null; a root answers
-    // itself when nothing inside it contains the location.
+    // Whether a search by position may descend into this node. A node: when it contains the
+    // location. A list has no range of its own (it shares its holder's), so it catches only what
+    // one of its items catches: otherwise the parameter list of a function would swallow every
+    // position of the function's body.
+    virtual bool catchesLocation(const Location& location) const;
+    // The deepest node of this subtree that catches `location`: the first child that catches
+    // it wins. A node with a parent that does not catch it answers null; a root answers itself
+    // when nothing inside it catches the location.
     ASTNodePtr getAstAt(const Location& location) const;
     // The direct child just before `location` by start position: the walk stops at the first
     // child that does not start before it. Null without such a child.
