@@ -51,8 +51,23 @@ TypePtr Scope::getVariableType(const QString& name) const
 
 TypePtr Scope::lookup(const QString& name, const Scope& origin, QStringList& resolving) const
 {
-    if (name.startsWith(QLatin1Char('#')))
-        return getHashType(name);
+    if (name.startsWith(QLatin1Char('#'))) {
+        // The dictionary writes a type of the library by its name ("#3": "@Frame"); such an
+        // entry stands for the type it names, as a variable's description does. A key the
+        // dictionary lacks answers itself, and a name that leads nowhere stays the name.
+        TypePtr hashed = getHashType(name);
+        if (hashed && hashed->kind() == Type::Kind::Literal) {
+            const QString& value = static_cast<const Literal&>(*hashed).value();
+            if (value != name && (value.startsWith(QLatin1Char('#')) || value.startsWith(QLatin1Char('@')))) {
+                if (resolving.contains(value))
+                    return nullptr;
+                resolving.append(value);
+                if (TypePtr named = origin.lookup(value, origin, resolving))
+                    return named;
+            }
+        }
+        return hashed;
+    }
     TypePtr candidate;
     auto own = m_vars.constFind(name);
     if (own != m_vars.constEnd()) {

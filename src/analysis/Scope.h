@@ -38,7 +38,8 @@ public:
 
     // The type of a name as seen from here: "#" keys from the root's type dictionary, then this
     // scope's names, the enclosing scopes' names and the globals. A description that names
-    // another variable ("@…" or "#…") is followed; a name that leads back to itself answers null.
+    // another variable ("@…" or "#…") is followed, in the dictionary too; a name that leads back
+    // to itself answers null.
     TypePtr getVariableType(const QString& name) const;
     // The root type dictionary's entry for a "#" key; a Literal of the key when it lacks one.
     TypePtr getHashType(const QString& name) const;

@@ -4,6 +4,7 @@
 #include "analysis/matchers/NodeMatchers.h"
 #include "analysis/types/TObject.h"
 #include "compiler/model/ASTArray.h"
+#include "compiler/model/CodeLines.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -171,4 +172,17 @@ std::optional<TypeFromAST> getTypeFromAST(const ASTNodePtr& node, const Scope& g
         return fromTypeHash(out->matched.at(2), globalScope);
     }
     return std::nullopt;
+}
+
+QString typeStringAt(CodeLines& lines, const ASTNodePtr& ast, const Scope& globalScope, qint64 offset)
+{
+    const QString unknown = QStringLiteral("?");
+    if (!ast)
+        return unknown;
+    const LocationPtr location = lines.locationForCharacterLocation(offset);
+    const ASTNodePtr node = location ? ast->getAstAt(*location) : nullptr;
+    if (!node)
+        return unknown;
+    const auto found = getTypeFromAST(node, globalScope);
+    return found && found->type ? found->type->toInspect() : unknown;
 }

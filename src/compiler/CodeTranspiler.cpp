@@ -237,13 +237,7 @@ void CodeTranspiler::postNotification(const QString& name, const QVariantMap& in
 
 QString CodeTranspiler::getTypeStringAt(platform::TextRange range)
 {
-    const QString unknown = QStringLiteral("?");
-    if (!m_coffeeLines || !m_ast)
-        return unknown;
-    const LocationPtr location = m_coffeeLines->locationForCharacterLocation(qint64(range.location));
-    const ASTNodePtr node = location ? m_ast->getAstAt(*location) : nullptr;
-    if (!node)
-        return unknown;
-    const auto found = m_scope ? getTypeFromAST(node, *m_scope) : std::nullopt;
-    return found && found->type ? found->type->toInspect() : unknown;
+    if (!m_coffeeLines || !m_ast || !m_scope)
+        return QStringLiteral("?");
+    return typeStringAt(*m_coffeeLines, m_ast, *m_scope, qint64(range.location));
 }

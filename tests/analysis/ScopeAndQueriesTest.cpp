@@ -74,6 +74,11 @@ TEST(Scope, VariableLookup)
     // "#" names always come from the root's dictionary; missing keys answer themselves.
     EXPECT_EQ(inner->getVariableType("#1")->name(), "thing");
     EXPECT_EQ(inner->getVariableType("#9")->toInspect(), "#9");
+    // A dictionary entry that names a library type stands for that type.
+    EXPECT_EQ(inner->getVariableType("#2")->name(), "layer");
+    // Keys that name each other end at a name instead of looping.
+    ScopePtr looping = Scope::create(object(R"({"typeDict": {"#1": "#2", "#2": "#1"}})"));
+    EXPECT_EQ(looping->getVariableType("#1")->kind(), Type::Kind::Literal);
     // Inner declarations hide outer ones; "#" and "@" descriptions are followed.
     EXPECT_EQ(inner->getVariableType("shadow")->name(), "thing");
     EXPECT_EQ(root->getVariableType("shadow")->name(), "outer");

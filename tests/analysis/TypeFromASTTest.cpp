@@ -63,8 +63,9 @@ TEST_F(TypeFromASTTest, IdentifiersAtTheBaseOfAValue)
 
 TEST_F(TypeFromASTTest, PropertiesOfAChainShowTheirOwnType)
 {
-    EXPECT_EQ(typeAt("2:3-2:3"), "@Frame");  // a.frame
-    EXPECT_EQ(typeAt("2:9-2:9"), "@number"); // a.frame.width
+    // The dictionary names the library's types; they are shown resolved, not as names.
+    EXPECT_EQ(typeAt("2:3-2:3"), "frame xtends:nil aliasOf:nil asDictOfType:nil");  // a.frame
+    EXPECT_EQ(typeAt("2:9-2:9"), "number xtends:nil aliasOf:nil asDictOfType:nil"); // a.frame.width
 }
 
 TEST_F(TypeFromASTTest, WithoutTypePathsTheMemberPathIsResolved)
@@ -102,7 +103,7 @@ TEST_F(TypeFromASTTest, TypedConstructsAndLiteralElements)
     EXPECT_EQ(obj->value->type(), "Obj");
     EXPECT_TRUE(typeAs<TObject>(obj->type)->members().contains("x"));
 
-    EXPECT_EQ(typeAt("3:5-3:5"), "@number"); // the literal 1
+    EXPECT_EQ(typeAt("3:5-3:5"), "number xtends:nil aliasOf:nil asDictOfType:nil"); // the literal 1
     auto arr = getTypeFromAST(nodeAt("3:5-3:5")->parent()->parent(), *scope);
     ASSERT_TRUE(arr && arr->type);
     EXPECT_EQ(arr->type->name(), "array");
