@@ -38,13 +38,23 @@ var namedBeziers = {
   'ease-in-out': [0.42, 0, 0.58, 1]
 };
 
-// A damped spring from 0 to 1, integrated at 60 steps a second until it rests.
+// A damped spring from 0 to 1, sampled 60 times a second until it rests. Each sample is
+// integrated in as many small steps as the spring's stiffness and friction need: a single step
+// per frame makes a stiff spring swing ever wider instead of settling. A tension or friction
+// that is not a positive number takes the default, and so does a velocity that is not finite:
+// a spring that pushes away would never come to rest.
 function springCurve(tension, friction, velocity) {
-  var dt = 1 / 60, x = 0, v = velocity || 0, samples = [0];
+  tension = tension > 0 && isFinite(tension) ? Math.min(tension, 1e6) : 250;
+  friction = friction > 0 && isFinite(friction) ? Math.min(friction, 1e4) : 25;
+  velocity = isFinite(velocity) ? Math.max(-1e4, Math.min(1e4, +velocity)) : 0;
+  var dt = 1 / 60, x = 0, v = velocity, samples = [0];
+  var steps = Math.min(400, Math.max(1, Math.ceil(dt * Math.max(Math.sqrt(tension) / 0.25, friction / 0.5))));
+  var h = dt / steps;
   for (var i = 0; i < 60 * 10; i++) {
-    var force = -tension * (x - 1) - friction * v;
-    v += force * dt;
-    x += v * dt;
+    for (var j = 0; j < steps; j++) {
+      v += (-tension * (x - 1) - friction * v) * h;
+      x += v * h;
+    }
     samples.push(x);
     if (Math.abs(x - 1) < 0.001 && Math.abs(v) < 0.001) break;
   }
@@ -68,7 +78,7 @@ function parseCurve(curve, time) {
   var name = m ? m[1] : 'ease';
   var args = m && m[2] ? m[2].split(',').map(Number) : [];
   if (name === 'spring' || name === 'spring-rk4' || name === 'spring-dho') {
-    var s = springCurve(args[0] || 250, args[1] || 25, args[2] || 0);
+    var s = springCurve(args[0], args[1], args[2] || 0);
     return {duration: s.duration, value: s.value};
   }
   var bezier;
