@@ -1,9 +1,9 @@
 #!/bin/sh
-# Runs the model fuzzer for a few seconds from the seed inputs; skipped (77) when the fuzzer
+# Runs a fuzzer for a few seconds from the seed inputs; skipped (77) when the fuzzer
 # could not be built because clang with libFuzzer is missing.
 fuzzer="$1"; seeds="$2"; seconds="${3:-5}"
 if [ ! -x "$fuzzer" ]; then
-  echo "model fuzzer not built: clang++ with libFuzzer (libclang-rt-14-dev) is not installed"
+  echo "fuzzer not built: clang++ with libFuzzer (libclang-rt-14-dev) is not installed"
   exit 77
 fi
 work="$(mktemp -d)"

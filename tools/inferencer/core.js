@@ -62,17 +62,34 @@ var Inferencer = (function () {
     return undefined;
   }
 
+  // The union of two ranges [firstLine, firstColumn, lastLine, lastColumn]; either may be null.
+  function widen(a, b) {
+    if (!a) return b;
+    if (!b) return a;
+    var startsFirst = a[0] < b[0] || (a[0] === b[0] && a[1] <= b[1]);
+    var endsLast = a[2] > b[2] || (a[2] === b[2] && a[3] >= b[3]);
+    if (startsFirst && endsLast) return a;
+    var first = startsFirst ? a : b;
+    var last = endsLast ? a : b;
+    return [first[0], first[1], last[2], last[3]];
+  }
+
   // Walks the parsed tree once, producing its JSON form and collecting what the info reply
   // needs. `pairs` links each node to its JSON so that inference can annotate the JSON.
+  // `range` is the range of the node or list written last.
   function TreeWriter() {
     this.whiles = [];
     this.pairs = [];
+    this.range = null;
   }
 
+  // A node's range covers its children: the compiler gives some nodes only the range of their
+  // first part (a value "a.b.c" spans just "a"), and a search by position must be able to
+  // reach every child through its parent.
   TreeWriter.prototype.node = function (node) {
     var json = { type: typeName(node) };
-    var location = locationText(node.locationData);
-    if (location !== undefined) json.location = location;
+    var own = node.locationData;
+    var range = own ? [own.first_line, own.first_column, own.last_line, own.last_column] : null;
     var data = dataOf(node);
     if (data !== undefined) json.data = data;
     var names = node.children;
@@ -84,23 +101,31 @@ var Inferencer = (function () {
       if (Array.isArray(value)) child = this.list(value);
       else if (isNode(value)) child = this.node(value);
       else continue;
+      range = widen(range, this.range);
       json[name] = child;
       (listed || (listed = [])).push(name);
     }
     if (listed) json.children = listed;
-    if (node.constructor === nodes.While) this.whiles.push({ location: location || '0:0-0:0' });
+    if (range) json.location = range[0] + ':' + range[1] + '-' + range[2] + ':' + range[3];
+    // A loop is reported where the compiler places it: its first line.
+    if (node.constructor === nodes.While) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
     this.pairs.push(node, json);
+    this.range = range;
     return json;
   };
 
   TreeWriter.prototype.list = function (list) {
     var out = new Array(list.length);
+    var range = null;
     for (var i = 0; i < list.length; i++) {
       var item = list[i];
+      this.range = null;
       if (Array.isArray(item)) out[i] = this.list(item);
       else if (isNode(item)) out[i] = this.node(item);
       else out[i] = null;
+      range = widen(range, this.range);
     }
+    this.range = range;
     return out;
   };
 
@@ -179,10 +204,21 @@ var Inferencer = (function () {
     return { vars: {}, location: context.ast.location || '0:0-0:0', typeDict: {}, children: [] };
   };
 
+  // The hook that lets the program tell the page which syntax-tree node made each layer: takes
+  // the JavaScript, the annotated tree's JSON and the compiler's source map, answers the
+  // JavaScript to run. This minimal form changes nothing; inference.js replaces it.
+  api.withCreationHashes = function (js, ast, sourceMap) {
+    return js;
+  };
+
   api.cs2js = function (code, options, optionsEx) {
     if (typeof CoffeeScript === 'undefined' || !nodes || !parser)
       return { error: { message: 'The CoffeeScript compiler is not loaded', location: { first_line: 0, first_column: 0 } } };
     if (typeof code !== 'string') code = code === undefined || code === null ? '' : String(code);
+    // The editor breaks lines at CR, CRLF, U+0085, U+2028 and U+2029 as well as at LF; the
+    // lexer only at LF (it drops CR). Each break becomes one LF, which keeps every line and
+    // column of the tree, the maps and the errors where the editor shows them.
+    code = code.replace(/\r\n?|[\u0085\u2028\u2029]/g, '\n');
     var compileOptions = copyOptions(options);
     compileOptions.sourceMap = true; // the front needs both maps whatever it asks for
     var extra = copyOptions(optionsEx);
@@ -223,6 +259,11 @@ var Inferencer = (function () {
         // Inference is a help, not a condition of compiling: the program still runs.
         reply.scope = { vars: {}, location: ast.location || '0:0-0:0', typeDict: {}, children: [],
                         inferenceError: String(error && error.message !== undefined ? error.message : error) };
+      }
+      try {
+        reply.js = api.withCreationHashes(reply.js, ast, compiled.sourceMap);
+      } catch (error) {
+        // Without the table the layers still work; they only can't be traced to their code.
       }
     }
     if (extra.returnGlobals) reply.globals = globals;

@@ -282,7 +282,6 @@
     this.annotate = true;
     this.scope = this.root;
     this.expression(root, null);
-    coverChildren(root);
     var out = this.scopeJSON(this.root);
     out.typeDict = this.writer.finish();
     return out;
@@ -642,6 +641,7 @@
         var inner = key !== null && known(expected) ? this.types.member(expected, key) : UNKNOWN;
         var v = this.any(p.value, inner);
         this.any(p.variable);
+        this.keyType(p.variable, known(inner) ? inner : v);
         if (key !== null && (!has.call(t.members, key) || !known(t.members[key]))) t.members[key] = v;
         this.mark(p, v);
       } else {
@@ -651,6 +651,14 @@
       }
     }
     return t;
+  };
+
+  // A key of an object literal shows the type of its member: the one the literal is expected
+  // to have, else its value's.
+  Inference.prototype.keyType = function (variable, t) {
+    if (!this.annotate || !known(t) || !variable || variable.type !== 'Value' || (variable.properties || []).length) return;
+    this.setData(variable, 'typePath', [this.writer.key(t)]);
+    this.mark(variable, t);
   };
 
   function objectKey(variable) {
@@ -809,37 +817,64 @@
     return t;
   };
 
-  // The compiler gives a value the range of its base only (a.b.c spans just "a"), so a search by
-  // position would never reach the properties. Every node is widened to cover its children.
-  function coverChildren(json) {
-    var range = parseRange(json.location);
-    var names = json.children || [];
-    for (var i = 0; i < names.length; i++) range = widen(range, coverList(json[names[i]]));
-    if (range) json.location = range.join(':').replace(/^(\d+):(\d+):(\d+):(\d+)$/, '$1:$2-$3:$4');
-    return range;
-  }
-
-  function coverList(value) {
-    if (Array.isArray(value)) {
-      var range = null;
-      for (var i = 0; i < value.length; i++) range = widen(range, coverList(value[i]));
-      return range;
+  // ----- Layers and the code that made them ----------------------------------------------------
+  // The page knows a layer by the position in the JavaScript of the `new` that made it (the
+  // line and column its stack shows, both from 1). Each `new` of the tree that has a type hash
+  // is looked up in the compiler's source map: the first JavaScript position mapped to the
+  // node's start is its own "new" keyword, since nothing that encloses the node starts there
+  // and compiles to code ahead of it. The table goes ahead of the program on its first line,
+  // which shifts no other line; that line holds only the opening of the function that wraps
+  // the program.
+  function creationHashes(ast, sourceMap) {
+    var wanted = {};
+    var pending = 0;
+    var stack = [ast];
+    while (stack.length) {
+      var value = stack.pop();
+      if (Array.isArray(value)) {
+        for (var i = 0; i < value.length; i++) stack.push(value[i]);
+        continue;
+      }
+      if (!value || typeof value !== 'object') continue;
+      if (value.data === 'new' && (value.type === 'Call' || value.type === 'Op') && typeof value.typeHash === 'string') {
+        var m = /^(\d+):(\d+)-/.exec(value.location || '');
+        if (m && !has.call(wanted, m[1] + ':' + m[2])) {
+          wanted[m[1] + ':' + m[2]] = value.typeHash;
+          pending++;
+        }
+      }
+      var names = value.children || [];
+      for (var j = 0; j < names.length; j++) stack.push(value[names[j]]);
     }
-    return value && typeof value === 'object' ? coverChildren(value) : null;
+    var table = {};
+    var lines = sourceMap && sourceMap.lines ? sourceMap.lines : [];
+    for (var line = 0; line < lines.length && pending > 0; line++) {
+      var columns = lines[line] && lines[line].columns;
+      if (!columns) continue;
+      for (var column = 0; column < columns.length; column++) {
+        var mapped = columns[column];
+        if (!mapped) continue;
+        var key = mapped.sourceLine + ':' + mapped.sourceColumn;
+        if (has.call(wanted, key) && wanted[key] !== null) {
+          table[(line + 1) + ':' + (column + 1)] = wanted[key];
+          wanted[key] = null;
+          pending--;
+        }
+      }
+    }
+    return table;
   }
 
-  function parseRange(text) {
-    var m = /^(\d+):(\d+)-(\d+):(\d+)$/.exec(text || '');
-    return m ? [+m[1], +m[2], +m[3], +m[4]] : null;
-  }
-
-  function widen(a, b) {
-    if (!a) return b;
-    if (!b) return a;
-    var first = a[0] < b[0] || (a[0] === b[0] && a[1] <= b[1]) ? a : b;
-    var last = a[2] > b[2] || (a[2] === b[2] && a[3] >= b[3]) ? a : b;
-    return [first[0], first[1], last[2], last[3]];
-  }
+  Inferencer.withCreationHashes = function (js, ast, sourceMap) {
+    var table = creationHashes(ast, sourceMap);
+    for (var any in table) {
+      if (has.call(table, any)) {
+        return 'if (typeof ZelvorStudio !== "undefined" && ZelvorStudio.runtime) ZelvorStudio.runtime.typeHashes = ' +
+          JSON.stringify(table) + ';' + js;
+      }
+    }
+    return js;
+  };
 
   Inferencer.inferScope = function (tree, context) {
     if (!context || !context.ast || typeof context.ast !== 'object')

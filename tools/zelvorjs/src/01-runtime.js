@@ -108,24 +108,41 @@ runtime.unlisten = function (target, type, fn) {
 };
 
 // The syntax-tree node that created a layer is known by its call site in the program: the
-// position of the "new" expression in app.js. The analysis can publish its own hashes for those
-// positions in runtime.typeHashes ("line:column" -> hash); otherwise the hash is "#js:line:column".
-runtime.callSite = function () {
+// position of the "new" expression in app.js. The compiled program publishes the analysis's
+// hashes for those positions in runtime.typeHashes ("line:column" -> hash) before it runs;
+// without an entry the hash is "#js:line:column" of the innermost site.
+// The program's frames on the stack, innermost first. A layer made through a subclass has
+// several: the subclass's call of its parent's constructor, then the `new` of the subclass.
+runtime.callSites = function () {
   var limit = Error.stackTraceLimit;
-  Error.stackTraceLimit = 12;  // the program's frame is near; a short trace is cheaper
+  Error.stackTraceLimit = 16;  // the program's frames are near; a short trace is cheaper
   var stack = String(new Error().stack || '').split('\n');
   Error.stackTraceLimit = limit;
+  var sites = [];
   for (var i = 0; i < stack.length; i++) {
     var m = /(?:\(|at )([^()\s]*?):(\d+):(\d+)\)?\s*$/.exec(stack[i]);
-    if (m && /(^|\/)app\.js$/.test(m[1])) return {line: +m[2], column: +m[3]};
+    if (m && /(^|\/)app\.js$/.test(m[1])) sites.push({line: +m[2], column: +m[3]});
   }
-  return null;
+  return sites;
+};
+
+runtime.callSite = function () {
+  return runtime.callSites()[0] || null;
 };
 
 runtime.typeHashForCallSite = function (site) {
-  if (!site) return null;
-  var key = site.line + ':' + site.column;
-  return runtime.typeHashes[key] || ('#js:' + key);
+  return site ? runtime.typeHashForCallSites([site]) : null;
+};
+
+// The hash of the first site the program published one for: the `new` that made the layer,
+// however many constructors lie between.
+runtime.typeHashForCallSites = function (sites) {
+  if (!sites || !sites.length) return null;
+  for (var i = 0; i < sites.length; i++) {
+    var key = sites[i].line + ':' + sites[i].column;
+    if (Object.prototype.hasOwnProperty.call(runtime.typeHashes, key)) return runtime.typeHashes[key];
+  }
+  return '#js:' + sites[0].line + ':' + sites[0].column;
 };
 
 // Runs program text as a script element of the page. Code evaluated from outside the page

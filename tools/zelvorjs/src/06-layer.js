@@ -45,10 +45,10 @@ runtime.layerTree = layerTree;
 function Layer(options) {
   if (!(this instanceof Layer)) return new Layer(options);
   options = options || {};
-  var site = runtime.callSite();
+  var sites = runtime.callSites();
   this.id = runtime.nextLayerId++;
-  this.typeHash = runtime.typeHashForCallSite(site);
-  this._callSite = site;
+  this.typeHash = runtime.typeHashForCallSites(sites);
+  this._callSite = sites[0] || null;
   this.name = options.name || '';
   var props = this._props = {};
   for (var key in layerDefaults) props[key] = layerDefaults[key];

@@ -1,0 +1,240 @@
+// The golden set: programs of tests/fixtures/analysis/golden compiled by the real compiler and
+// inference script in the engine, and what the analysis answers at their marked positions (the
+// README there describes the markers).
+#include "analysis/Scope.h"
+#include "analysis/TypeFromAST.h"
+#include "analysis/TypeQueries.h"
+#include "analysis/types/TObject.h"
+#include "compiler/V8Wrapper.h"
+#include "compiler/model/AST.h"
+#include "compiler/model/CodeLines.h"
+#include "platform/Bundle.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QString goldenPath(const QString& name)
+{
+    return testsupport::fixturePath(QStringLiteral("analysis/golden/") + name);
+}
+
+QJsonObject parseObject(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+// The application's two compiler scripts in one engine, with the library's type descriptions
+// plus the golden set's own. Made once: loading the compiler takes a while.
+class Engine {
+public:
+    static Engine& shared()
+    {
+        static Engine engine;
+        return engine;
+    }
+
+    QJsonObject cs2js(const QString& code)
+    {
+        const QJsonArray args{code, QJsonObject{{"sourceMap", true}},
+                              QJsonObject{{"returnScope", true}, {"returnAST", true}, {"returnGlobals", false}}};
+        return parseObject(v8.invoke("cs2js", "Inferencer", QJsonDocument(args).toJson(QJsonDocument::Compact)));
+    }
+
+    TypeTable globals;
+
+private:
+    Engine()
+        : sink(std::tmpfile())
+        , v8(sink ? sink : stdout)
+    {
+        for (const char* name : {"coffee-script", "inferencer"})
+            v8.evaluate(testsupport::readFile(platform::Bundle::main().pathForResource(
+                QString::fromLatin1(name), QStringLiteral("js"), QStringLiteral("ZelvorTranspiler"))));
+        v8.evaluate(QStringLiteral("(function(){ var g = Inferencer.getGlobals(), extra = %1;"
+                                   " for (var k in extra) g[k] = extra[k]; Inferencer.setGlobals(g); })()")
+                        .arg(testsupport::readFile(goldenPath("extra-globals.json"))));
+        globals = Type::fromDictionaryToMembers(parseObject(v8.invoke("getGlobals", "Inferencer", "[]")));
+    }
+
+    std::FILE* sink;
+    V8Wrapper v8;
+};
+
+// One marker: the position it points at and what it expects there.
+struct Marker {
+    int markerLine;  // 0-based line of the marker comment
+    int line;        // the code line it points at
+    int column;
+    QString expectation;
+};
+
+QList<Marker> markersOf(const QStringList& lines)
+{
+    static const QRegularExpression marker(QStringLiteral("^\\s*#[^\\^]*\\^\\s*(.+)$"));
+    QList<Marker> out;
+    int codeLine = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch m = marker.match(lines[i]);
+        if (!m.hasMatch()) {
+            codeLine = i;
+            continue;
+        }
+        out.append({i, codeLine, int(lines[i].indexOf(QLatin1Char('^'))), m.captured(1).trimmed()});
+    }
+    return out;
+}
+
+// The compile of one golden program and the analysis's view of it.
+struct Compiled {
+    QJsonObject reply;
+    std::unique_ptr<CodeLines> lines;
+    ASTNodePtr ast;
+    ScopePtr scope;
+
+    qint64 offset(int line, int column) const { return lines->locationForLine(line) + column; }
+
+    std::optional<TypeFromAST> typeAt(int line, int column) const
+    {
+        const LocationPtr at = lines->locationForCharacterLocation(offset(line, column));
+        return getTypeFromAST(ast->getAstAt(*at), *scope);
+    }
+
+    ScopePtr scopeAt(int line, int column) const
+    {
+        return scope->getScopeAt(*lines->locationForCharacterLocation(offset(line, column)));
+    }
+};
+
+// Whether a display text is the expected one: equal, or beginning with it and a space.
+bool shows(const QString& text, const QString& expected)
+{
+    return text == expected || text.startsWith(expected + QLatin1Char(' '));
+}
+
+class GoldenTypes : public ::testing::TestWithParam<std::string> {
+protected:
+    QString file() const { return QString::fromStdString(GetParam()); }
+};
+
+} // namespace
+
+TEST_P(GoldenTypes, AnswersAtTheMarkedPositions)
+{
+    const QString code = testsupport::readFile(goldenPath(file()));
+    ASSERT_FALSE(code.isEmpty());
+    const QStringList lines = code.split(QLatin1Char('\n'));
+    const QList<Marker> markers = markersOf(lines);
+    ASSERT_FALSE(markers.isEmpty());
+
+    Compiled c;
+    c.reply = Engine::shared().cs2js(code);
+    c.lines = std::make_unique<CodeLines>(code);
+    const QJsonObject error = c.reply.value("error").toObject();
+    if (markers.first().expectation.startsWith("error ")) {
+        const Marker& m = markers.first();
+        const QJsonObject at = error.value("location").toObject();
+        EXPECT_EQ(at.value("first_line").toInt(-1), m.line);
+        EXPECT_EQ(at.value("first_column").toInt(-1), m.column);
+        EXPECT_TRUE(error.value("message").toString().startsWith(m.expectation.mid(6)))
+            << error.value("message").toString().toStdString();
+        return;
+    }
+    ASSERT_TRUE(error.isEmpty()) << error.value("message").toString().toStdString();
+    c.ast = AST::create(c.reply.value("ast"));
+    c.scope = Scope::create(c.reply.value("scope").toObject(), nullptr, Engine::shared().globals);
+
+    static const QRegularExpression nameShows(QStringLiteral("^name (\\S+) shows (.+)$"));
+    for (const Marker& m : markers) {
+        SCOPED_TRACE(QStringLiteral("%1:%2: %3").arg(file()).arg(m.markerLine + 1).arg(m.expectation).toStdString());
+        ASSERT_GE(m.line, 0);
+        const QString& e = m.expectation;
+        if (e.startsWith("shows ")) {
+            const QString text = typeStringAt(*c.lines, c.ast, *c.scope, c.offset(m.line, m.column));
+            EXPECT_TRUE(shows(text, e.mid(6))) << "shows " << text.toStdString();
+        } else if (const QRegularExpressionMatch n = nameShows.match(e); n.hasMatch()) {
+            const ScopePtr local = c.scopeAt(m.line, m.column);
+            const TypePtr type = local ? local->getVariableType(n.captured(1)) : nullptr;
+            const QString text = type ? type->toInspect() : QStringLiteral("?");
+            EXPECT_TRUE(shows(text, n.captured(2))) << "shows " << text.toStdString();
+        } else if (e.startsWith("members ")) {
+            const auto found = c.typeAt(m.line, m.column);
+            ASSERT_TRUE(found && found->type && found->localScope);
+            const MemberTable members = membersForType(found->type, *found->localScope);
+            for (const QString& word : e.mid(8).split(' ', Qt::SkipEmptyParts))
+                EXPECT_EQ(members.contains(word.mid(1)), word.startsWith('+')) << word.toStdString();
+        } else if (e.startsWith("scope ")) {
+            const ScopePtr local = c.scopeAt(m.line, m.column);
+            ASSERT_TRUE(local);
+            QStringList expected = e.mid(6) == "-" ? QStringList() : e.mid(6).split(", ");
+            QStringList declared = local->vars().keys();
+            expected.sort();
+            declared.sort();
+            EXPECT_EQ(declared, expected);
+        } else if (e.startsWith("annotation ")) {
+            const auto found = c.typeAt(m.line, m.column);
+            const auto object = found ? typeAs<TObject>(found->type) : nullptr;
+            ASSERT_TRUE(object);
+            const QString key = e.section(' ', 1, 1);
+            EXPECT_EQ(object->annotations().toObject().value(key).toString(), e.section(' ', 2));
+        } else {
+            ADD_FAILURE() << "unknown marker";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, GoldenTypes, ::testing::ValuesIn([] {
+    std::vector<std::string> names;
+    const QStringList files = QDir(goldenPath(QString())).entryList({QStringLiteral("*.coffee")}, QDir::Files, QDir::Name);
+    for (const QString& file : files)
+        names.push_back(file.toStdString());
+    return names;
+}()), [](const ::testing::TestParamInfo<std::string>& info) {
+    return QString::fromStdString(info.param).remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9]"))).toStdString();
+});
+
+TEST(GoldenLineEnds, EveryLineEndTheEditorKnowsKeepsPositions)
+{
+    // CR, CR LF, U+0085, U+2028 and U+2029 end lines in the editor; the compile must place
+    // everything on the same lines and columns.
+    for (const QString& end : {QStringLiteral("\r"), QStringLiteral("\r\n"), QStringLiteral("\u0085"),
+                               QStringLiteral("\u2028"), QStringLiteral("\u2029")}) {
+        const QString code = QStringLiteral("a = 1") + end + QStringLiteral("box = new Layer") + end
+            + QStringLiteral("  x: a") + end + QStringLiteral("wide = box.frame.width");
+        SCOPED_TRACE(QString::number(end.at(0).unicode(), 16).toStdString());
+        const QJsonObject reply = Engine::shared().cs2js(code);
+        ASSERT_FALSE(reply.contains("error")) << reply.value("error").toObject().value("message").toString().toStdString();
+        CodeLines lines(code);
+        ASSERT_EQ(lines.lines().size(), 4);
+        const ASTNodePtr ast = AST::create(reply.value("ast"));
+        const ScopePtr scope = Scope::create(reply.value("scope").toObject(), nullptr, Engine::shared().globals);
+        EXPECT_EQ(ast->location()->toString(), QStringLiteral("[0:0-3:21]"));
+        // "width" at the end of the last line: the chain's value node reaches it.
+        const ASTNodePtr width = ast->getAstAt(Location(QStringLiteral("3:19-3:19")));
+        ASSERT_TRUE(width);
+        EXPECT_EQ(width->data().value_or(QJsonValue()).toString(), QStringLiteral("width"));
+        EXPECT_TRUE(shows(typeStringAt(lines, ast, *scope, lines.locationForLine(3) + 19), "number"));
+        EXPECT_TRUE(shows(typeStringAt(lines, ast, *scope, lines.locationForLine(1) + 1), "layer"));
+    }
+}
+
+TEST(GoldenLineEnds, ValuesCoverTheirWholeChain)
+{
+    const QJsonObject reply = Engine::shared().cs2js(QStringLiteral("x = box.frame.width\n"));
+    const QJsonObject assign = reply.value("ast").toObject().value("expressions").toArray().at(0).toObject();
+    // The compiler gives a value only its base's range; the tree widens it over its properties.
+    EXPECT_EQ(assign.value("value").toObject().value("location").toString(), QStringLiteral("0:4-0:18"));
+    EXPECT_EQ(assign.value("location").toString(), QStringLiteral("0:0-0:18"));
+}
