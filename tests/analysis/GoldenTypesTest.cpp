@@ -4,6 +4,7 @@
 #include "analysis/Scope.h"
 #include "analysis/TypeFromAST.h"
 #include "analysis/TypeQueries.h"
+#include "analysis/matchers/NodeMatchers.h"
 #include "analysis/types/TObject.h"
 #include "compiler/V8Wrapper.h"
 #include "compiler/model/AST.h"
@@ -237,4 +238,48 @@ TEST(GoldenLineEnds, ValuesCoverTheirWholeChain)
     // The compiler gives a value only its base's range; the tree widens it over its properties.
     EXPECT_EQ(assign.value("value").toObject().value("location").toString(), QStringLiteral("0:4-0:18"));
     EXPECT_EQ(assign.value("location").toString(), QStringLiteral("0:0-0:18"));
+}
+
+TEST(GoldenNodeMatchers, PatternsMatchTheRealCompilersTrees)
+{
+    const QString code = QStringLiteral("box = new Layer\n  x: 1\nplain = new Layer\nbox.frame.width\n###\n"
+                                        "A block comment\n###\nf = (a) -> a\n");
+    const QJsonObject reply = Engine::shared().cs2js(code);
+    ASSERT_FALSE(reply.contains("error"));
+    const ASTNodePtr ast = AST::create(reply.value("ast"));
+    const auto nodeAt = [&](const char* at) { return ast->getAstAt(Location(QString::fromLatin1(at))); };
+
+    // `new` with arguments is a call; without, an operator.
+    auto call = matchToAST(climbUntil(NMAny(), NMNewCall()), nodeAt("0:12-0:12"));
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->last->type(), "Call");
+    EXPECT_FALSE(matchToAST(climbUntil(NMAny(), NMNew()), nodeAt("0:12-0:12")));
+    auto op = matchToAST(climbUntil(NMAny(), NMNew()), nodeAt("2:14-2:14"));
+    ASSERT_TRUE(op);
+    EXPECT_EQ(op->last->location()->firstLine(), 2);
+
+    // An identifier in a property access, up to its value.
+    auto width = matchToAST(thenParent(NMIdentifier(), thenParent(NMAccess(), thenParent(NMExpressions(), NMValue()))),
+                            nodeAt("3:12-3:12"));
+    ASSERT_TRUE(width);
+    EXPECT_EQ(std::get<QJsonValue>(width->data.value("literal")).toString(), "width");
+    EXPECT_EQ(width->matched.last()->type(), "Value");
+
+    // A block comment is a node of its own.
+    EXPECT_TRUE(matchToAST(climbUntil(NMAny(), NMBlockComment()), nodeAt("5:3-5:3")));
+
+    // The statement list around a position between statements.
+    const ASTNodePtr statements = ast->getChild(0);
+    NMOutput around;
+    ASSERT_TRUE(NMExpressions().matches(NMInput(statements, Location::from(QStringLiteral("4:0-4:0"))), around));
+    EXPECT_EQ(std::get<ASTNodePtr>(around.data.value("precursor"))->location()->firstLine(), 3);
+    EXPECT_EQ(std::get<ASTNodePtr>(around.data.value("sucessor"))->type(), "Comment");
+
+    // A name in a function's body is found in the body, not in the parameter list before it.
+    const ASTNodePtr inBody = nodeAt("7:11-7:11");
+    ASSERT_TRUE(matchToAST(NMIdentifier(), inBody));
+    auto body = matchToAST(climbUntil(NMAny(), NMBlock()), inBody);
+    ASSERT_TRUE(body);
+    ASSERT_TRUE(body->last->parent());
+    EXPECT_EQ(body->last->parent()->type(), "Code");
 }
