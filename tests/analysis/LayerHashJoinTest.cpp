@@ -119,6 +119,10 @@ TEST_F(LayerHashJoin, EachLayerCarriesTheHashOfTheNewThatMadeIt)
     for (const ASTNodePtr& node : boxNodes)
         usesAfterCreation += node->location()->firstLine() == lines.indexOf("box.on Events.Click, -> box.x += 1") ? 1 : 0;
     EXPECT_GT(usesAfterCreation, 0);
+
+    // The compiler front shows the same layer type at a later use of the variable.
+    const qsizetype use = code.indexOf("box.on Events.Click");
+    EXPECT_TRUE(transpiler.getTypeStringAt(platform::TextRange{use + 1, 0}).startsWith("layer "));
 }
 
 TEST_F(LayerHashJoin, HashesFollowEditsAndDoNotOutliveTheirProgram)
