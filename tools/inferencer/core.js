@@ -77,11 +77,21 @@ var Inferencer = (function () {
   // Walks the parsed tree once, producing its JSON form and collecting what the info reply
   // needs. `pairs` links each node to its JSON so that inference can annotate the JSON.
   // `range` is the range of the node or list written last.
-  function TreeWriter() {
+  function TreeWriter(code) {
     this.whiles = [];
     this.pairs = [];
     this.range = null;
+    this.code = code;
+    this.lines = null;
   }
+
+  // The column of the keyword of `new X(...)`: the compiler starts such a call at X, so the
+  // keyword would belong to no node. -1 when the line holds no `new` just before the start.
+  TreeWriter.prototype.newKeyword = function (line, column) {
+    if (!this.lines) this.lines = String(this.code || '').split('\n');
+    var m = /(?:^|[^\w$])(new\s+)$/.exec((this.lines[line] || '').slice(0, column));
+    return m ? column - m[1].length : -1;
+  };
 
   // A node's range covers its children: the compiler gives some nodes only the range of their
   // first part (a value "a.b.c" spans just "a"), and a search by position must be able to
@@ -106,6 +116,15 @@ var Inferencer = (function () {
       (listed || (listed = [])).push(name);
     }
     if (listed) json.children = listed;
+    if (range && own && node instanceof nodes.Call && node.isNew && range[0] === own.first_line &&
+        range[1] === own.first_column) {
+      var keyword = this.newKeyword(own.first_line, own.first_column);
+      if (keyword >= 0) {
+        // Where the compiler placed the call, for readers of its source map; not written out.
+        Object.defineProperty(json, 'compiledStart', { value: own.first_line + ':' + own.first_column });
+        range = [range[0], keyword, range[2], range[3]];
+      }
+    }
     if (range) json.location = range[0] + ':' + range[1] + '-' + range[2] + ':' + range[3];
     // A loop is reported where the compiler places it: its first line.
     if (node.constructor === nodes.While) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
@@ -225,7 +244,7 @@ var Inferencer = (function () {
     var wantAST = extra.returnAST !== false;
     var wantScope = extra.returnScope !== false;
 
-    var writer = new TreeWriter();
+    var writer = new TreeWriter(code);
     var parsed = null;
     var ast = null;
     onParsed = function (tree) {

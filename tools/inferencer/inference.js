@@ -837,7 +837,8 @@
       }
       if (!value || typeof value !== 'object') continue;
       if (value.data === 'new' && (value.type === 'Call' || value.type === 'Op') && typeof value.typeHash === 'string') {
-        var m = /^(\d+):(\d+)-/.exec(value.location || '');
+        // The map knows the call where the compiler placed it, which for `new X(...)` is X.
+        var m = /^(\d+):(\d+)/.exec(value.compiledStart || value.location || '');
         if (m && !has.call(wanted, m[1] + ':' + m[2])) {
           wanted[m[1] + ':' + m[2]] = value.typeHash;
           pending++;
