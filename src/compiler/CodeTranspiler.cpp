@@ -4,6 +4,7 @@
 #include "analysis/TypeFromAST.h"
 
 #include "compiler/CodeTranspilerDelegate.h"
+#include "compiler/CompileReply.h"
 #include "compiler/V8Engine.h"
 #include "compiler/model/AST.h"
 #include "compiler/model/CodeLines.h"
@@ -13,8 +14,6 @@
 
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonParseError>
 
 #include <cstdio>
 
@@ -148,26 +147,23 @@ void CodeTranspiler::debouncedTranspile()
     const QVariantList arguments{m_currentlyEvaluatingCoffeeLines->code(), m_cs2jsOptions, m_cs2jsOptionsEx};
     m_evaluationStartedAt.restart();
     QPointer<CodeTranspiler> self(this);
-    m_v8->invokeMethod(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments, [self](const QString& reply) {
-        if (self)
-            self->transpilationCallback(reply);
-    });
+    m_v8->invokeMethod<CompileReply>(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments, &CompileReply::read,
+                                      [self](CompileReply reply) {
+                                          if (self)
+                                              self->transpilationCallback(std::move(reply));
+                                      });
 }
 
 std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& reply)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(reply.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    return document.object();
+    return jsonObjectFromUtf8(reply.toUtf8());
 }
 
-QVariantMap CodeTranspiler::invalidReply(const QString& reply)
+const QJsonObject& CodeTranspiler::sourceMap() const
 {
-    return {{QStringLiteral("lineNumber"), QStringLiteral("-1")},
-            {QStringLiteral("errorType"), QStringLiteral("Transpiler")},
-            {QStringLiteral("message"), QStringLiteral("Returned invalid JSON string: ") + reply}};
+    if (!m_sourceMap)
+        m_sourceMap = jsonObjectFromUtf8(m_sourceMapJson).value_or(QJsonObject());
+    return *m_sourceMap;
 }
 
 QString CodeTranspiler::prefixId(const QString& js) const
@@ -181,31 +177,18 @@ void CodeTranspiler::trackCompileTime(double seconds)
         tracker(QStringLiteral("app|compile|time"), float(seconds * 1000.0));
 }
 
-void CodeTranspiler::transpilationCallback(const QString& reply)
+void CodeTranspiler::transpilationCallback(CompileReply reply)
 {
-    const std::optional<QJsonObject> object = jsonStringToObject(reply);
-    std::optional<QVariantMap> failure;
-    if (!object) {
-        failure = invalidReply(reply);
-    } else if (object->value(QLatin1String("error")).isObject()) {
-        failure = object->value(QLatin1String("error")).toObject().toVariantMap();
-    } else if (!object->value(QLatin1String("js")).isString() || !object->value(QLatin1String("ast")).isObject()
-               || !object->value(QLatin1String("info")).isObject() || !object->value(QLatin1String("sourceMap")).isObject()
-               || !object->value(QLatin1String("v3SourceMap")).isString()) {
-        // A success without its products breaks the script's contract: not a usable reply.
-        failure = invalidReply(reply);
-    }
-
-    if (!failure) {
+    if (!reply.failure) {
         m_lastSuccessfulId = m_lastId;
-        m_js = prefixId(object->value(QLatin1String("js")).toString());
-        m_ast = AST::create(object->value(QLatin1String("ast")));
-        m_info = object->value(QLatin1String("info")).toObject();
-        m_sourceMap = object->value(QLatin1String("sourceMap")).toObject();
-        m_v3SourceMap = object->value(QLatin1String("v3SourceMap")).toString();
+        m_js = prefixId(reply.js);
+        m_ast = AST::create(reply.ast);
+        m_info = std::move(reply.info);
+        m_sourceMapJson = std::move(reply.sourceMapJson);
+        m_sourceMap.reset();
+        m_v3SourceMap = std::move(reply.v3SourceMap);
         m_coffeeLines = std::shared_ptr<CodeLines>(std::move(m_currentlyEvaluatingCoffeeLines));
-        const QJsonValue scope = object->value(QLatin1String("scope"));
-        m_scope = makeScope(scope.isObject() ? std::optional<QJsonObject>(scope.toObject()) : std::nullopt, m_globals);
+        m_scope = makeScope(reply.scope, m_globals);
         m_duration = m_evaluationStartedAt.nsecsElapsed() / 1e9;
         trackCompileTime(m_duration);
         postNotification(kTranspilationSuccessNotification);
@@ -214,9 +197,9 @@ void CodeTranspiler::transpilationCallback(const QString& reply)
         m_currentlyEvaluatingCoffeeLines.reset();
     } else {
         m_currentlyEvaluatingCoffeeLines.reset();
-        postNotification(kTranspilationFailureNotification, *failure);
+        postNotification(kTranspilationFailureNotification, *reply.failure);
         if (CodeTranspilerDelegate* d = delegate())
-            d->transpilationFailed(this, *failure);
+            d->transpilationFailed(this, *reply.failure);
     }
 
     if (m_nextCoffeeLinesToEvaluate) {

@@ -18,6 +18,7 @@
 #include <optional>
 
 class CodeLines;
+struct CompileReply;
 class CodeTranspilerDelegate;
 class Scope;
 class V8Engine;
@@ -54,7 +55,8 @@ public:
     const ASTNodePtr& ast() const { return m_ast; }
     const std::shared_ptr<Scope>& scope() const { return m_scope; }
     const QJsonObject& info() const { return m_info; }
-    const QJsonObject& sourceMap() const { return m_sourceMap; }
+    // Read from its text on the first call after each success.
+    const QJsonObject& sourceMap() const;
     const QString& v3SourceMap() const { return m_v3SourceMap; }
     // Seconds from the request of the last successful compile to its products being built.
     double duration() const { return m_duration; }
@@ -92,11 +94,10 @@ public:
     static std::optional<QJsonObject> jsonStringToObject(const QString& reply);
 
 private:
-    void transpilationCallback(const QString& reply);
+    void transpilationCallback(CompileReply reply);
     void handleGlobals(const QString& reply);
     QString prefixId(const QString& js) const;
     static void trackCompileTime(double seconds);
-    static QVariantMap invalidReply(const QString& reply);
 
     std::unique_ptr<V8Engine> m_v8;
     QElapsedTimer m_evaluationStartedAt;
@@ -111,7 +112,8 @@ private:
     ASTNodePtr m_ast;
     std::shared_ptr<Scope> m_scope;
     QJsonObject m_info;
-    QJsonObject m_sourceMap;
+    QByteArray m_sourceMapJson;
+    mutable std::optional<QJsonObject> m_sourceMap;
     QString m_v3SourceMap;
     double m_duration = 0;
     std::int64_t m_lastSuccessfulId = -1;

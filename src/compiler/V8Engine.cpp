@@ -44,6 +44,19 @@ void V8Engine::queueJob(std::function<QString(V8Wrapper&)> job, Callback callbac
     });
 }
 
+void V8Engine::queueWork(std::function<std::function<void()>(V8Wrapper*)> work)
+{
+    m_queue->async([this, work = std::move(work)] {
+        if (std::function<void()> then = work(m_v8.get()))
+            platform::dispatchMain(std::move(then));
+    });
+}
+
+QString V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json)
+{
+    return v8 ? v8->invoke(method, object, json) : QString();
+}
+
 void V8Engine::evaluateScript(const QString& script, Callback callback)
 {
     queueJob([script](V8Wrapper& v8) { return v8.evaluate(script); }, std::move(callback));

@@ -1,0 +1,102 @@
+// Reading the compiler's reply: the source map is cut out of the text and read later, and what
+// is read must be what a plain reading of the whole text gives.
+#include "compiler/CompileReply.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QJsonObject success()
+{
+    return QJsonObject{
+        {QStringLiteral("js"), QStringLiteral("var a = \"}{\";")},
+        {QStringLiteral("ast"), QJsonObject{{QStringLiteral("type"), QStringLiteral("Block")},
+                                            {QStringLiteral("location"), QStringLiteral("0:0-1:0")}}},
+        {QStringLiteral("info"), QJsonObject{{QStringLiteral("whiles"), QJsonArray{}}}},
+        {QStringLiteral("sourceMap"),
+         QJsonObject{{QStringLiteral("lines"),
+                      QJsonArray{QJsonValue::Null,
+                                 QJsonObject{{QStringLiteral("columns"),
+                                              QJsonArray{QJsonValue::Null,
+                                                         QJsonObject{{QStringLiteral("sourceLine"), 3},
+                                                                     {QStringLiteral("sourceColumn"), 4}}}}}}}}},
+        {QStringLiteral("v3SourceMap"), QStringLiteral("{\"version\":3,\"sourceMap\":\"x\\\"]\"}")},
+        {QStringLiteral("scope"), QJsonObject{{QStringLiteral("vars"), QJsonObject{}}}}};
+}
+
+TEST(CompileReplyTest, FindsTopLevelMembersPastStringsAndNesting)
+{
+    const QString json = QStringLiteral(
+        R"( { "a\"}" : "x\\\"{[" , "sourceMapX": 1, "n": {"sourceMap": [1, "]"]}, "sourceMap" : {"k": "}"} , "z": -2.5e3 } )");
+    const auto found = findTopLevelMember(json, u"sourceMap");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(json.mid(found->first, found->second - found->first), QStringLiteral(R"({"k": "}"})"));
+    const auto number = findTopLevelMember(json, u"z");
+    ASSERT_TRUE(number);
+    EXPECT_EQ(json.mid(number->first, number->second - number->first), QStringLiteral("-2.5e3"));
+    // Not there, or not an object, or text that ends early: nothing.
+    EXPECT_FALSE(findTopLevelMember(json, u"k"));
+    EXPECT_FALSE(findTopLevelMember(QStringLiteral("[{\"sourceMap\": {}}]"), u"sourceMap"));
+    EXPECT_FALSE(findTopLevelMember(QStringLiteral("{}"), u"sourceMap"));
+    EXPECT_FALSE(findTopLevelMember(QStringLiteral("{\"a\": \"open, \"sourceMap\": {}"), u"sourceMap"));
+    EXPECT_FALSE(findTopLevelMember(QString(), u"sourceMap"));
+}
+
+TEST(CompileReplyTest, ASuccessReadsAsTheWholeTextWouldWithTheMapKeptAsText)
+{
+    const QJsonObject reply = success();
+    const CompileReply read = CompileReply::read(compact(reply));
+    ASSERT_FALSE(read.failure);
+    EXPECT_EQ(read.js, reply.value(QStringLiteral("js")).toString());
+    EXPECT_EQ(read.ast, reply.value(QStringLiteral("ast")));
+    EXPECT_EQ(read.info, reply.value(QStringLiteral("info")).toObject());
+    EXPECT_EQ(read.v3SourceMap, reply.value(QStringLiteral("v3SourceMap")).toString());
+    EXPECT_EQ(read.scope, reply.value(QStringLiteral("scope")).toObject());
+    EXPECT_EQ(jsonObjectFromUtf8(read.sourceMapJson), reply.value(QStringLiteral("sourceMap")).toObject());
+
+    // Written with spaces, a member name with an escape, and without a scope.
+    QJsonObject noScope = reply;
+    noScope.remove(QStringLiteral("scope"));
+    const QString spaced = QString::fromUtf8(QJsonDocument(noScope).toJson(QJsonDocument::Indented))
+                               .replace(QStringLiteral("\"sourceMap\""), QStringLiteral("\"source\\u004dap\""));
+    const CompileReply escaped = CompileReply::read(spaced);
+    ASSERT_FALSE(escaped.failure);
+    EXPECT_FALSE(escaped.scope);
+    EXPECT_EQ(jsonObjectFromUtf8(escaped.sourceMapJson), reply.value(QStringLiteral("sourceMap")).toObject());
+}
+
+TEST(CompileReplyTest, FailuresKeepTheCompilerErrorOrNameTheWholeReply)
+{
+    const QJsonObject error{{QStringLiteral("message"), QStringLiteral("missing )")},
+                            {QStringLiteral("location"), QJsonObject{{QStringLiteral("first_line"), 1},
+                                                                     {QStringLiteral("first_column"), 9}}}};
+    const CompileReply failed = CompileReply::read(compact(QJsonObject{{QStringLiteral("error"), error}}));
+    ASSERT_TRUE(failed.failure);
+    EXPECT_EQ(*failed.failure, error.toVariantMap());
+
+    // A success without a product, one of another type, or not an object at all: the record
+    // quotes the whole reply, the map included.
+    QJsonObject wrongMap = success();
+    wrongMap.insert(QStringLiteral("sourceMap"), QJsonArray{1});
+    QJsonObject noJs = success();
+    noJs.remove(QStringLiteral("js"));
+    for (const QString& text : {compact(wrongMap), compact(noJs), QStringLiteral("[1,2]"), QString(),
+                                compact(success()).chopped(1)}) {
+        const CompileReply read = CompileReply::read(text);
+        ASSERT_TRUE(read.failure) << text.toStdString();
+        EXPECT_EQ(read.failure->value(QStringLiteral("lineNumber")), QVariant(QStringLiteral("-1")));
+        EXPECT_EQ(read.failure->value(QStringLiteral("errorType")).toString(), QStringLiteral("Transpiler"));
+        EXPECT_EQ(read.failure->value(QStringLiteral("message")).toString(),
+                  QStringLiteral("Returned invalid JSON string: ") + text);
+    }
+}
+
+} // namespace
