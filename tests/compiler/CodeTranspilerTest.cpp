@@ -65,7 +65,7 @@ private:
     CodeTranspiler& m_transpiler;
 };
 
-bool waitIdle(const CodeTranspiler& t, int timeoutMs = 20000)
+bool waitIdle(const CodeTranspiler& t, int timeoutMs = 60000)
 {
     return testsupport::waitUntil([&] { return t.isIdle() && !t.hasPendingCoffeeScript(); }, timeoutMs);
 }
