@@ -127,6 +127,7 @@ void CodeTranspiler::transpileFromLines(const CodeLines& lines)
 {
     m_nextCoffeeLinesToEvaluate = std::make_unique<CodeLines>(lines);
     m_isIdle = false;
+    m_releaseMemoryTimer.stop();
     QPointer<CodeTranspiler> self(this);
     m_debounceTimer.start(kDebounceTime, [self] {
         if (self)
@@ -207,6 +208,11 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
         transpileFromLines(*next);
     } else {
         m_isIdle = true;
+        QPointer<CodeTranspiler> self(this);
+        m_releaseMemoryTimer.start(kReleaseMemoryDelay, [self] {
+            if (self)
+                self->m_v8->releaseMemory();
+        });
         postNotification(kTranspilerIdleNotification);
         if (CodeTranspilerDelegate* d = delegate())
             d->transpilerIdle(this);

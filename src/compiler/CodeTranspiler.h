@@ -43,6 +43,9 @@ public:
     static const QString kTranspilationFailureNotification;
     static const QString kTranspilerIdleNotification;
     static constexpr double kDebounceTime = 0.025;
+    // How long the transpiler must stay idle before its engine gives back the memory of its
+    // compiles: long enough to fall between two bursts of typing, not within one.
+    static constexpr double kReleaseMemoryDelay = 2.0;
 
     explicit CodeTranspiler(QObject* parent = nullptr);
     ~CodeTranspiler() override;
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<CodeLines> m_currentlyEvaluatingCoffeeLines;
     std::unique_ptr<CodeLines> m_nextCoffeeLinesToEvaluate;
     platform::Timer m_debounceTimer;
+    platform::Timer m_releaseMemoryTimer;
     QVariantMap m_cs2jsOptions;
     QVariantMap m_cs2jsOptionsEx;
     std::optional<TypeTable> m_globals;

@@ -57,6 +57,15 @@ QString V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QString& 
     return v8 ? v8->invoke(method, object, json) : QString();
 }
 
+void V8Engine::releaseMemory()
+{
+    queueWork([](V8Wrapper* v8) {
+        if (v8)
+            v8->releaseMemory();
+        return std::function<void()>();
+    });
+}
+
 void V8Engine::evaluateScript(const QString& script, Callback callback)
 {
     queueJob([script](V8Wrapper& v8) { return v8.evaluate(script); }, std::move(callback));

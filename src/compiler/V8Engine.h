@@ -50,6 +50,9 @@ public:
         });
     }
 
+    // Queues V8Wrapper::releaseMemory (after the jobs already queued).
+    void releaseMemory();
+
     // "V8EngineQueue_" followed by the number of engines made before this one.
     QString queueLabel() const;
 

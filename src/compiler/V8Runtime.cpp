@@ -61,6 +61,20 @@ bool V8Runtime::initialize(const char* argv0, QString* error)
     return initialized;
 }
 
+void V8Runtime::teardown()
+{
+    std::call_once(initOnce, [] {}); // a teardown before any start keeps V8 from starting later
+    if (!initialized && platformInstance == nullptr) {
+        initError = QStringLiteral("V8 was shut down");
+        return;
+    }
+    initialized = false;
+    initError = QStringLiteral("V8 was shut down");
+    v8::V8::Dispose();
+    v8::V8::DisposePlatform();
+    platformInstance.reset();
+}
+
 bool V8Runtime::isInitialized()
 {
     return initialized;

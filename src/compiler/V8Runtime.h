@@ -10,6 +10,10 @@ public:
     // Safe to call more than once and from any thread; answers whether V8 is ready.
     static bool initialize(const char* argv0 = nullptr, QString* error = nullptr);
     static bool isInitialized();
+    // Disposes the engine, shuts the platform down and destroys it. Every isolate must be gone
+    // first. V8 cannot start again in the same process: later initialize() calls answer false.
+    // The application never calls it (the engine lives until the process ends).
+    static void teardown();
 
     // The library's version ("10.2.154.26-node.…") and the headers' "major.minor".
     static QString libraryVersion();

@@ -5,7 +5,15 @@
 
 #include <QByteArray>
 
+#include <malloc.h>
+
 namespace {
+
+// The compiler allocates in bursts of short-lived objects (tokens, nodes, code fragments): with
+// a young generation of twice the engine's default, a compile of a large program needs far
+// fewer collections that copy its survivors. The extra memory is given back when the engine is
+// idle (releaseMemory).
+constexpr size_t kMaxYoungGenerationBytes = size_t(96) * 1024 * 1024;
 
 QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
 {
@@ -64,6 +72,7 @@ void V8Wrapper::setup()
     }
     v8::Isolate::CreateParams params;
     params.array_buffer_allocator = &m_arrayBufferAllocator;
+    params.constraints.set_max_young_generation_size_in_bytes(kMaxYoungGenerationBytes);
     m_isolate = v8::Isolate::New(params);
     createContext();
     evaluate(QStringLiteral("print('V8 up and running.');"));
@@ -219,6 +228,23 @@ QString V8Wrapper::invoke(const QString& method, const QString& object, const QS
         return QString();
     }
     return resultText(context, result);
+}
+
+void V8Wrapper::releaseMemory()
+{
+    if (!m_isolate)
+        return;
+    {
+        v8::Locker locker(m_isolate);
+        v8::Isolate::Scope isolateScope(m_isolate);
+        m_isolate->LowMemoryNotification();
+    }
+    malloc_trim(0);
+}
+
+void V8Wrapper::teardown()
+{
+    V8Runtime::teardown();
 }
 
 void V8Wrapper::dispose()

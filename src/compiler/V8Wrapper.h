@@ -31,6 +31,15 @@ public:
     // object as receiver; answers the JSON text of the return value, or "".
     QString invoke(const QString& method, const QString& object, const QString& arguments);
 
+    // Gives back what the engine holds beyond its live objects: a collection that also shrinks
+    // the young generation, then the freed C heap of every thread to the system. Takes some tens
+    // of milliseconds; meant for idle times.
+    void releaseMemory();
+
+    // Disposes the engine and shuts the platform down for the whole process (see
+    // V8Runtime::teardown); every wrapper must be gone first.
+    static void teardown();
+
     bool hasContext() const { return !m_context.IsEmpty(); }
     bool isReady() const { return m_isolate != nullptr; }
 

@@ -100,6 +100,14 @@ TEST_F(V8WrapperTest, InvokeFailuresGiveEmptyResultAndTheirLines)
     EXPECT_EQ(fresh.text(), QStringLiteral("<<v8>> V8 up and running.\nInvoke result: none.\nInvoke result: none.\n"));
 }
 
+TEST_F(V8WrapperTest, ReleasingMemoryKeepsWhatTheScriptsHold)
+{
+    v8.evaluate(QStringLiteral("var kept = []; for (var i = 0; i < 200000; i++) kept.push({i: i}); kept.length = 1000;"));
+    v8.releaseMemory();
+    EXPECT_EQ(v8.evaluate(QStringLiteral("kept.length + kept[999].i")), QStringLiteral("1999"));
+    EXPECT_EQ(printed(), QString());
+}
+
 TEST_F(V8WrapperTest, ContextsOfTwoWrappersAreSeparate)
 {
     StreamCapture otherOut;
@@ -121,7 +129,12 @@ TEST(LogMessageTest, WritesThroughThePlatformLogWithTheLevelsTurnedRound)
     LogMessage(QStringLiteral("memory"), 0, QStringLiteral("deinit"));
     LogMessageF(QStringLiteral("File.cpp"), 12, QStringLiteral("run"), std::nullopt, 1, QStringLiteral("late"));
     LogMarker(QStringLiteral("start"));
-    EXPECT_EQ(log.text(), QStringLiteral("[memory] error: deinit\n[] warning: File.cpp:12 run: late\n[marker] info: ---- start ----\n"));
+    const Logger network{QStringLiteral("network")};
+    LogMessageTo(&network, QStringLiteral("upload"), 0, QStringLiteral("failed"));
+    LogMessageTo(nullptr, QStringLiteral("upload"), 2, std::nullopt);
+    LogMessageToF(&network, QStringLiteral("Up.cpp"), 3, std::nullopt, std::nullopt, 1, QStringLiteral("slow"));
+    EXPECT_EQ(log.text(), QStringLiteral("[memory] error: deinit\n[] warning: File.cpp:12 run: late\n[marker] info: ---- start ----\n"
+                                         "[network/upload] error: failed\n[upload] info: \n[network/] warning: Up.cpp:3 : slow\n"));
 }
 
 } // namespace
