@@ -30,6 +30,14 @@ void ProjectConfig::setValue(const QString& key, const QJsonValue& value)
     Q_EMIT valueChanged(key, value);
 }
 
+void ProjectConfig::removeValue(const QString& key)
+{
+    if (!m_values.contains(key))
+        return;
+    m_values.remove(key);
+    Q_EMIT valueChanged(key, QJsonValue(QJsonValue::Undefined));
+}
+
 double ProjectConfig::doubleValue(const QString& key, double fallback) const
 {
     const QJsonValue v = m_values.value(key);

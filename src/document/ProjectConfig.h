@@ -30,6 +30,8 @@ public:
     QStringList keys() const { return m_values.keys(); }
     // Stores the value and tells the observers (every write, as a key-value observer hears it).
     void setValue(const QString& key, const QJsonValue& value);
+    // Removes the key; the observers hear an undefined value.
+    void removeValue(const QString& key);
     // Replaces everything without telling anyone (the initial defaults).
     void reset(const QJsonObject& values) { m_values = values; }
     QJsonObject toJsonObject() const { return m_values; }

@@ -683,7 +683,7 @@ void RBDocument::setDeviceScaleEnabled(bool enabled)
 
 void RBDocument::applyToolbarState()
 {
-    if (RBDocumentWindow* window = documentWindow()) {
+    if (RBDocumentWindowInterface* window = documentWindow()) {
         window->setDevicePickerEnabled(m_devicePickerEnabled);
         window->setHandsEnabled(m_handsEnabled);
         window->setOrientationEnabled(m_orientationEnabled);

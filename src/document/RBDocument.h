@@ -7,7 +7,7 @@
 #include "document/RBDocumentPreview.h"
 #include "document/RBDocumentServer.h"
 #include "document/RBDocumentServices.h"
-#include "document/RBDocumentWindow.h"
+#include "document/RBDocumentWindowInterface.h"
 #include "platform/FileWatcher.h"
 #include "platform/Timer.h"
 #include "platform/gui/Document.h"
@@ -77,7 +77,9 @@ public:
     }
     RBDocumentEditor* editor() const { return m_editor.get(); }
     RBDocumentPreview* preview() const { return m_preview.get(); }
-    RBDocumentWindow* documentWindow() const { return m_window.get(); }
+    RBDocumentWindowInterface* documentWindow() const { return m_window.get(); }
+    RBSplitView* splitView() const { return documentWindow() ? documentWindow()->splitView() : nullptr; }
+    RBSplitView* codeEditSplitView() const { return documentWindow() ? documentWindow()->codeEditSplitView() : nullptr; }
     const RBDocumentServices& services() const { return m_services; }
 
     // --- opening, window set-up, saving
@@ -155,7 +157,7 @@ private:
     RBDocumentServices m_services;
     AttachedInterface<RBDocumentEditor> m_editor;
     AttachedInterface<RBDocumentPreview> m_preview;
-    AttachedInterface<RBDocumentWindow> m_window;
+    AttachedInterface<RBDocumentWindowInterface> m_window;
 
     QString m_temporaryPath;
     QString m_templatePath;

@@ -30,6 +30,12 @@ public:
     // The welcome window (closed before a project opens) and how to show it again.
     void setWelcomeWindow(QWidget* window) { m_welcomeWindow = window; }
     void setShowWelcomeWindow(std::function<void()> show) { m_showWelcomeWindow = std::move(show); }
+    // Shows the welcome window again (after the last project window closed), when one is set.
+    void showWelcomeWindow() const
+    {
+        if (m_showWelcomeWindow)
+            m_showWelcomeWindow();
+    }
 
     platform::Document* newDocument() override;
     void openDocumentWithContentsOfURL(const QString& path, bool display, OpenHandler handler) override;

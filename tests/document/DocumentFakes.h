@@ -7,7 +7,7 @@
 #include "document/RBDocumentEditor.h"
 #include "document/RBDocumentPreview.h"
 #include "document/RBDocumentServer.h"
-#include "document/RBDocumentWindow.h"
+#include "document/RBDocumentWindowInterface.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -75,7 +75,7 @@ public:
     bool deviceCanBeMappedToNewDevice(const QString& id) const override { return id == "old-phone"; }
 };
 
-class FakeWindow : public QObject, public RBDocumentWindow {
+class FakeWindow : public QObject, public RBDocumentWindowInterface {
 public:
     QPointer<QWidget> widget = new QWidget; // a closed document deletes its window
     ~FakeWindow() override { delete widget.data(); }

@@ -1,0 +1,345 @@
+#include "document/window/RBDocumentToolbarActions.h"
+
+#include "analytics/RBGoogleAnalytics.h"
+#include "document/RBDeviceCatalog.h"
+#include "document/DeviceScaleMenu.h"
+#include "document/RBDocument.h"
+#include "document/window/RBDocumentToolbar.h"
+#include "document/window/RBDocumentWindow.h"
+#include "platform/Bundle.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "platform/gui/Alert.h"
+#include "preview/RBDeviceSettingsMenuController.h"
+#include "preview/RBServerLogWindowController.h"
+#include "preview/RBZelvorViewController.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QMenu>
+#include <QUrl>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+const QString kDomain = QStringLiteral("RBDocument");
+
+QStringList coffeeFiles(const QString& folder)
+{
+    QStringList files;
+    if (folder.isEmpty())
+        return files;
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        if (QFileInfo(entry).suffix() == QLatin1String("coffee"))
+            files << entry;
+    return files;
+}
+// The path of `relative` inside `folder`, or empty when it would lead out of it: names come from
+// the code, and a link must not open files elsewhere.
+QString pathInside(const QString& folder, const QString& relative)
+{
+    const QString base = QDir::cleanPath(folder);
+    const QString path = QDir::cleanPath(QDir(base).filePath(relative));
+    return path.startsWith(base + QLatin1Char('/')) ? path : QString();
+}
+} // namespace
+
+RBDocumentToolbarActions::RBDocumentToolbarActions(RBDocument& document, RBDocumentWindow& window,
+                                                   RBZelvorViewController* preview, QObject* parent)
+    : QObject(parent)
+    , m_document(&document)
+    , m_window(&window)
+    , m_preview(preview)
+{
+}
+
+RBDocumentToolbarActions::~RBDocumentToolbarActions()
+{
+    if (m_fullScreenWindow)
+        leaveFullScreen();
+}
+
+void RBDocumentToolbarActions::setPluginsFolder(std::function<QString()> path, std::function<void()> show)
+{
+    m_pluginsPath = std::move(path);
+    m_showPluginsPath = std::move(show);
+}
+
+bool RBDocumentToolbarActions::open(const QString& pathOrUrl) const
+{
+    if (m_open)
+        return m_open(pathOrUrl);
+    const QUrl url = QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+QPoint RBDocumentToolbarActions::menuLocationForToolbarButton(const QWidget* button)
+{
+    // Just below the button's lower left corner, a few pixels apart.
+    if (!button)
+        return QPoint(0, -5);
+    return button->mapToGlobal(QPoint(0, button->height() + 5));
+}
+
+// ---------------------------------------------------------------- full screen
+
+void RBDocumentToolbarActions::toolbarFullscreen()
+{
+    if (!m_preview || !m_preview->view() || !m_window)
+        return;
+    if (m_fullScreenWindow) {
+        leaveFullScreen();
+    } else {
+        RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|toolbar.fullscreen"));
+        auto* screenWindow = new QWidget(nullptr, Qt::Window);
+        screenWindow->setWindowTitle(m_window->windowTitle());
+        auto* layout = new QVBoxLayout(screenWindow);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_preview->view());
+        screenWindow->installEventFilter(this);
+        m_preview->view()->installEventFilter(this);
+        m_fullScreenWindow = screenWindow;
+        if (QScreen* screen = m_window->screen())
+            screenWindow->setScreen(screen);
+        screenWindow->showFullScreen();
+    }
+    if (!m_document)
+        return;
+    const RBDeviceCatalog* catalog = m_document->services().deviceCatalog;
+    if (catalog && catalog->deviceIsFullscreen(m_document->config().stringValue(ProjectConfig::DeviceType)))
+        m_document->reloadPreview();
+}
+
+void RBDocumentToolbarActions::leaveFullScreen()
+{
+    QPointer<QWidget> screenWindow = m_fullScreenWindow;
+    m_fullScreenWindow = nullptr;
+    if (m_preview && m_preview->view()) {
+        m_preview->view()->removeEventFilter(this);
+        if (m_window)
+            m_window->mainRightView()->layout()->addWidget(m_preview->view());
+    }
+    if (screenWindow) {
+        screenWindow->removeEventFilter(this);
+        screenWindow->hide();
+        screenWindow->deleteLater();
+    }
+}
+
+bool RBDocumentToolbarActions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_fullScreenWindow && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        leaveFullScreen();
+        return true;
+    }
+    if (watched == m_fullScreenWindow && event->type() == QEvent::Close) {
+        // Closing the full-screen window gives the preview back to the document window.
+        event->ignore();
+        leaveFullScreen();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- snippets
+
+void RBDocumentToolbarActions::appendSnippets(QMenu& menu, const QString& folder, bool reverse)
+{
+    QStringList files = coffeeFiles(folder);
+    if (reverse)
+        std::reverse(files.begin(), files.end());
+    for (const QString& file : files) {
+        const QString title = QFileInfo(file).completeBaseName();
+        const int tag = int(m_snippets.size());
+        m_snippets.append({title, QDir(folder).filePath(file)});
+        QAction* item = menu.addAction(title);
+        item->setData(tag);
+        connect(item, &QAction::triggered, this, [this, tag] { toolbarSnippetAdd(tag); });
+    }
+}
+
+std::unique_ptr<QMenu> RBDocumentToolbarActions::makeSnippetMenu()
+{
+    auto menu = std::make_unique<QMenu>();
+    m_snippets.clear();
+    appendSnippets(*menu, platform::Bundle::main().pathForResource(QStringLiteral("ToolbarSnippets")), false);
+    const QString userFolder = m_pluginsPath ? m_pluginsPath() : QString();
+    if (!coffeeFiles(userFolder).isEmpty()) {
+        menu->addSeparator();
+        m_snippets.append(SnippetEntry{});
+        appendSnippets(*menu, userFolder, true);
+    }
+    menu->addSeparator();
+    QAction* show = menu->addAction(QStringLiteral("Show Snippets Folder\u2026"));
+    show->setEnabled(bool(m_showPluginsPath));
+    connect(show, &QAction::triggered, this, [this] {
+        if (m_showPluginsPath)
+            m_showPluginsPath();
+    });
+    return menu;
+}
+
+void RBDocumentToolbarActions::toolbarSnippetMenu(QWidget* sender)
+{
+    if (m_openMenu)
+        m_openMenu->deleteLater();
+    QMenu* menu = makeSnippetMenu().release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_openMenu = menu;
+    menu->popup(menuLocationForToolbarButton(sender));
+}
+
+void RBDocumentToolbarActions::toolbarSnippetAdd(int tag)
+{
+    if (tag < 0 || tag >= m_snippets.size() || m_snippets.at(tag).path.isEmpty())
+        return;
+    bool readable = false;
+    const QString text = platform::readTextFile(m_snippets.at(tag).path, &readable);
+    if (m_runPlugin)
+        m_runPlugin(readable ? std::optional<QString>(text) : std::nullopt);
+}
+
+// ---------------------------------------------------------------- device, refresh, browser
+
+void RBDocumentToolbarActions::toolbarDeviceSettingsMenu(QWidget* sender)
+{
+    if (!m_document)
+        return;
+    const int version = m_document->documentVersion();
+    if (version > 1 || version == -1) {
+        RBDeviceSettingsMenuController* menu = m_preview ? m_preview->deviceSettingsMenuController() : nullptr;
+        if (menu && menu->deviceMenu())
+            menu->deviceMenu()->popup(menuLocationForToolbarButton(sender));
+    } else {
+        m_document->setDevicePickerEnabled(false);
+    }
+}
+
+void RBDocumentToolbarActions::deviceScaleChosen(int index)
+{
+    const QList<DeviceScaleMenu::Entry>& entries = DeviceScaleMenu::entries();
+    if (!m_document || index < 0 || index >= entries.size() || entries.at(index).isSeparator())
+        return;
+    m_document->config().setValue(ProjectConfig::DeviceScale, entries.at(index).value);
+}
+
+void RBDocumentToolbarActions::toolbarRefresh()
+{
+    if (m_document)
+        m_document->reloadPreview();
+}
+
+void RBDocumentToolbarActions::toolbarOpenUrl()
+{
+    if (!m_document)
+        return;
+    if (!m_document->isSaved()) {
+        m_document->saveDocument();
+        return;
+    }
+    const QString url = m_document->serverUrl();
+    if (url.isEmpty()) {
+        platform::Log::warning(kDomain, QStringLiteral("The project is not served yet; nothing to open"));
+        return;
+    }
+    open(url);
+}
+
+void RBDocumentToolbarActions::toolbarShowServerLogWindow()
+{
+    RBServerLogWindowController::sharedInstance().showWindow();
+}
+
+void RBDocumentToolbarActions::toolbarShowConsole()
+{
+    if (m_preview)
+        m_preview->showInspector();
+}
+
+void RBDocumentToolbarActions::toolbarInspect()
+{
+    if (m_preview)
+        m_preview->showInspector();
+}
+
+bool RBDocumentToolbarActions::validateUserInterfaceItem(const QString& action) const
+{
+    if (!m_window)
+        return false;
+    if (action == QLatin1String("orientationButtonPressed"))
+        return m_window->toolbar()->deviceOrientationToolbarItem()->isEnabled();
+    if (action == QLatin1String("handButtonPressed"))
+        return m_window->toolbar()->deviceHandToolbarItem()->isEnabled();
+    return true;
+}
+
+// ---------------------------------------------------------------- links in the code
+
+void RBDocumentToolbarActions::actionTapped(const QVariant& link)
+{
+    if (!m_document)
+        return;
+    if (!m_document->isSaved()) {
+        m_document->saveDocument();
+        return;
+    }
+    const QVariantMap fields = link.toMap();
+    const QString name = fields.value(QStringLiteral("name")).toString();
+    bool ok = false;
+    const int type = fields.value(QStringLiteral("type")).toInt(&ok);
+    if (!ok || name.isEmpty())
+        return;
+    if (type == 0)
+        openModule(name);
+    else if (type == 1)
+        showImage(name);
+}
+
+void RBDocumentToolbarActions::openModule(const QString& name)
+{
+    if (!m_document)
+        return;
+    const QString modules = QDir(m_document->projectPath()).filePath(QStringLiteral("modules"));
+    for (const QString& extension : {QStringLiteral(".js"), QStringLiteral(".coffee")}) {
+        const QString path = pathInside(modules, name + extension);
+        if (!path.isEmpty() && QFileInfo(path).isFile()) {
+            if (!open(path))
+                platform::Log::error(kDomain, QStringLiteral("No application opened %1").arg(path));
+            return;
+        }
+    }
+    platform::Alert alert;
+    alert.setMessageText(QStringLiteral("\"%1\" could not be found.").arg(name));
+    alert.addButton(QStringLiteral("OK"));
+    alert.addButton(QStringLiteral("Show Modules Folder"));
+    if (alert.runModalSheetForWindow(m_window) == platform::Alert::kFirstButtonReturn + 1)
+        open(modules);
+}
+
+void RBDocumentToolbarActions::showImage(const QString& path)
+{
+    if (!m_document)
+        return;
+    const QString images = QDir(m_document->projectPath()).filePath(QStringLiteral("images"));
+    const QString image = pathInside(images, path);
+    if (!image.isEmpty() && QFileInfo::exists(image)) {
+        // The folder that holds the image is shown.
+        open(QFileInfo(image).absolutePath());
+        return;
+    }
+    platform::Alert alert;
+    alert.setMessageText(QStringLiteral("\"%1\" could not be found.").arg(path));
+    alert.addButton(QStringLiteral("OK"));
+    alert.addButton(QStringLiteral("Show Images Folder"));
+    if (alert.runModalSheetForWindow(m_window) == platform::Alert::kFirstButtonReturn + 1)
+        open(images);
+}

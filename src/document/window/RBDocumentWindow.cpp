@@ -1,0 +1,287 @@
+#include "document/window/RBDocumentWindow.h"
+
+#include "app/NotificationName.h"
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "document/window/PaneSizing.h"
+#include "document/window/RBDocumentToolbar.h"
+#include "document/window/RBSplitView.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/gui/ColorExtras.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QComboBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+const QString kKeyWindowChanged = QStringLiteral("KeyWindowChangedNotification");
+const QString kShowWelcomeOnStartup = QStringLiteral("WelcomeWindowShowOnStartup");
+
+// Whether the user keeps the welcome window at start-up; an absent answer counts as yes and
+// is written down.
+bool welcomeWindowShouldShowOnStartup()
+{
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    if (!defaults.hasKey(kShowWelcomeOnStartup)) {
+        defaults.setBool(kShowWelcomeOnStartup, true);
+        defaults.synchronize();
+        return true;
+    }
+    return defaults.boolForKey(kShowWelcomeOnStartup);
+}
+
+PaneSizing::Pane paneOf(const RBSplitView* split, const QWidget* pane)
+{
+    if (pane && pane == split->firstPane())
+        return PaneSizing::Pane::First;
+    if (pane && pane == split->lastPane())
+        return PaneSizing::Pane::Last;
+    return PaneSizing::Pane::None;
+}
+} // namespace
+
+RBDocumentWindow::RBDocumentWindow(RBDocument* document, QWidget* parent)
+    : QMainWindow(parent)
+    , m_document(document)
+    , m_toolbar(new RBDocumentToolbar(this))
+    , m_splitView(new RBSplitView)
+    , m_codeEditSplitView(new RBSplitView)
+{
+    setObjectName(QStringLiteral("RBDocumentWindow"));
+    setAttribute(Qt::WA_DeleteOnClose, false); // the document deletes its window when it closes
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setUnifiedTitleAndToolBarOnMac(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, platform::colorWithHexColorString(QStringLiteral("151517")));
+    m_splitView->setObjectName(QStringLiteral("splitView"));
+    m_codeEditSplitView->setObjectName(QStringLiteral("codeEditSplitView"));
+    m_splitView->setAutoFillBackground(true);
+    m_splitView->setPalette(palette);
+    m_splitView->firstPane()->layout()->addWidget(m_codeEditSplitView);
+    m_splitView->setDelegate(this);
+    m_codeEditSplitView->setDelegate(this);
+    setCentralWidget(m_splitView);
+}
+
+RBDocumentWindow::~RBDocumentWindow()
+{
+    m_toolbarActions = nullptr;
+    while (!m_controllers.empty())
+        m_controllers.pop_back();
+    m_splitView->setDelegate(nullptr);
+    m_codeEditSplitView->setDelegate(nullptr);
+}
+
+void RBDocumentWindow::adoptController(std::unique_ptr<QObject> controller)
+{
+    if (controller)
+        m_controllers.push_back(std::move(controller));
+}
+
+QWidget* RBDocumentWindow::codeEditLeftView() const { return m_codeEditSplitView->firstPane(); }
+QWidget* RBDocumentWindow::codeEditRightView() const { return m_codeEditSplitView->lastPane(); }
+QWidget* RBDocumentWindow::mainLeftView() const { return m_splitView->firstPane(); }
+QWidget* RBDocumentWindow::mainRightView() const { return m_splitView->lastPane(); }
+
+double RBDocumentWindow::evenFrameWidth(double width)
+{
+    const double whole = std::trunc(width);
+    return std::fmod(whole, 2.0) != 0 ? width - 1 : width;
+}
+
+void RBDocumentWindow::setFrame(const QRectF& frame)
+{
+    setGeometry(QRectF(frame.x(), frame.y(), evenFrameWidth(frame.width()), frame.height()).toRect());
+}
+
+int RBDocumentWindow::heightOfTitleBar() const
+{
+    const QWidget* content = centralWidget();
+    const int contentHeight = content ? content->height() : height();
+    return frameGeometry().height() - contentHeight;
+}
+
+void RBDocumentWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A window manager may give any width; an odd one is taken back by one.
+    const int even = int(evenFrameWidth(width()));
+    if (even != width() && even >= minimumWidth()) {
+        QPointer<RBDocumentWindow> self(this);
+        QTimer::singleShot(0, this, [self, even] {
+            if (self && self->width() != even && int(evenFrameWidth(self->width())) == even)
+                self->resize(even, self->height());
+        });
+    }
+}
+
+void RBDocumentWindow::setLayerPanelHooks(std::function<bool()> isAnimating, std::function<void()> updateButton)
+{
+    m_layerPanelIsAnimating = std::move(isAnimating);
+    m_updateLayerPanelButton = std::move(updateButton);
+}
+
+bool RBDocumentWindow::layerPanelIsAnimating() const
+{
+    return m_layerPanelIsAnimating && m_layerPanelIsAnimating();
+}
+
+void RBDocumentWindow::updateLayerPanelButton() const
+{
+    if (m_updateLayerPanelButton)
+        m_updateLayerPanelButton();
+}
+
+// ---------------------------------------------------------------- toolbar state
+
+void RBDocumentWindow::setDevicePickerEnabled(bool enabled)
+{
+    m_toolbar->devicePickerItem()->setEnabled(enabled);
+}
+
+void RBDocumentWindow::setHandsEnabled(bool enabled)
+{
+    m_toolbar->deviceHandToolbarItem()->setEnabled(enabled);
+}
+
+void RBDocumentWindow::setOrientationEnabled(bool enabled)
+{
+    m_toolbar->deviceOrientationToolbarItem()->setEnabled(enabled);
+}
+
+void RBDocumentWindow::setDeviceScaleEnabled(bool enabled)
+{
+    m_toolbar->deviceScaleToolbarItem()->setEnabled(enabled);
+    m_toolbar->deviceScalePopUpButton()->setEnabled(enabled);
+}
+
+void RBDocumentWindow::selectDeviceScaleEntry(int index)
+{
+    QComboBox* popUp = m_toolbar->deviceScalePopUpButton();
+    const QSignalBlocker quiet(popUp); // showing a setting is not choosing one
+    popUp->setCurrentIndex(index);
+}
+
+// ---------------------------------------------------------------- sizing rules
+
+namespace {
+PaneSizing::Split kindOf(const RBDocumentWindow& window, const RBSplitView* split)
+{
+    if (split == window.splitView())
+        return PaneSizing::Split::Outer;
+    if (split == window.codeEditSplitView())
+        return PaneSizing::Split::Inner;
+    return PaneSizing::Split::Other;
+}
+} // namespace
+
+double RBDocumentWindow::constrainMinCoordinate(RBSplitView* splitView, double, int)
+{
+    return PaneSizing::minimumPosition(kindOf(*this, splitView));
+}
+
+double RBDocumentWindow::constrainMaxCoordinate(RBSplitView* splitView, double, int)
+{
+    const PaneSizing::Split kind = kindOf(*this, splitView);
+    if (kind == PaneSizing::Split::Inner)
+        updateLayerPanelButton();
+    return PaneSizing::maximumPosition(kind, splitView->width());
+}
+
+double RBDocumentWindow::constrainSplitPosition(RBSplitView* splitView, double proposed, int)
+{
+    const PaneSizing::Snap snap = PaneSizing::constrainSplitPosition(
+        kindOf(*this, splitView), proposed, mainLeftView()->width(), layerPanelIsAnimating());
+    if (snap.updateLayerPanelButton)
+        updateLayerPanelButton();
+    return snap.position;
+}
+
+namespace {
+PaneSizing::Layout layoutOf(const RBDocumentWindow& window, const RBSplitView* split, int width)
+{
+    PaneSizing::Layout layout;
+    layout.split = kindOf(window, split);
+    layout.width = width;
+    layout.firstWidth = split->firstPane()->width();
+    layout.lastWidth = split->lastPane()->width();
+    // What each pane holds: the views the window put there.
+    auto holds = [split](QWidget* view) {
+        if (!view)
+            return PaneSizing::Pane::None;
+        return paneOf(split, view->parentWidget());
+    };
+    if (layout.split == PaneSizing::Split::Inner) {
+        const QWidget* left = split->firstPane();
+        const QWidget* right = split->lastPane();
+        layout.code = left->layout() && left->layout()->count() ? PaneSizing::Pane::First : PaneSizing::Pane::None;
+        // The layer panel's pane stays in place even while no layer panel is in it.
+        layout.layerPanel = right ? PaneSizing::Pane::Last : PaneSizing::Pane::None;
+    } else if (layout.split == PaneSizing::Split::Outer) {
+        layout.editorSide = holds(window.codeEditSplitView());
+        layout.preview = split->lastPane()->layout() && split->lastPane()->layout()->count() ? PaneSizing::Pane::Last
+                                                                                              : PaneSizing::Pane::None;
+    }
+    return layout;
+}
+} // namespace
+
+bool RBDocumentWindow::shouldAdjustSizeOfSubview(RBSplitView* splitView, QWidget* pane)
+{
+    return PaneSizing::shouldAdjustSizeOfPane(layoutOf(*this, splitView, splitView->width()), paneOf(splitView, pane));
+}
+
+bool RBDocumentWindow::resizeSubviewsWithOldSize(RBSplitView* splitView, QSize oldSize)
+{
+    const PaneSizing::Layout layout = layoutOf(*this, splitView, splitView->width());
+    const PaneSizing::Resize resize = PaneSizing::resizeSubviews(layout, oldSize.width(), m_centerSplitViewFloored,
+                                                                 mainLeftView()->width(), layerPanelIsAnimating());
+    m_centerSplitViewFloored = resize.floored;
+    splitView->setPosition(resize.position);
+    return true;
+}
+
+// ---------------------------------------------------------------- key status and closing
+
+void RBDocumentWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    const bool active = isActiveWindow();
+    if (active == m_wasActive)
+        return;
+    m_wasActive = active;
+    auto& center = platform::NotificationCenter::defaultCenter();
+    if (active)
+        center.post(kKeyWindowChanged);
+    else
+        center.post(NotificationName::HideActions());
+}
+
+void RBDocumentWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_document && !m_document->isClosed()) {
+        // The user closes the window: the document decides, asking about unsaved work.
+        if (!m_document->canCloseDocument()) {
+            event->ignore();
+            return;
+        }
+        QPointer<RBDocument> document = m_document;
+        event->accept();
+        document->close();
+    } else {
+        event->accept();
+    }
+    RBDocumentController* controller = RBDocumentController::shared();
+    if (controller && controller->documents().isEmpty() && welcomeWindowShouldShowOnStartup())
+        controller->showWelcomeWindow();
+}

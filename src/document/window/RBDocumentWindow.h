@@ -1,0 +1,96 @@
+#pragma once
+
+#include "document/RBDocumentWindowInterface.h"
+#include "document/window/RBSplitViewDelegate.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class RBDocument;
+class RBDocumentToolbar;
+class RBDocumentToolbarActions;
+class RBSplitView;
+
+// The window of one open project: the editor side beside the preview, the code beside the
+// layer panel inside the editor side, and the toolbar. It keeps the panes within their sizing
+// rules, keeps its width even, and closes its document (asking about unsaved work first) when
+// the user closes it.
+class RBDocumentWindow : public QMainWindow, public RBDocumentWindowInterface, public RBSplitViewDelegate {
+    Q_OBJECT
+public:
+    explicit RBDocumentWindow(RBDocument* document, QWidget* parent = nullptr);
+    ~RBDocumentWindow() override;
+
+    static constexpr int kMinimumWidth = 740;
+    static constexpr int kMinimumHeight = 400;
+
+    RBDocument* document() const { return m_document; }
+    RBDocumentToolbar* toolbar() const { return m_toolbar; }
+
+    // The controllers of the panes live as long as the window and go before its views, newest
+    // first.
+    void adoptController(std::unique_ptr<QObject> controller);
+    // What the toolbar's items do (owned as one of the controllers).
+    RBDocumentToolbarActions* toolbarActions() const { return m_toolbarActions; }
+    void setToolbarActions(RBDocumentToolbarActions* actions) { m_toolbarActions = actions; }
+
+    // The four hosts of the panes' views.
+    QWidget* codeEditLeftView() const;
+    QWidget* codeEditRightView() const;
+    QWidget* mainLeftView() const;
+    QWidget* mainRightView() const;
+
+    // Places the window; an odd whole width loses one (1001 becomes 1000, 1001.5 becomes 1000.5)
+    // so that the two halves of the window always share its width evenly.
+    void setFrame(const QRectF& frame);
+    static double evenFrameWidth(double width);
+    // The height above the content: title bar and toolbar.
+    int heightOfTitleBar() const;
+
+    // The editor's part in the sizing rules: whether its layer-panel animation is moving the
+    // inner divider, and how to refresh its layer-panel button.
+    void setLayerPanelHooks(std::function<bool()> isAnimating, std::function<void()> updateButton);
+    bool centerSplitViewFloored() const { return m_centerSplitViewFloored; }
+    void setCenterSplitViewFloored(bool floored) { m_centerSplitViewFloored = floored; }
+
+    // RBDocumentWindowInterface
+    QWidget* window() const override { return const_cast<RBDocumentWindow*>(this); }
+    void setDevicePickerEnabled(bool enabled) override;
+    void setHandsEnabled(bool enabled) override;
+    void setOrientationEnabled(bool enabled) override;
+    void setDeviceScaleEnabled(bool enabled) override;
+    void selectDeviceScaleEntry(int index) override;
+    RBSplitView* splitView() const override { return m_splitView; }
+    RBSplitView* codeEditSplitView() const override { return m_codeEditSplitView; }
+
+    // RBSplitViewDelegate
+    double constrainMinCoordinate(RBSplitView* splitView, double proposed, int dividerIndex) override;
+    double constrainMaxCoordinate(RBSplitView* splitView, double proposed, int dividerIndex) override;
+    double constrainSplitPosition(RBSplitView* splitView, double proposed, int dividerIndex) override;
+    bool shouldAdjustSizeOfSubview(RBSplitView* splitView, QWidget* pane) override;
+    bool resizeSubviewsWithOldSize(RBSplitView* splitView, QSize oldSize) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool layerPanelIsAnimating() const;
+    void updateLayerPanelButton() const;
+
+    QPointer<RBDocument> m_document;
+    RBDocumentToolbar* m_toolbar;
+    RBSplitView* m_splitView;
+    RBSplitView* m_codeEditSplitView;
+    bool m_centerSplitViewFloored = false;
+    bool m_wasActive = false;
+    std::function<bool()> m_layerPanelIsAnimating;
+    std::function<void()> m_updateLayerPanelButton;
+    std::vector<std::unique_ptr<QObject>> m_controllers;
+    RBDocumentToolbarActions* m_toolbarActions = nullptr;
+};

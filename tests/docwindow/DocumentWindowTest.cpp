@@ -1,0 +1,383 @@
+// The document window as built for a project: panes, sizing in the real widgets, even width,
+// toolbar state and validation, the device controls, snippets, links in the code and closing.
+#include "../document/DocumentFakes.h"
+
+#include "document/DeviceCatalogLink.h"
+#include "document/DeviceScaleMenu.h"
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "document/window/BuildDocumentWindow.h"
+#include "document/window/DocumentPreviewLink.h"
+#include "document/window/RBDocumentToolbar.h"
+#include "document/window/RBDocumentToolbarActions.h"
+#include "document/window/RBDocumentWindow.h"
+#include "document/window/RBSplitView.h"
+#include "platform/Bundle.h"
+#include "platform/FileUtils.h"
+#include "platform/UserDefaults.h"
+#include "platform/gui/Alert.h"
+#include "platform/gui/FilePanel.h"
+#include "preview/KVDeviceManager.h"
+#include "preview/RBZelvorViewController.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLayout>
+#include <QToolButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QMenu>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using platform::Alert;
+
+namespace {
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class DocumentWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        useTemporaryUserFolders();
+        if (!platform::DocumentController::hasSharedDocumentController())
+            new RBDocumentController(qApp);
+        Alert::setTestResponder([this](const Alert& alert) {
+            alerts << alert.messageText();
+            return answers.isEmpty() ? Alert::kFirstButtonReturn : answers.takeFirst();
+        });
+        platform::SavePanel::setTestResponder([this](const platform::SavePanel&) {
+            ++savePanels;
+            return QString();
+        });
+        project = dir.path() + "/Window.zelvor";
+    }
+    void TearDown() override
+    {
+        if (document) {
+            document->updateChangeCount(platform::Document::ChangeCleared);
+            document->close();
+        }
+        testsupport::spin(20);
+        Alert::setTestResponder({});
+        platform::SavePanel::setTestResponder({});
+    }
+
+    // Opens the project folder with the real window, as the document controller does.
+    void open(bool saved = true)
+    {
+        RBDocumentServices services;
+        services.server = &server;
+        services.deviceCatalog = &catalog;
+        services.buildWindow = buildDocumentWindow;
+        document = new RBDocument(services);
+        if (saved) {
+            QDir().mkpath(project);
+            write(project + "/app.coffee", "box = new Layer\n");
+            document->setFileURL(project);
+            QString error;
+            ASSERT_TRUE(document->readFromURL(project, "zelvor", &error)) << error.toStdString();
+        }
+        platform::DocumentController::sharedDocumentController().addDocument(document);
+        document->makeWindowControllers();
+        window = qobject_cast<RBDocumentWindow*>(document->window());
+        ASSERT_TRUE(window);
+        window->show();
+        testsupport::spin(20);
+    }
+    RBDocumentToolbar& toolbar() { return *window->toolbar(); }
+
+    QTemporaryDir dir;
+    QString project;
+    FakeServer server;
+    DeviceCatalogLink catalog{KVDeviceManager::sharedInstance()};
+    QPointer<RBDocument> document;
+    QPointer<RBDocumentWindow> window;
+    QStringList alerts;
+    QList<int> answers;
+    int savePanels = 0;
+};
+
+TEST_F(DocumentWindowTest, HoldsEditorAndPreviewWithTheLayerPanelClosedAndKeepsAnEvenWidth)
+{
+    open();
+    ASSERT_TRUE(document->editor());
+    ASSERT_TRUE(document->preview());
+    EXPECT_EQ(document->documentWindow(), static_cast<RBDocumentWindowInterface*>(window.data()));
+    EXPECT_EQ(document->splitView(), window->splitView());
+    EXPECT_EQ(document->codeEditSplitView(), window->codeEditSplitView());
+    EXPECT_EQ(window->codeEditSplitView()->parentWidget(), window->mainLeftView());
+    EXPECT_EQ(window->codeEditLeftView()->layout()->count(), 1);
+    auto* link = dynamic_cast<DocumentPreviewLink*>(document->preview());
+    ASSERT_TRUE(link && link->preview());
+    EXPECT_EQ(link->preview()->view()->parentWidget(), window->mainRightView());
+    EXPECT_EQ(document->editor()->content(), "box = new Layer\n");
+    EXPECT_EQ(window->windowTitle(), "Window[*]");
+
+    // The layer panel's pane is there, closed.
+    RBSplitView* inner = window->codeEditSplitView();
+    EXPECT_EQ(inner->splitPosition(), inner->width());
+    EXPECT_EQ(inner->lastPane()->width(), 0);
+
+    window->setFrame(QRectF(10, 10, 1001, 700));
+    EXPECT_EQ(window->width(), 1000);
+    EXPECT_EQ(RBDocumentWindow::evenFrameWidth(1001.5), 1000.5);
+    EXPECT_EQ(RBDocumentWindow::evenFrameWidth(1000.5), 1000.5);
+    window->resize(1101, 700);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return window->width() == 1100; }));
+}
+
+TEST_F(DocumentWindowTest, DividersAndWindowResizesFollowTheSizingRules)
+{
+    open();
+    window->resize(1200, 700);
+    testsupport::spin(20);
+    RBSplitView* outer = window->splitView();
+    RBSplitView* inner = window->codeEditSplitView();
+    ASSERT_EQ(outer->width(), 1200);
+
+    outer->dragDividerTo(100);
+    EXPECT_EQ(outer->splitPosition(), 540);
+    outer->dragDividerTo(1190);
+    EXPECT_EQ(outer->splitPosition(), 1000);
+    outer->dragDividerTo(700.6);
+    EXPECT_EQ(outer->splitPosition(), 700);
+    EXPECT_EQ(inner->width(), 700);
+
+    // The layer panel: shut near the edge, 100 wide a little further, free beyond.
+    inner->dragDividerTo(700 - 150);
+    EXPECT_EQ(inner->lastPane()->width(), 150);
+    inner->dragDividerTo(700 - 70);
+    EXPECT_EQ(inner->lastPane()->width(), 100);
+    inner->dragDividerTo(700 - 40);
+    EXPECT_EQ(inner->lastPane()->width(), 0);
+    inner->dragDividerTo(10);
+    EXPECT_EQ(inner->splitPosition(), 340);
+    inner->dragDividerTo(700 - 150);
+
+    // Narrowing the window by 20: both halves give 10; the layer panel keeps its width.
+    window->resize(1180, 700);
+    testsupport::spin(20);
+    EXPECT_EQ(outer->splitPosition(), 690);
+    EXPECT_EQ(outer->lastPane()->width(), 490);
+    EXPECT_EQ(inner->lastPane()->width(), 150);
+    // Widening by 10 and 10: the halves stay whole.
+    window->resize(1190, 700);
+    testsupport::spin(20);
+    window->resize(1200, 700);
+    testsupport::spin(20);
+    EXPECT_EQ(outer->splitPosition(), 700);
+    EXPECT_EQ(outer->splitPosition() + outer->lastPane()->width(), 1200);
+}
+
+TEST_F(DocumentWindowTest, DeviceControlsFollowTheSettingsAndValidateTheirMenuForms)
+{
+    open();
+    RBDocumentToolbarActions& toolbarActions = *window->toolbarActions();
+
+    // Items this version does not offer are there, disabled, and say why.
+    for (QAction* item : {toolbar().importItem(), toolbar().importAgainItem(), toolbar().mirrorItem(), toolbar().shareItem()}) {
+        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
+        EXPECT_TRUE(item->toolTip().contains("later version")) << item->objectName().toStdString();
+    }
+
+    // The scale pop-up shows the setting and writes the user's choice.
+    QComboBox* scale = toolbar().deviceScalePopUpButton();
+    EXPECT_EQ(scale->currentText(), "Fit");
+    document->config().setValue("deviceScale", 0.5);
+    EXPECT_EQ(scale->currentText(), "50%");
+    document->config().setValue("deviceScale", "fit");
+    EXPECT_EQ(scale->currentText(), "Fit");
+    document->config().setValue("deviceScale", 0.3); // no entry: the pop-up keeps what it shows
+    EXPECT_EQ(scale->currentText(), "Fit");
+    scale->setCurrentIndex(5);
+    Q_EMIT scale->activated(5);
+    EXPECT_EQ(document->config().value("deviceScale").toDouble(), 2.0);
+    EXPECT_EQ(scale->currentText(), "200%");
+
+    // Orientation: the button turns the device and writes the settings file; its menu form is
+    // enabled exactly with the toolbar item.
+    document->config().setValue("deviceType", KVDeviceManager::sharedInstance().defaultDevice());
+    document->setOrientationEnabled(true);
+    toolbar().deviceOrientationToolbarItem()->trigger();
+    EXPECT_EQ(document->config().intValue("deviceOrientation"), 90);
+    const QJsonObject saved = QJsonDocument::fromJson(testsupport::readFile(project + "/zelvor/config.json").toUtf8()).object();
+    EXPECT_EQ(saved.value("deviceOrientation").toInt(), 90);
+    EXPECT_TRUE(toolbarActions.validateUserInterfaceItem("orientationButtonPressed"));
+    document->setOrientationEnabled(false);
+    EXPECT_FALSE(toolbar().deviceOrientationToolbarItem()->isEnabled());
+    EXPECT_FALSE(toolbarActions.validateUserInterfaceItem("orientationButtonPressed"));
+    document->setHandsEnabled(false);
+    EXPECT_FALSE(toolbarActions.validateUserInterfaceItem("handButtonPressed"));
+    document->setHandsEnabled(true);
+    EXPECT_TRUE(toolbarActions.validateUserInterfaceItem("handButtonPressed"));
+    EXPECT_TRUE(toolbarActions.validateUserInterfaceItem("saveDocument"));
+    EXPECT_TRUE(toolbarActions.validateToolbarItem(toolbar().shareItem()));
+
+    // A full-screen device switches the scale and orientation items off; back, only scale returns.
+    document->config().setValue("deviceType", KVDeviceManager::sharedInstance().noDevice());
+    EXPECT_FALSE(toolbar().deviceScaleToolbarItem()->isEnabled());
+    EXPECT_FALSE(toolbar().deviceOrientationToolbarItem()->isEnabled());
+    document->config().setValue("deviceType", KVDeviceManager::sharedInstance().defaultDevice());
+    EXPECT_TRUE(toolbar().deviceScaleToolbarItem()->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, DeviceMenuOfAFormatOneProjectDisablesThePicker)
+{
+    open();
+    write(project + "/zelvor/version", "1");
+    ASSERT_EQ(document->documentVersion(), 1);
+    window->toolbarActions()->toolbarDeviceSettingsMenu(toolbar().devicePickerButton());
+    EXPECT_FALSE(toolbar().devicePickerItem()->isEnabled());
+
+    write(project + "/zelvor/version", QByteArray::number(RBDocument::documentCurrentVersion()));
+    document->setDevicePickerEnabled(true);
+    window->toolbarActions()->toolbarDeviceSettingsMenu(toolbar().devicePickerButton());
+    EXPECT_TRUE(toolbar().devicePickerItem()->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, SnippetMenuListsUserSnippetsNewestNameFirstAndRunsTheChosenOne)
+{
+    open();
+    RBDocumentToolbarActions& toolbarActions = *window->toolbarActions();
+    std::vector<std::optional<QString>> ran;
+    toolbarActions.setPluginRunner([&ran](const std::optional<QString>& text) { ran.push_back(text); });
+    const QString userFolder = dir.path() + "/UserSnippets";
+    QDir().mkpath(userFolder);
+    bool shown = false;
+    toolbarActions.setPluginsFolder([userFolder] { return userFolder; }, [&shown] { shown = true; });
+
+    const int builtIn = [&] {
+        std::unique_ptr<QMenu> menu = toolbarActions.makeSnippetMenu();
+        // No user snippets: one separator, before "Show Snippets Folder…".
+        int separators = 0;
+        for (QAction* item : menu->actions())
+            separators += item->isSeparator();
+        EXPECT_EQ(separators, 1);
+        EXPECT_EQ(menu->actions().last()->text(), QString::fromUtf8("Show Snippets Folder\u2026"));
+        menu->actions().last()->trigger();
+        return int(toolbarActions.toolbarSnippets().size());
+    }();
+    EXPECT_TRUE(shown);
+
+    write(userFolder + "/Alpha.coffee", "plugin.run = (t) -> t + 'a'");
+    write(userFolder + "/Beta.coffee", "plugin.run = (t) -> t + 'b'");
+    write(userFolder + "/notes.txt", "not a snippet");
+    std::unique_ptr<QMenu> menu = toolbarActions.makeSnippetMenu();
+    const auto& entries = toolbarActions.toolbarSnippets();
+    ASSERT_EQ(entries.size(), builtIn + 3);
+    EXPECT_TRUE(entries.at(builtIn).path.isEmpty()); // the separator's place
+    EXPECT_EQ(entries.at(builtIn + 1).name, "Beta");
+    EXPECT_EQ(entries.at(builtIn + 2).name, "Alpha");
+    QAction* alpha = nullptr;
+    for (QAction* item : menu->actions())
+        if (item->text() == "Alpha")
+            alpha = item;
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(alpha->data().toInt(), builtIn + 2);
+    alpha->trigger();
+    ASSERT_EQ(ran.size(), 1u);
+    EXPECT_EQ(ran[0].value_or("<none>"), "plugin.run = (t) -> t + 'a'");
+
+    // A snippet that vanished runs with no text; a separator's tag runs nothing.
+    QFile::remove(userFolder + "/Beta.coffee");
+    toolbarActions.toolbarSnippetAdd(builtIn + 1);
+    ASSERT_EQ(ran.size(), 2u);
+    EXPECT_FALSE(ran[1].has_value());
+    toolbarActions.toolbarSnippetAdd(builtIn);
+    toolbarActions.toolbarSnippetAdd(-1);
+    EXPECT_EQ(ran.size(), 2u);
+}
+
+TEST_F(DocumentWindowTest, LinksInTheCodeOpenModulesAndImagesInsideTheProjectOnly)
+{
+    open();
+    RBDocumentToolbarActions& toolbarActions = *window->toolbarActions();
+    QStringList opened;
+    toolbarActions.setOpener([&opened](const QString& path) { opened << path; return true; });
+    write(project + "/modules/tools.js", "exports.a = 1");
+    write(project + "/modules/tools.coffee", "exports.a = 1");
+    write(project + "/modules/only.coffee", "exports.b = 1");
+    write(project + "/images/icons/star.png", "png");
+    write(dir.path() + "/secret.js", "outside");
+
+    toolbarActions.actionTapped(QVariantMap{{"name", "tools"}, {"type", 0}});
+    toolbarActions.actionTapped(QVariantMap{{"name", "only"}, {"type", 0}});
+    toolbarActions.actionTapped(QVariantMap{{"name", "icons/star.png"}, {"type", 1}});
+    toolbarActions.actionTapped(QVariantMap{{"name", "tools"}, {"type", 7}});
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[0], QDir::cleanPath(project + "/modules/tools.js"));
+    EXPECT_EQ(opened[1], QDir::cleanPath(project + "/modules/only.coffee"));
+    EXPECT_EQ(opened[2], QDir::cleanPath(project + "/images/icons"));
+    EXPECT_TRUE(alerts.isEmpty());
+
+    // Missing, or outside the folder: the alert, and its second button shows the folder.
+    opened.clear();
+    answers = {Alert::kFirstButtonReturn + 1};
+    toolbarActions.actionTapped(QVariantMap{{"name", "missing"}, {"type", 0}});
+    toolbarActions.actionTapped(QVariantMap{{"name", "../../secret"}, {"type", 0}});
+    toolbarActions.actionTapped(QVariantMap{{"name", "../modules/tools.js"}, {"type", 1}});
+    EXPECT_EQ(alerts, QStringList({"\"missing\" could not be found.", "\"../../secret\" could not be found.",
+                                   "\"../modules/tools.js\" could not be found."}));
+    EXPECT_EQ(opened, QStringList({project + "/modules"}));
+}
+
+TEST_F(DocumentWindowTest, ALinkInAnUnsavedProjectSavesFirstAndOpensNothing)
+{
+    open(false);
+    RBDocumentToolbarActions& toolbarActions = *window->toolbarActions();
+    QStringList opened;
+    toolbarActions.setOpener([&opened](const QString& path) { opened << path; return true; });
+    write(document->projectPath() + "/modules/tools.js", "exports.a = 1");
+    toolbarActions.actionTapped(QVariantMap{{"name", "tools"}, {"type", 0}});
+    EXPECT_EQ(savePanels, 1);
+    EXPECT_TRUE(opened.isEmpty());
+    // The browser item also asks for a save first.
+    window->toolbar()->openUrlItem()->trigger();
+    EXPECT_EQ(savePanels, 2);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(DocumentWindowTest, ClosingTheLastWindowBringsTheWelcomeWindowBackWhenTheUserWantsIt)
+{
+    int welcomes = 0;
+    RBDocumentController::shared()->setShowWelcomeWindow([&welcomes] { ++welcomes; });
+    platform::UserDefaults::standard().setBool("WelcomeWindowShowOnStartup", true);
+    open();
+    window->close();
+    testsupport::spin(20);
+    EXPECT_TRUE(!document || document->isClosed());
+    EXPECT_EQ(welcomes, 1);
+
+    platform::UserDefaults::standard().setBool("WelcomeWindowShowOnStartup", false);
+    open();
+    window->close();
+    testsupport::spin(20);
+    EXPECT_EQ(welcomes, 1);
+
+    // Unsaved work: "Cancel" keeps the window and the document.
+    open();
+    document->updateChangeCount(platform::Document::ChangeDone);
+    answers = {Alert::kFirstButtonReturn + 2};
+    window->close();
+    testsupport::spin(20);
+    ASSERT_TRUE(document);
+    EXPECT_FALSE(document->isClosed());
+    EXPECT_TRUE(window->isVisible());
+    RBDocumentController::shared()->setShowWelcomeWindow({});
+}
+
+} // namespace
