@@ -71,7 +71,9 @@ protected:
             document->updateChangeCount(platform::Document::ChangeCleared);
             document->close();
         }
-        testsupport::spin(20);
+        // Outside a running event loop, objects closed here are deleted only when asked to.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(testsupport::waitUntil([this] { return !document && !window; }, 3000));
         Alert::setTestResponder({});
         platform::SavePanel::setTestResponder({});
     }

@@ -13,6 +13,7 @@
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -112,7 +113,8 @@ TEST(DocumentWindowEndToEnd, TypingReachesThePreviewErrorsShowAndTheTextSurvives
     EXPECT_EQ(document->editor()->content(), typed);
     EXPECT_FALSE(document->isDocumentEdited());
     document->close();
-    testsupport::spin(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !document; }, 5000));
     platform::Alert::setTestResponder({});
 }
 
