@@ -1,0 +1,586 @@
+#include "app/RBApplication.h"
+
+#include "Mixpanel/Mixpanel.h"
+#include "analytics/RBMetrics.h"
+#include "app/AppBuildSettings.h"
+#include "app/CrashReporter.h"
+#include "app/LaunchArguments.h"
+#include "app/RBMainMenu.h"
+#include "app/RBPreferencesWindow.h"
+#include "app/RBUserAgent.h"
+#include "app/UpdateChecker.h"
+#include "document/RBDocumentController.h"
+#include "platform/Bundle.h"
+#include "platform/Dispatch.h"
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/gui/Alert.h"
+#include "platform/gui/Document.h"
+#include "preview/RBServerController.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+const QString kDomain = QStringLiteral("application");
+const QString kFirstTimeWelcomeKey = QStringLiteral("FirstTimeWelcomeWindowCloseOpenDocumentsAndShowYouNew");
+const QString kWelcomeOnStartupKey = QStringLiteral("WelcomeWindowShowOnStartup");
+const QString kDataCollectionDisabledKey = QStringLiteral("RBDataCollectionDisabled");
+
+RBApplication*& sharedApplication()
+{
+    static RBApplication* instance = nullptr;
+    return instance;
+}
+
+} // namespace
+
+const QString& RBApplication::WillResignActiveNotification()
+{
+    static const QString name = QStringLiteral("RBApplicationWillResignActiveNotifcation");
+    return name;
+}
+
+RBApplication* RBApplication::sharedInstance()
+{
+    return sharedApplication();
+}
+
+RBApplication::RBApplication()
+    : RBApplication(Options())
+{
+}
+
+RBApplication::RBApplication(Options options, QObject* parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_defaults(m_options.defaults ? m_options.defaults : &platform::UserDefaults::standard())
+{
+    sharedApplication() = this;
+
+    // The first document controller made is the shared one that every open request uses.
+    m_documentController = std::make_unique<RBDocumentController>();
+    m_documentController->setRecentDocumentsStore(m_defaults);
+    m_documentController->setShowWelcomeWindow([this] { showWelcomeWindow(); });
+    step(QStringLiteral("init.documentController"));
+
+    // Metrics come up before launching and before the defaults are registered: they see only
+    // what the user's store already holds.
+    setUpMetrics();
+    step(QStringLiteral("init.metrics"));
+
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                applicationDidBecomeActive();
+            else
+                applicationWillResignActive();
+        });
+        connect(app, &QGuiApplication::lastWindowClosed, this, [this] {
+            // Closing a project window may bring the welcome window up: decide once the close is over.
+            platform::dispatchAfter(0.2, [self = QPointer<RBApplication>(this)] {
+                if (self)
+                    self->lastWindowClosed();
+            });
+        });
+    }
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { applicationWillTerminate(); });
+}
+
+RBApplication::~RBApplication()
+{
+    m_minuteIntervalTimer.stop();
+    if (sharedApplication() == this)
+        sharedApplication() = nullptr;
+}
+
+// ---------------------------------------------------------------- life cycle
+
+void RBApplication::launch(const QStringList& items)
+{
+    applicationWillFinishLaunching();
+    applicationDidFinishLaunching();
+    if (items.isEmpty())
+        applicationShouldOpenUntitledFile();
+    else
+        openItems(items);
+}
+
+void RBApplication::applicationWillFinishLaunching()
+{
+    m_launchDate = QDateTime::currentDateTime();
+    RBDocumentServices services = m_documentController->services();
+    services.launchDate = m_launchDate;
+    m_documentController->setServices(services);
+    step(QStringLiteral("willFinish.launchDate"));
+
+    setUpSparkle();
+    step(QStringLiteral("willFinish.updates"));
+
+    // Links reach the application as launch items: from the command line of this launch or of a
+    // later one (see SingleInstance); openItems() sends "zelvor://" ones to handleURLEvent.
+    step(QStringLiteral("willFinish.linkHandler"));
+}
+
+void RBApplication::applicationDidFinishLaunching()
+{
+    offerCrashReports();
+    step(QStringLiteral("didFinish.crashReports"));
+
+    setUpMenuItems();
+    step(QStringLiteral("didFinish.menus"));
+
+    setUpDefaults();
+    step(QStringLiteral("didFinish.defaults"));
+
+    setUpWelcomeWindow();
+    step(QStringLiteral("didFinish.welcome"));
+
+    m_minuteIntervalTimer.start(60, [this] { handleMinuteInterval(); }, true);
+    step(QStringLiteral("didFinish.activityTimer"));
+    m_launched = true;
+}
+
+void RBApplication::offerCrashReports()
+{
+    // After the start-up has finished: the question must not hold the windows back.
+    const QString directory = m_options.crashReportDirectory.isEmpty() ? CrashReporter::defaultDirectory()
+                                                                       : m_options.crashReportDirectory;
+    if (CrashReporter::pendingReports(directory).isEmpty())
+        return;
+    platform::dispatchMain([directory] { CrashReporter::offerPendingReports(directory); });
+}
+
+void RBApplication::openItems(const QStringList& items)
+{
+    if (items.isEmpty()) {
+        const bool visible = std::any_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
+                                         [](QWidget* w) { return w->isVisible() && w->isWindow() && !w->isHidden(); });
+        applicationShouldHandleReopen(visible);
+        return;
+    }
+    for (const QString& item : items) {
+        if (isZelvorLink(item))
+            handleURLEvent(item);
+        else
+            openProjectFolder(item);
+    }
+}
+
+void RBApplication::openProjectFolder(const QString& path)
+{
+    if (!QFileInfo(path).isDir()) {
+        platform::Alert alert;
+        alert.setMessageText(QStringLiteral("The project “%1” could not be opened.").arg(QFileInfo(path).fileName()));
+        alert.setInformativeText(QFileInfo::exists(path)
+                                     ? QStringLiteral("%1 is not a project folder.").arg(path)
+                                     : QStringLiteral("There is no folder at %1.").arg(path));
+        alert.runModal();
+        return;
+    }
+    m_documentController->openDocumentWithContentsOfURL(path, true, [path](platform::Document* document, bool, const QString& error) {
+        if (document) {
+            if (QWidget* window = document->window()) {
+                window->raise();
+                window->activateWindow();
+            }
+            return;
+        }
+        platform::Alert alert;
+        alert.setMessageText(QStringLiteral("The project “%1” could not be opened.").arg(QFileInfo(path).fileName()));
+        alert.setInformativeText(error);
+        alert.runModal();
+    });
+}
+
+bool RBApplication::terminate()
+{
+    if (m_terminated)
+        return true;
+    if (!m_documentController->closeAllDocuments())
+        return false;
+    applicationWillTerminate();
+    QCoreApplication::quit();
+    return true;
+}
+
+void RBApplication::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    m_minuteIntervalTimer.stop();
+    if (Mixpanel* client = m_options.mixpanel ? m_options.mixpanel : Mixpanel::sharedInstance())
+        client->applicationWillTerminate();
+    if (m_options.stopServer)
+        m_options.stopServer();
+    else
+        RBServerController::sharedInstance().stop();
+    m_defaults->synchronize();
+}
+
+void RBApplication::applicationDidBecomeActive()
+{
+    if (Mixpanel* client = m_options.mixpanel ? m_options.mixpanel : Mixpanel::sharedInstance())
+        client->applicationDidBecomeActive();
+}
+
+void RBApplication::applicationWillResignActive()
+{
+    if (Mixpanel* client = m_options.mixpanel ? m_options.mixpanel : Mixpanel::sharedInstance())
+        client->applicationWillResignActive();
+    platform::NotificationCenter::defaultCenter().post(WillResignActiveNotification());
+}
+
+bool RBApplication::applicationShouldOpenUntitledFile()
+{
+    showWelcomeWindow();
+    return false;
+}
+
+bool RBApplication::applicationShouldHandleReopen(bool hasVisibleWindows)
+{
+    if (!hasVisibleWindows) {
+        showWelcomeWindow();
+    } else if (QWidget* window = QApplication::activeWindow() ? QApplication::activeWindow() : nullptr) {
+        window->raise();
+    } else {
+        // Bring the newest project window forward.
+        const auto documents = m_documentController->documents();
+        for (auto it = documents.crbegin(); it != documents.crend(); ++it) {
+            if (QWidget* w = (*it)->window(); w && w->isVisible()) {
+                w->raise();
+                w->activateWindow();
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+void RBApplication::handleURLEvent(const QString& link)
+{
+    if (!isZelvorLink(link))
+        return;
+    // Opening the link's project is not built yet: it is recorded so that nothing is lost.
+    platform::Log::info(kDomain, QStringLiteral("Received link: %1").arg(link));
+}
+
+void RBApplication::lastWindowClosed()
+{
+    if (m_terminated)
+        return;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->isWindow() && !(widget->windowType() == Qt::Popup || widget->windowType() == Qt::ToolTip))
+            return;
+    // No window is left: on Linux the application ends with its last window.
+    terminate();
+}
+
+// ---------------------------------------------------------------- set-up steps
+
+void RBApplication::setUpSparkle()
+{
+    m_defaults->removeObject(QStringLiteral("SUFeedURL"));
+    const QString feed = m_options.updateFeedURL ? *m_options.updateFeedURL : AppBuildSettings::updateFeedURL();
+    m_updateChecker = std::make_unique<UpdateChecker>(QUrl(feed), appVersion(), *m_defaults);
+    m_updateChecker->setUpdateCheckInterval(m_options.updateCheckInterval);
+    if (m_updateChecker->hasFeed()) {
+        m_updateChecker->setAutomaticallyChecksForUpdates(true);
+        m_updateChecker->scheduleBackgroundCheck(m_options.firstUpdateCheckDelay);
+    } else {
+        platform::Log::info(kDomain, QStringLiteral("No update feed: updates come from the package that installed the application"));
+    }
+    m_mainMenu = std::make_unique<RBMainMenu>(*this);
+    m_mainMenu->setUpdatesAvailable(m_updateChecker->hasFeed());
+}
+
+void RBApplication::setUpMenuItems()
+{
+    if (m_mainMenu->editMenuTemplate())
+        tidyEditMenu(*m_mainMenu->editMenuTemplate());
+    if (!m_options.installMenus)
+        return;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible())
+            m_mainMenu->installInto(widget);
+    m_mainMenu->installIntoNewWindows();
+}
+
+void RBApplication::setUpDefaults()
+{
+    const QString path = platform::Bundle::main().pathForResource(QStringLiteral("DefaultPreferences"), QStringLiteral("json"));
+    if (!path.isEmpty()) {
+        bool ok = false;
+        const QByteArray bytes = platform::readFile(path, &ok);
+        const QJsonDocument document = QJsonDocument::fromJson(bytes);
+        if (ok && document.isObject())
+            m_defaults->registerDefaults(document.object().toVariantMap());
+        else
+            platform::Log::warning(kDomain, QStringLiteral("DefaultPreferences could not be read"));
+    }
+    const bool disabled = m_options.dataCollectionDisabledByBuild ? *m_options.dataCollectionDisabledByBuild
+                                                                  : AppBuildSettings::dataCollectionDisabled();
+    if (disabled) {
+        m_defaults->setBool(kDataCollectionDisabledKey, true);
+        m_defaults->synchronize();
+    }
+    m_defaults->registerDefaults({{kDataCollectionDisabledKey, disabled}});
+}
+
+void RBApplication::setUpWelcomeWindow()
+{
+    if (m_options.startServer)
+        m_options.startServer();
+    else
+        RBServerController::sharedInstance().start();
+
+    bool showOnStartup = false;
+    if (m_options.welcomeShouldShowOnStartup) {
+        showOnStartup = m_options.welcomeShouldShowOnStartup();
+    } else if (!m_defaults->hasKey(kWelcomeOnStartupKey)) {
+        m_defaults->setBool(kWelcomeOnStartupKey, true);
+        m_defaults->synchronize();
+        showOnStartup = true;
+    } else {
+        showOnStartup = m_defaults->boolForKey(kWelcomeOnStartupKey);
+    }
+    if (showOnStartup && !m_defaults->hasKey(kFirstTimeWelcomeKey)) {
+        m_defaults->setBool(kFirstTimeWelcomeKey, true);
+        m_defaults->synchronize();
+        disableDocumentRestoration();
+        showWelcomeWindow();
+        if (m_welcomeWindow) {
+            if (QScreen* screen = m_welcomeWindow->screen()) {
+                QRect frame = m_welcomeWindow->frameGeometry();
+                frame.moveCenter(screen->availableGeometry().center());
+                m_welcomeWindow->move(frame.topLeft());
+            }
+        }
+    }
+    if (m_options.sendPendingSignUp)
+        m_options.sendPendingSignUp();
+}
+
+void RBApplication::setUpMetrics()
+{
+    RBMetrics::Host host;
+    host.userAgent = [this] { return getUserAgent(); };
+    host.osVersion = [this] { return osVersion(); };
+    host.appVersion = [this] { return appVersion(); };
+    host.webkitVersion = [this] { return webkitVersion(); };
+    host.bundleIdentifier = [] { return QStringLiteral("studio.zelvor.ZelvorStudio"); };
+    host.runOnceForKey = [this](const QString& key, std::function<bool()> block) { runOnceForKey(key, block); };
+    m_metrics = std::make_unique<RBMetrics>(*m_defaults, std::move(host));
+    if (m_options.mixpanel || m_options.webAnalytics)
+        m_metrics->setClients(m_options.mixpanel, m_options.webAnalytics);
+    m_metrics->setUpMetrics();
+}
+
+void RBApplication::handleMinuteInterval()
+{
+    m_metrics->handleMinuteInterval(isFrontmost());
+}
+
+// ---------------------------------------------------------------- menu actions
+
+QString RBApplication::websitePage(const QString& path)
+{
+    const QString site = AppBuildSettings::websiteURL();
+    return site.isEmpty() ? QString() : site + path;
+}
+
+void RBApplication::orderFrontStandardAboutPanel()
+{
+    if (m_options.showAbout) {
+        m_options.showAbout();
+        return;
+    }
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Informational);
+    alert.setMessageText(QStringLiteral("Zelvor Studio %1").arg(appVersion()));
+    alert.setInformativeText(QStringLiteral("Write CoffeeScript and see an interactive prototype live beside the code.\n\n"
+                                            "Built with Qt %1 and V8.").arg(QLatin1String(qVersion())));
+    alert.runModal();
+}
+
+void RBApplication::showWelcomeWindow()
+{
+    if (!m_welcomeWindow && m_options.makeWelcomeWindow) {
+        m_welcomeWindow = m_options.makeWelcomeWindow();
+        m_documentController->setWelcomeWindow(m_welcomeWindow);
+    }
+    if (!m_welcomeWindow) {
+        platform::Log::info(kDomain, QStringLiteral("No welcome window in this build"));
+        return;
+    }
+    m_welcomeWindow->show();
+    m_welcomeWindow->raise();
+    m_welcomeWindow->activateWindow();
+}
+
+void RBApplication::showHelpCoffeeScript()
+{
+    const QString page = websitePage(QStringLiteral("/learn/coffeescript"));
+    // Without the maker's site the language's own reference of the version the compiler runs.
+    openURL(page.isEmpty() ? QStringLiteral("https://coffeescript.org/v1/") : page, false);
+}
+
+void RBApplication::showHelpZelvor()
+{
+    if (const QString page = websitePage(QStringLiteral("/learn")); !page.isEmpty())
+        openURL(page, false);
+}
+
+void RBApplication::showHelpZelvorApi()
+{
+    if (const QString page = websitePage(QStringLiteral("/docs")); !page.isEmpty())
+        openURL(page, false);
+}
+
+void RBApplication::showEmailSignup()
+{
+    if (const QString page = websitePage(QStringLiteral("/subscribe")); !page.isEmpty())
+        openURL(page, false);
+}
+
+void RBApplication::showPluginsPath()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pluginsPath()));
+}
+
+void RBApplication::showPreferences()
+{
+    RBPreferencesWindow::show(*m_defaults);
+}
+
+void RBApplication::newDocument()
+{
+    m_documentController->newDocument();
+}
+
+void RBApplication::openDocument()
+{
+    m_documentController->openDocument();
+}
+
+void RBApplication::openRecentDocument(const QString& path)
+{
+    openProjectFolder(path);
+}
+
+platform::Document* RBApplication::currentDocument() const
+{
+    const auto documents = m_documentController->documents();
+    if (QWidget* active = QApplication::activeWindow()) {
+        for (platform::Document* document : documents) {
+            QWidget* window = document->window();
+            if (window && (window == active || window->isAncestorOf(active) || window->window() == active))
+                return document;
+        }
+    }
+    return documents.size() == 1 ? documents.first() : nullptr;
+}
+
+// ---------------------------------------------------------------- services
+
+void RBApplication::track(const QString& event, const QVariantMap& properties)
+{
+    if (Mixpanel* client = m_options.mixpanel ? m_options.mixpanel : Mixpanel::sharedInstance())
+        client->track(event, properties);
+}
+
+void RBApplication::runOnceForKey(const QString& key, const std::function<bool()>& block)
+{
+    const QString storeKey = QStringLiteral("RBRunOnce.%1").arg(key);
+    if (m_defaults->boolForKey(storeKey))
+        return;
+    if (block && block())
+        m_defaults->setBool(storeKey, true);
+}
+
+void RBApplication::openURL(const QString& url, bool inBackground)
+{
+    if (m_options.openURL) {
+        m_options.openURL(url, inBackground);
+        return;
+    }
+    // The desktop decides whether the browser comes forward; there is no portable way to ask
+    // it not to.
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+QString RBApplication::pluginsPath()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString folder = QDir(base).filePath(QStringLiteral("Zelvor Studio"));
+    const QString path = QDir(folder).filePath(QStringLiteral("Snippets"));
+    if (QFileInfo::exists(path))
+        return path;
+    QString error;
+    if (!QDir().mkpath(folder))
+        error = QStringLiteral("cannot make %1").arg(folder);
+    const QString source = platform::Bundle::main().pathForResource(QStringLiteral("UserSnippets"));
+    if (source.isEmpty()) {
+        // Nothing to copy: an empty folder still gives the user a place for snippets.
+        if (!QDir().mkpath(path))
+            error = QStringLiteral("cannot make %1").arg(path);
+    } else if (!platform::copyItem(source, path)) {
+        error = QStringLiteral("cannot copy %1 to %2").arg(source, path);
+    }
+    if (!error.isEmpty())
+        platform::Log::error(kDomain, QStringLiteral("Plugin path error: %1").arg(error));
+    return path;
+}
+
+QString RBApplication::osVersion() const
+{
+    return userAgentOSVersion();
+}
+
+QString RBApplication::appVersion() const
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? AppBuildSettings::version() : version;
+}
+
+QString RBApplication::webkitVersion() const
+{
+    return userAgentWebKitVersion();
+}
+
+QString RBApplication::getUserAgent() const
+{
+    return ::getUserAgent();
+}
+
+bool RBApplication::isFrontmost() const
+{
+    return QGuiApplication::applicationState() == Qt::ApplicationActive;
+}
+
+void RBApplication::saveDocumentsAndTerminate()
+{
+    for (platform::Document* document : m_documentController->documents())
+        if (!document->fileURL().isEmpty())
+            document->saveDocument();
+    if (!terminate()) {
+        // The user kept the application open when asked: do not ask again and again.
+        return;
+    }
+    platform::dispatchAfter(10, [self = QPointer<RBApplication>(this)] {
+        if (self && !QCoreApplication::closingDown())
+            self->saveDocumentsAndTerminate();
+    });
+}

@@ -1,0 +1,337 @@
+#include "app/RBMainMenu.h"
+
+#include "app/RBApplication.h"
+#include "app/UpdateChecker.h"
+#include "document/RBDocumentController.h"
+#include "platform/gui/Document.h"
+#include "preview/RBServerLogWindowController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QWidget>
+
+namespace {
+
+// Edit commands go to the widget with the keyboard focus, when it has them.
+void sendToFocus(const char* slot)
+{
+    if (QWidget* focus = QApplication::focusWidget())
+        QMetaObject::invokeMethod(focus, slot);
+}
+
+bool isMenuWindow(QWidget* window)
+{
+    if (!window || !window->isWindow())
+        return false;
+    // Dialogs and message boxes keep their own keys.
+    return window->windowType() == Qt::Window;
+}
+
+const char* kMenusInstalled = "zelvorMenusInstalled";
+const QString kNoWebsite = QStringLiteral("This build names no web site for its help pages.");
+
+} // namespace
+
+RBMainMenu::RBMainMenu(RBApplication& application, QObject* parent)
+    : QObject(parent)
+    , m_application(application)
+{
+    buildActions();
+    m_editTemplate = buildEditMenu(nullptr);
+}
+
+RBMainMenu::~RBMainMenu()
+{
+    delete m_editTemplate;
+}
+
+QAction* RBMainMenu::add(const QString& name, const QString& title, const QKeySequence& shortcut, std::function<void()> run)
+{
+    auto* action = new QAction(title, this);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    m_actions[name] = action;
+    return action;
+}
+
+QAction* RBMainMenu::action(const QString& name) const
+{
+    const auto it = m_actions.find(name);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void RBMainMenu::buildActions()
+{
+    RBApplication& app = m_application;
+    // File
+    add(QStringLiteral("newDocument"), QStringLiteral("&New Project"), QKeySequence::New, [&app] { app.newDocument(); });
+    add(QStringLiteral("openDocument"), QStringLiteral("&Open…"), QKeySequence::Open, [&app] { app.openDocument(); });
+    add(QStringLiteral("saveDocument"), QStringLiteral("&Save"), QKeySequence::Save, [&app] {
+        if (platform::Document* document = app.currentDocument())
+            document->saveDocument();
+    });
+    add(QStringLiteral("saveDocumentAs"), QStringLiteral("Save &As…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")), [&app] {
+        if (platform::Document* document = app.currentDocument())
+            document->saveDocumentAs();
+    });
+    add(QStringLiteral("performClose"), QStringLiteral("&Close Window"), QKeySequence(QStringLiteral("Ctrl+W")), [] {
+        if (QWidget* window = QApplication::activeWindow())
+            window->close();
+    });
+    add(QStringLiteral("terminate"), QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")), [&app] { app.terminate(); })
+        ->setMenuRole(QAction::QuitRole);
+    // Edit
+    add(QStringLiteral("undo"), QStringLiteral("&Undo"), QKeySequence::Undo, [] { sendToFocus("undo"); });
+    add(QStringLiteral("redo"), QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [] { sendToFocus("redo"); });
+    add(QStringLiteral("cut"), QStringLiteral("Cu&t"), QKeySequence::Cut, [] { sendToFocus("cut"); });
+    add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy"); });
+    add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste"); });
+    add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll, [] { sendToFocus("selectAll"); });
+    add(QStringLiteral("preferences"), QStringLiteral("Pr&eferences…"), QKeySequence(QStringLiteral("Ctrl+,")),
+        [&app] { app.showPreferences(); })
+        ->setMenuRole(QAction::PreferencesRole);
+    // View
+    add(QStringLiteral("toggleFullScreen"), QStringLiteral("&Full Screen"), QKeySequence(QStringLiteral("F11")), [] {
+        if (QWidget* window = QApplication::activeWindow())
+            window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
+    });
+    // Window
+    add(QStringLiteral("performMiniaturize"), QStringLiteral("&Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [] {
+        if (QWidget* window = QApplication::activeWindow())
+            window->showMinimized();
+    });
+    add(QStringLiteral("showWelcomeWindow"), QStringLiteral("&Welcome to Zelvor Studio"),
+        QKeySequence(QStringLiteral("Ctrl+Shift+1")), [&app] { app.showWelcomeWindow(); });
+    add(QStringLiteral("showServerLog"), QStringLiteral("Preview Server &Log"), QKeySequence(),
+        [] { RBServerLogWindowController::sharedInstance().showWindow(); });
+    // Help
+    add(QStringLiteral("showHelpZelvor"), QStringLiteral("Zelvor Studio &Help"), QKeySequence::HelpContents,
+        [&app] { app.showHelpZelvor(); });
+    add(QStringLiteral("showHelpZelvorApi"), QStringLiteral("&API Documentation"), QKeySequence(),
+        [&app] { app.showHelpZelvorApi(); });
+    add(QStringLiteral("showHelpCoffeeScript"), QStringLiteral("Learn &CoffeeScript"), QKeySequence(),
+        [&app] { app.showHelpCoffeeScript(); });
+    add(QStringLiteral("showEmailSignup"), QStringLiteral("Sign Up for the &Newsletter…"), QKeySequence(),
+        [&app] { app.showEmailSignup(); });
+    add(QStringLiteral("showPluginsPath"), QStringLiteral("Show &Plugins Folder"), QKeySequence(),
+        [&app] { app.showPluginsPath(); });
+    add(QStringLiteral("checkForUpdates"), QStringLiteral("Check for Updates…"), QKeySequence(), [&app] {
+        if (UpdateChecker* checker = app.updateChecker())
+            checker->checkForUpdates();
+    });
+    add(QStringLiteral("about"), QStringLiteral("&About Zelvor Studio"), QKeySequence(),
+        [&app] { app.orderFrontStandardAboutPanel(); })
+        ->setMenuRole(QAction::AboutRole);
+
+    if (RBApplication::websitePage(QString()).isEmpty()) {
+        for (const char* name : {"showHelpZelvor", "showHelpZelvorApi", "showEmailSignup"}) {
+            QAction* item = action(QLatin1String(name));
+            item->setEnabled(false);
+            item->setToolTip(kNoWebsite);
+        }
+    }
+    // Menu shortcuts of a window work even while another of its widgets has the focus.
+    for (auto& [name, item] : m_actions)
+        item->setShortcutContext(Qt::WindowShortcut);
+}
+
+void RBMainMenu::setUpdatesAvailable(bool available)
+{
+    QAction* item = action(QStringLiteral("checkForUpdates"));
+    if (available) {
+        item->setText(QStringLiteral("Check for Updates…"));
+        item->setEnabled(true);
+        item->setToolTip(QString());
+    } else {
+        item->setText(QStringLiteral("Updates Come from the Package That Installed Zelvor Studio"));
+        item->setEnabled(false);
+        item->setToolTip(QStringLiteral("Update Zelvor Studio with the package manager that installed it."));
+    }
+}
+
+QMenu* RBMainMenu::buildFileMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&File"), parent);
+    menu->addAction(action(QStringLiteral("newDocument")));
+    menu->addAction(action(QStringLiteral("openDocument")));
+    QMenu* recent = menu->addMenu(QStringLiteral("Open &Recent"));
+    recent->setObjectName(QStringLiteral("openRecent"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
+    fillRecentMenu(recent);
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("saveDocument")));
+    menu->addAction(action(QStringLiteral("saveDocumentAs")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("performClose")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("terminate")));
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        const bool hasDocument = m_application.currentDocument() != nullptr;
+        action(QStringLiteral("saveDocument"))->setEnabled(hasDocument);
+        action(QStringLiteral("saveDocumentAs"))->setEnabled(hasDocument);
+    });
+    return menu;
+}
+
+void RBMainMenu::fillRecentMenu(QMenu* menu)
+{
+    menu->clear();
+    const QStringList recent = m_application.documentController().recentDocumentURLs();
+    for (const QString& path : recent) {
+        QAction* item = menu->addAction(QFileInfo(path).fileName());
+        item->setToolTip(path);
+        item->setData(path);
+        connect(item, &QAction::triggered, this, [this, path] { m_application.openRecentDocument(path); });
+    }
+    if (!recent.isEmpty())
+        menu->addSeparator();
+    QAction* clear = menu->addAction(QStringLiteral("Clear Menu"));
+    clear->setEnabled(!recent.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] { m_application.documentController().clearRecentDocuments(); });
+}
+
+QMenu* RBMainMenu::buildEditMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&Edit"), parent);
+    if (m_editTemplate) {
+        // Every window's Edit menu is a copy of the (tidied) template.
+        for (QAction* item : m_editTemplate->actions())
+            menu->addAction(item);
+        return menu;
+    }
+    menu->addAction(action(QStringLiteral("undo")));
+    menu->addAction(action(QStringLiteral("redo")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("cut")));
+    menu->addAction(action(QStringLiteral("copy")));
+    menu->addAction(action(QStringLiteral("paste")));
+    menu->addAction(action(QStringLiteral("selectAll")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("preferences")));
+    return menu;
+}
+
+QMenu* RBMainMenu::buildViewMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&View"), parent);
+    menu->addAction(action(QStringLiteral("toggleFullScreen")));
+    return menu;
+}
+
+QMenu* RBMainMenu::buildWindowMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&Window"), parent);
+    menu->addAction(action(QStringLiteral("performMiniaturize")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("showWelcomeWindow")));
+    menu->addAction(action(QStringLiteral("showServerLog")));
+    QAction* listStart = menu->addSeparator();
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, listStart] { fillWindowList(menu, listStart); });
+    return menu;
+}
+
+void RBMainMenu::fillWindowList(QMenu* menu, QAction* listStart)
+{
+    // The open projects, after the separator.
+    const QList<QAction*> items = menu->actions();
+    for (qsizetype i = items.indexOf(listStart) + 1; i < items.size(); ++i) {
+        menu->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    for (platform::Document* document : m_application.documentController().documents()) {
+        QWidget* window = document->window();
+        if (!window)
+            continue;
+        QAction* item = menu->addAction(document->displayName());
+        item->setCheckable(true);
+        item->setChecked(window == QApplication::activeWindow());
+        connect(item, &QAction::triggered, window, [window] {
+            window->showNormal();
+            window->raise();
+            window->activateWindow();
+        });
+    }
+}
+
+QMenu* RBMainMenu::buildHelpMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&Help"), parent);
+    menu->setToolTipsVisible(true);
+    menu->addAction(action(QStringLiteral("showHelpZelvor")));
+    menu->addAction(action(QStringLiteral("showHelpZelvorApi")));
+    menu->addAction(action(QStringLiteral("showHelpCoffeeScript")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("showEmailSignup")));
+    menu->addAction(action(QStringLiteral("showPluginsPath")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("checkForUpdates")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("about")));
+    return menu;
+}
+
+QMenuBar* RBMainMenu::createMenuBar(QWidget* parent)
+{
+    auto* bar = new QMenuBar(parent);
+    bar->setObjectName(QStringLiteral("mainMenuBar"));
+    bar->addMenu(buildFileMenu(bar));
+    bar->addMenu(buildEditMenu(bar));
+    bar->addMenu(buildViewMenu(bar));
+    bar->addMenu(buildWindowMenu(bar));
+    bar->addMenu(buildHelpMenu(bar));
+    return bar;
+}
+
+void RBMainMenu::installInto(QWidget* window)
+{
+    if (!isMenuWindow(window) || window->property(kMenusInstalled).toBool())
+        return;
+    window->setProperty(kMenusInstalled, true);
+    if (auto* main = qobject_cast<QMainWindow*>(window); main && !main->menuWidget()) {
+        main->setMenuBar(createMenuBar(main));
+        return;
+    }
+    // A window without a menu bar still answers the menus' shortcuts.
+    for (auto& [name, item] : m_actions)
+        if (!item->shortcut().isEmpty())
+            window->addAction(item);
+}
+
+void RBMainMenu::installIntoNewWindows()
+{
+    if (m_watching)
+        return;
+    m_watching = true;
+    qApp->installEventFilter(this);
+}
+
+bool RBMainMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && !widget->property(kMenusInstalled).toBool())
+            installInto(widget);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void tidyEditMenu(QMenu& menu)
+{
+    auto lastIs = [&menu](const char* name) {
+        const QList<QAction*> items = menu.actions();
+        return !items.isEmpty() && items.last()->objectName() == QLatin1String(name);
+    };
+    if (lastIs("orderFrontCharacterPalette"))
+        menu.removeAction(menu.actions().last());
+    if (lastIs("startDictation"))
+        menu.removeAction(menu.actions().last());
+    if (!menu.actions().isEmpty() && menu.actions().last()->isSeparator())
+        menu.removeAction(menu.actions().last());
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+class RBApplication;
+
+// The application's menus on Linux desktop conventions: File, Edit, View, Window and Help, with
+// Preferences at the bottom of Edit and About at the bottom of Help, Ctrl where other systems
+// use Command. One set of actions serves every window: each main window gets a menu bar of
+// its own over them, and other windows (the welcome window) get their shortcuts.
+class RBMainMenu : public QObject {
+    Q_OBJECT
+public:
+    explicit RBMainMenu(RBApplication& application, QObject* parent = nullptr);
+    ~RBMainMenu() override;
+
+    // The action of a command by its name ("newDocument", "openDocument", "saveDocument",
+    // "checkForUpdates", "about", ...); null for an unknown name.
+    QAction* action(const QString& name) const;
+
+    // A new menu bar over the shared actions, owned by `parent`.
+    QMenuBar* createMenuBar(QWidget* parent);
+    // Gives a window its menus: a menu bar for a main window without one, the shortcuts for
+    // any other window. Windows shown later get theirs when they first show.
+    void installInto(QWidget* window);
+    // Watches windows as they show and installs the menus into them.
+    void installIntoNewWindows();
+
+    // The update item: "Check for Updates…" when the build names a feed, else a disabled item
+    // that says where updates come from.
+    void setUpdatesAvailable(bool available);
+
+    // The template of the Edit menu, which every menu bar copies.
+    QMenu* editMenuTemplate() const { return m_editTemplate; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* add(const QString& name, const QString& title, const QKeySequence& shortcut, std::function<void()> run);
+    void buildActions();
+    QMenu* buildFileMenu(QWidget* parent);
+    QMenu* buildEditMenu(QWidget* parent);
+    QMenu* buildViewMenu(QWidget* parent);
+    QMenu* buildWindowMenu(QWidget* parent);
+    QMenu* buildHelpMenu(QWidget* parent);
+    void fillRecentMenu(QMenu* menu);
+    void fillWindowList(QMenu* menu, QAction* listStart);
+
+    RBApplication& m_application;
+    std::map<QString, QAction*> m_actions;
+    QMenu* m_editTemplate = nullptr;
+    bool m_watching = false;
+};
+
+// Drops the system entries that have no use at the bottom of an Edit menu, looking only at the
+// current last item each time: a character-palette item ("orderFrontCharacterPalette"), then a
+// dictation item ("startDictation"), then a separator.
+void tidyEditMenu(QMenu& menu);

@@ -1,0 +1,162 @@
+#include "AppTestSupport.h"
+
+#include "app/RBMainMenu.h"
+#include "document/RBDocumentController.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QAction* named(QMenu& menu, const QString& name)
+{
+    auto* action = new QAction(name, &menu);
+    action->setObjectName(name);
+    menu.addAction(action);
+    return action;
+}
+
+QStringList names(const QMenu& menu)
+{
+    QStringList list;
+    for (QAction* action : menu.actions())
+        list << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    return list;
+}
+
+QMenu* menuTitled(QMenuBar* bar, const QString& title)
+{
+    for (QAction* action : bar->actions())
+        if (action->menu() && action->text().remove(QLatin1Char('&')) == title)
+            return action->menu();
+    return nullptr;
+}
+
+} // namespace
+
+TEST(MainMenu, TidyingTheEditMenuLooksOnlyAtTheBottomItemEachTime)
+{
+    QMenu full;
+    named(full, QStringLiteral("copy"));
+    full.addSeparator();
+    named(full, QStringLiteral("startDictation"));
+    named(full, QStringLiteral("orderFrontCharacterPalette"));
+    tidyEditMenu(full);
+    EXPECT_EQ(names(full), QStringList{QStringLiteral("copy")});
+
+    QMenu dictation;
+    named(dictation, QStringLiteral("copy"));
+    dictation.addSeparator();
+    named(dictation, QStringLiteral("startDictation"));
+    tidyEditMenu(dictation);
+    EXPECT_EQ(names(dictation), QStringList{QStringLiteral("copy")});
+
+    // Out of order, the palette above the dictation item stays; so does a separator that is
+    // not at the very bottom.
+    QMenu other;
+    named(other, QStringLiteral("orderFrontCharacterPalette"));
+    other.addSeparator();
+    named(other, QStringLiteral("paste"));
+    other.addSeparator();
+    tidyEditMenu(other);
+    EXPECT_EQ(names(other), (QStringList{QStringLiteral("orderFrontCharacterPalette"), QStringLiteral("-"),
+                                         QStringLiteral("paste")}));
+}
+
+TEST(MainMenu, WindowsGetLinuxMenusWithCtrlShortcutsAsTheyShow)
+{
+    AppHarness harness;
+    auto options = harness.options();
+    options.installMenus = true;
+    RBApplication app(options);
+    app.launch();
+
+    QMainWindow window;
+    window.show();
+    ASSERT_NE(window.menuWidget(), nullptr);
+    auto* bar = qobject_cast<QMenuBar*>(window.menuWidget());
+    ASSERT_NE(bar, nullptr);
+    QStringList titles;
+    for (QAction* action : bar->actions())
+        titles << action->text().remove(QLatin1Char('&'));
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("File"), QStringLiteral("Edit"), QStringLiteral("View"),
+                                   QStringLiteral("Window"), QStringLiteral("Help")}));
+    // Preferences closes the Edit menu, About the Help menu, Quit the File menu.
+    EXPECT_EQ(menuTitled(bar, QStringLiteral("Edit"))->actions().last()->objectName(), QStringLiteral("preferences"));
+    EXPECT_EQ(menuTitled(bar, QStringLiteral("Help"))->actions().last()->objectName(), QStringLiteral("about"));
+    EXPECT_EQ(menuTitled(bar, QStringLiteral("File"))->actions().last()->objectName(), QStringLiteral("terminate"));
+
+    RBMainMenu& menu = *app.mainMenu();
+    EXPECT_EQ(menu.action(QStringLiteral("terminate"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(menu.action(QStringLiteral("openDocument"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(menu.action(QStringLiteral("saveDocument"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(menu.action(QStringLiteral("preferences"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+
+    // Without a feed the update item says where updates come from and cannot be chosen.
+    QAction* updates = menu.action(QStringLiteral("checkForUpdates"));
+    EXPECT_FALSE(updates->isEnabled());
+    EXPECT_TRUE(updates->text().contains(QStringLiteral("package"), Qt::CaseInsensitive));
+
+    // A window without a menu bar (the welcome window) still answers the shortcuts.
+    QWidget plain;
+    plain.show();
+    EXPECT_TRUE(plain.actions().contains(menu.action(QStringLiteral("openDocument"))));
+    EXPECT_TRUE(plain.actions().contains(menu.action(QStringLiteral("terminate"))));
+}
+
+TEST(MainMenu, RecentProjectsAndTheActiveWindowsDocument)
+{
+    AppHarness harness;
+    RBApplication app(harness.options());
+    app.launch();
+    const QString first = harness.dir.filePath(QStringLiteral("First.zelvor"));
+    const QString second = harness.dir.filePath(QStringLiteral("Second.zelvor"));
+    app.documentController().noteNewRecentDocumentURL(first);
+    app.documentController().noteNewRecentDocumentURL(second);
+
+    QMainWindow window;
+    window.setMenuBar(app.mainMenu()->createMenuBar(&window));
+    QMenu* file = menuTitled(window.menuBar(), QStringLiteral("File"));
+    ASSERT_NE(file, nullptr);
+    QMenu* recent = file->findChild<QMenu*>(QStringLiteral("openRecent"));
+    ASSERT_NE(recent, nullptr);
+    Q_EMIT recent->aboutToShow();
+    QStringList entries;
+    for (QAction* action : recent->actions())
+        if (!action->isSeparator())
+            entries << action->text();
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("Second.zelvor"), QStringLiteral("First.zelvor"),
+                                    QStringLiteral("Clear Menu")}));
+
+    // Choosing a recent project that has gone explains why nothing opens.
+    {
+        AlertAnswers answers(QStringLiteral("OK"));
+        recent->actions().first()->trigger();
+        ASSERT_EQ(answers.messages.size(), 1);
+        EXPECT_TRUE(answers.messages.first().contains(QStringLiteral("Second.zelvor")));
+    }
+
+    // Save goes to the document of the active window.
+    auto* one = new CountingDocument;
+    auto* two = new CountingDocument;
+    QWidget oneWindow, twoWindow;
+    one->setWindow(&oneWindow);
+    two->setWindow(&twoWindow);
+    app.documentController().addDocument(one);
+    app.documentController().addDocument(two);
+    twoWindow.show();
+    QApplication::setActiveWindow(&twoWindow);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &twoWindow; }));
+    EXPECT_EQ(app.currentDocument(), two);
+    app.mainMenu()->action(QStringLiteral("saveDocument"))->trigger();
+    EXPECT_EQ(two->saves, 1);
+    EXPECT_EQ(one->saves, 0);
+    one->close();
+    two->close();
+}
