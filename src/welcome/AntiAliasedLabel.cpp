@@ -1,5 +1,7 @@
 #include "welcome/AntiAliasedLabel.h"
 
+#include "welcome/SystemFont.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -35,10 +37,10 @@ void AntiAliasedLabel::setTitle(const QString& title, const QColor& color, const
     m_title.text = title;
     m_title.foreground = color;
     m_title.font = m_font;
-    m_title.kerning = letterSpacing ? *letterSpacing : modulate(m_font.pointSizeF(), {12, 36}, {0.4, 0.9}, true);
+    m_title.kerning = letterSpacing ? *letterSpacing : modulate(fontSizeInPoints(m_font), {12, 36}, {0.4, 0.9}, true);
     m_title.background = backgroundColor;
     m_title.alignment = textAlignment;
-    m_title.maximumLineHeight = m_font.pointSizeF() * 1.3;
+    m_title.maximumLineHeight = fontSizeInPoints(m_font) * 1.3;
     update();
 }
 

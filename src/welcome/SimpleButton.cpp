@@ -1,5 +1,7 @@
 #include "welcome/SimpleButton.h"
 
+#include "welcome/SystemFont.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,8 +11,7 @@ namespace welcome {
 SimpleButton::SimpleButton(const QRect& frame, QWidget* parent)
     : QAbstractButton(parent)
 {
-    m_font = QFont();
-    m_font.setPointSizeF(13);
+    m_font = systemFontOfSize(13);
     setGeometry(frame);
     setFocusPolicy(Qt::NoFocus);
     updateLabel();

@@ -193,6 +193,17 @@ QStringList DocumentController::recentDocumentURLs() const
     return list;
 }
 
+void DocumentController::removeRecentDocumentURL(const QString& path)
+{
+    const QStringList list = recentDocumentURLs();
+    QVariantList stored;
+    for (const QString& entry : list)
+        if (entry != path && entry != QFileInfo(path).absoluteFilePath())
+            stored.append(entry);
+    if (stored.size() != list.size())
+        recentStore().setObject(kRecentDocumentsKey, stored);
+}
+
 void DocumentController::clearRecentDocuments()
 {
     recentStore().removeObject(kRecentDocumentsKey);

@@ -55,6 +55,8 @@ public:
     void noteNewRecentDocumentURL(const QString& path);
     QStringList recentDocumentURLs() const;
     void clearRecentDocuments();
+    // Drops one entry (a project whose folder is gone, say); other entries keep their order.
+    void removeRecentDocumentURL(const QString& path);
     static int maximumRecentDocumentCount() { return 10; }
 
 Q_SIGNALS:
