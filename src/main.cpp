@@ -5,12 +5,18 @@
 #include "app/RBColor.h"
 #include "app/SingleInstance.h"
 #include "compiler/V8Runtime.h"
+#include "document/RBDocumentController.h"
+#include "document/window/BuildDocumentWindow.h"
 #include "platform/Log.h"
+#include "welcome/KVAboutWindow.h"
+#include "welcome/WelcomeWindow.h"
+#include "welcome/WelcomeWindowController.h"
 
 #include <QApplication>
 #include <QDir>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -39,7 +45,22 @@ int main(int argc, char** argv)
     }
 
     RBColor::install(app);
-    RBApplication application;
+    // Made on first showing, after the shared document controller exists, so that it registers
+    // with it; it outlives the application object.
+    std::unique_ptr<WelcomeWindowController> welcomeController;
+    RBApplication::Options options;
+    options.welcomeShouldShowOnStartup = [] { return WelcomeWindowController::shouldShowOnStartup(); };
+    options.makeWelcomeWindow = [&welcomeController]() -> QWidget* {
+        if (!welcomeController)
+            welcomeController = std::make_unique<WelcomeWindowController>();
+        return welcomeController->window();
+    };
+    options.sendPendingSignUp = [] { WelcomeWindowController::sendContactInfoToCompaignMonitorIsPossible(); };
+    options.showAbout = [] { KVAboutWindow::sharedInstance().showWindow(); };
+    RBApplication application(std::move(options));
+    RBDocumentServices services = application.documentController().services();
+    services.buildWindow = buildDocumentWindow;
+    application.documentController().setServices(services);
     if (!instance.listen())
         platform::Log::warning(QStringLiteral("application"), QStringLiteral("Later launches will start a second application"));
     QObject::connect(&instance, &SingleInstance::itemsReceived, &application, &RBApplication::openItems);
