@@ -12,6 +12,7 @@
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
 #include "document/window/RBSplitView.h"
+#include "editor/RBPopUpMenuController.h"
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
 #include "platform/UserDefaults.h"
@@ -25,7 +26,7 @@
 #include <QApplication>
 #include <QLayout>
 #include <QToolButton>
-#include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -125,7 +126,7 @@ TEST_F(DocumentWindowTest, HoldsEditorAndPreviewWithTheLayerPanelClosedAndKeepsA
     EXPECT_EQ(window->codeEditLeftView()->layout()->count(), 1);
     auto* link = dynamic_cast<DocumentPreviewLink*>(document->preview());
     ASSERT_TRUE(link && link->preview());
-    EXPECT_EQ(link->preview()->view()->parentWidget(), window->mainRightView());
+    EXPECT_TRUE(window->mainRightView()->isAncestorOf(link->preview()->view()));
     EXPECT_EQ(document->editor()->content(), "box = new Layer\n");
     EXPECT_EQ(window->windowTitle(), "Window[*]");
 
@@ -197,18 +198,19 @@ TEST_F(DocumentWindowTest, DeviceControlsFollowTheSettingsAndValidateTheirMenuFo
     }
 
     // The scale pop-up shows the setting and writes the user's choice.
-    QComboBox* scale = toolbar().deviceScalePopUpButton();
-    EXPECT_EQ(scale->currentText(), "Fit");
+    QPushButton* scale = toolbar().deviceScalePopUpButton();
+    EXPECT_EQ(scale->text(), "Fit");
     document->config().setValue("deviceScale", 0.5);
-    EXPECT_EQ(scale->currentText(), "50%");
+    EXPECT_EQ(scale->text(), "50%");
     document->config().setValue("deviceScale", "fit");
-    EXPECT_EQ(scale->currentText(), "Fit");
+    EXPECT_EQ(scale->text(), "Fit");
     document->config().setValue("deviceScale", 0.3); // no entry: the pop-up keeps what it shows
-    EXPECT_EQ(scale->currentText(), "Fit");
-    scale->setCurrentIndex(5);
-    Q_EMIT scale->activated(5);
+    EXPECT_EQ(scale->text(), "Fit");
+    QAction* twice = window->deviceScalePopupMenuController()->itemWithTag(5);
+    ASSERT_TRUE(twice);
+    twice->trigger();
     EXPECT_EQ(document->config().value("deviceScale").toDouble(), 2.0);
-    EXPECT_EQ(scale->currentText(), "200%");
+    EXPECT_EQ(scale->text(), "200%");
 
     // Orientation: the button turns the device and writes the settings file; its menu form is
     // enabled exactly with the toolbar item.
@@ -235,6 +237,26 @@ TEST_F(DocumentWindowTest, DeviceControlsFollowTheSettingsAndValidateTheirMenuFo
     EXPECT_FALSE(toolbar().deviceOrientationToolbarItem()->isEnabled());
     document->config().setValue("deviceType", KVDeviceManager::sharedInstance().defaultDevice());
     EXPECT_TRUE(toolbar().deviceScaleToolbarItem()->isEnabled());
+}
+
+TEST_F(DocumentWindowTest, FullScreenShowsThePreviewAloneAndGivesItBack)
+{
+    open();
+    auto* link = dynamic_cast<DocumentPreviewLink*>(document->preview());
+    ASSERT_TRUE(link && link->preview());
+    QWidget* previewView = link->preview()->view();
+    toolbar().fullscreenItem()->trigger();
+    EXPECT_FALSE(window->isAncestorOf(previewView));
+    EXPECT_TRUE(previewView->window()->isFullScreen());
+    toolbar().fullscreenItem()->trigger();
+    EXPECT_TRUE(window->mainRightView()->isAncestorOf(previewView));
+
+    // Closing the window while the preview fills the screen takes the preview down with it.
+    toolbar().fullscreenItem()->trigger();
+    QPointer<QWidget> alone = previewView;
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !alone; }, 3000));
 }
 
 TEST_F(DocumentWindowTest, DeviceMenuOfAFormatOneProjectDisablesThePicker)

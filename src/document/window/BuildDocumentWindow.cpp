@@ -6,16 +6,17 @@
 #include "Mixpanel/MixpanelPeople.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
-#include "document/window/InterimCodeEditor.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
 #include "document/window/RBSplitView.h"
+#include "editor/RBCodeEditViewController.h"
 #include "platform/NotificationCenter.h"
 #include "preview/RBZelvorViewController.h"
+#include "preview/drop/PreviewPane.h"
+#include "preview/drop/RBFullScreenView.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLayout>
 #include <QToolButton>
 
@@ -37,8 +38,6 @@ void connectToolbar(RBDocument& document, RBDocumentWindow& window, RBDocumentTo
     on(toolbar->serverLogItem(), [&actions] { actions.toolbarShowServerLogWindow(); });
     on(toolbar->consoleItem(), [&actions] { actions.toolbarShowConsole(); });
     on(toolbar->inspectItem(), [&actions] { actions.toolbarInspect(); });
-    QObject::connect(toolbar->deviceScalePopUpButton(), &QComboBox::activated, &actions,
-                     [&actions](int index) { actions.deviceScaleChosen(index); });
 }
 
 void reportSaves(RBDocument& document)
@@ -62,26 +61,36 @@ void buildDocumentWindow(RBDocument& document)
     // The layer panel's pane starts closed.
     window->codeEditSplitView()->setPosition(kInitialWidth);
 
-    auto editor = std::make_unique<InterimCodeEditor>(document);
+    // The code editor, beside the (closed) layer panel.
+    auto editor = std::make_unique<RBCodeEditViewController>(&document);
+    RBCodeEditViewController* code = editor.get();
     window->codeEditLeftView()->layout()->addWidget(editor->view());
+    editor->setCodeEditSplitView(window->codeEditSplitView());
+    window->setLayerPanelHooks([code] { return code->layerInspectorIsAnimating(); },
+                               [code] { code->updateLayerPanelButton(); });
+    editor->updateLayerPanelButton();
 
+    // The preview, in its pane with the drop target over it.
     auto preview = std::make_unique<RBZelvorViewController>();
-    window->mainRightView()->layout()->addWidget(preview->view());
+    const RBPreviewPane pane = makePreviewPane(*preview, *editor, window->mainRightView());
+    window->mainRightView()->layout()->addWidget(pane.view);
     auto link = std::make_unique<DocumentPreviewLink>(document, *preview);
-    InterimCodeEditor* code = editor.get();
     link->setTranspilerSource([code] { return code->transpiler(); }, [code] { code->retranspile(); });
     RBDocumentToolbar* toolbar = window->toolbar();
     link->setOrientationButtonImageHandler([toolbar](const QString& image) { toolbar->setOrientationButtonImage(image); });
     preview->setDocument(link.get());
 
     auto actions = std::make_unique<RBDocumentToolbarActions>(document, *window, preview.get());
-    connectToolbar(document, *window, *actions);
     RBDocumentToolbarActions* toolbarActions = actions.get();
     window->setToolbarActions(toolbarActions);
-    platform::NotificationCenter::defaultCenter().addObserver(
-        KVCodeTextView::ClickedOnLinkNotification, code->codeView()->textView(),
-        [toolbarActions](const platform::Notification& n) { toolbarActions->actionTapped(n.userInfo.value(QStringLiteral("link"))); },
-        toolbarActions);
+    toolbarActions->setFullScreenView(pane.view);
+    toolbarActions->setPluginRunner([code](const std::optional<QString>& source) { code->runPlugin(source.value_or(QString())); });
+    connectToolbar(document, *window, *actions);
+    if (KVCodeView* codeView = code->codeView())
+        platform::NotificationCenter::defaultCenter().addObserver(
+            KVCodeTextView::ClickedOnLinkNotification, codeView->textView(),
+            [toolbarActions](const platform::Notification& n) { toolbarActions->actionTapped(n.userInfo.value(QStringLiteral("link"))); },
+            toolbarActions);
     reportSaves(document);
 
     document.attachEditor(editor.get());

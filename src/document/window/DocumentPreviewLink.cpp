@@ -141,3 +141,9 @@ void DocumentPreviewLink::evaluateCoffeeScript(const QString& script, Evaluation
         handler(QJsonValue::fromVariant(result), message);
     });
 }
+
+void DocumentPreviewLink::toggleInspector()
+{
+    if (m_preview)
+        m_preview->toggleInspector();
+}

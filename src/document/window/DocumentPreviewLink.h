@@ -47,6 +47,7 @@ public:
     void updateDevice() override;
     void orientationChanged() override;
     void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) override;
+    void toggleInspector() override;
 
 private:
     QPointer<RBDocument> m_document;

@@ -1,9 +1,7 @@
 #include "document/window/RBDocumentToolbar.h"
 
-#include "document/DeviceScaleMenu.h"
-
 #include <QAction>
-#include <QComboBox>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace {
@@ -34,16 +32,11 @@ RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     m_orientationButton = buttonFor(m_orientation);
     m_hand = addItem(QStringLiteral("hand"), QStringLiteral("Hand"), QStringLiteral("Show the next hand holding the device"));
 
-    m_deviceScale = new QComboBox(this);
+    // Its menu is filled by the window's pop-up menu controller.
+    m_deviceScale = new QPushButton(this);
     m_deviceScale->setObjectName(QStringLiteral("deviceScalePopUpButton"));
     m_deviceScale->setToolTip(QStringLiteral("Preview scale"));
-    m_deviceScale->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    for (const DeviceScaleMenu::Entry& entry : DeviceScaleMenu::entries()) {
-        if (entry.isSeparator())
-            m_deviceScale->insertSeparator(m_deviceScale->count());
-        else
-            m_deviceScale->addItem(entry.name);
-    }
+    m_deviceScale->setFlat(true);
     m_deviceScaleItem = addWidget(m_deviceScale);
     m_deviceScaleItem->setObjectName(QStringLiteral("deviceScale"));
     addSeparator();

@@ -3,7 +3,7 @@
 #include <QToolBar>
 
 class QAction;
-class QComboBox;
+class QPushButton;
 class QToolButton;
 
 // The document window's toolbar: importing, the device controls (picker, orientation, hand,
@@ -27,7 +27,7 @@ public:
     QToolButton* orientationButton() const { return m_orientationButton; }
     QAction* deviceHandToolbarItem() const { return m_hand; }
     QAction* deviceScaleToolbarItem() const { return m_deviceScaleItem; }
-    QComboBox* deviceScalePopUpButton() const { return m_deviceScale; }
+    QPushButton* deviceScalePopUpButton() const { return m_deviceScale; }
     QAction* refreshItem() const { return m_refresh; }
     QAction* fullscreenItem() const { return m_fullscreen; }
     QAction* snippetItem() const { return m_snippets; }
@@ -58,7 +58,7 @@ private:
     QAction* m_orientation;
     QToolButton* m_orientationButton;
     QAction* m_hand;
-    QComboBox* m_deviceScale;
+    QPushButton* m_deviceScale;
     QAction* m_deviceScaleItem;
     QAction* m_refresh;
     QAction* m_fullscreen;

@@ -2,7 +2,6 @@
 
 #include "analytics/RBGoogleAnalytics.h"
 #include "document/RBDeviceCatalog.h"
-#include "document/DeviceScaleMenu.h"
 #include "document/RBDocument.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentWindow.h"
@@ -13,15 +12,12 @@
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBServerLogWindowController.h"
 #include "preview/RBZelvorViewController.h"
+#include "preview/drop/RBFullScreenView.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLayout>
-#include <QScreen>
-#include <QVBoxLayout>
 #include <QMenu>
 #include <QUrl>
 #include <QWidget>
@@ -63,8 +59,10 @@ RBDocumentToolbarActions::RBDocumentToolbarActions(RBDocument& document, RBDocum
 
 RBDocumentToolbarActions::~RBDocumentToolbarActions()
 {
-    if (m_fullScreenWindow)
-        leaveFullScreen();
+    // A window that closes takes its preview back from the whole screen, or the preview would
+    // stay there on its own.
+    if (m_fullScreenView && m_fullScreenView->isInFullScreenMode())
+        m_fullScreenView->exitFullScreenMode();
 }
 
 void RBDocumentToolbarActions::setPluginsFolder(std::function<QString()> path, std::function<void()> show)
@@ -93,61 +91,20 @@ QPoint RBDocumentToolbarActions::menuLocationForToolbarButton(const QWidget* but
 
 void RBDocumentToolbarActions::toolbarFullscreen()
 {
-    if (!m_preview || !m_preview->view() || !m_window)
+    if (!m_fullScreenView)
         return;
-    if (m_fullScreenWindow) {
-        leaveFullScreen();
+    if (m_fullScreenView->isInFullScreenMode()) {
+        m_fullScreenView->exitFullScreenMode();
     } else {
         RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|toolbar.fullscreen"));
-        auto* screenWindow = new QWidget(nullptr, Qt::Window);
-        screenWindow->setWindowTitle(m_window->windowTitle());
-        auto* layout = new QVBoxLayout(screenWindow);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_preview->view());
-        screenWindow->installEventFilter(this);
-        m_preview->view()->installEventFilter(this);
-        m_fullScreenWindow = screenWindow;
-        if (QScreen* screen = m_window->screen())
-            screenWindow->setScreen(screen);
-        screenWindow->showFullScreen();
+        m_fullScreenView->enterFullScreenMode();
     }
     if (!m_document)
         return;
+    // A device-less preview fills whatever it is shown in: it lays itself out again.
     const RBDeviceCatalog* catalog = m_document->services().deviceCatalog;
     if (catalog && catalog->deviceIsFullscreen(m_document->config().stringValue(ProjectConfig::DeviceType)))
         m_document->reloadPreview();
-}
-
-void RBDocumentToolbarActions::leaveFullScreen()
-{
-    QPointer<QWidget> screenWindow = m_fullScreenWindow;
-    m_fullScreenWindow = nullptr;
-    if (m_preview && m_preview->view()) {
-        m_preview->view()->removeEventFilter(this);
-        if (m_window)
-            m_window->mainRightView()->layout()->addWidget(m_preview->view());
-    }
-    if (screenWindow) {
-        screenWindow->removeEventFilter(this);
-        screenWindow->hide();
-        screenWindow->deleteLater();
-    }
-}
-
-bool RBDocumentToolbarActions::eventFilter(QObject* watched, QEvent* event)
-{
-    if (m_fullScreenWindow && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        leaveFullScreen();
-        return true;
-    }
-    if (watched == m_fullScreenWindow && event->type() == QEvent::Close) {
-        // Closing the full-screen window gives the preview back to the document window.
-        event->ignore();
-        leaveFullScreen();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- snippets
@@ -222,14 +179,6 @@ void RBDocumentToolbarActions::toolbarDeviceSettingsMenu(QWidget* sender)
     } else {
         m_document->setDevicePickerEnabled(false);
     }
-}
-
-void RBDocumentToolbarActions::deviceScaleChosen(int index)
-{
-    const QList<DeviceScaleMenu::Entry>& entries = DeviceScaleMenu::entries();
-    if (!m_document || index < 0 || index >= entries.size() || entries.at(index).isSeparator())
-        return;
-    m_document->config().setValue(ProjectConfig::DeviceScale, entries.at(index).value);
 }
 
 void RBDocumentToolbarActions::toolbarRefresh()

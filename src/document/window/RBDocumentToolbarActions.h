@@ -16,6 +16,7 @@ class QMenu;
 class QWidget;
 class RBDocument;
 class RBDocumentWindow;
+#include "preview/drop/RBFullScreenView.h"
 class RBZelvorViewController;
 
 // What the document window's toolbar does, and the links clicked in the code: the device menu,
@@ -37,6 +38,8 @@ public:
     void setPluginRunner(std::function<void(const std::optional<QString>&)> runPlugin) { m_runPlugin = std::move(runPlugin); }
     // The user's own snippet folder and how to show it.
     void setPluginsFolder(std::function<QString()> path, std::function<void()> show);
+    // The preview pane's root, which can show the preview on the whole screen.
+    void setFullScreenView(RBFullScreenView* view) { m_fullScreenView = view; }
     // How files, folders and addresses are opened (the desktop's default applications unless set).
     void setOpener(std::function<bool(const QString& pathOrUrl)> open) { m_open = std::move(open); }
 
@@ -50,8 +53,6 @@ public:
     void toolbarShowServerLogWindow();
     void toolbarShowConsole();
     void toolbarInspect();
-    // The device-scale pop-up: the user chose the entry at this index.
-    void deviceScaleChosen(int index);
 
     // The snippet menu as it would pop up now; the entries behind its tags stay until the next.
     std::unique_ptr<QMenu> makeSnippetMenu();
@@ -70,14 +71,8 @@ public:
     void openModule(const QString& name);
     void showImage(const QString& path);
 
-    bool isPreviewFullScreen() const { return m_fullScreenWindow != nullptr; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     bool open(const QString& pathOrUrl) const;
-    void leaveFullScreen();
     void appendSnippets(QMenu& menu, const QString& folder, bool reverse);
 
     QPointer<RBDocument> m_document;
@@ -88,6 +83,6 @@ private:
     std::function<void()> m_showPluginsPath;
     std::function<bool(const QString&)> m_open;
     QVector<SnippetEntry> m_snippets;
-    QPointer<QWidget> m_fullScreenWindow;
+    QPointer<RBFullScreenView> m_fullScreenView;
     QPointer<QMenu> m_openMenu;
 };

@@ -2,6 +2,7 @@
 
 #include "app/NotificationName.h"
 #include "document/RBDocument.h"
+#include "document/DeviceScaleMenu.h"
 #include "document/RBDocumentController.h"
 #include "document/window/PaneSizing.h"
 #include "document/window/RBDocumentToolbar.h"
@@ -9,11 +10,12 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "platform/gui/ColorExtras.h"
+#include "editor/RBPopUpMenuController.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
-#include <QComboBox>
+#include <QPushButton>
 #include <QPointer>
 #include <QTimer>
 
@@ -22,6 +24,19 @@
 namespace {
 const QString kKeyWindowChanged = QStringLiteral("KeyWindowChangedNotification");
 const QString kShowWelcomeOnStartup = QStringLiteral("WelcomeWindowShowOnStartup");
+
+// The entries of the scale pop-up in the form of the pop-up menu controller.
+QVariantList deviceScaleEntries()
+{
+    QVariantList list;
+    for (const DeviceScaleMenu::Entry& entry : DeviceScaleMenu::entries()) {
+        if (entry.isSeparator())
+            list.append(QVariantMap{{QStringLiteral("type"), QStringLiteral("separator")}});
+        else
+            list.append(QVariantMap{{QStringLiteral("name"), entry.name}, {QStringLiteral("value"), entry.value.toVariant()}});
+    }
+    return list;
+}
 
 // Whether the user keeps the welcome window at start-up; an absent answer counts as yes and
 // is written down.
@@ -50,6 +65,7 @@ RBDocumentWindow::RBDocumentWindow(RBDocument* document, QWidget* parent)
     : QMainWindow(parent)
     , m_document(document)
     , m_toolbar(new RBDocumentToolbar(this))
+    , m_deviceScalePopup(new RBPopUpMenuController(m_toolbar->deviceScalePopUpButton(), deviceScaleEntries(), this))
     , m_splitView(new RBSplitView)
     , m_codeEditSplitView(new RBSplitView)
 {
@@ -58,6 +74,7 @@ RBDocumentWindow::RBDocumentWindow(RBDocument* document, QWidget* parent)
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     setUnifiedTitleAndToolBarOnMac(false);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
+    m_deviceScalePopup->setDocument(document);
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, platform::colorWithHexColorString(QStringLiteral("151517")));
@@ -165,9 +182,9 @@ void RBDocumentWindow::setDeviceScaleEnabled(bool enabled)
 
 void RBDocumentWindow::selectDeviceScaleEntry(int index)
 {
-    QComboBox* popUp = m_toolbar->deviceScalePopUpButton();
-    const QSignalBlocker quiet(popUp); // showing a setting is not choosing one
-    popUp->setCurrentIndex(index);
+    const QVariantList entries = m_deviceScalePopup->menuContents();
+    if (index >= 0 && index < entries.size())
+        m_deviceScalePopup->selectItem(entries.at(index).toMap());
 }
 
 // ---------------------------------------------------------------- sizing rules

@@ -13,6 +13,7 @@
 class RBDocument;
 class RBDocumentToolbar;
 class RBDocumentToolbarActions;
+class RBPopUpMenuController;
 class RBSplitView;
 
 // The window of one open project: the editor side beside the preview, the code beside the
@@ -30,6 +31,8 @@ public:
 
     RBDocument* document() const { return m_document; }
     RBDocumentToolbar* toolbar() const { return m_toolbar; }
+    // The preview-scale pop-up: shows the "deviceScale" setting and writes the user's choice.
+    RBPopUpMenuController* deviceScalePopupMenuController() const { return m_deviceScalePopup; }
 
     // The controllers of the panes live as long as the window and go before its views, newest
     // first.
@@ -85,6 +88,7 @@ private:
 
     QPointer<RBDocument> m_document;
     RBDocumentToolbar* m_toolbar;
+    RBPopUpMenuController* m_deviceScalePopup;
     RBSplitView* m_splitView;
     RBSplitView* m_codeEditSplitView;
     bool m_centerSplitViewFloored = false;

@@ -12,9 +12,9 @@
 #include <cmath>
 
 namespace {
-QWidget* makePane(QWidget* parent)
+QWidget* makePane()
 {
-    auto* pane = new QWidget(parent);
+    auto* pane = new QWidget;
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -23,20 +23,19 @@ QWidget* makePane(QWidget* parent)
 } // namespace
 
 RBSplitView::RBSplitView(QWidget* parent)
-    : QWidget(parent)
-    , m_first(makePane(this))
-    , m_last(makePane(this))
-    , m_handle(new QWidget(this))
+    : QSplitter(Qt::Horizontal, parent)
+    , m_first(makePane())
+    , m_last(makePane())
 {
-    // Where no pane covers the split view, the divider colour shows.
+    // No visible divider; the split view's colour shows where no pane covers it.
+    setHandleWidth(0);
+    setChildrenCollapsible(false);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor::fromRgbF(0.11f, 0.12f, 0.15f));
     setPalette(palette);
-    m_handle->setCursor(Qt::SplitHCursor);
-    m_handle->setAttribute(Qt::WA_NoSystemBackground);
-    m_handle->installEventFilter(this);
-    m_handle->raise();
+    addWidget(m_first);
+    addWidget(m_last);
 }
 
 RBSplitView::~RBSplitView()
@@ -45,8 +44,15 @@ RBSplitView::~RBSplitView()
         m_animation->stop();
 }
 
+QSplitterHandle* RBSplitView::createHandle()
+{
+    return new RBSplitViewHandle(orientation(), this);
+}
+
 double RBSplitView::splitPosition() const
 {
+    if (!m_laidOut)
+        return m_position;
     const QRect frame = m_first->geometry();
     return frame.x() + frame.width();
 }
@@ -73,7 +79,7 @@ void RBSplitView::setSplitPosition(double position, bool animated)
         return;
     }
     auto* animation = new QVariantAnimation(this);
-    animation->setStartValue(m_position);
+    animation->setStartValue(splitPosition());
     animation->setEndValue(position);
     animation->setDuration(150);
     animation->setEasingCurve(QEasingCurve::InOutQuad);
@@ -102,87 +108,71 @@ void RBSplitView::dragDividerTo(double proposed)
         position = std::max(min, std::min(position, max));
     }
     setPosition(position);
+    Q_EMIT splitterMoved(int(splitPosition()), 1);
 }
 
 void RBSplitView::setPosition(double position)
 {
     // Kept as asked until the split view has its size; the panes never reach past it.
     m_position = std::max(0.0, position);
-    if (m_laidOut)
-        m_position = std::min(m_position, double(std::max(0, width())));
     m_positionSet = true;
-    placePanes();
-    Q_EMIT splitPositionChanged(m_position);
-}
-
-void RBSplitView::placePanes()
-{
-    const int x = int(std::lround(std::min(m_position, double(std::max(0, width())))));
-    m_first->setGeometry(0, 0, x, height());
-    m_last->setGeometry(x, 0, std::max(0, width() - x), height());
-    placeHandle();
-}
-
-void RBSplitView::placeHandle()
-{
-    const int x = m_first->geometry().right() + 1;
-    m_handle->setGeometry(x - kGrabMargin, 0, 2 * kGrabMargin, height());
-    m_handle->raise();
-}
-
-void RBSplitView::resizeSubviewsWithOldSize(QSize oldSize)
-{
-    if (m_delegate && m_delegate->resizeSubviewsWithOldSize(this, oldSize))
+    if (!m_laidOut)
         return;
-    setPosition(std::min(m_position, double(width())));
+    const int total = std::max(0, width());
+    const int first = int(std::lround(std::min(m_position, double(total))));
+    setSizes({first, total - first});
 }
 
 void RBSplitView::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
     const QSize old = event->oldSize();
-    if (!m_laidOut || !old.isValid() || old.width() <= 0) {
-        // The first layout: the position asked for so far (or an even share) is taken as it is.
-        if (!m_positionSet)
-            m_position = std::floor(width() / 2.0);
-        m_laidOut = true;
-        m_position = std::min(m_position, double(std::max(0, width())));
-        placePanes();
+    if (!m_laidOut || !old.isValid() || old.width() <= 0 || !m_delegate) {
+        QSplitter::resizeEvent(event);
+        if (!m_laidOut && width() > 0) {
+            // The first layout takes the position asked for so far (or shares evenly).
+            m_laidOut = true;
+            setPosition(m_positionSet ? m_position : std::floor(width() / 2.0));
+        }
         return;
     }
     if (old.width() == width()) {
-        placePanes();
+        QSplitter::resizeEvent(event);
         return;
     }
-    resizeSubviewsWithOldSize(old);
+    if (!m_delegate->resizeSubviewsWithOldSize(this, old)) {
+        QSplitter::resizeEvent(event);
+    }
 }
 
-bool RBSplitView::eventFilter(QObject* watched, QEvent* event)
+RBSplitViewHandle::RBSplitViewHandle(Qt::Orientation orientation, RBSplitView* parent)
+    : QSplitterHandle(orientation, parent)
+    , m_splitView(parent)
 {
-    if (watched != m_handle)
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            m_dragging = true;
-            return true;
-        }
-        break;
-    case QEvent::MouseMove:
-        if (m_dragging) {
-            const QPointF point = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition());
-            dragDividerTo(point.x());
-            return true;
-        }
-        break;
-    case QEvent::MouseButtonRelease:
-        if (m_dragging) {
-            m_dragging = false;
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
+}
+
+void RBSplitViewHandle::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QSplitterHandle::mousePressEvent(event);
+    m_dragging = true;
+    const double pointer = m_splitView->mapFromGlobal(event->globalPosition()).x();
+    m_pressOffset = pointer - m_splitView->splitPosition();
+    event->accept();
+}
+
+void RBSplitViewHandle::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        return QSplitterHandle::mouseMoveEvent(event);
+    const double pointer = m_splitView->mapFromGlobal(event->globalPosition()).x();
+    m_splitView->dragDividerTo(pointer - m_pressOffset);
+    event->accept();
+}
+
+void RBSplitViewHandle::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        return QSplitterHandle::mouseReleaseEvent(event);
+    m_dragging = false;
+    event->accept();
 }

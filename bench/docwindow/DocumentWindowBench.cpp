@@ -1,0 +1,150 @@
+// Speed of the edit loop through the document window:
+//   keystroke to preview ms   from a key pressed in the code editor of a 100-line project with
+//                             "updateDelay" 0.01 to the page answering with the changed value;
+//                             median of 15 keystrokes
+#include "CodeTextView/KVCodeTextView.h"
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "document/window/BuildDocumentWindow.h"
+#include "document/window/DocumentPreviewLink.h"
+#include "document/window/RBDocumentWindow.h"
+#include "preview/RBServerController.h"
+#include "preview/RBWebViewController.h"
+#include "preview/RBZelvorViewController.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "support/BenchSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using benchsupport::spinUntil;
+
+// 100 lines: layers, functions and a loop over a list, ending with the line the keys extend.
+QString program()
+{
+    QStringList lines;
+    for (int i = 0; lines.size() < 99; ++i) {
+        lines << QStringLiteral("layer%1 = new Layer").arg(i);
+        lines << QStringLiteral("\tx: %1, y: %2, width: 40, height: 40").arg(i * 3).arg(i * 5);
+        lines << QStringLiteral("square%1 = (n) -> n * n + %1").arg(i);
+        lines << QStringLiteral("total%1 = (square%1(k) for k in [1..5]).length").arg(i);
+    }
+    while (lines.size() > 99)
+        lines.removeLast();
+    lines << QStringLiteral("window.benchValue = 1");
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The page's answer to a script, or an empty string when it did not answer in time.
+QString pageText(RBWebViewController& page, const QString& script)
+{
+    auto done = std::make_shared<bool>(false);
+    auto value = std::make_shared<QString>();
+    page.evaluateJavaScript(script, [done, value](const QVariant& result, const QVariant&) {
+        *value = result.toString();
+        *done = true;
+    });
+    spinUntil([done] { return *done; }, 5000);
+    return *value;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-bench-bus"); // announce nothing
+    if (geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty())
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    }
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
+        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    qputenv("ZELVOR_USER_DEFAULTS", (home.path() + "/defaults.json").toUtf8());
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    RBServerController& server = RBServerController::sharedInstance();
+    server.start();
+    if (!spinUntil([&] { return server.isRunning(); }, 20000)) {
+        std::fprintf(stderr, "the preview server did not start\n");
+        return 1;
+    }
+    auto* controller = new RBDocumentController(&app);
+    RBDocumentServices services = controller->services();
+    services.buildWindow = buildDocumentWindow;
+    controller->setServices(services);
+
+    const QString project = home.path() + "/Bench.zelvor";
+    QDir().mkpath(project + "/zelvor");
+    QFile code(project + "/app.coffee");
+    QFile config(project + "/zelvor/config.json");
+    if (!code.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly))
+        return 1;
+    code.write(program().toUtf8());
+    code.close();
+    config.write("{\"updateDelay\": 0.01}");
+    config.close();
+
+    RBDocument* document = nullptr;
+    controller->openDocumentWithContentsOfURL(project, true, [&](platform::Document* d, bool, const QString&) {
+        document = qobject_cast<RBDocument*>(d);
+    });
+    auto* link = document ? dynamic_cast<DocumentPreviewLink*>(document->preview()) : nullptr;
+    auto* window = document ? qobject_cast<RBDocumentWindow*>(document->window()) : nullptr;
+    KVCodeTextView* textView = window ? window->codeEditLeftView()->findChild<KVCodeTextView*>() : nullptr;
+    if (!link || !link->preview() || !textView) {
+        std::fprintf(stderr, "the project window did not open\n");
+        return 1;
+    }
+    RBWebViewController& page = *link->preview()->webViewController();
+    if (!spinUntil([&] { return pageText(page, QStringLiteral("String(window.benchValue)")) == QLatin1String("1"); }, 60000)) {
+        std::fprintf(stderr, "the first program never ran\n");
+        return 1;
+    }
+
+    textView->setFocus();
+    textView->moveCursor(QTextCursor::End);
+    QString expected = QStringLiteral("1");
+    std::vector<double> samples;
+    QElapsedTimer clock;
+    for (int run = 0; run < 14; ++run) {
+        const QString digit = QString::number((run * 7 + 3) % 10);
+        expected += digit;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + digit.toInt(), Qt::NoModifier, digit);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_0 + digit.toInt(), Qt::NoModifier, digit);
+        clock.start();
+        QApplication::sendEvent(textView, &press);
+        QApplication::sendEvent(textView, &release);
+        if (!spinUntil([&] { return pageText(page, QStringLiteral("String(window.benchValue)")) == expected; }, 20000)) {
+            std::fprintf(stderr, "keystroke %d never reached the page\n", run);
+            return 1;
+        }
+        if (run >= 2) // the first runs warm the page and the compiler up
+            samples.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(samples.begin(), samples.end());
+    std::printf("keystroke to preview ms: %.1f\n", samples[samples.size() / 2]);
+    document->updateChangeCount(platform::Document::ChangeCleared);
+    document->close();
+    server.stop();
+    return 0;
+}
