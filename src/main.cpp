@@ -4,6 +4,7 @@
 #include "app/RBApplication.h"
 #include "app/RBColor.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "compiler/V8Runtime.h"
 #include "document/RBDocumentController.h"
 #include "document/window/BuildDocumentWindow.h"
@@ -64,6 +65,10 @@ int main(int argc, char** argv)
     if (!instance.listen())
         platform::Log::warning(QStringLiteral("application"), QStringLiteral("Later launches will start a second application"));
     QObject::connect(&instance, &SingleInstance::itemsReceived, &application, &RBApplication::openItems);
+    // Ctrl+C, the terminal closing or the session ending quit as the Quit command does.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application,
+                     &RBApplication::handleTerminationSignal);
     application.launch(items);
     return app.exec();
 }

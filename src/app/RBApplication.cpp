@@ -22,6 +22,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#ifndef QT_NO_SESSIONMANAGER
+#include <QSessionManager>
+#endif
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -30,6 +33,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -87,6 +94,16 @@ RBApplication::RBApplication(Options options, QObject* parent)
             else
                 applicationWillResignActive();
         });
+#ifndef QT_NO_SESSIONMANAGER
+        // Logging out asks about unsaved work as quitting does; a cancel keeps the session.
+        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+            const bool mayAsk = manager.allowsInteraction();
+            if (!commitDataRequest(mayAsk))
+                manager.cancel();
+            if (mayAsk)
+                manager.release();
+        });
+#endif
         connect(app, &QGuiApplication::lastWindowClosed, this, [this] {
             // Closing a project window may bring the welcome window up: decide once the close is over.
             platform::dispatchAfter(0.2, [self = QPointer<RBApplication>(this)] {
@@ -208,7 +225,10 @@ bool RBApplication::terminate()
 {
     if (m_terminated)
         return true;
-    if (!m_documentController->closeAllDocuments())
+    m_askingToQuit = true;
+    const bool closed = m_documentController->closeAllDocuments();
+    m_askingToQuit = false;
+    if (!closed)
         return false;
     applicationWillTerminate();
     QCoreApplication::quit();
@@ -228,6 +248,32 @@ void RBApplication::applicationWillTerminate()
     else
         RBServerController::sharedInstance().stop();
     m_defaults->synchronize();
+}
+
+void RBApplication::handleTerminationSignal(int signal)
+{
+    if (m_askingToQuit) {
+        platform::Log::warning(kDomain, QStringLiteral("Signal %1 while asking about unsaved work: quitting at once").arg(signal));
+        applicationWillTerminate();
+        if (m_options.exitAtOnce) {
+            m_options.exitAtOnce(128 + signal);
+        } else {
+            std::fflush(nullptr);
+            ::_exit(128 + signal);
+        }
+        return;
+    }
+    platform::Log::info(kDomain, QStringLiteral("Quitting on signal %1").arg(signal));
+    terminate();
+}
+
+bool RBApplication::commitDataRequest(bool allowsInteraction)
+{
+    if (!allowsInteraction) {
+        m_defaults->synchronize();
+        return true;
+    }
+    return terminate();
 }
 
 void RBApplication::applicationDidBecomeActive()

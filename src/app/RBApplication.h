@@ -68,6 +68,9 @@ public:
         std::function<void()> showAbout;
         // Opens a web address (default: the desktop's browser).
         std::function<void(const QString& url, bool inBackground)> openURL;
+        // Ends the process with this code without unwinding (default: _exit); used when the
+        // user insists on quitting while the quit questions are open.
+        std::function<void(int code)> exitAtOnce;
     };
 
     RBApplication();
@@ -86,6 +89,15 @@ public:
     void openItems(const QStringList& items);
     // Asks every document with unsaved work first; answers false when the user cancelled.
     bool terminate();
+    // SIGTERM, SIGINT or SIGHUP reached the main loop: quits as the Quit command does. A second
+    // one while the quit questions are still open ends the program at once, after storing the
+    // analytics queues, stopping the server and writing the defaults.
+    void handleTerminationSignal(int signal);
+    // The desktop session is ending. When it lets us ask, quits as the Quit command does and
+    // answers false when the user kept the application (the session should not end); when it
+    // does not, only writes down what must survive and answers true.
+    bool commitDataRequest(bool allowsInteraction);
+    bool isAskingToQuit() const { return m_askingToQuit; }
     void applicationWillTerminate();
     void applicationDidBecomeActive();
     void applicationWillResignActive();
@@ -171,4 +183,5 @@ private:
     bool m_shouldCloseRestoredDocuments = false;
     bool m_launched = false;
     bool m_terminated = false;
+    bool m_askingToQuit = false;
 };

@@ -1,0 +1,227 @@
+#include "AppTestSupport.h"
+
+#include "app/TerminationSignals.h"
+#include "document/RBDocumentController.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/types.h>
+
+// The handler only wakes the main loop; every signal arrives there, in order, and the previous
+// handlers come back when the object goes.
+TEST(TerminationSignals, SignalsReachTheMainLoopAndThePreviousHandlersComeBack)
+{
+    struct sigaction before {};
+    ::sigaction(SIGHUP, nullptr, &before);
+    {
+        TerminationSignals handlers;
+        ASSERT_TRUE(handlers.isInstalled());
+        // Only one may own the handlers.
+        TerminationSignals second;
+        EXPECT_FALSE(second.isInstalled());
+
+        QSignalSpy spy(&handlers, &TerminationSignals::terminationRequested);
+        ::raise(SIGTERM);
+        ::raise(SIGINT);
+        ::raise(SIGHUP);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return spy.size() == 3; }));
+        EXPECT_EQ(spy.at(0).first().toInt(), SIGTERM);
+        EXPECT_EQ(spy.at(1).first().toInt(), SIGINT);
+        EXPECT_EQ(spy.at(2).first().toInt(), SIGHUP);
+    }
+    struct sigaction after {};
+    ::sigaction(SIGHUP, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+    // A new owner can install them again.
+    TerminationSignals again;
+    EXPECT_TRUE(again.isInstalled());
+}
+
+// A signal quits as the Quit command does: unsaved work is asked about and a cancel keeps the
+// application; a second signal while the question is open ends the program at once, with
+// the server stopped and the defaults written first.
+TEST(TerminationSignals, ASignalQuitsLikeQuitAndASecondOneWhileAskingEndsAtOnce)
+{
+    AppHarness harness;
+    QList<int> exitCodes;
+    RBApplication::Options options = harness.options();
+    options.exitAtOnce = [&](int code) { exitCodes << code; };
+    RBApplication app(std::move(options));
+    app.launch();
+    TerminationSignals handlers;
+    QObject::connect(&handlers, &TerminationSignals::terminationRequested, &app, &RBApplication::handleTerminationSignal);
+
+    auto* document = new CountingDocument;
+    app.documentController().addDocument(document);
+    document->updateChangeCount(platform::Document::ChangeDone);
+
+    // First Ctrl+C: the user is asked and keeps the application.
+    int questions = 0;
+    bool askingDuringQuestion = false;
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        ++questions;
+        askingDuringQuestion = app.isAskingToQuit();
+        const int cancel = int(alert.buttonTitles().indexOf(QStringLiteral("Cancel")));
+        return platform::Alert::kFirstButtonReturn + std::max(cancel, 0);
+    });
+    ::raise(SIGINT);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return questions == 1; }));
+    EXPECT_TRUE(askingDuringQuestion);
+    EXPECT_FALSE(app.isAskingToQuit());
+    EXPECT_FALSE(app.isTerminating());
+    EXPECT_EQ(app.documentController().documents().size(), 1);
+    EXPECT_TRUE(exitCodes.isEmpty());
+    EXPECT_FALSE(harness.events.contains(QStringLiteral("server.stop")));
+
+    // SIGTERM, and a second one arrives while the question is on screen.
+    harness.defaults->setString(QStringLiteral("LastWords"), QStringLiteral("kept"));
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        ++questions;
+        ::raise(SIGTERM);
+        testsupport::waitUntil([&] { return !exitCodes.isEmpty(); }, 3000);
+        const int cancel = int(alert.buttonTitles().indexOf(QStringLiteral("Cancel")));
+        return platform::Alert::kFirstButtonReturn + std::max(cancel, 0);
+    });
+    ::raise(SIGTERM);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return questions == 2; }));
+    platform::Alert::setTestResponder({});
+    ASSERT_EQ(exitCodes, QList<int>{128 + SIGTERM});
+    EXPECT_EQ(harness.events.count(QStringLiteral("server.stop")), 1);
+    platform::UserDefaults reread(harness.defaults->storePath());
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("LastWords")), QStringLiteral("kept"));
+}
+
+TEST(TerminationSignals, TheSessionEndingAsksWhenItMayAndWritesTheDefaultsWhenItMayNot)
+{
+    AppHarness harness;
+    RBApplication app(harness.options());
+    app.launch();
+    auto* document = new CountingDocument;
+    app.documentController().addDocument(document);
+    document->updateChangeCount(platform::Document::ChangeDone);
+
+    // No questions allowed: nothing is closed, but what must survive is on disk.
+    harness.defaults->setString(QStringLiteral("LastWords"), QStringLiteral("kept"));
+    EXPECT_TRUE(app.commitDataRequest(false));
+    EXPECT_EQ(platform::UserDefaults(harness.defaults->storePath()).stringForKey(QStringLiteral("LastWords")),
+              QStringLiteral("kept"));
+    EXPECT_FALSE(app.isTerminating());
+    EXPECT_EQ(app.documentController().documents().size(), 1);
+
+    {
+        AlertAnswers answers(QStringLiteral("Cancel"));
+        EXPECT_FALSE(app.commitDataRequest(true)); // the logout is cancelled
+        EXPECT_EQ(answers.messages.size(), 1);
+    }
+    EXPECT_FALSE(app.isTerminating());
+    {
+        AlertAnswers answers(QStringLiteral("Save"));
+        EXPECT_TRUE(app.commitDataRequest(true));
+    }
+    EXPECT_TRUE(app.isTerminating());
+    EXPECT_TRUE(app.documentController().documents().isEmpty());
+    EXPECT_EQ(harness.events.count(QStringLiteral("server.stop")), 1);
+}
+
+// The real program in its own process, with its own user folders.
+class ApplicationProcess : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+    QProcess app;
+    QByteArray output;
+
+    QProcessEnvironment environment() const
+    {
+        auto environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+            environment.insert(QLatin1String(name), home.filePath(QLatin1String(name)));
+        environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), home.filePath(QStringLiteral("app.socket")));
+        environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return environment;
+    }
+    QString defaultsPath() const { return home.filePath(QStringLiteral("XDG_CONFIG_HOME/ZelvorStudio/UserDefaults.json")); }
+
+    void start(const QStringList& arguments)
+    {
+        app.setProcessEnvironment(environment());
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&app, &QProcess::readyRead, [this] { output += app.readAll(); });
+        app.start(QStringLiteral(ZELVOR_APP_BINARY), arguments);
+        ASSERT_TRUE(app.waitForStarted(10000));
+        // It listens for later launches once it has started up.
+        ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(home.filePath(QStringLiteral("app.socket"))); }, 30000))
+            << output.toStdString();
+    }
+
+    // Sends the signal and waits for a clean end.
+    void quitWith(int signal)
+    {
+        ::kill(pid_t(app.processId()), signal);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return app.state() == QProcess::NotRunning; }, 30000))
+            << output.toStdString();
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << output.toStdString();
+        EXPECT_EQ(app.exitCode(), 0) << output.toStdString();
+    }
+
+    void TearDown() override
+    {
+        if (app.state() != QProcess::NotRunning) {
+            app.kill();
+            app.waitForFinished(5000);
+        }
+    }
+};
+
+TEST_F(ApplicationProcess, TakesALaterLaunchAndQuitsCleanlyOnSIGTERM)
+{
+    start({});
+    QProcess later;
+    later.setProcessEnvironment(environment());
+    later.start(QStringLiteral(ZELVOR_APP_BINARY), {QStringLiteral("zelvor://open?x=2")});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return later.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(later.exitCode(), 0);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("Received link: zelvor://open?x=2"); }, 10000))
+        << output.toStdString();
+
+    quitWith(SIGTERM);
+    EXPECT_TRUE(output.contains("Quitting on signal")) << output.toStdString();
+    // The first run's answers were written on the way out.
+    platform::UserDefaults written(defaultsPath());
+    EXPECT_TRUE(written.boolForKey(QStringLiteral("FirstTimeWelcomeWindowCloseOpenDocumentsAndShowYouNew")));
+}
+
+TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItAndKeepsItInTheRecentList)
+{
+    // A folder with only a program: opening it merges the template in.
+    QTemporaryDir projects;
+    const QString project = projects.filePath(QStringLiteral("Card.zelvor"));
+    ASSERT_TRUE(QDir().mkpath(project));
+    QFile program(project + QStringLiteral("/app.coffee"));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("layer = new Layer\n");
+    program.close();
+
+    start({project});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(project + QStringLiteral("/index.html")); }, 30000))
+        << output.toStdString();
+    quitWith(SIGINT);
+    platform::UserDefaults written(defaultsPath());
+    const QVariantList recent = written.arrayForKey(QStringLiteral("RecentDocuments"));
+    ASSERT_FALSE(recent.isEmpty()) << output.toStdString();
+    EXPECT_EQ(QFileInfo(recent.first().toString()).canonicalFilePath(), QFileInfo(project).canonicalFilePath());
+    // The program was not touched by quitting.
+    EXPECT_EQ(testsupport::readFile(project + QStringLiteral("/app.coffee")), QStringLiteral("layer = new Layer\n"));
+}
