@@ -1,9 +1,7 @@
 #include "app/RBUserAgent.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QSysInfo>
-#include <QWebEngineProfile>
 
 QString userAgentOSVersion()
 {
@@ -15,12 +13,10 @@ QString userAgentOSVersion()
 
 QString userAgentWebKitVersion()
 {
-    static const QString version = [] {
-        static const QRegularExpression pattern(QStringLiteral("AppleWebKit/([\\d.]+)"));
-        const auto match = pattern.match(QWebEngineProfile::defaultProfile()->httpUserAgent());
-        return match.hasMatch() ? match.captured(1) : QStringLiteral("537.36");
-    }();
-    return version;
+    // Every Chromium-based engine has named itself AppleWebKit/537.36 since it left WebKit, and
+    // asking the engine for its user agent would start the whole web engine on the main thread
+    // long before any window needs it (half a second of start-up, ahead of the preview server).
+    return QStringLiteral("537.36");
 }
 
 QString userAgentAppVersion()

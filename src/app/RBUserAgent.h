@@ -9,5 +9,5 @@ QString getUserAgent();
 
 // The parts, exposed for the application object and tests.
 QString userAgentOSVersion();     // the system version with "_" between its numbers
-QString userAgentWebKitVersion(); // the engine version the web engine itself announces
+QString userAgentWebKitVersion(); // the WebKit version the web engine announces, known without starting it
 QString userAgentAppVersion();    // the application version, "1.0" when none is set

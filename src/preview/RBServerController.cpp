@@ -176,6 +176,7 @@ void RBServerController::serverDidStart(const QJsonObject& message)
     m_url = message.value(QStringLiteral("url")).toString();
     while (m_url.endsWith(QLatin1Char('/')))
         m_url.chop(1);
+    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("ready at %1").arg(m_url));
 
     const auto pending = std::exchange(m_pendingMounts, {});
     for (const auto& [path, handler] : pending)

@@ -190,6 +190,7 @@ void RBZelvorViewController::reload()
             self->handleBridgeMethod(method, arguments);
     });
     m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
+    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("ZelvorRefreshNotification"));
     m_isLoading = false;
 }
@@ -260,6 +261,7 @@ void RBZelvorViewController::transpilationSuccess()
     CodeTranspiler* compiler = transpiler();
     if (!compiler)
         return;
+    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("compile %1 succeeded").arg(compiler->lastSuccessfulId()));
     // A program with a while loop never runs: an endless loop would freeze the page.
     if (!m_isFirstLoadDone) {
         m_isFirstLoadDone = true;
@@ -275,8 +277,10 @@ void RBZelvorViewController::transpilationSuccess()
         return;
     const double delay = config().value(QStringLiteral("updateDelay")).toDouble(0);
     if (delay > 0 || m_reloadJSPending) {
+        // The delay lets the user finish typing before a half-written program runs. A page
+        // that has just loaded waits for no typing: its program runs at the next turn.
         QPointer<RBZelvorViewController> self(this);
-        platform::debounce(this, kEvaluateKey, delay, [self] {
+        platform::debounce(this, kEvaluateKey, m_reloadJSPending ? 0 : delay, [self] {
             if (self)
                 self->evaluateClientCode();
         });
@@ -301,6 +305,9 @@ void RBZelvorViewController::evaluateClientCode()
         const QVariantMap thrown = error.toMap();
         if (succeeded) {
             self->m_isEvaluating = false;
+            // The one line that says a program runs in the page (the start-up benchmark waits for it).
+            platform::Log::write(kDomain, platform::Log::Debug,
+                                 QStringLiteral("program %1 ran").arg(self->m_lastProcessedClientCodeId));
             RBDocumentStateUpdate update;
             update.setState(RBDocumentStateOk);
             if (CodeTranspiler* compiler = self->transpiler())
@@ -397,6 +404,7 @@ void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVa
 
 void RBZelvorViewController::handleDOMReady()
 {
+    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page ready"));
     if (m_spinner) {
         delete m_spinner.data();
         m_spinner = nullptr;
