@@ -12,6 +12,8 @@
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
 #include "document/window/RBSplitView.h"
+#include "app/RBApplication.h"
+#include "editor/RBCodeEditViewController.h"
 #include "editor/RBPopUpMenuController.h"
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
@@ -33,6 +35,8 @@
 #include <QJsonDocument>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
+#include <QWindow>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -405,3 +409,69 @@ TEST_F(DocumentWindowTest, ClosingTheLastWindowBringsTheWelcomeWindowBackWhenThe
 }
 
 } // namespace
+
+// The real window takes the user's snippets from the application's snippet folder.
+TEST_F(DocumentWindowTest, TheSnippetMenuOfARunningApplicationOffersTheUsersSnippetFolder)
+{
+    QTemporaryDir store;
+    platform::UserDefaults defaults(store.filePath("defaults.json"));
+    defaults.setBool("RBDataCollectionDisabled", true);
+    RBApplication::Options options;
+    options.defaults = &defaults;
+    options.installMenus = false;
+    QStringList opened;
+    options.openURL = [&opened](const QString& url, bool) { opened << url; };
+    RBApplication application(std::move(options));
+    open();
+
+    std::unique_ptr<QMenu> menu = window->toolbarActions()->makeSnippetMenu();
+    QStringList titles;
+    for (QAction* item : menu->actions())
+        titles << item->text();
+    // The bundled user snippets were copied into the folder on first use and are listed.
+    EXPECT_TRUE(titles.contains("Indent with Tabs")) << titles.join(", ").toStdString();
+    EXPECT_TRUE(QFileInfo(application.pluginsPath() + "/Indent with Tabs.coffee").isFile());
+    EXPECT_TRUE(menu->actions().last()->isEnabled());
+}
+
+// The two runs below need the three screens of tests/fixtures/docwindow/three-screens.json
+// (the docwindow_screens_tests run); with one screen they skip.
+TEST_F(DocumentWindowTest, ImagesAreSetAgainWhenTheWindowMovesToAScreenOfAnotherDensity)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 3)
+        GTEST_SKIP() << "needs the three-screen configuration";
+    open();
+    auto* editor = dynamic_cast<RBCodeEditViewController*>(document->editor());
+    ASSERT_TRUE(editor);
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    const QIcon image(pixmap);
+    toolbar().refreshItem()->setIcon(image);
+    int refreshChanges = 0;
+    QObject::connect(toolbar().refreshItem(), &QAction::changed, [&refreshChanges] { ++refreshChanges; });
+    QToolButton* errorButton = editor->errorInspectorButton();
+    ASSERT_FALSE(errorButton->icon().isNull());
+    const QIcon errorImage = errorButton->icon();
+
+    window->windowHandle()->setScreen(screens.at(0));
+    testsupport::spin(20);
+    const int before = window->backingPropertiesChangeCount();
+    // Another screen of the same density: nothing to draw again.
+    window->windowHandle()->setScreen(screens.at(1));
+    testsupport::spin(20);
+    EXPECT_EQ(window->backingPropertiesChangeCount(), before);
+    EXPECT_EQ(refreshChanges, 0);
+
+    // Twice the density: every image is set again, and stays the same image.
+    window->windowHandle()->setScreen(screens.at(2));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window->backingPropertiesChangeCount() == before + 1; }, 2000));
+    EXPECT_DOUBLE_EQ(window->devicePixelRatioF(), 2.0);
+    EXPECT_GE(refreshChanges, 2); // cleared, then set back
+    EXPECT_EQ(toolbar().refreshItem()->icon().cacheKey(), image.cacheKey());
+    EXPECT_EQ(errorButton->icon().cacheKey(), errorImage.cacheKey());
+
+    // And back.
+    window->windowHandle()->setScreen(screens.at(0));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window->backingPropertiesChangeCount() == before + 2; }, 2000));
+}

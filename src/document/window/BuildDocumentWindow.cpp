@@ -4,6 +4,7 @@
 #include "CodeTextView/KVCodeView.h"
 #include "Mixpanel/Mixpanel.h"
 #include "Mixpanel/MixpanelPeople.h"
+#include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
 #include "document/window/RBDocumentToolbar.h"
@@ -16,7 +17,9 @@
 #include "preview/drop/PreviewPane.h"
 #include "preview/drop/RBFullScreenView.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QPointer>
 #include <QLayout>
 #include <QToolButton>
 
@@ -69,6 +72,11 @@ void buildDocumentWindow(RBDocument& document)
     window->setLayerPanelHooks([code] { return code->layerInspectorIsAnimating(); },
                                [code] { code->updateLayerPanelButton(); });
     editor->updateLayerPanelButton();
+    window->setImageButtons([editor = QPointer<RBCodeEditViewController>(code)]() -> QList<QAbstractButton*> {
+        if (!editor)
+            return {};
+        return {editor->showEditorButton(), editor->errorInspectorButton(), editor->layerInspectorButton()};
+    });
 
     // The preview, in its pane with the drop target over it.
     auto preview = std::make_unique<RBZelvorViewController>();
@@ -85,6 +93,15 @@ void buildDocumentWindow(RBDocument& document)
     window->setToolbarActions(toolbarActions);
     toolbarActions->setFullScreenView(pane.view);
     toolbarActions->setPluginRunner([code](const std::optional<QString>& source) { code->runPlugin(source.value_or(QString())); });
+    // The user's own snippets sit in the application's snippet folder.
+    if (RBApplication* application = RBApplication::sharedInstance()) {
+        QPointer<RBApplication> app(application);
+        toolbarActions->setPluginsFolder([app] { return app ? app->pluginsPath() : QString(); },
+                                         [app] {
+                                             if (app)
+                                                 app->showPluginsPath();
+                                         });
+    }
     connectToolbar(document, *window, *actions);
     if (KVCodeView* codeView = code->codeView())
         platform::NotificationCenter::defaultCenter().addObserver(

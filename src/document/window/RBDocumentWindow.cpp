@@ -12,8 +12,12 @@
 #include "platform/gui/ColorExtras.h"
 #include "editor/RBPopUpMenuController.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QScreen>
+#include <QToolButton>
+#include <QWindow>
 #include <QLayout>
 #include <QPushButton>
 #include <QPointer>
@@ -86,6 +90,7 @@ RBDocumentWindow::RBDocumentWindow(RBDocument* document, QWidget* parent)
     m_splitView->setDelegate(this);
     m_codeEditSplitView->setDelegate(this);
     setCentralWidget(m_splitView);
+    m_devicePixelRatio = devicePixelRatioF();
 }
 
 RBDocumentWindow::~RBDocumentWindow()
@@ -264,6 +269,80 @@ bool RBDocumentWindow::resizeSubviewsWithOldSize(RBSplitView* splitView, QSize o
     m_centerSplitViewFloored = resize.floored;
     splitView->setPosition(resize.position);
     return true;
+}
+
+// ---------------------------------------------------------------- screen density
+
+bool RBDocumentWindow::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::WinIdChange:
+        if (!m_watchingWindowHandle && windowHandle()) {
+            m_watchingWindowHandle = true;
+            connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen* screen) {
+                watchScreen(screen);
+                checkBackingProperties();
+            });
+            watchScreen(windowHandle()->screen());
+        }
+        checkBackingProperties();
+        break;
+    case QEvent::ScreenChangeInternal:
+        checkBackingProperties();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void RBDocumentWindow::watchScreen(QScreen* screen)
+{
+    if (m_watchedScreen == screen)
+        return;
+    if (m_watchedScreen)
+        disconnect(m_watchedScreen, nullptr, this, nullptr);
+    m_watchedScreen = screen;
+    if (!screen)
+        return;
+    // The density of the screen itself can change (the user's scale setting).
+    connect(screen, &QScreen::logicalDotsPerInchChanged, this, &RBDocumentWindow::checkBackingProperties);
+    connect(screen, &QScreen::physicalDotsPerInchChanged, this, &RBDocumentWindow::checkBackingProperties);
+}
+
+void RBDocumentWindow::checkBackingProperties()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (qFuzzyCompare(ratio, m_devicePixelRatio))
+        return;
+    m_devicePixelRatio = ratio;
+    windowDidChangeBackingProperties();
+}
+
+void RBDocumentWindow::windowDidChangeBackingProperties()
+{
+    ++m_backingChanges;
+    // Toolbar items carry their image on the action, which its button follows.
+    for (QAction* item : m_toolbar->actions()) {
+        const QIcon image = item->icon();
+        if (image.isNull())
+            continue;
+        item->setIcon(QIcon());
+        item->setIcon(image);
+    }
+    QList<QAbstractButton*> buttons = m_toolbar->findChildren<QAbstractButton*>();
+    if (m_imageButtons)
+        buttons += m_imageButtons();
+    for (QAbstractButton* button : buttons) {
+        auto* toolButton = qobject_cast<QToolButton*>(button);
+        if (!button || button->icon().isNull() || (toolButton && toolButton->defaultAction()))
+            continue;
+        const QIcon image = button->icon();
+        button->setIcon(QIcon());
+        button->setIcon(image);
+    }
 }
 
 // ---------------------------------------------------------------- key status and closing

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class QAbstractButton;
+class QScreen;
 class RBDocument;
 class RBDocumentToolbar;
 class RBDocumentToolbarActions;
@@ -60,6 +62,15 @@ public:
     bool centerSplitViewFloored() const { return m_centerSplitViewFloored; }
     void setCenterSplitViewFloored(bool floored) { m_centerSplitViewFloored = floored; }
 
+    // The window's density changed (it moved to a screen of another density, or its screen's
+    // density changed): every toolbar item and editor-bar button with an image gets it set
+    // again, so that it is drawn for the new density instead of scaled from the old one.
+    void windowDidChangeBackingProperties();
+    // The editor bar's buttons that carry images (their owner lives inside the window).
+    void setImageButtons(std::function<QList<QAbstractButton*>()> buttons) { m_imageButtons = std::move(buttons); }
+    // How often the density changed while the window was open.
+    int backingPropertiesChangeCount() const { return m_backingChanges; }
+
     // RBDocumentWindowInterface
     QWidget* window() const override { return const_cast<RBDocumentWindow*>(this); }
     void setDevicePickerEnabled(bool enabled) override;
@@ -78,6 +89,7 @@ public:
     bool resizeSubviewsWithOldSize(RBSplitView* splitView, QSize oldSize) override;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -85,6 +97,8 @@ protected:
 private:
     bool layerPanelIsAnimating() const;
     void updateLayerPanelButton() const;
+    void watchScreen(QScreen* screen);
+    void checkBackingProperties();
 
     QPointer<RBDocument> m_document;
     RBDocumentToolbar* m_toolbar;
@@ -97,4 +111,9 @@ private:
     std::function<void()> m_updateLayerPanelButton;
     std::vector<std::unique_ptr<QObject>> m_controllers;
     RBDocumentToolbarActions* m_toolbarActions = nullptr;
+    std::function<QList<QAbstractButton*>()> m_imageButtons;
+    qreal m_devicePixelRatio = 0;
+    int m_backingChanges = 0;
+    bool m_watchingWindowHandle = false;
+    QPointer<QScreen> m_watchedScreen;
 };
