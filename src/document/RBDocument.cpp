@@ -393,6 +393,8 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         const QString name = QUrl::fromPercentEncoding(QFileInfo(ownPath).completeBaseName().toUtf8());
         panel.setNameFieldStringValue(ProjectFolder::upgradeCopyName(name));
         panel.setPrompt(QStringLiteral("Save Copy"));
+        // The project itself cannot be picked or named: the copy must be a new folder.
+        panel.setShouldEnablePath([ownPath](const QString& path) { return QFileInfo(path).absoluteFilePath() != ownPath; });
         panel.setValidator([ownPath](const QString& path) {
             return !ownPath.isEmpty() && QFileInfo(path).absoluteFilePath() == ownPath
                        ? QStringLiteral("Updating Zelvor may affect your existing project. Please save a new copy so you can quickly revert to your existing version if needed.")

@@ -36,6 +36,12 @@
 #include <QMenu>
 #include <QPointer>
 #include <QScreen>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QWindow>
 #include <QTemporaryDir>
 
@@ -474,4 +480,65 @@ TEST_F(DocumentWindowTest, ImagesAreSetAgainWhenTheWindowMovesToAScreenOfAnother
     // And back.
     window->windowHandle()->setScreen(screens.at(0));
     ASSERT_TRUE(testsupport::waitUntil([&] { return window->backingPropertiesChangeCount() == before + 2; }, 2000));
+}
+
+// During a library update the save panel asks for a new copy: naming the project itself keeps
+// the panel open with the note, its folder cannot be picked, and another name is saved.
+TEST_F(DocumentWindowTest, TheSavePanelOfALibraryUpdateRefusesTheProjectItselfWithANote)
+{
+    open();
+    write(project + "/zelvor/version", "1");
+    platform::SavePanel::setTestResponder({}); // the real panel
+    const QString copy = dir.path() + "/Window-safe.zelvor";
+
+    QStringList steps;
+    bool noteShown = false;
+    bool stayedOpen = false;
+    bool ownFolderDisabled = false;
+    bool otherFolderEnabled = false;
+    QString noteText;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* panel = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!panel || !panel->isVisible())
+            return;
+        auto* name = panel->findChild<QLineEdit*>("fileNameEdit");
+        if (!name)
+            return;
+        if (steps.isEmpty()) {
+            steps << "proposed " + name->text();
+            auto* files = qobject_cast<QFileSystemModel*>(panel->proxyModel() ? panel->proxyModel()->sourceModel() : nullptr);
+            if (files && panel->proxyModel()) {
+                ownFolderDisabled = !(panel->proxyModel()->flags(panel->proxyModel()->mapFromSource(files->index(project))) & Qt::ItemIsEnabled);
+                QDir().mkpath(dir.path() + "/Other.zelvor");
+                otherFolderEnabled = bool(panel->proxyModel()->flags(panel->proxyModel()->mapFromSource(files->index(dir.path() + "/Other.zelvor"))) & Qt::ItemIsEnabled);
+            }
+            name->setText("Window");
+            QMetaObject::invokeMethod(panel, "accept");
+            stayedOpen = panel->isVisible();
+            auto* note = panel->findChild<QLabel*>("savePanelNote");
+            noteShown = note && note->isVisible();
+            noteText = note ? note->text() : QString();
+            steps << "refused";
+            name->setText("Window-safe");
+            QMetaObject::invokeMethod(panel, "accept");
+            steps << "accepted";
+        }
+    });
+    driver.start();
+    document->checkDocumentVersion(); // "Update" is the first answer
+    driver.stop();
+
+    EXPECT_EQ(steps, (QStringList{"proposed Window-update", "refused", "accepted"}));
+    EXPECT_TRUE(ownFolderDisabled);
+    EXPECT_TRUE(otherFolderEnabled);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(noteShown);
+    EXPECT_TRUE(noteText.startsWith("Updating Zelvor may affect your existing project.")) << noteText.toStdString();
+    EXPECT_EQ(document->fileURL(), copy);
+    EXPECT_EQ(testsupport::readFile(copy + "/zelvor/version"), QString::number(RBDocument::documentCurrentVersion()));
+    // The project that was open is still there as it was.
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "1");
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "box = new Layer\n");
 }

@@ -10,7 +10,8 @@ class QWidget;
 namespace platform {
 
 // The save panel: asks for a new file or folder name and answers the chosen path (empty when
-// cancelled). A validator may refuse a choice with a message, keeping the panel open.
+// cancelled). A validator may refuse a choice with a message: the panel stays open and shows
+// the message as a note below its controls. Paths may also be shown disabled in its listing.
 // Tests answer panels without showing them through setTestResponder().
 class SavePanel {
 public:
@@ -29,6 +30,13 @@ public:
     void setValidator(Validator validator) { m_validator = std::move(validator); }
     // Empty when accepted; the message otherwise.
     QString validate(const QString& path) const { return m_validator ? m_validator(path) : QString(); }
+    // The note the panel shows now (the last refusal), empty while there is none.
+    QString note() const { return m_note; }
+
+    // Whether an entry of the listing can be picked (all can unless set).
+    using PathFilter = std::function<bool(const QString& path)>;
+    void setShouldEnablePath(PathFilter filter) { m_shouldEnable = std::move(filter); }
+    bool shouldEnablePath(const QString& path) const { return !m_shouldEnable || m_shouldEnable(path); }
 
     // Runs the panel modal to the window (or the application) and answers the path or "".
     QString runModal(QWidget* window = nullptr);
@@ -36,11 +44,20 @@ public:
     // Completes a typed name with the allowed extension.
     QString withAllowedType(const QString& path) const;
 
+    // Answers the panel in place of the user. After a refused answer it is asked again with the
+    // note set, as the user would see it; a second refused answer in a row counts as Cancel so
+    // that a responder cannot keep the panel open for ever.
     using Responder = std::function<QString(const SavePanel&)>;
     static void setTestResponder(Responder responder);
 
+    // The widths of the note, in points.
+    static constexpr int kNoteWidth = 420;
+    static constexpr int kNoteHeight = 42;
+
 private:
     QString m_name;
+    QString m_note;
+    PathFilter m_shouldEnable;
     QString m_directory;
     QString m_prompt;
     QString m_type;
