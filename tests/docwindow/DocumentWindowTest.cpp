@@ -38,6 +38,8 @@
 #include <QScreen>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
@@ -506,6 +508,15 @@ TEST_F(DocumentWindowTest, TheSavePanelOfALibraryUpdateRefusesTheProjectItselfWi
         auto* name = panel->findChild<QLineEdit*>("fileNameEdit");
         if (!name)
             return;
+        // Types a name as the user does: the listing's completion must not leave an entry
+        // selected that the user did not pick (it would win over the typed name).
+        auto type = [panel, name](const QString& text) {
+            name->setText(text);
+            for (QAbstractItemView* view : panel->findChildren<QAbstractItemView*>())
+                if (view->selectionModel())
+                    view->selectionModel()->clearSelection();
+            name->setText(text);
+        };
         if (steps.isEmpty()) {
             steps << "proposed " + name->text();
             auto* files = qobject_cast<QFileSystemModel*>(panel->proxyModel() ? panel->proxyModel()->sourceModel() : nullptr);
@@ -514,16 +525,18 @@ TEST_F(DocumentWindowTest, TheSavePanelOfALibraryUpdateRefusesTheProjectItselfWi
                 QDir().mkpath(dir.path() + "/Other.zelvor");
                 otherFolderEnabled = bool(panel->proxyModel()->flags(panel->proxyModel()->mapFromSource(files->index(dir.path() + "/Other.zelvor"))) & Qt::ItemIsEnabled);
             }
-            name->setText("Window");
+            type("Window");
             QMetaObject::invokeMethod(panel, "accept");
             stayedOpen = panel->isVisible();
             auto* note = panel->findChild<QLabel*>("savePanelNote");
             noteShown = note && note->isVisible();
             noteText = note ? note->text() : QString();
             steps << "refused";
-            name->setText("Window-safe");
+            type("Window-safe");
             QMetaObject::invokeMethod(panel, "accept");
-            steps << "accepted";
+            steps << (panel->isVisible() ? "still open" : "accepted");
+        } else if (panel->isVisible()) {
+            panel->reject(); // never left hanging: the steps above tell what went wrong
         }
     });
     driver.start();
