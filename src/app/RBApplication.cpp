@@ -18,6 +18,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/Document.h"
+#include "platform/gui/RestorableWindow.h"
+#include "platform/gui/WindowRestoration.h"
 #include "preview/RBServerController.h"
 
 #include <QApplication>
@@ -128,10 +130,37 @@ void RBApplication::launch(const QStringList& items)
 {
     applicationWillFinishLaunching();
     applicationDidFinishLaunching();
-    if (items.isEmpty())
-        applicationShouldOpenUntitledFile();
-    else
+    const bool restored = restoreWindows();
+    if (!items.isEmpty())
         openItems(items);
+    else if (!restored)
+        applicationShouldOpenUntitledFile();
+}
+
+bool RBApplication::restoreWindows()
+{
+    const QList<platform::WindowRestoration::Entry> entries = platform::WindowRestoration::restorableDocuments(*m_defaults);
+    // Taken once: a launch that fails while bringing them back does not try again and again.
+    platform::WindowRestoration::clear(*m_defaults);
+    int shown = 0;
+    for (const platform::WindowRestoration::Entry& entry : entries) {
+        if (!QFileInfo(entry.path).isDir()) {
+            platform::Log::info(kDomain, QStringLiteral("The project %1 of the last session is gone").arg(entry.path));
+            continue;
+        }
+        m_documentController->openDocumentWithContentsOfURL(
+            entry.path, true, [this, &entry, &shown](platform::Document* document, bool, const QString& error) {
+                if (!document) {
+                    platform::Log::warning(kDomain, QStringLiteral("The project %1 of the last session could not be opened: %2").arg(entry.path, error));
+                    return;
+                }
+                if (auto* window = dynamic_cast<platform::RestorableWindow*>(document->window()))
+                    window->windowDidDecodeRestorableState(entry.state);
+                if (!m_shouldCloseRestoredDocuments)
+                    ++shown;
+            });
+    }
+    return shown > 0;
 }
 
 void RBApplication::applicationWillFinishLaunching()
@@ -225,6 +254,8 @@ bool RBApplication::terminate()
 {
     if (m_terminated)
         return true;
+    // The windows open now come back at the next launch (the list is rewritten at every quit).
+    platform::WindowRestoration::saveDocuments(*m_defaults, m_documentController->documents());
     m_askingToQuit = true;
     const bool closed = m_documentController->closeAllDocuments();
     m_askingToQuit = false;

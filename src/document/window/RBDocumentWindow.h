@@ -2,6 +2,7 @@
 
 #include "document/RBDocumentWindowInterface.h"
 #include "document/window/RBSplitViewDelegate.h"
+#include "platform/gui/RestorableWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,7 +23,10 @@ class RBSplitView;
 // layer panel inside the editor side, and the toolbar. It keeps the panes within their sizing
 // rules, keeps its width even, and closes its document (asking about unsaved work first) when
 // the user closes it.
-class RBDocumentWindow : public QMainWindow, public RBDocumentWindowInterface, public RBSplitViewDelegate {
+class RBDocumentWindow : public QMainWindow,
+                         public RBDocumentWindowInterface,
+                         public RBSplitViewDelegate,
+                         public platform::RestorableWindow {
     Q_OBJECT
 public:
     explicit RBDocumentWindow(RBDocument* document, QWidget* parent = nullptr);
@@ -70,6 +74,13 @@ public:
     void setImageButtons(std::function<QList<QAbstractButton*>()> buttons) { m_imageButtons = std::move(buttons); }
     // How often the density changed while the window was open.
     int backingPropertiesChangeCount() const { return m_backingChanges; }
+
+    // Restoration: the window keeps its frame. Brought back while the application has switched
+    // restoration off for this launch (the first run shows the welcome window instead), it is
+    // moved out of sight and closed on the next turn of the main loop.
+    QVariantMap encodeRestorableState() const override;
+    void windowDidDecodeRestorableState(const QVariantMap& state) override;
+    static constexpr int kOutOfSight = -10000;
 
     // RBDocumentWindowInterface
     QWidget* window() const override { return const_cast<RBDocumentWindow*>(this); }
