@@ -4,6 +4,10 @@
 //                              folders, to the preview saying that the page ran the project's
 //                              program; median of 5 launches
 //   cold start steps ms        when each step of the same launches was reached (medians)
+//   bare web page start ms     the same for a program that only shows a page of its own in the
+//                              web engine and runs its script (the peer: what the machine and the
+//                              engine take by themselves at this moment), median of 5 launches
+//   cold start ratio           the application's start over the bare page's
 //
 // The application says what it reached in its debug log (ZELVOR_LOG_LEVEL=0): the preview writes
 // "program N ran" once the page has run a compiled program. The bench stamps every line of the
@@ -51,6 +55,7 @@ const std::vector<Step>& steps()
         {"page ready", "[RBZelvorViewController] debug: page ready"},
         {"compiled", "[RBZelvorViewController] debug: compile"},
         {"program ran", "[RBZelvorViewController] debug: program"},
+        {"bare page ran", "bare page ran"},
     };
     return list;
 }
@@ -85,8 +90,9 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// One launch: when each step was reached (ms after the start), or nothing when the program never ran.
-std::optional<std::map<std::string, double>> launch(int run, QString* output)
+// One launch of the application (or of the bare page): when each step was reached (ms after the
+// start), or nothing when the program never ran.
+std::optional<std::map<std::string, double>> launch(int run, bool bare, QString* output)
 {
     QTemporaryDir home;
     if (!home.isValid())
@@ -152,10 +158,14 @@ std::optional<std::map<std::string, double>> launch(int run, QString* output)
     QObject::connect(&process, &QProcess::readyReadStandardError, [&] { read(1); });
 
     clock.start();
-    process.start(QStringLiteral(ZELVOR_APPLICATION_BINARY), {project});
-    const bool ran = spinUntil([&] { return reached.count("program ran") || process.state() == QProcess::NotRunning; },
+    const char* goal = bare ? "bare page ran" : "program ran";
+    if (bare)
+        process.start(QStringLiteral(ZELVOR_BARE_WEB_PAGE_BINARY), {});
+    else
+        process.start(QStringLiteral(ZELVOR_APPLICATION_BINARY), {project});
+    const bool ran = spinUntil([&] { return reached.count(goal) || process.state() == QProcess::NotRunning; },
                                kLaunchTimeoutMs)
-        && reached.count("program ran");
+        && reached.count(goal);
     endProcessGroup(process);
     if (!ran)
         return std::nullopt;
@@ -168,24 +178,32 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     std::map<std::string, std::vector<double>> samples;
+    // Application and peer take turns, so that both see the same load of the machine.
     for (int run = 0; run < kLaunches; ++run) {
-        QString output;
-        const auto reached = launch(run, &output);
-        if (!reached) {
-            std::fprintf(stderr, "launch %d: the program never ran in the preview; the application wrote:\n%s", run,
-                         qPrintable(output));
-            return 1;
+        for (const bool bare : {false, true}) {
+            QString output;
+            const auto reached = launch(run, bare, &output);
+            if (!reached) {
+                std::fprintf(stderr, "launch %d of the %s: it never ran its program; it wrote:\n%s", run,
+                             bare ? "bare web page" : "application", qPrintable(output));
+                return 1;
+            }
+            for (const auto& [name, ms] : *reached)
+                samples[name].push_back(ms);
+            if (qEnvironmentVariableIsSet("ZELVOR_BENCH_VERBOSE"))
+                std::fprintf(stderr, "launch %d of the %s:\n%s", run, bare ? "bare web page" : "application",
+                             qPrintable(output));
         }
-        for (const auto& [name, ms] : *reached)
-            samples[name].push_back(ms);
-        if (qEnvironmentVariableIsSet("ZELVOR_BENCH_VERBOSE"))
-            std::fprintf(stderr, "launch %d:\n%s", run, qPrintable(output));
     }
-    std::printf("cold start to preview ms: %.0f\n", median(samples["program ran"]));
+    const double application = median(samples["program ran"]);
+    const double bare = median(samples["bare page ran"]);
+    std::printf("cold start to preview ms: %.0f\n", application);
     QStringList line;
     for (const Step& step : steps())
-        if (samples.count(step.name) && samples[step.name].size() == std::size_t(kLaunches))
+        if (std::string(step.name) != "bare page ran" && samples[step.name].size() == std::size_t(kLaunches))
             line << QStringLiteral("%1 %2").arg(QLatin1String(step.name)).arg(median(samples[step.name]), 0, 'f', 0);
     std::printf("cold start steps ms: %s\n", qPrintable(line.join(QStringLiteral(", "))));
+    std::printf("bare web page start ms: %.0f\n", bare);
+    std::printf("cold start ratio: %.2f\n", application / bare);
     return 0;
 }
