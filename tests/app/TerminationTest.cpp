@@ -150,6 +150,7 @@ protected:
         environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), home.filePath(QStringLiteral("app.socket")));
         environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
         return environment;
     }
     QString defaultsPath() const { return home.filePath(QStringLiteral("XDG_CONFIG_HOME/ZelvorStudio/UserDefaults.json")); }
@@ -203,7 +204,7 @@ TEST_F(ApplicationProcess, TakesALaterLaunchAndQuitsCleanlyOnSIGTERM)
     EXPECT_TRUE(written.boolForKey(QStringLiteral("FirstTimeWelcomeWindowCloseOpenDocumentsAndShowYouNew")));
 }
 
-TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItAndKeepsItInTheRecentList)
+TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItKeepsItInTheRecentListAndReopensIt)
 {
     // A folder with only a program: opening it merges the template in.
     QTemporaryDir projects;
@@ -215,8 +216,9 @@ TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItAndKeepsItInTheRecentLis
     program.close();
 
     start({project});
-    ASSERT_TRUE(testsupport::waitUntil([&] { return QFile::exists(project + QStringLiteral("/index.html")); }, 30000))
-        << output.toStdString();
+    // The preview's page is up: the whole window, web engine included, is running.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
+    EXPECT_TRUE(QFile::exists(project + QStringLiteral("/index.html")));
     quitWith(SIGINT);
     platform::UserDefaults written(defaultsPath());
     const QVariantList recent = written.arrayForKey(QStringLiteral("RecentDocuments"));
@@ -224,4 +226,10 @@ TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItAndKeepsItInTheRecentLis
     EXPECT_EQ(QFileInfo(recent.first().toString()).canonicalFilePath(), QFileInfo(project).canonicalFilePath());
     // The program was not touched by quitting.
     EXPECT_EQ(testsupport::readFile(project + QStringLiteral("/app.coffee")), QStringLiteral("layer = new Layer\n"));
+
+    // The next plain launch brings the window back, and SIGHUP (the terminal closing) quits too.
+    output.clear();
+    start({});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
+    quitWith(SIGHUP);
 }
