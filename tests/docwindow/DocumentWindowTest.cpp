@@ -369,6 +369,12 @@ TEST_F(DocumentWindowTest, LinksInTheCodeOpenModulesAndImagesInsideTheProjectOnl
     EXPECT_EQ(alerts, QStringList({"\"missing\" could not be found.", "\"../../secret\" could not be found.",
                                    "\"../modules/tools.js\" could not be found."}));
     EXPECT_EQ(opened, QStringList({project + "/modules"}));
+
+    // A module no application opens: the user hears of it.
+    alerts.clear();
+    toolbarActions.setOpener([](const QString&) { return false; });
+    toolbarActions.actionTapped(QVariantMap{{"name", "only"}, {"type", 0}});
+    EXPECT_EQ(alerts, QStringList({QString::fromUtf8("No application could open \u201Conly.coffee\u201D.")}));
 }
 
 TEST_F(DocumentWindowTest, ALinkInAnUnsavedProjectSavesFirstAndOpensNothing)

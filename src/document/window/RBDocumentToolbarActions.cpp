@@ -261,8 +261,16 @@ void RBDocumentToolbarActions::openModule(const QString& name)
     for (const QString& extension : {QStringLiteral(".js"), QStringLiteral(".coffee")}) {
         const QString path = pathInside(modules, name + extension);
         if (!path.isEmpty() && QFileInfo(path).isFile()) {
-            if (!open(path))
+            if (!open(path)) {
+                // Nothing on this desktop opens the file: say so rather than do nothing.
                 platform::Log::error(kDomain, QStringLiteral("No application opened %1").arg(path));
+                platform::Alert alert;
+                alert.setMessageText(QStringLiteral("No application could open \u201C%1\u201D.").arg(QFileInfo(path).fileName()));
+                alert.setInformativeText(QStringLiteral("Choose an application for .%1 files in the desktop's settings, or open %2 "
+                                                        "with an editor of your choice.")
+                                             .arg(QFileInfo(path).suffix(), path));
+                alert.runModalSheetForWindow(m_window);
+            }
             return;
         }
     }
