@@ -148,7 +148,8 @@ void CodeTranspiler::debouncedTranspile()
     const QVariantList arguments{m_currentlyEvaluatingCoffeeLines->code(), m_cs2jsOptions, m_cs2jsOptionsEx};
     m_evaluationStartedAt.restart();
     QPointer<CodeTranspiler> self(this);
-    m_v8->invokeMethod<CompileReply>(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments, &CompileReply::read,
+    m_v8->invokeMethod<CompileReply>(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments,
+                                      [](const QByteArray& reply) { return CompileReply::read(reply); },
                                       [self](CompileReply reply) {
                                           if (self)
                                               self->transpilationCallback(std::move(reply));

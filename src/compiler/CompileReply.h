@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compiler/model/JsonText.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -17,10 +19,13 @@
 // Either `failure` is set (the compiler's own error object, unchanged, or the record of a reply
 // that is not a usable object) or the products are: a success must carry "js" and "v3SourceMap"
 // as texts and "ast", "info" and "sourceMap" as objects; "scope" is optional.
+//
+// The text is checked whole, but the syntax tree (most of it) is not parsed: the tree's nodes
+// read their part of the text when they are first asked.
 struct CompileReply {
     std::optional<QVariantMap> failure;
     QString js;
-    QJsonValue ast;
+    JsonText::Ref ast;
     QJsonObject info;
     // The line and column map stays JSON text (UTF-8) until someone looks a position up: it is a
     // third of the reply, and only a runtime error in the preview needs it.
@@ -28,7 +33,8 @@ struct CompileReply {
     QString v3SourceMap;
     std::optional<QJsonObject> scope;
 
-    static CompileReply read(const QString& reply);
+    static CompileReply read(const QByteArray& utf8);
+    static CompileReply read(const QString& reply) { return read(reply.toUtf8()); }
     // The record of a reply that is not a usable object: {"lineNumber": "-1", "errorType":
     // "Transpiler", "message": "Returned invalid JSON string: " + reply}.
     static QVariantMap invalidReply(const QString& reply);
@@ -36,8 +42,3 @@ struct CompileReply {
 
 // The JSON object of the UTF-8 text, or nothing when it is not one.
 std::optional<QJsonObject> jsonObjectFromUtf8(const QByteArray& utf8);
-
-// Where the value of the member `key` of the top-level object of the JSON text starts and ends
-// (one past its last character); nothing when the text is not an object that has the member
-// with its name written without escapes. Reads only the structure, not the values.
-std::optional<std::pair<qsizetype, qsizetype>> findTopLevelMember(QStringView json, QStringView key);

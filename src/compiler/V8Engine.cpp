@@ -52,9 +52,9 @@ void V8Engine::queueWork(std::function<std::function<void()>(V8Wrapper*)> work)
     });
 }
 
-QString V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json)
+QByteArray V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json)
 {
-    return v8 ? v8->invoke(method, object, json) : QString();
+    return v8 ? v8->invokeUtf8(method, object, json) : QByteArray();
 }
 
 void V8Engine::releaseMemory()

@@ -36,12 +36,12 @@ public:
     void invokeMethod(const QString& object, const QString& method, const QVariantList& arguments,
                       Callback callback = {});
 
-    // The same call, with the reading of the result text done on the engine's queue: a large
-    // reply is then read without holding up the main thread. `callback` (main thread) gets what
-    // `decode` made of the result text.
+    // The same call, with the reading of the result text (as UTF-8) done on the engine's queue:
+    // a large reply is then read without holding up the main thread. `callback` (main thread)
+    // gets what `decode` made of the result text.
     template <typename T>
     void invokeMethod(const QString& object, const QString& method, const QVariantList& arguments,
-                      std::function<T(const QString& result)> decode, std::function<void(T)> callback)
+                      std::function<T(const QByteArray& result)> decode, std::function<void(T)> callback)
     {
         const QString json = anyArrayToJSONString(arguments);
         queueWork([object, method, json, decode = std::move(decode), callback = std::move(callback)](V8Wrapper* v8) {
@@ -67,7 +67,7 @@ private:
     // Runs `work` on the queue (with no wrapper when the engine failed to start); what it answers,
     // if anything, then runs on the main thread.
     void queueWork(std::function<std::function<void()>(V8Wrapper*)> work);
-    static QString invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
+    static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
 
     // Only touched by jobs of the queue. Declared before the queue so that the queue (and its
     // thread) is gone before the wrapper is destroyed.

@@ -25,6 +25,16 @@ QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
     return out;
 }
 
+QByteArray toUtf8(v8::Isolate* isolate, v8::Local<v8::String> string)
+{
+    const int length = string->Utf8Length(isolate);
+    QByteArray out(length, Qt::Uninitialized);
+    if (length > 0)
+        string->WriteUtf8(isolate, out.data(), length, nullptr,
+                          v8::String::NO_NULL_TERMINATION | v8::String::REPLACE_INVALID_UTF8);
+    return out;
+}
+
 v8::Local<v8::String> toV8String(v8::Isolate* isolate, const QString& text)
 {
     return v8::String::NewFromTwoByte(isolate, reinterpret_cast<const uint16_t*>(text.utf16()),
@@ -156,6 +166,20 @@ QString V8Wrapper::resultText(v8::Local<v8::Context> context, v8::Local<v8::Valu
     return toQString(m_isolate, json);
 }
 
+QString V8Wrapper::invoke(const QString& method, const QString& object, const QString& arguments)
+{
+    QString out;
+    invokeWith(method, object, arguments, [&](v8::Local<v8::String> json) { out = toQString(m_isolate, json); });
+    return out;
+}
+
+QByteArray V8Wrapper::invokeUtf8(const QString& method, const QString& object, const QString& arguments)
+{
+    QByteArray out;
+    invokeWith(method, object, arguments, [&](v8::Local<v8::String> json) { out = toUtf8(m_isolate, json); });
+    return out;
+}
+
 QString V8Wrapper::evaluate(const QString& script)
 {
     if (!m_isolate || m_context.IsEmpty())
@@ -181,10 +205,11 @@ QString V8Wrapper::evaluate(const QString& script)
     return resultText(context, value);
 }
 
-QString V8Wrapper::invoke(const QString& method, const QString& object, const QString& arguments)
+void V8Wrapper::invokeWith(const QString& method, const QString& object, const QString& arguments,
+                           const std::function<void(v8::Local<v8::String>)>& take)
 {
     if (!m_isolate || m_context.IsEmpty())
-        return QString();
+        return;
     v8::Locker locker(m_isolate);
     v8::Isolate::Scope isolateScope(m_isolate);
     v8::HandleScope handleScope(m_isolate);
@@ -198,7 +223,7 @@ QString V8Wrapper::invoke(const QString& method, const QString& object, const QS
     if (!global->Has(context, objectName).FromMaybe(false)
         || !global->Get(context, objectName).ToLocal(&target)) {
         writeText(m_out, QStringLiteral("Object %1 not found\n").arg(object));
-        return QString();
+        return;
     }
     // A global that is not an object has no methods to call.
     v8::Local<v8::String> methodName = toV8String(m_isolate, method);
@@ -206,13 +231,13 @@ QString V8Wrapper::invoke(const QString& method, const QString& object, const QS
     if (!target->IsObject() || !target.As<v8::Object>()->Has(context, methodName).FromMaybe(false)
         || !target.As<v8::Object>()->Get(context, methodName).ToLocal(&function)) {
         writeText(m_out, QStringLiteral("Method %1 not found\n").arg(method));
-        return QString();
+        return;
     }
     v8::Local<v8::Value> parsed;
     if (!v8::JSON::Parse(context, toV8String(m_isolate, arguments)).ToLocal(&parsed) || !parsed->IsArray()) {
         tryCatch.Reset();
         writeText(m_out, QStringLiteral("Bad arguments (%1). Expecting a string containing a JSON Array").arg(arguments));
-        return QString();
+        return;
     }
     v8::Local<v8::Array> array = parsed.As<v8::Array>();
     std::vector<v8::Local<v8::Value>> args;
@@ -225,9 +250,11 @@ QString V8Wrapper::invoke(const QString& method, const QString& object, const QS
     if (!function->IsFunction()
         || !function.As<v8::Function>()->Call(context, global, int(args.size()), args.data()).ToLocal(&result)) {
         writeLine(QStringLiteral("Invoke result: none."));
-        return QString();
+        return;
     }
-    return resultText(context, result);
+    v8::Local<v8::String> json;
+    if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
+        take(json);
 }
 
 void V8Wrapper::releaseMemory()

@@ -2,7 +2,10 @@
 
 #include "compiler/ArrayBufferAllocator.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 #include <cstdio>
 
@@ -30,6 +33,8 @@ public:
     // Calls global[object][method] with the elements of the JSON array `arguments`, the global
     // object as receiver; answers the JSON text of the return value, or "".
     QString invoke(const QString& method, const QString& object, const QString& arguments);
+    // The same, answering the text as UTF-8: a large reply is then read without converting it.
+    QByteArray invokeUtf8(const QString& method, const QString& object, const QString& arguments);
 
     // Gives back what the engine holds beyond its live objects: a collection that also shrinks
     // the young generation, then the freed C heap of every thread to the system. Takes some tens
@@ -51,6 +56,9 @@ private:
     // JSON.stringify(value) through the context's JSON object; empty when it throws.
     v8::MaybeLocal<v8::String> toJson(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
     QString resultText(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
+    // The call behind invoke: `take` gets the JSON text of the return value, if there is one.
+    void invokeWith(const QString& method, const QString& object, const QString& arguments,
+                    const std::function<void(v8::Local<v8::String>)>& take);
     void writeLine(const QString& line);
 
     static void print(const v8::FunctionCallbackInfo<v8::Value>& info);

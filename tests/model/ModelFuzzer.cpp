@@ -5,6 +5,7 @@
 
 #include "compiler/model/AST.h"
 #include "compiler/model/CodeLines.h"
+#include "compiler/model/JsonText.h"
 #include "compiler/model/Location.h"
 #include "compiler/model/SourceMap.h"
 
@@ -70,6 +71,15 @@ void fuzzTree(const QByteArray& bytes)
 {
     const QJsonDocument document = QJsonDocument::fromJson(bytes);
     const QJsonValue json = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+    // The raw bytes as a compile's reply is read: checked and indexed, then read in pieces.
+    const auto text = JsonText::make(bytes);
+    check(text || document.isNull(), "a text Qt reads was refused");
+    if (text) {
+        if (!document.isNull())
+            check(text->value(text->root()) == json, "the indexed text reads as Qt reads it");
+        auto fromText = AST::create(JsonText::Ref{text, text->root()});
+        walk(fromText, Location(QStringLiteral("2:3-2:3")));
+    }
     auto root = AST::create(json);
     Location probe(QStringLiteral("2:3-2:3"));
     check(root->getAstAt(probe) != nullptr, "the root always answers");

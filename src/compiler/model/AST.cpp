@@ -2,31 +2,37 @@
 
 #include "compiler/model/ASTArray.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 
-AST::AST(Key key, const QJsonValue& json, const ASTNodePtr& parent)
+AST::AST(Key key, const JsonText::Ref& json, const ASTNodePtr& parent)
     : AST_OrArray(key, parent)
     , m_json(json)
 {
-    if (!json.isObject())
+    if (json.isNull() || !json.text->isObject(json.span))
         return;
-    const QJsonObject object = json.toObject();
-    const QJsonValue location = object.value(QLatin1String("location"));
-    if (location.isString())
-        setLocation(Location::from(location.toString()));
-    const QJsonValue type = object.value(QLatin1String("type"));
-    if (type.isString())
-        setType(type.toString());
-    const QJsonValue data = object.value(QLatin1String("data"));
-    if (!data.isUndefined())
-        setData(data);
-    const QJsonValue typeHash = object.value(QLatin1String("typeHash"));
-    if (typeHash.isString())
-        setTypeHash(typeHash.toString());
+    const JsonText& text = *json.text;
+    text.forEachMember(json.span, [&](const QString& name, JsonText::Span value) {
+        if (name == QLatin1String("location")) {
+            if (text.isString(value))
+                setLocation(Location::from(text.string(value)));
+        } else if (name == QLatin1String("type")) {
+            if (text.isString(value))
+                setType(text.string(value));
+        } else if (name == QLatin1String("data")) {
+            setData(text.value(value));
+        } else if (name == QLatin1String("typeHash")) {
+            if (text.isString(value))
+                setTypeHash(text.string(value));
+        }
+        return true;
+    });
 }
 
 std::shared_ptr<AST> AST::create(const QJsonValue& json, const ASTNodePtr& parent)
+{
+    return create(JsonText::fromValue(json), parent);
+}
+
+std::shared_ptr<AST> AST::create(const JsonText::Ref& json, const ASTNodePtr& parent)
 {
     return std::make_shared<AST>(Key{}, json, parent);
 }
@@ -67,25 +73,36 @@ void AST::parseChildren() const
     if (m_parsedChildren)
         return;
     m_parsedChildren = true;
-    if (!m_json.isObject())
+    if (m_json.isNull() || !m_json.text->isObject(m_json.span))
         return;
-    const QJsonObject object = m_json.toObject();
-    const QJsonValue names = object.value(QLatin1String("children"));
-    if (!names.isArray())
-        return;
+    const JsonText& text = *m_json.text;
+    // The members once, then the children in the order "children" names them.
+    QList<std::pair<QString, JsonText::Span>> members;
+    JsonText::Span names;
+    text.forEachMember(m_json.span, [&](const QString& name, JsonText::Span value) {
+        if (name == QLatin1String("children"))
+            names = value;
+        else
+            members.append({name, value});
+        return true;
+    });
     const ASTNodePtr me = self();
-    const QJsonArray list = names.toArray();
-    m_children.reserve(list.size());
-    for (const QJsonValue& name : list) {
+    text.forEachItem(names, [&](JsonText::Span item) {
         // Only names count; a name the object lacks still takes its place (an empty node), so
         // that child positions keep their meaning.
-        if (!name.isString())
-            continue;
-        const QString key = name.toString();
-        const QJsonValue value = object.value(key);
-        if (value.isArray())
-            m_children.append(ASTArray::create(value.toArray(), key, me));
+        if (!text.isString(item))
+            return;
+        const QString key = text.string(item);
+        JsonText::Span value;
+        for (const auto& member : members) {
+            if (member.first == key) {
+                value = member.second;
+                break;
+            }
+        }
+        if (text.isArray(value))
+            m_children.append(ASTArray::create({m_json.text, value}, key, me));
         else
-            m_children.append(AST::create(value, me));
-    }
+            m_children.append(AST::create(JsonText::Ref{value.isEmpty() ? nullptr : m_json.text, value}, me));
+    });
 }

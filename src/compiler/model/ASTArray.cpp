@@ -13,15 +13,23 @@ ASTArray::ASTArray(Key key, const ASTNodePtr& parent)
 std::shared_ptr<ASTArray> ASTArray::create(const QJsonArray& json, const QString& key,
                                            const ASTNodePtr& parent)
 {
+    return create(JsonText::fromValue(json), key, parent);
+}
+
+std::shared_ptr<ASTArray> ASTArray::create(const JsonText::Ref& json, const QString& key,
+                                           const ASTNodePtr& parent)
+{
     auto array = std::make_shared<ASTArray>(Key{}, parent);
-    array->m_items.reserve(json.size());
-    for (const QJsonValue& element : json) {
-        if (element.isArray())
-            array->m_items.append(ASTArray::create(element.toArray(), key, array));
-        else
-            array->m_items.append(AST::create(element, array));
-    }
     array->m_key = key;
+    if (json.isNull())
+        return array;
+    const JsonText& text = *json.text;
+    text.forEachItem(json.span, [&](JsonText::Span item) {
+        if (text.isArray(item))
+            array->m_items.append(ASTArray::create({json.text, item}, key, array));
+        else
+            array->m_items.append(AST::create(JsonText::Ref{json.text, item}, array));
+    });
     return array;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compiler/model/AST_OrArray.h"
+#include "compiler/model/JsonText.h"
 
 #include <QJsonArray>
 #include <QList>
@@ -14,6 +15,9 @@ public:
     ASTArray(Key, const ASTNodePtr& parent);
 
     static std::shared_ptr<ASTArray> create(const QJsonArray& json, const QString& key,
+                                             const ASTNodePtr& parent);
+    // The same for a list of a JSON text.
+    static std::shared_ptr<ASTArray> create(const JsonText::Ref& json, const QString& key,
                                              const ASTNodePtr& parent);
 
     qsizetype count() const override;
