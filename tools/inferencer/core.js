@@ -52,35 +52,50 @@ var Inferencer = (function () {
     return node.constructor && node.constructor.name ? node.constructor.name : 'Base';
   }
 
-  function dataOf(node) {
-    if (node instanceof nodes.Literal) return node.value;
-    if (node instanceof nodes.Op) return node.operator;
-    if (node instanceof nodes.Call) return node.isNew ? 'new' : undefined;
-    if (node instanceof nodes.Code) return node.bound ? { bound: true } : undefined;
-    if (node instanceof nodes.Assign) return node.context ? { context: node.context } : undefined;
-    if (node instanceof nodes.Comment) return node.comment;
-    return undefined;
+  var LITERAL = 1, OP = 2, CALL = 3, CODE = 4, ASSIGN = 5, COMMENT = 6;
+
+  // What the writer needs to know of a node class, found once per class: a tree has thousands
+  // of nodes of a few dozen classes, and the class tests are most of the writer's work.
+  var classes = new Map();
+  function classOf(node) {
+    var found = classes.get(node.constructor);
+    if (found) return found;
+    found = {
+      type: typeName(node),
+      kind: node instanceof nodes.Literal ? LITERAL : node instanceof nodes.Op ? OP : node instanceof nodes.Call ? CALL :
+        node instanceof nodes.Code ? CODE : node instanceof nodes.Assign ? ASSIGN : node instanceof nodes.Comment ? COMMENT : 0,
+      isWhile: node.constructor === nodes.While,
+      // Inference reads the compiler's own node of literals (their kind) and loops (their variables).
+      paired: node instanceof nodes.Literal || node instanceof nodes.For
+    };
+    if (node.constructor) classes.set(node.constructor, found);
+    return found;
   }
 
-  // The union of two ranges [firstLine, firstColumn, lastLine, lastColumn]; either may be null.
-  function widen(a, b) {
-    if (!a) return b;
-    if (!b) return a;
-    var startsFirst = a[0] < b[0] || (a[0] === b[0] && a[1] <= b[1]);
-    var endsLast = a[2] > b[2] || (a[2] === b[2] && a[3] >= b[3]);
-    if (startsFirst && endsLast) return a;
-    var first = startsFirst ? a : b;
-    var last = endsLast ? a : b;
-    return [first[0], first[1], last[2], last[3]];
+  function dataOf(node, kind) {
+    switch (kind) {
+      case LITERAL: return node.value;
+      case OP: return node.operator;
+      case CALL: return node.isNew ? 'new' : undefined;
+      case CODE: return node.bound ? { bound: true } : undefined;
+      case ASSIGN: return node.context ? { context: node.context } : undefined;
+      case COMMENT: return node.comment;
+      default: return undefined;
+    }
   }
 
   // Walks the parsed tree once, producing its JSON form and collecting what the info reply
-  // needs. `pairs` links each node to its JSON so that inference can annotate the JSON.
-  // `range` is the range of the node or list written last.
+  // needs. `pairs` links the nodes that inference reads to their JSON (node, json, node, json...).
+  // The range of the node or list written last is left in `hasRange` and `first*`/`last*`
+  // (numbers, not arrays: a tree has thousands of nodes).
   function TreeWriter(code) {
     this.whiles = [];
     this.pairs = [];
-    this.range = null;
+    this.hasRange = false;
+    this.firstLine = 0;
+    this.firstColumn = 0;
+    this.lastLine = 0;
+    this.lastColumn = 0;
     this.code = code;
     this.lines = null;
   }
@@ -93,58 +108,93 @@ var Inferencer = (function () {
     return m ? column - m[1].length : -1;
   };
 
+  // Writes the node or list and widens the range [a0:a1-a2:a3] (when `has`) by its range; answers
+  // the JSON. The widened range is left in the writer's range fields.
+  TreeWriter.prototype.child = function (value, has, a0, a1, a2, a3) {
+    this.hasRange = false;
+    var json = Array.isArray(value) ? this.list(value) : isNode(value) ? this.node(value) : null;
+    if (this.hasRange && has) {
+      if (a0 < this.firstLine || (a0 === this.firstLine && a1 <= this.firstColumn)) {
+        this.firstLine = a0;
+        this.firstColumn = a1;
+      }
+      if (a2 > this.lastLine || (a2 === this.lastLine && a3 >= this.lastColumn)) {
+        this.lastLine = a2;
+        this.lastColumn = a3;
+      }
+    } else if (has) {
+      this.hasRange = true;
+      this.firstLine = a0;
+      this.firstColumn = a1;
+      this.lastLine = a2;
+      this.lastColumn = a3;
+    }
+    return json;
+  };
+
   // A node's range covers its children: the compiler gives some nodes only the range of their
   // first part (a value "a.b.c" spans just "a"), and a search by position must be able to
   // reach every child through its parent.
   TreeWriter.prototype.node = function (node) {
-    var json = { type: typeName(node) };
+    var info = classOf(node);
+    var json = { type: info.type };
     var own = node.locationData;
-    var range = own ? [own.first_line, own.first_column, own.last_line, own.last_column] : null;
-    var data = dataOf(node);
+    var has = !!own;
+    var a0 = has ? own.first_line : 0, a1 = has ? own.first_column : 0;
+    var a2 = has ? own.last_line : 0, a3 = has ? own.last_column : 0;
+    var data = dataOf(node, info.kind);
     if (data !== undefined) json.data = data;
     var names = node.children;
     var listed = null;
     for (var i = 0; i < names.length; i++) {
       var name = names[i];
       var value = node[name];
-      var child;
-      if (Array.isArray(value)) child = this.list(value);
-      else if (isNode(value)) child = this.node(value);
-      else continue;
-      range = widen(range, this.range);
-      json[name] = child;
+      if (!Array.isArray(value) && !isNode(value)) continue;
+      json[name] = this.child(value, has, a0, a1, a2, a3);
+      has = this.hasRange;
+      a0 = this.firstLine;
+      a1 = this.firstColumn;
+      a2 = this.lastLine;
+      a3 = this.lastColumn;
       (listed || (listed = [])).push(name);
     }
     if (listed) json.children = listed;
-    if (range && own && node instanceof nodes.Call && node.isNew && range[0] === own.first_line &&
-        range[1] === own.first_column) {
+    if (has && own && info.kind === CALL && node.isNew && a0 === own.first_line && a1 === own.first_column) {
       var keyword = this.newKeyword(own.first_line, own.first_column);
       if (keyword >= 0) {
         // Where the compiler placed the call, for readers of its source map; not written out.
         Object.defineProperty(json, 'compiledStart', { value: own.first_line + ':' + own.first_column });
-        range = [range[0], keyword, range[2], range[3]];
+        a1 = keyword;
       }
     }
-    if (range) json.location = range[0] + ':' + range[1] + '-' + range[2] + ':' + range[3];
+    if (has) json.location = a0 + ':' + a1 + '-' + a2 + ':' + a3;
     // A loop is reported where the compiler places it: its first line.
-    if (node.constructor === nodes.While) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
-    this.pairs.push(node, json);
-    this.range = range;
+    if (info.isWhile) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
+    if (info.paired) this.pairs.push(node, json);
+    this.hasRange = has;
+    this.firstLine = a0;
+    this.firstColumn = a1;
+    this.lastLine = a2;
+    this.lastColumn = a3;
     return json;
   };
 
   TreeWriter.prototype.list = function (list) {
     var out = new Array(list.length);
-    var range = null;
+    var has = false, a0 = 0, a1 = 0, a2 = 0, a3 = 0;
     for (var i = 0; i < list.length; i++) {
-      var item = list[i];
-      this.range = null;
-      if (Array.isArray(item)) out[i] = this.list(item);
-      else if (isNode(item)) out[i] = this.node(item);
-      else out[i] = null;
-      range = widen(range, this.range);
+      out[i] = this.child(list[i], has, a0, a1, a2, a3);
+      has = this.hasRange;
+      a0 = this.firstLine;
+      a1 = this.firstColumn;
+      a2 = this.lastLine;
+      a3 = this.lastColumn;
     }
-    this.range = range;
+    this.hasRange = has;
+    this.firstLine = a0;
+    this.firstColumn = a1;
+    this.lastLine = a2;
+    this.lastColumn = a3;
     return out;
   };
 
@@ -216,7 +266,7 @@ var Inferencer = (function () {
   };
 
   // The hook of scope and type inference. `tree` is the compiler's parsed tree, `context` holds
-  // the code, the tree's JSON ("ast"), `pairs` (node, json, node, json, ...) and the globals.
+  // the code, the tree's JSON ("ast"), `pairs` (node, json, ...: the literals and loops) and the globals.
   // Answers the scope tree {"vars", "location", "typeDict", "children"}. This minimal form
   // declares nothing; inference.js replaces it.
   api.inferScope = function (tree, context) {
