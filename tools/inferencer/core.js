@@ -91,6 +91,7 @@ var Inferencer = (function () {
   function TreeWriter(code) {
     this.whiles = [];
     this.pairs = [];
+    this.creations = []; // the `new` calls and operators, children before their parent
     this.hasRange = false;
     this.firstLine = 0;
     this.firstColumn = 0;
@@ -171,6 +172,7 @@ var Inferencer = (function () {
     // A loop is reported where the compiler places it: its first line.
     if (info.isWhile) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
     if (info.paired) this.pairs.push(node, json);
+    if (data === 'new' && (info.kind === CALL || info.kind === OP)) this.creations.push(json);
     this.hasRange = has;
     this.firstLine = a0;
     this.firstColumn = a1;
@@ -274,9 +276,10 @@ var Inferencer = (function () {
   };
 
   // The hook that lets the program tell the page which syntax-tree node made each layer: takes
-  // the JavaScript, the annotated tree's JSON and the compiler's source map, answers the
-  // JavaScript to run. This minimal form changes nothing; inference.js replaces it.
-  api.withCreationHashes = function (js, ast, sourceMap) {
+  // the JavaScript, the annotated tree's JSON, the compiler's source map and the tree's `new`
+  // nodes; answers the JavaScript to run. This minimal form changes nothing; inference.js
+  // replaces it.
+  api.withCreationHashes = function (js, ast, sourceMap, creations) {
     return js;
   };
 
@@ -330,7 +333,7 @@ var Inferencer = (function () {
                         inferenceError: String(error && error.message !== undefined ? error.message : error) };
       }
       try {
-        reply.js = api.withCreationHashes(reply.js, ast, compiled.sourceMap);
+        reply.js = api.withCreationHashes(reply.js, ast, compiled.sourceMap, writer.creations);
       } catch (error) {
         // Without the table the layers still work; they only can't be traced to their code.
       }

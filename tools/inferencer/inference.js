@@ -825,27 +825,42 @@
   // and compiles to code ahead of it. The table goes ahead of the program on its first line,
   // which shifts no other line; that line holds only the opening of the function that wraps
   // the program.
-  function creationHashes(ast, sourceMap) {
-    var wanted = {};
-    var pending = 0;
-    var stack = [ast];
-    while (stack.length) {
-      var value = stack.pop();
-      if (Array.isArray(value)) {
-        for (var i = 0; i < value.length; i++) stack.push(value[i]);
-        continue;
-      }
-      if (!value || typeof value !== 'object') continue;
-      if (value.data === 'new' && (value.type === 'Call' || value.type === 'Op') && typeof value.typeHash === 'string') {
-        // The map knows the call where the compiler placed it, which for `new X(...)` is X.
-        var m = /^(\d+):(\d+)/.exec(value.compiledStart || value.location || '');
-        if (m && !has.call(wanted, m[1] + ':' + m[2])) {
-          wanted[m[1] + ':' + m[2]] = value.typeHash;
-          pending++;
+  // `creations`: the tree's `new` nodes in the order the writer wrote them (children before
+  // their parent); without it the tree is walked for them.
+  function creationHashes(ast, sourceMap, creations) {
+    if (!creations) {
+      creations = [];
+      var stack = [ast];
+      while (stack.length) {
+        var value = stack.pop();
+        if (Array.isArray(value)) {
+          for (var i = 0; i < value.length; i++) stack.push(value[i]);
+          continue;
         }
+        if (!value || typeof value !== 'object') continue;
+        creations.push(value);
+        var names = value.children || [];
+        for (var j = 0; j < names.length; j++) stack.push(value[names[j]]);
       }
-      var names = value.children || [];
-      for (var j = 0; j < names.length; j++) stack.push(value[names[j]]);
+      // Visited parents first, last children first: the reverse of the writer's order.
+      creations.reverse();
+    }
+    // By CoffeeScript line, then column: the map is walked column by column, and most of its
+    // lines hold no `new` at all.
+    var wanted = Object.create(null);
+    var pending = 0;
+    for (var k = creations.length - 1; k >= 0; k--) {
+      var node = creations[k];
+      if (!node || node.data !== 'new' || (node.type !== 'Call' && node.type !== 'Op') || typeof node.typeHash !== 'string')
+        continue;
+      // The map knows the call where the compiler placed it, which for `new X(...)` is X.
+      var m = /^(\d+):(\d+)/.exec(node.compiledStart || node.location || '');
+      if (!m) continue;
+      var onLine = wanted[m[1]] || (wanted[m[1]] = Object.create(null));
+      if (onLine[m[2]] === undefined) {
+        onLine[m[2]] = node.typeHash;
+        pending++;
+      }
     }
     var table = {};
     var lines = sourceMap && sourceMap.lines ? sourceMap.lines : [];
@@ -855,10 +870,12 @@
       for (var column = 0; column < columns.length; column++) {
         var mapped = columns[column];
         if (!mapped) continue;
-        var key = mapped.sourceLine + ':' + mapped.sourceColumn;
-        if (has.call(wanted, key) && wanted[key] !== null) {
-          table[(line + 1) + ':' + (column + 1)] = wanted[key];
-          wanted[key] = null;
+        var columnsWanted = wanted[mapped.sourceLine];
+        if (!columnsWanted) continue;
+        var hash = columnsWanted[mapped.sourceColumn];
+        if (typeof hash === 'string') {
+          table[(line + 1) + ':' + (column + 1)] = hash;
+          columnsWanted[mapped.sourceColumn] = null;
           pending--;
         }
       }
@@ -866,8 +883,8 @@
     return table;
   }
 
-  Inferencer.withCreationHashes = function (js, ast, sourceMap) {
-    var table = creationHashes(ast, sourceMap);
+  Inferencer.withCreationHashes = function (js, ast, sourceMap, creations) {
+    var table = creationHashes(ast, sourceMap, creations);
     for (var any in table) {
       if (has.call(table, any)) {
         return 'if (typeof ZelvorStudio !== "undefined" && ZelvorStudio.runtime) ZelvorStudio.runtime.typeHashes = ' +
