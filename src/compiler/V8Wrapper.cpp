@@ -7,6 +7,8 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+
 namespace {
 
 // The compiler allocates in bursts of short-lived objects (tokens, nodes, code fragments): with
@@ -27,6 +29,15 @@ QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
 
 QByteArray toUtf8(v8::Isolate* isolate, v8::Local<v8::String> string)
 {
+    // JSON text is nearly always ASCII held one byte a character: copied as it is, that is
+    // already UTF-8, at a fraction of the cost of encoding it character by character.
+    if (string->IsOneByte()) {
+        QByteArray out(string->Length(), Qt::Uninitialized);
+        string->WriteOneByte(isolate, reinterpret_cast<uint8_t*>(out.data()), 0, int(out.size()),
+                             v8::String::NO_NULL_TERMINATION);
+        const bool ascii = std::all_of(out.cbegin(), out.cend(), [](char c) { return (c & 0x80) == 0; });
+        return ascii ? out : QString::fromLatin1(out).toUtf8();
+    }
     const int length = string->Utf8Length(isolate);
     QByteArray out(length, Qt::Uninitialized);
     if (length > 0)

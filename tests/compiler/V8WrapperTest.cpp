@@ -83,6 +83,23 @@ TEST_F(V8WrapperTest, InvokeCallsAGlobalObjectsMethodWithTheGlobalAsReceiver)
     EXPECT_EQ(printed(), QStringLiteral("Object Missing not found\nMethod missing not found\nMethod toFixed not found\n"));
 }
 
+TEST_F(V8WrapperTest, InvokeAsUtf8GivesTheSameTextForEveryKindOfString)
+{
+    v8.evaluate(QStringLiteral("var Text = { echo: function (x) { return x; }, big: function (n) {"
+                               " var a = []; for (var i = 0; i < n; i++) a.push({k: i, s: 'x' + i}); return a; } };"));
+    // ASCII, Latin-1 beyond ASCII (held one byte a character too), characters of two bytes and
+    // a pair of surrogates, and a reply long enough to be held in pieces before it is written.
+    for (const QString& arguments : {QStringLiteral("[\"plain\"]"), QStringLiteral("[\"caf\\u00e9 \\u00ff\"]"),
+                                     QStringLiteral("[\"\\u2603 \\ud83d\\ude00\"]"), QStringLiteral("[{\"\\u00e9\": [1, \"\\u2603\"]}]")}) {
+        const QString text = v8.invoke(QStringLiteral("echo"), QStringLiteral("Text"), arguments);
+        ASSERT_FALSE(text.isEmpty()) << arguments.toStdString();
+        EXPECT_EQ(v8.invokeUtf8(QStringLiteral("echo"), QStringLiteral("Text"), arguments), text.toUtf8());
+    }
+    const QString big = v8.invoke(QStringLiteral("big"), QStringLiteral("Text"), QStringLiteral("[5000]"));
+    EXPECT_EQ(v8.invokeUtf8(QStringLiteral("big"), QStringLiteral("Text"), QStringLiteral("[5000]")), big.toUtf8());
+    EXPECT_TRUE(v8.invokeUtf8(QStringLiteral("missing"), QStringLiteral("Text"), QStringLiteral("[]")).isEmpty());
+}
+
 TEST_F(V8WrapperTest, InvokeFailuresGiveEmptyResultAndTheirLines)
 {
     v8.evaluate(QStringLiteral("var Calc = { add: function (a, b) { return a + b; },"
