@@ -413,8 +413,25 @@ void RBZelvorViewController::handleDOMReady()
     const QString error = moduleError();
     if (!error.isEmpty())
         showModuleBuildError(error, -1);
-    if (m_document && m_documentGuard)
-        m_document->retranspile();
+    if (!m_document || !m_documentGuard)
+        return;
+    // The newly loaded page is owed the latest program. When the compiler's last compile is of
+    // the text as it stands, that program runs now: compiling the same text again would only
+    // keep the page waiting for the compiler's pause for typing and for the compile.
+    CodeTranspiler* compiler = transpiler();
+    if (m_reloadJSPending && compiler && compiler->isIdle() && !compiler->isStale() && compiler->lastSuccessfulId() >= 0) {
+        m_isFirstLoadDone = true;
+        m_reloadJSPending = false;
+        if (checkForWhileStatements())
+            return;
+        QPointer<RBZelvorViewController> self(this);
+        platform::debounce(this, kEvaluateKey, 0, [self] {
+            if (self)
+                self->evaluateClientCode();
+        });
+        return;
+    }
+    m_document->retranspile();
 }
 
 void RBZelvorViewController::handleRuntimeError(const QVariantMap& arguments)
