@@ -189,6 +189,7 @@ void RBZelvorViewController::reload()
         if (self)
             self->handleBridgeMethod(method, arguments);
     });
+    m_pageLoading = true;
     m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("ZelvorRefreshNotification"));
@@ -269,6 +270,9 @@ void RBZelvorViewController::transpilationSuccess()
             evaluateClientCode();
         return;
     }
+    // The page on its way in runs the newest program once it is ready (handleDOMReady).
+    if (m_pageLoading)
+        return;
     if (compiler->hasPendingCoffeeScript())
         return;
     if (checkForWhileStatements())
@@ -291,7 +295,7 @@ void RBZelvorViewController::transpilationSuccess()
 void RBZelvorViewController::evaluateClientCode()
 {
     CodeTranspiler* compiler = transpiler();
-    if (!compiler || !m_webViewController->isDocumentReady() || compiler->javaScript().isEmpty())
+    if (!compiler || m_pageLoading || !m_webViewController->isDocumentReady() || compiler->javaScript().isEmpty())
         return;
     m_isEvaluating = true;
     m_isUpdatingClientCode = true;
@@ -405,6 +409,7 @@ void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVa
 void RBZelvorViewController::handleDOMReady()
 {
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page ready"));
+    m_pageLoading = false;
     if (m_spinner) {
         delete m_spinner.data();
         m_spinner = nullptr;

@@ -128,5 +128,8 @@ private:
     bool m_isFirstLoadDone = false;
     bool m_useHTTPServerLoading = false;
     bool m_reloadJSPending = false;
+    // From a page load until that page says it is ready: programs wait for the new page, since a
+    // run now would go to the page it replaces.
+    bool m_pageLoading = false;
     std::uint64_t m_lastProcessedClientCodeId = 0;
 };

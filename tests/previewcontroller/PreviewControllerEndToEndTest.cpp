@@ -139,6 +139,15 @@ TEST(PreviewControllerEndToEnd, APageLoadedAfterTheCompileRunsItWithoutCompiling
     h.preview->reload();
     ASSERT_TRUE(h.waitForOk(mark, 30000));
     EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), 9);
+
+    // Also when edits wait for reloads: a compile that ends while the page loads is not spent
+    // on the page being replaced.
+    h.document->setConfigValue(QStringLiteral("updateDelay"), 0);
+    h.document->setText(QStringLiteral("window.ranValue = 10\n"));
+    mark = h.updates.size();
+    h.preview->reload();
+    ASSERT_TRUE(h.waitForOk(mark, 30000));
+    EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), 10);
 }
 
 TEST(PreviewControllerEndToEnd, DeviceChangesInThePageWriteTheSettings)
