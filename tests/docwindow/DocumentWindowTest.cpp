@@ -344,6 +344,7 @@ TEST_F(DocumentWindowTest, LinksInTheCodeOpenModulesAndImagesInsideTheProjectOnl
     RBDocumentToolbarActions& toolbarActions = *window->toolbarActions();
     QStringList opened;
     toolbarActions.setOpener([&opened](const QString& path) { opened << path; return true; });
+    toolbarActions.setFileViewer([&opened](const QString& path) { opened << "selected " + path; });
     write(project + "/modules/tools.js", "exports.a = 1");
     write(project + "/modules/tools.coffee", "exports.a = 1");
     write(project + "/modules/only.coffee", "exports.b = 1");
@@ -357,7 +358,7 @@ TEST_F(DocumentWindowTest, LinksInTheCodeOpenModulesAndImagesInsideTheProjectOnl
     ASSERT_EQ(opened.size(), 3);
     EXPECT_EQ(opened[0], QDir::cleanPath(project + "/modules/tools.js"));
     EXPECT_EQ(opened[1], QDir::cleanPath(project + "/modules/only.coffee"));
-    EXPECT_EQ(opened[2], QDir::cleanPath(project + "/images/icons"));
+    EXPECT_EQ(opened[2], "selected " + QDir::cleanPath(project + "/images/icons/star.png"));
     EXPECT_TRUE(alerts.isEmpty());
 
     // Missing, or outside the folder: the alert, and its second button shows the folder.

@@ -9,6 +9,7 @@
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/Workspace.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBServerLogWindowController.h"
 #include "preview/RBZelvorViewController.h"
@@ -289,8 +290,11 @@ void RBDocumentToolbarActions::showImage(const QString& path)
     const QString images = QDir(m_document->projectPath()).filePath(QStringLiteral("images"));
     const QString image = pathInside(images, path);
     if (!image.isEmpty() && QFileInfo::exists(image)) {
-        // The folder that holds the image is shown.
-        open(QFileInfo(image).absolutePath());
+        // The image is shown selected in its folder.
+        if (m_showInFileViewer)
+            m_showInFileViewer(image);
+        else
+            platform::Workspace::sharedWorkspace().activateFileViewerSelectingURLs({image});
         return;
     }
     platform::Alert alert;

@@ -42,6 +42,8 @@ public:
     void setFullScreenView(RBFullScreenView* view) { m_fullScreenView = view; }
     // How files, folders and addresses are opened (the desktop's default applications unless set).
     void setOpener(std::function<bool(const QString& pathOrUrl)> open) { m_open = std::move(open); }
+    // How a file is shown selected in the file manager (the desktop's file manager unless set).
+    void setFileViewer(std::function<void(const QString& path)> show) { m_showInFileViewer = std::move(show); }
 
     // Toolbar actions.
     void toolbarFullscreen();
@@ -82,6 +84,7 @@ private:
     std::function<QString()> m_pluginsPath;
     std::function<void()> m_showPluginsPath;
     std::function<bool(const QString&)> m_open;
+    std::function<void(const QString&)> m_showInFileViewer;
     QVector<SnippetEntry> m_snippets;
     QPointer<RBFullScreenView> m_fullScreenView;
     QPointer<QMenu> m_openMenu;

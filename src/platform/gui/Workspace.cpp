@@ -1,5 +1,11 @@
 #include "platform/gui/Workspace.h"
 
+#include "platform/Log.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDesktopServices>
 #include <QFileInfo>
 
@@ -42,9 +48,31 @@ void Workspace::activateFileViewerSelectingURLs(const QStringList& paths)
             testHandler()(QUrl::fromLocalFile(path));
         return;
     }
-    // Linux file managers have no common way to select an item when asked from outside:
-    // the folder that holds the first item is opened.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(paths.first()).absolutePath()));
+    const QString folder = QFileInfo(paths.first()).absolutePath();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        return;
+    }
+    QStringList uris;
+    for (const QString& path : paths)
+        uris << QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("ShowItems"));
+    call << uris << QString();
+    // Starting a file manager can take a while: the answer is handled when it comes.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [folder](QDBusPendingCallWatcher* finished) {
+        const QDBusPendingReply<> reply = *finished;
+        if (reply.isError()) {
+            Log::info(QStringLiteral("workspace"),
+                      QStringLiteral("No file manager selects items (%1); opening the folder").arg(reply.error().name()));
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        }
+        finished->deleteLater();
+    });
 }
 
 } // namespace platform

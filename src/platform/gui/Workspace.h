@@ -17,7 +17,9 @@ public:
     // Opens a web link or a file URL; answers whether the desktop took it.
     bool openURL(const QUrl& url);
     bool openFile(const QString& path) { return openURL(QUrl::fromLocalFile(path)); }
-    // Shows the items in the file manager: opens the folder that holds the first.
+    // Shows the items selected in the file manager, through the desktop's common file-manager
+    // interface (org.freedesktop.FileManager1 on the session bus); where no file manager
+    // answers it, opens the folder that holds the first item. Never waits for the answer.
     void activateFileViewerSelectingURLs(const QStringList& paths);
 
     // Replaces the desktop: the handler gets every URL that would be opened, and the items
