@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/RBApplication.h"
+#include "document/RBDocumentController.h"
 #include "platform/UserDefaults.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/Document.h"
@@ -24,6 +25,15 @@ public:
     bool saveDocumentAs() override { return saveDocument(); }
     int saves = 0;
 };
+
+// A document with unsaved work, kept by the application's document controller.
+inline CountingDocument* addUnsavedDocument(RBApplication& app)
+{
+    auto* document = new CountingDocument;
+    app.documentController().addDocument(document);
+    document->updateChangeCount(platform::Document::ChangeDone);
+    return document;
+}
 
 // An application over a temporary user-defaults store, with the server, the welcome window and
 // the outside world replaced by recorders. `events` lists what happened, in order.

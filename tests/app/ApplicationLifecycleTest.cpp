@@ -74,9 +74,7 @@ TEST(ApplicationLifecycle, QuittingAsksAboutUnsavedWorkFirstAndThenStopsTheServe
     AppHarness harness;
     RBApplication app(harness.options());
     app.launch();
-    auto* document = new CountingDocument;
-    app.documentController().addDocument(document);
-    document->updateChangeCount(platform::Document::ChangeDone);
+    auto* document = addUnsavedDocument(app);
     QPointer<CountingDocument> guard(document);
 
     {

@@ -1,7 +1,6 @@
 #include "AppTestSupport.h"
 
 #include "app/TerminationSignals.h"
-#include "document/RBDocumentController.h"
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
@@ -63,9 +62,7 @@ TEST(TerminationSignals, ASignalQuitsLikeQuitAndASecondOneWhileAskingEndsAtOnce)
     TerminationSignals handlers;
     QObject::connect(&handlers, &TerminationSignals::terminationRequested, &app, &RBApplication::handleTerminationSignal);
 
-    auto* document = new CountingDocument;
-    app.documentController().addDocument(document);
-    document->updateChangeCount(platform::Document::ChangeDone);
+    addUnsavedDocument(app);
 
     // First Ctrl+C: the user is asked and keeps the application.
     int questions = 0;
@@ -108,9 +105,7 @@ TEST(TerminationSignals, TheSessionEndingAsksWhenItMayAndWritesTheDefaultsWhenIt
     AppHarness harness;
     RBApplication app(harness.options());
     app.launch();
-    auto* document = new CountingDocument;
-    app.documentController().addDocument(document);
-    document->updateChangeCount(platform::Document::ChangeDone);
+    addUnsavedDocument(app);
 
     // No questions allowed: nothing is closed, but what must survive is on disk.
     harness.defaults->setString(QStringLiteral("LastWords"), QStringLiteral("kept"));
