@@ -66,7 +66,9 @@ var Inferencer = (function () {
         node instanceof nodes.Code ? CODE : node instanceof nodes.Assign ? ASSIGN : node instanceof nodes.Comment ? COMMENT : 0,
       isWhile: node.constructor === nodes.While,
       // Inference reads the compiler's own node of literals (their kind) and loops (their variables).
-      paired: node instanceof nodes.Literal || node instanceof nodes.For
+      paired: node instanceof nodes.Literal || node instanceof nodes.For,
+      names: null, // the class's own list of child names, and a copy of it to share
+      children: null
     };
     if (node.constructor) classes.set(node.constructor, found);
     return found;
@@ -146,20 +148,34 @@ var Inferencer = (function () {
     var data = dataOf(node, info.kind);
     if (data !== undefined) json.data = data;
     var names = node.children;
+    // Most nodes have every child their class names: those share one list of the names, and
+    // a list of their own is made only from the first child that is missing.
     var listed = null;
+    var present = 0;
     for (var i = 0; i < names.length; i++) {
       var name = names[i];
       var value = node[name];
-      if (!Array.isArray(value) && !isNode(value)) continue;
+      if (!Array.isArray(value) && !isNode(value)) {
+        if (!listed) listed = names.slice(0, i);
+        continue;
+      }
       json[name] = this.child(value, has, a0, a1, a2, a3);
       has = this.hasRange;
       a0 = this.firstLine;
       a1 = this.firstColumn;
       a2 = this.lastLine;
       a3 = this.lastColumn;
-      (listed || (listed = [])).push(name);
+      if (listed) listed.push(name);
+      present++;
     }
-    if (listed) json.children = listed;
+    if (present > 0 && !listed) {
+      if (info.names !== names) {
+        info.names = names;
+        info.children = names.slice();
+      }
+      listed = info.children;
+    }
+    if (present > 0) json.children = listed;
     if (has && own && info.kind === CALL && node.isNew && a0 === own.first_line && a1 === own.first_column) {
       var keyword = this.newKeyword(own.first_line, own.first_column);
       if (keyword >= 0) {
