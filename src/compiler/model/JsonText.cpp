@@ -216,7 +216,8 @@ qsizetype JsonText::endOf(qsizetype i) const
     case '{':
     case '[': {
         const auto it = std::lower_bound(m_opens.begin(), m_opens.end(), i);
-        return m_closes[size_t(it - m_opens.begin())];
+        // Every value start handed out is an indexed one; anything else reads as reaching the end.
+        return it != m_opens.end() && *it == i ? m_closes[size_t(it - m_opens.begin())] : n;
     }
     case '"':
         return scanString(s, n, i);
