@@ -30,7 +30,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,16 +69,7 @@ QString pageText(RBWebViewController& page, const QString& script)
 
 int main(int argc, char** argv)
 {
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-bench-bus"); // announce nothing
-    if (geteuid() == 0) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty())
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
-    }
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
-        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
+    benchsupport::prepareWebEnvironment();
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());

@@ -24,7 +24,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -50,16 +49,7 @@ QString program(int run)
 
 int main(int argc, char** argv)
 {
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-bench-bus"); // announce nothing
-    if (geteuid() == 0) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty())
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
-    }
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
-        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
+    benchsupport::prepareWebEnvironment();
     QApplication app(argc, argv);
 
     QTemporaryDir folder;

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 namespace benchsupport {
 
 // Runs the event loop until the condition holds; false when the timeout (ms) passed first.
@@ -17,6 +19,23 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     }
     return true;
+}
+
+// What a benchmark with a web view needs before the application object exists: no system bus
+// to announce on, the web engine's sandbox off for root, an offscreen display unless one is
+// chosen, and the source tree's resources unless others are named.
+inline void prepareWebEnvironment()
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-bench-bus");
+    if (geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty())
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    }
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
+        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
 }
 
 } // namespace benchsupport
