@@ -24,22 +24,6 @@ struct WelcomeControllerConstants {
 // While true, the welcome window and the sign-up client send no analytics event.
 inline const QString DataCollectionDisabledKey = QStringLiteral("RBDataCollectionDisabled");
 
-// Whether a stored value is a number (or Boolean) whose value is true; text never is.
-inline bool isTrueNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return value.toBool();
-    default:
-        return false;
-    }
-}
-
 // Whether a stored value is a number (or Boolean) at all.
 inline bool isNumber(const QVariant& value)
 {
@@ -54,4 +38,10 @@ inline bool isNumber(const QVariant& value)
     default:
         return false;
     }
+}
+
+// Whether a stored value is a number (or Boolean) whose value is true; text never is.
+inline bool isTrueNumber(const QVariant& value)
+{
+    return isNumber(value) && value.toBool();
 }
