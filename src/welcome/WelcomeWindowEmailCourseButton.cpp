@@ -2,7 +2,6 @@
 
 #include "platform/gui/ColorExtras.h"
 #include "welcome/SystemFont.h"
-#include "welcome/WelcomeImages.h"
 
 namespace welcome {
 
@@ -23,21 +22,13 @@ WelcomeTextButton::Style emailCourseStyle()
 
 WelcomeWindowEmailCourseButton::WelcomeWindowEmailCourseButton(const QRect& frame, const QString& title,
                                                                QWidget* parent)
-    : WelcomeTextButton(frame, title, emailCourseStyle(), parent)
+    : WelcomeCheckboxButton(frame, title, emailCourseStyle(), parent)
 {
-    setFocusPolicy(Qt::NoFocus);
-    setCheckboxImage(imageNamed(imageName(CheckboxState::Unchecked)));
-}
-
-void WelcomeWindowEmailCourseButton::setState(CheckboxState state)
-{
-    m_state = state;
-    setCheckboxImage(imageNamed(imageName(state)));
 }
 
 void WelcomeWindowEmailCourseButton::toggle()
 {
-    setState(welcome::toggle(m_state));
+    setState(welcome::toggle(checkboxState()));
 }
 
 } // namespace welcome

@@ -1,23 +1,18 @@
 #pragma once
 
-#include "welcome/CheckboxState.h"
-#include "welcome/WelcomeTextButton.h"
+#include "welcome/WelcomeCheckboxButton.h"
 
 namespace welcome {
 
 // The sign-up screen's checkbox for the e-mail course; it keeps its own state, flipped by every
-// click, and never takes the keyboard focus (tabbing between the fields skips it).
-class WelcomeWindowEmailCourseButton : public WelcomeTextButton {
+// click.
+class WelcomeWindowEmailCourseButton : public WelcomeCheckboxButton {
     Q_OBJECT
 public:
     WelcomeWindowEmailCourseButton(const QRect& frame, const QString& title, QWidget* parent = nullptr);
 
-    CheckboxState checkBoxState() const { return m_state; }
-    void setState(CheckboxState state);
+    CheckboxState checkBoxState() const { return checkboxState(); }
     void toggle();
-
-private:
-    CheckboxState m_state = CheckboxState::Unchecked;
 };
 
 } // namespace welcome

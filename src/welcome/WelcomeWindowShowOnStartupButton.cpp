@@ -2,7 +2,6 @@
 
 #include "platform/gui/ColorExtras.h"
 #include "welcome/SystemFont.h"
-#include "welcome/WelcomeImages.h"
 
 namespace welcome {
 
@@ -22,16 +21,8 @@ WelcomeTextButton::Style showOnStartupStyle()
 
 WelcomeWindowShowOnStartupButton::WelcomeWindowShowOnStartupButton(const QRect& frame, const QString& title,
                                                                    QWidget* parent)
-    : WelcomeTextButton(frame, title, showOnStartupStyle(), parent)
+    : WelcomeCheckboxButton(frame, title, showOnStartupStyle(), parent)
 {
-    setFocusPolicy(Qt::NoFocus);
-    setCheckboxImage(imageNamed(imageName(CheckboxState::Unchecked)));
-}
-
-void WelcomeWindowShowOnStartupButton::setState(CheckboxState state)
-{
-    m_shown = state;
-    setCheckboxImage(imageNamed(imageName(state)));
 }
 
 } // namespace welcome
