@@ -1,6 +1,7 @@
 // The two compiler scripts of the resources, run in the real engine: the reply contract of
 // Inferencer.cs2js and Inferencer.getGlobals.
 #include "compiler/V8Wrapper.h"
+#include "compiler/model/SourceMap.h"
 #include "platform/Bundle.h"
 
 #include "StreamCapture.h"
@@ -135,6 +136,33 @@ TEST_F(InferencerScriptTest, ALargeProgramCompilesRunsAndMapsBack)
             break;
         }
     EXPECT_EQ(lines.value(mapped.value(QStringLiteral("sourceLine")).toInt()), QStringLiteral("class Slider extends Layer"));
+}
+
+// The reply's line map leaves out what the compiler's own map repeats; a lookup must not notice.
+TEST_F(InferencerScriptTest, TheLineMapAnswersEveryPositionAsTheCompilersOwnMapDoes)
+{
+    const QString code = testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
+    const QJsonObject reply = cs2js(code);
+    ASSERT_TRUE(reply.value(QStringLiteral("sourceMap")).isObject());
+    const QJsonObject replyMap = reply.value(QStringLiteral("sourceMap")).toObject();
+    v8.evaluate(QStringLiteral("var testProgram = %1[0];")
+                    .arg(QString::fromUtf8(QJsonDocument(QJsonArray{code}).toJson(QJsonDocument::Compact))));
+    const QJsonObject compilerMap
+        = parseObject(v8.evaluate(QStringLiteral("CoffeeScript.compile(testProgram, {sourceMap: true}).sourceMap")));
+    ASSERT_TRUE(compilerMap.value(QStringLiteral("lines")).isArray());
+
+    const QStringList jsLines = reply.value(QStringLiteral("js")).toString().split(QLatin1Char('\n'));
+    int mapped = 0;
+    for (qint64 line = 0; line <= jsLines.size() + 1; ++line) {
+        const qint64 width = line >= 1 && line <= jsLines.size() ? jsLines.at(line - 1).size() : 3;
+        for (qint64 column = 0; column <= width + 2; ++column) {
+            const LocationPtr expected = SourceMap::jsToCoffeeLocation(compilerMap, line, column);
+            const LocationPtr actual = SourceMap::jsToCoffeeLocation(replyMap, line, column);
+            ASSERT_EQ(actual->toString(), expected->toString()) << "JavaScript " << line << ":" << column;
+            mapped += expected->firstLine() >= 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(mapped, 10000);
 }
 
 TEST_F(InferencerScriptTest, ASyntaxErrorAnswersTheCompilersMessageAndZeroBasedStart)

@@ -68,10 +68,35 @@ var Inferencer = (function () {
       // Inference reads the compiler's own node of literals (their kind) and loops (their variables).
       paired: node instanceof nodes.Literal || node instanceof nodes.For,
       names: null, // the class's own list of child names, and a copy of it to share
-      children: null
+      children: null,
+      make: null // makes the class's JSON nodes, all of one shape (see jsonMaker)
     };
     if (node.constructor) classes.set(node.constructor, found);
     return found;
+  }
+
+  // A maker of JSON nodes with every key a node of the class can have, in the order they are
+  // written, so that all nodes of a class share one shape: the writer, inference and
+  // JSON.stringify then meet a few dozen shapes instead of one per combination of keys.
+  // Keys that stay undefined are left out of the JSON text.
+  var IDENTIFIER_NAME = /^[A-Za-z_$][\w$]*$/;
+  function jsonMaker(type, names) {
+    var body = 'this.type = type; this.data = undefined;';
+    for (var i = 0; i < names.length; i++) {
+      if (!IDENTIFIER_NAME.test(names[i]) || names[i] === 'type' || names[i] === 'data') return null;
+      body += ' this.' + names[i] + ' = undefined;';
+    }
+    body += ' this.children = undefined; this.location = undefined; this.typeHash = undefined;';
+    return new Function('type', body); // eslint-disable-line no-new-func
+  }
+
+  function newJson(info, names) {
+    if (info.names !== names) {
+      info.names = names;
+      info.children = names.slice();
+      info.make = jsonMaker(info.type, names);
+    }
+    return info.make ? new info.make(info.type) : { type: info.type };
   }
 
   function dataOf(node, kind) {
@@ -140,14 +165,14 @@ var Inferencer = (function () {
   // reach every child through its parent.
   TreeWriter.prototype.node = function (node) {
     var info = classOf(node);
-    var json = { type: info.type };
+    var names = node.children;
+    var json = newJson(info, names);
     var own = node.locationData;
     var has = !!own;
     var a0 = has ? own.first_line : 0, a1 = has ? own.first_column : 0;
     var a2 = has ? own.last_line : 0, a3 = has ? own.last_column : 0;
     var data = dataOf(node, info.kind);
     if (data !== undefined) json.data = data;
-    var names = node.children;
     // Most nodes have every child their class names: those share one list of the names, and
     // a list of their own is made only from the first child that is missing.
     var listed = null;
@@ -168,13 +193,7 @@ var Inferencer = (function () {
       if (listed) listed.push(name);
       present++;
     }
-    if (present > 0 && !listed) {
-      if (info.names !== names) {
-        info.names = names;
-        info.children = names.slice();
-      }
-      listed = info.children;
-    }
+    if (present > 0 && !listed) listed = info.children;
     if (present > 0) json.children = listed;
     if (has && own && info.kind === CALL && node.isNew && a0 === own.first_line && a1 === own.first_column) {
       var keyword = this.newKeyword(own.first_line, own.first_column);
@@ -247,6 +266,8 @@ var Inferencer = (function () {
   // The line and column map with only what readers walk: per JavaScript line (null when it has
   // no mappings) the columns, each null or the CoffeeScript line and column it came from. Half
   // the size of the compiler's own object, which matters for every reply.
+  // A reader looks a column up by walking down to the nearest column that has an entry, so an
+  // entry that repeats the one before it on its line answers nothing new and is left out.
   function lineMap(map) {
     var lines = map && map.lines ? map.lines : [];
     var out = new Array(lines.length);
@@ -255,9 +276,15 @@ var Inferencer = (function () {
       if (!line || !line.columns) { out[i] = null; continue; }
       var columns = line.columns;
       var mapped = new Array(columns.length);
+      var previous = null;
       for (var j = 0; j < columns.length; j++) {
         var column = columns[j];
-        mapped[j] = column ? { sourceLine: column.sourceLine, sourceColumn: column.sourceColumn } : null;
+        if (column && !(previous && previous.sourceLine === column.sourceLine && previous.sourceColumn === column.sourceColumn)) {
+          mapped[j] = { sourceLine: column.sourceLine, sourceColumn: column.sourceColumn };
+          previous = column;
+        } else {
+          mapped[j] = null;
+        }
       }
       out[i] = { columns: mapped };
     }
