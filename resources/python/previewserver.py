@@ -212,8 +212,16 @@ class Handler(BaseHTTPRequestHandler):
                 return self.send_status(404, "Not found")
             if not rest and not path.endswith("/"):
                 return self.redirect(urllib.parse.urlsplit(self.path).path + "/")
-            return self.serve_file(root, rest, inject=True)
+            return self.serve_file(root, rest, inject=self.wants_reloader())
         return self.send_status(404, "Not found")
+
+    def wants_reloader(self):
+        """Whether the page gets the listener for scripts from the application. The preview in
+        the application asks for its page with "reloader=0": the application reloads that page
+        itself, and a script meant for the mirrored devices (after a save of one project) must
+        not reload the previews of every open project."""
+        query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
+        return "0" not in query.get("reloader", [])
 
     def redirect(self, location):
         self.send_response(301)

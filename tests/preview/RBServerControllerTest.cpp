@@ -98,6 +98,11 @@ TEST_F(RBServerControllerTest, QueuedMountsGoOutInOrderBeforeTheStartNotificatio
     EXPECT_TRUE(page.body.contains("<body>first</body>"));
     EXPECT_TRUE(page.body.contains("/_server/client.js"));
     EXPECT_EQ(rawRequest(controller.url(), "GET", served[0].toUtf8()).body, page.body);
+    // The application's own preview asks without the listener: a script sent to the mirrored
+    // devices after a save must not reload the previews of every open project.
+    const auto preview = rawRequest(controller.url(), "GET", served[0].toUtf8() + "index.html?reloader=0");
+    EXPECT_TRUE(preview.body.contains("<body>first</body>"));
+    EXPECT_FALSE(preview.body.contains("/_server/client.js"));
     const auto file = rawRequest(controller.url(), "GET", served[0].toUtf8() + "images/dot.bin");
     EXPECT_EQ(file.status, 200);
     EXPECT_EQ(file.body, QByteArray("\x00\x01\x02\xff", 4));
