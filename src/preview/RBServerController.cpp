@@ -8,7 +8,10 @@
 #include "platform/Task.h"
 #include "preview/CSTaskManager.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
+#include <QPointer>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -54,6 +57,7 @@ RBServerController::~RBServerController()
 
 void RBServerController::start()
 {
+    m_stopped = false;
     if (m_running)
         return;
     if (m_serverTaskManager && m_serverTaskManager->task().isRunning())
@@ -78,14 +82,18 @@ void RBServerController::start()
         if (self && object.value(QStringLiteral("signal")).toString() == QLatin1String("ready"))
             self->serverDidStart(object);
     });
-    m_serverTaskManager->setTaskManagerDidEnd([](int status) {
+    CSTaskManager* runner = m_serverTaskManager.get();
+    m_serverTaskManager->setTaskManagerDidEnd([self, runner](int status) {
         platform::Log::info(kDomain, QStringLiteral("the preview server ended with status %1").arg(status));
+        if (self)
+            self->serverDidEnd(runner, status);
     });
     m_serverTaskManager->run();
 }
 
 void RBServerController::stop()
 {
+    m_stopped = true;
     m_running = false;
     if (!m_serverTaskManager)
         return;
@@ -102,6 +110,11 @@ void RBServerController::stop()
 
 void RBServerController::mount(const QString& path, CompletionHandler handler)
 {
+    const auto known = std::find_if(m_mounts.begin(), m_mounts.end(), [&path](const auto& m) { return m.first == path; });
+    if (known != m_mounts.end())
+        known->second = handler;
+    else
+        m_mounts.emplace_back(path, handler);
     if (m_running) {
         runEndpoint(QStringLiteral("mount"), {{QStringLiteral("path"), path}}, std::move(handler));
         return;
@@ -170,9 +183,52 @@ void RBServerController::finishRequest(QNetworkReply* reply, const CompletionHan
         handler(QJsonObject(), error);
 }
 
+void RBServerController::tellServerLog(const QString& line)
+{
+    // The server log window shows every plain output line of the child programs.
+    platform::NotificationCenter::defaultCenter().post(CSTaskManager::DidReceiveOutputNotification(), this,
+                                                       {{QStringLiteral("output"), line + QLatin1Char('\n')}});
+}
+
+void RBServerController::serverDidEnd(CSTaskManager* runner, int status)
+{
+    // Only the end of the current server counts, and only when nobody asked it to end.
+    if (m_stopped || runner != m_serverTaskManager.get())
+        return;
+    const bool wasReady = m_running;
+    m_running = false;
+    if (wasReady && m_readySince.isValid() && m_readySince.elapsed() > StableMs)
+        m_restarts = 0; // it served a good while: this end is not part of a crash loop
+    if (!wasReady || m_restarts >= MaxRestarts) {
+        // A server that cannot get ready would fail the same way again.
+        const QString line = QStringLiteral("The preview server ended (status %1) and is not started again.").arg(status);
+        platform::Log::error(kDomain, line);
+        tellServerLog(line);
+        return;
+    }
+    ++m_restarts;
+    const QString line = QStringLiteral("The preview server ended unexpectedly (status %1); starting it again.").arg(status);
+    platform::Log::warning(kDomain, line);
+    tellServerLog(line);
+    // The new server knows no folder: mount them all again once it is ready, so that every
+    // document learns the new address and reloads its preview.
+    for (const auto& [path, handler] : m_mounts) {
+        const bool queued = std::any_of(m_pendingMounts.begin(), m_pendingMounts.end(),
+                                        [&path](const auto& m) { return m.first == path; });
+        if (!queued)
+            m_pendingMounts.emplace_back(path, handler);
+    }
+    QPointer<RBServerController> self(this);
+    platform::dispatchAfter(RestartDelayMs / 1000.0, [self] {
+        if (self && !self->m_stopped && !self->m_running)
+            self->start();
+    });
+}
+
 void RBServerController::serverDidStart(const QJsonObject& message)
 {
     m_running = true;
+    m_readySince.start();
     m_url = message.value(QStringLiteral("url")).toString();
     while (m_url.endsWith(QLatin1Char('/')))
         m_url.chop(1);

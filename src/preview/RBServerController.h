@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <deque>
@@ -37,6 +38,11 @@ public:
     static const QString& ServiceType();          // "_zelvorstudio._tcp."
     // How long stop() lets the server end by itself before it is killed.
     static constexpr int StopGraceMs = 2000;
+    // A server that ends by itself after it was ready is started again after RestartDelayMs;
+    // after MaxRestarts such ends, each within StableMs of its ready message, it is given up.
+    static constexpr int RestartDelayMs = 500;
+    static constexpr int MaxRestarts = 5;
+    static constexpr int StableMs = 10000;
 
     explicit RBServerController(QObject* parent = nullptr);
     ~RBServerController() override;
@@ -44,10 +50,12 @@ public:
     // Launches the server unless it runs already (ready or still starting).
     void start();
     // Ends the server, ready or still starting: terminate, and kill after StopGraceMs. Blocks
-    // until the server has gone.
+    // until the server has gone. A stopped server is not started again by itself.
     void stop();
 
     // While running, posts "mount" at once; before that the mount waits for the ready message.
+    // The folder stays mounted: when the server has to be started again (it ended without being
+    // asked), every folder is mounted anew and its latest handler hears the new address.
     void mount(const QString& path, CompletionHandler handler);
     // Posts "eval" ({"script": script}); before the server is ready the handler (if any) gets an
     // error.
@@ -72,6 +80,8 @@ private:
     };
 
     void serverDidStart(const QJsonObject& message);
+    void serverDidEnd(CSTaskManager* runner, int status);
+    void tellServerLog(const QString& line);
     void publishService();
     void sendNextRequest();
     void finishRequest(QNetworkReply* reply, const CompletionHandler& handler);
@@ -80,6 +90,11 @@ private:
     bool m_running = false;
     QString m_url;
     std::vector<std::pair<QString, CompletionHandler>> m_pendingMounts;
+    // Every folder mounted so far, with the handler of its latest mount, in first-mount order.
+    std::vector<std::pair<QString, CompletionHandler>> m_mounts;
+    bool m_stopped = false;
+    int m_restarts = 0;
+    QElapsedTimer m_readySince;
     QNetworkAccessManager* m_network = nullptr;
     std::deque<Request> m_requests;
     bool m_requestInFlight = false;

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <memory>
+
 using servertest::rawRequest;
 
 namespace {
@@ -221,6 +224,72 @@ TEST_F(RBServerControllerTest, StopEndsAServerThatNeverSaidReady)
     EXPECT_FALSE(controller.serverTaskManager()->task().isRunning());
     EXPECT_EQ(controller.serverTaskManager()->task().terminationReason(), platform::Task::TerminationReason::UncaughtSignal);
     EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_FALSE(controller.isRunning());
+}
+
+TEST_F(RBServerControllerTest, AServerKilledFromOutsideComesBackWithEveryFolderMounted)
+{
+    const QString second = folder.filePath(QStringLiteral("Zweites Projekt \u00e9t\u00e9.zelvor"));
+    writeFile(second + QStringLiteral("/index.html"), "<html><head></head><body>second</body></html>");
+
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    struct Mounted {
+        int answers = 0;
+        QString address; // server URL + served path of the latest answer
+    };
+    auto first = std::make_shared<Mounted>(), other = std::make_shared<Mounted>();
+    const auto record = [&controller](std::shared_ptr<Mounted> m) {
+        return [&controller, m](const QJsonObject& reply, const QString& error) {
+            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+            ++m->answers;
+            m->address = controller.url() + reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+        };
+    };
+    controller.mount(project, record(first));
+    controller.mount(second, record(other));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first->answers == 1 && other->answers == 1; }));
+    const QString before = controller.url();
+    int starts = 0;
+    const auto token = platform::NotificationCenter::defaultCenter().addObserver(
+        RBServerController::DidStartNotification(), nullptr, [&](const platform::Notification&) { ++starts; });
+
+    ::kill(pid_t(controller.serverTaskManager()->task().processIdentifier()), SIGKILL);
+
+    // Both projects are mounted on the new server and their documents hear the new address.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first->answers == 2 && other->answers == 2; }, 15000))
+        << "the server did not come back";
+    platform::NotificationCenter::defaultCenter().removeObserver(token);
+    EXPECT_EQ(starts, 1);
+    EXPECT_TRUE(controller.isRunning());
+    EXPECT_NE(controller.url(), before);
+    const QUrl secondPage(other->address + QStringLiteral("index.html"));
+    EXPECT_TRUE(rawRequest(controller.url(), "GET", QUrl(first->address).path().toUtf8() + "index.html").body.contains("first"));
+    EXPECT_TRUE(rawRequest(controller.url(), "GET", secondPage.path(QUrl::FullyEncoded).toUtf8()).body.contains("second"));
+
+    // A server that the application stops stays stopped.
+    controller.stop();
+    testsupport::spin(RBServerController::RestartDelayMs * 3);
+    EXPECT_FALSE(controller.isRunning());
+    EXPECT_FALSE(controller.serverTaskManager()->task().isRunning());
+    EXPECT_EQ(first->answers, 2);
+}
+
+TEST_F(RBServerControllerTest, AServerThatNeverGetsReadyIsNotStartedAgainAndAgain)
+{
+    QTemporaryDir resources;
+    writeFile(resources.filePath(QStringLiteral("python/run.py")), "import sys\nprint('broken')\nsys.exit(3)\n");
+    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+    qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
+    platform::Bundle::main().reload();
+    RBServerController controller;
+    controller.start();
+    CSTaskManager* runner = controller.serverTaskManager();
+    qputenv("ZELVOR_RESOURCES", saved);
+    platform::Bundle::main().reload();
+    ASSERT_TRUE(runner->waitUntilEnd(10000));
+    testsupport::spin(RBServerController::RestartDelayMs * 3);
+    EXPECT_EQ(controller.serverTaskManager(), runner);
     EXPECT_FALSE(controller.isRunning());
 }
 

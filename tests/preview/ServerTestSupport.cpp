@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <memory>
+
 namespace servertest {
 
 void isolateFromTheSystemBus()
@@ -55,16 +57,23 @@ bool startAndWait(RBServerController& controller)
 
 QString mountAndWait(RBServerController& controller, const QString& folder, QString* error)
 {
-    bool done = false;
-    QString served;
-    controller.mount(folder, [&](const QJsonObject& reply, const QString& failure) {
-        done = true;
-        served = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
-        if (error)
-            *error = failure;
+    // The controller keeps the handler, and calls it again when the server comes back after an
+    // unexpected end: it holds nothing of this frame.
+    struct State {
+        bool done = false;
+        QString served;
+        QString failure;
+    };
+    auto state = std::make_shared<State>();
+    controller.mount(folder, [state](const QJsonObject& reply, const QString& failure) {
+        state->done = true;
+        state->served = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+        state->failure = failure;
     });
-    testsupport::waitUntil([&] { return done; }, 10000);
-    return served;
+    testsupport::waitUntil([state] { return state->done; }, 10000);
+    if (error)
+        *error = state->failure;
+    return state->served;
 }
 
 } // namespace servertest
