@@ -17,6 +17,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <csignal>
+
 namespace {
 const QString kDomain = QStringLiteral("RBWebViewController");
 
@@ -136,6 +138,12 @@ RBWebViewController::RBWebViewController(QObject* parent)
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
     m_page->scripts().insert(script);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                platform::Log::warning(kDomain, QStringLiteral("the page's process ended (status %1, exit code %2)")
+                                                    .arg(int(status)).arg(exitCode));
+                Q_EMIT renderProcessEnded(status != QWebEnginePage::NormalTerminationStatus);
+            });
 
     platform::Log::write(kDomain, platform::Log::Debug,
                          QStringLiteral("RBWebViewController %1 using WebKit2: 1")
@@ -288,6 +296,14 @@ void RBWebViewController::cleanup()
 {
     if (m_bridge)
         m_bridge->detach();
+}
+
+bool RBWebViewController::terminateRenderProcess()
+{
+    const qint64 pid = m_page ? m_page->renderProcessPid() : 0;
+    if (pid <= 0)
+        return false;
+    return ::kill(pid_t(pid), SIGKILL) == 0;
 }
 
 void RBWebViewController::webViewBridge(const QString& json)

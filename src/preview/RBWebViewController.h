@@ -50,6 +50,9 @@ public:
     void showInspector(bool ignored = true);
     // Detaches the page channel; owners call it before letting the wrapper go.
     void cleanup();
+    // Ends the page's process at once: a page whose script never ends cannot be asked to stop.
+    // renderProcessEnded follows. Answers false when the page has no process.
+    bool terminateRenderProcess();
 
     // The entry point of page-to-application messages (JSON {"method", "arguments"}).
     void webViewBridge(const QString& json);
@@ -71,6 +74,11 @@ public:
 
     // The script injected into every page (exposed for tests and the inspector).
     static QString bridgeUserScript();
+
+Q_SIGNALS:
+    // The page's process has ended (crashed, killed, out of memory, or as asked); the view
+    // shows nothing of the page until the next load.
+    void renderProcessEnded(bool abnormal);
 
 private:
     void runCoffeeScriptAction(const QString& action, const QString& source, EvaluationHandler completion);

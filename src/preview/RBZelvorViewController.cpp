@@ -15,6 +15,7 @@
 #include "preview/BridgeJson.h"
 #include "preview/DeviceScaleSteps.h"
 #include "preview/KVDeviceManager.h"
+#include "preview/PageWatchdog.h"
 #include "preview/PreviewPage.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewDocument.h"
@@ -29,6 +30,7 @@
 #include <QGridLayout>
 #include <QJsonArray>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
@@ -62,6 +64,16 @@ qint64 pageInteger(const QVariant& value)
 QString jsonValueText(const QJsonValue& value)
 {
     return bridgeToJson(value.toVariant());
+}
+
+// The program without the compile identifier in front of it: the same code compiled twice is
+// the same program.
+QString programText(const QString& javaScript)
+{
+    static const QRegularExpression identifier(QStringLiteral("^window\\.__zelvorClientCodeId = -?\\d+;"));
+    QString text = javaScript;
+    text.remove(identifier);
+    return text;
 }
 } // namespace
 
@@ -109,6 +121,11 @@ void RBZelvorViewController::setUpWebView()
     spinner->setFixedSize(32, 32);
     layout->addWidget(spinner, 0, 0, Qt::AlignCenter);
     m_spinner = spinner;
+
+    m_watchdog = new PageWatchdog(m_webViewController.get(), this);
+    connect(m_watchdog, &PageWatchdog::pageStoppedResponding, this, &RBZelvorViewController::pageStoppedResponding);
+    connect(m_webViewController.get(), &RBWebViewController::renderProcessEnded, this,
+            &RBZelvorViewController::renderProcessEnded);
 }
 
 void RBZelvorViewController::setDocument(RBPreviewDocument* document)
@@ -190,6 +207,7 @@ void RBZelvorViewController::reload()
             self->handleBridgeMethod(method, arguments);
     });
     m_pageLoading = true;
+    m_watchdog->stop();
     m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
     platform::NotificationCenter::defaultCenter().post(QStringLiteral("ZelvorRefreshNotification"));
@@ -295,9 +313,16 @@ void RBZelvorViewController::evaluateClientCode()
     CodeTranspiler* compiler = transpiler();
     if (!compiler || m_pageLoading || !m_webViewController->isDocumentReady() || compiler->javaScript().isEmpty())
         return;
+    m_lastProcessedClientCodeId = static_cast<std::uint64_t>(compiler->lastSuccessfulId());
+    const QString program = programText(compiler->javaScript());
+    if (!m_stoppedProgram.isEmpty() && program == m_stoppedProgram) {
+        // It would stop the page again; the editor keeps saying why it does not run.
+        postStoppedProgram();
+        return;
+    }
+    m_lastRunProgram = program;
     m_isEvaluating = true;
     m_isUpdatingClientCode = true;
-    m_lastProcessedClientCodeId = static_cast<std::uint64_t>(compiler->lastSuccessfulId());
     const QString script = QStringLiteral("ZelvorStudio.runtime.reset();%1;\n\n//@ sourceURL=app.js").arg(compiler->javaScript());
     QPointer<RBZelvorViewController> self(this);
     m_webViewController->evaluateJavaScript(script, [self](const QVariant&, const QVariant& error) {
@@ -408,6 +433,7 @@ void RBZelvorViewController::handleDOMReady()
 {
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page ready"));
     m_pageLoading = false;
+    m_watchdog->start();
     if (m_spinner) {
         delete m_spinner.data();
         m_spinner = nullptr;
@@ -586,6 +612,57 @@ void RBZelvorViewController::beep()
         m_beep();
     else
         QApplication::beep();
+}
+
+// ---- a page that stops ----
+
+QString RBZelvorViewController::stoppedProgramMessage()
+{
+    return QStringLiteral("The prototype stopped responding, perhaps in an endless loop, and was stopped. "
+                          "It runs again when you change the code.");
+}
+
+void RBZelvorViewController::postStoppedProgram()
+{
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("runtime"));
+    update.setMessage(stoppedProgramMessage());
+    post(update);
+}
+
+void RBZelvorViewController::pageStoppedResponding()
+{
+    platform::Log::warning(kDomain, QStringLiteral("the preview page stopped responding; stopping it"));
+    m_stoppedProgram = m_lastRunProgram;
+    postStoppedProgram();
+    // Nothing in the page runs any more, not even a request to stop: end its process. The page
+    // is loaded again when the end is reported, without the program.
+    m_stoppingUnresponsivePage = true;
+    if (!m_webViewController->terminateRenderProcess()) {
+        m_stoppingUnresponsivePage = false;
+        reload();
+    }
+}
+
+void RBZelvorViewController::renderProcessEnded(bool abnormal)
+{
+    m_watchdog->stop();
+    m_isEvaluating = false;
+    const bool stoppedHere = std::exchange(m_stoppingUnresponsivePage, false);
+    if (!stoppedHere && abnormal && !m_lastRunProgram.isEmpty()) {
+        // A program that takes its page down twice (running out of memory, say) would do it
+        // again on every load.
+        if (m_lastRunProgram == m_crashedProgram) {
+            m_stoppedProgram = m_lastRunProgram;
+            postStoppedProgram();
+        } else {
+            m_crashedProgram = m_lastRunProgram;
+        }
+    }
+    // A page whose process ended shows nothing: load it again (a reload always runs the newest
+    // program that may run).
+    reload();
 }
 
 // ---- inspector ----

@@ -16,6 +16,7 @@
 
 class CodeTranspiler;
 
+class PageWatchdog;
 class RBDeviceSettingsMenuController;
 class RBDocumentStateUpdate;
 class RBPreviewDocument;
@@ -80,6 +81,11 @@ public:
     // The text of "zelvor/zelvor.generated.js" for the document as it stands.
     QString generatedZelvorScriptText() const;
 
+    // Notices a page that no longer answers (an endless loop in the program).
+    PageWatchdog* pageWatchdog() const { return m_watchdog; }
+    // What the editor shows for a program that was stopped because the page stopped answering.
+    static QString stoppedProgramMessage();
+
 public Q_SLOTS:
     // The document calls it for every settings change; "deviceScale" and "deviceOrientation"
     // travel into the page.
@@ -107,6 +113,9 @@ private:
     QString moduleError() const;
     void writeDeviceScale(double scale);
     void beep();
+    void pageStoppedResponding();
+    void renderProcessEnded(bool abnormal);
+    void postStoppedProgram();
 
     QPointer<QWidget> m_view;
     QPointer<QWidget> m_spinner;
@@ -132,4 +141,12 @@ private:
     // run now would go to the page it replaces.
     bool m_pageLoading = false;
     std::uint64_t m_lastProcessedClientCodeId = 0;
+    PageWatchdog* m_watchdog = nullptr;
+    // The program last handed to the page (without its compile identifier).
+    QString m_lastRunProgram;
+    // A program that hung or crashed the page: it does not run again until its code changes.
+    QString m_stoppedProgram;
+    // A program whose page crashed once; a second crash stops it.
+    QString m_crashedProgram;
+    bool m_stoppingUnresponsivePage = false;
 };
