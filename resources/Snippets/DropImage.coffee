@@ -2,4 +2,4 @@
 image{{snippetCounter}} = new Layer
 	width: {{{width}}}
 	height: {{{height}}}
-	image: "images/{{{imageName}}}"
+	image: "images/{{#imagePath}}{{{imagePath}}}{{/imagePath}}{{^imagePath}}{{{imageName}}}{{/imagePath}}"

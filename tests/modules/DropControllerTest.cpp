@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,26 @@ TEST_F(DropController, ImagesAndVideosLandInImagesWithTheirSizes)
     EXPECT_EQ(QDir(inProject("images")).entryList(QDir::Files | QDir::Hidden).size(), 3);
     EXPECT_EQ(editor.inserted, (QStringList{"DropImage", "DropVideo", "DropVideo", "DropImage"}));
     EXPECT_TRUE(trashed().isEmpty());
+}
+
+TEST_F(DropController, OddFileNamesGiveCodeThatStillFindsTheFile)
+{
+    // Quotes would end the string, "#" would start an interpolation (and a URL fragment), "%"
+    // and "?" would change the URL: the code names the file percent-encoded, the comment as is.
+    const QString image = QString::fromUtf8("Ünï \"quoted\" #1 100%?.png");
+    const QString video = QStringLiteral("a&b<c>.mp4");
+    ASSERT_TRUE(droptest::writeImage(outsideFile(image), QSize(3, 4)));
+    ASSERT_TRUE(droptest::writeMovie(outsideFile(video), QSize(8, 6)));
+    EXPECT_TRUE(drops->handleDroppedFiles({outsideFile(image), outsideFile(video)}));
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
+    EXPECT_TRUE(QFileInfo::exists(inProject("images/" + image)));
+    EXPECT_TRUE(editor.text.contains(QString::fromUtf8("# The image \"Ünï \"quoted\" #1 100%?.png\", at its own size\n")))
+        << editor.text.toStdString();
+    EXPECT_TRUE(editor.text.contains(QString::fromUtf8("\timage: \"images/Ünï %22quoted%22 %231 100%25%3F.png\"\n")))
+        << editor.text.toStdString();
+    EXPECT_TRUE(editor.text.contains(QLatin1String("<video src=\\\"images/a%26b%3Cc%3E.mp4\\\"")))
+        << editor.text.toStdString();
+    EXPECT_EQ(QUrl::fromPercentEncoding("images/\xc3\x9cn\xc3\xaf %22quoted%22 %231 100%25%3F.png"), "images/" + image);
 }
 
 TEST_F(DropController, ExistingFilesAreReplacedOnlyWithConsentAndGoToTheTrash)

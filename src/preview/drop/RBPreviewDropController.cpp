@@ -31,6 +31,32 @@ QString variableName(const QString& moduleName)
         name.prepend(QLatin1Char('_'));
     return name;
 }
+// The file name as it stands in the snippet's code: inside a CoffeeScript string, and (for a
+// video) inside an HTML attribute, both read as a URL relative to the page. Characters that end
+// or change any of these ("#" would start a fragment or an interpolation, "?" a query, a quote
+// the string) are percent-encoded; the server decodes them back to the file's own name.
+QString nameInCode(const QString& fileName)
+{
+    static const QString special = QStringLiteral("%#?\"\\<>&");
+    QString text;
+    for (const QChar c : fileName) {
+        if (special.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            text += QString::fromLatin1(QByteArray(1, char(c.unicode())).toPercentEncoding());
+        else
+            text += c;
+    }
+    return text;
+}
+
+// The file name as a comment shows it: on one line.
+QString nameInComment(const QString& fileName)
+{
+    QString text = fileName;
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    return text;
+}
 } // namespace
 
 RBPreviewDropController::RBPreviewDropController(RBZelvorViewController* preview, QObject* parent)
@@ -145,8 +171,10 @@ bool RBPreviewDropController::droppedMedia(const QString& path, DropFileKind kin
     // A video without a picture (audio only) still gets a layer of a usable size.
     const int width = image || size->width() > 0 ? size->width() : 320;
     const int height = image || size->height() > 0 ? size->height() : 240;
+    const QString fileName = QFileInfo(result.targetPath).fileName();
     insertSnippet(image ? QStringLiteral("DropImage") : QStringLiteral("DropVideo"),
-                  {{image ? QStringLiteral("imageName") : QStringLiteral("videoName"), QFileInfo(result.targetPath).fileName()},
+                  {{image ? QStringLiteral("imageName") : QStringLiteral("videoName"), nameInComment(fileName)},
+                   {image ? QStringLiteral("imagePath") : QStringLiteral("videoPath"), nameInCode(fileName)},
                    {QStringLiteral("width"), QString::number(width)},
                    {QStringLiteral("height"), QString::number(height)}},
                   false);
