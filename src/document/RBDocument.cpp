@@ -512,8 +512,14 @@ void RBDocument::reloadDocumentFromFileChange()
         return;
     bool readable = false;
     const QString text = platform::readTextFile(programPath(), &readable);
-    if (!readable)
+    if (!readable) {
+        // Deleted or moved away outside: the editor now holds the only copy of the program,
+        // so the window shows it as unsaved and closing asks to save it.
+        const QFileInfo program(programPath());
+        if (editor() && !program.exists() && !program.isSymLink() && !isDocumentEdited())
+            updateChangeCount(ChangeDone);
         return;
+    }
     if (!editor()) {
         if (m_contentToLoad && *m_contentToLoad == text)
             return;
@@ -522,10 +528,42 @@ void RBDocument::reloadDocumentFromFileChange()
     }
     if (text == editor()->content())
         return;
-    editor()->replaceAllText(text);
+    if (isDocumentEdited()) {
+        // Replacing the text now would throw away work the user has not saved: ask first.
+        if (m_askingAboutOutsideChange)
+            return; // the question on screen reads the file again when answered
+        m_askingAboutOutsideChange = true;
+        QPointer<RBDocument> self(this);
+        const bool load = askToLoadOutsideChange();
+        if (!self)
+            return;
+        m_askingAboutOutsideChange = false;
+        if (!load || !editor())
+            return;
+        const QString newest = platform::readTextFile(programPath(), &readable);
+        if (!readable || newest == editor()->content())
+            return;
+        editor()->replaceAllText(newest);
+    } else {
+        editor()->replaceAllText(text);
+    }
+    // The editor holds what is on disk now: there is nothing left to save.
+    updateChangeCount(ChangeCleared);
     reloadPreview();
     if (m_services.server)
         m_services.server->eval(QStringLiteral("location.reload()"));
+}
+
+bool RBDocument::askToLoadOutsideChange()
+{
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Warning);
+    alert.setMessageText(QStringLiteral("\u201C%1\u201D was changed by another application.").arg(kProgram));
+    alert.setInformativeText(QStringLiteral("The project \u201C%1\u201D has unsaved changes. Keep your version to save it over the file later, "
+                                            "or load the version on disk and lose your unsaved changes.").arg(displayName()));
+    alert.addButton(QStringLiteral("Keep My Version"));
+    alert.addButton(QStringLiteral("Load from Disk"));
+    return alert.runModalSheetForWindow(windowForSheet()) == platform::Alert::kFirstButtonReturn + 1;
 }
 
 // ---------------------------------------------------------------- the local server

@@ -153,6 +153,8 @@ private:
     bool saveThroughPanel(const std::function<void()>& success);
     void alertSaveFailure(const QStringList& reasons);
     bool keepUnreadableProgram();
+    // Asks whether an outside change of the program may replace unsaved edits.
+    bool askToLoadOutsideChange();
 
     RBDocumentServices m_services;
     AttachedInterface<RBDocumentEditor> m_editor;
@@ -169,6 +171,7 @@ private:
     bool m_cleanedUp = false;
     bool m_setUp = false;
     bool m_programUnreadable = false;
+    bool m_askingAboutOutsideChange = false;
 
     QJsonObject m_configDefaults;
     ProjectConfig m_config;

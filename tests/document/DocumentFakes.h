@@ -25,6 +25,7 @@ public:
     QString text;
     int replaceCount = 0;
     std::function<void()> onContent; // runs inside content(), as if during a save
+    std::function<void()> onReplace; // runs after replaceAllText(), as the real editor's edit report
     QString content() const override
     {
         if (onContent)
@@ -36,6 +37,8 @@ public:
     {
         text = t;
         ++replaceCount;
+        if (onReplace)
+            onReplace();
     }
 };
 

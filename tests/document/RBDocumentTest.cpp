@@ -538,4 +538,60 @@ TEST_F(DocumentTest, AnUnreadableProgramIsKeptAsideBeforeASaveReplacesIt)
     EXPECT_TRUE(QFileInfo(project + "/app-unreadable.coffee").isSymLink());
     EXPECT_TRUE(alerts.isEmpty());
 }
+
+TEST_F(DocumentTest, AnOutsideChangeAsksBeforeItReplacesUnsavedEditsAndLeavesACleanDocumentClean)
+{
+    makeProject();
+    auto d = open(project);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !d->serverLocalUrl().isEmpty(); }));
+    // The real editor reports every replacement as an edit of the document.
+    RBDocument* doc = d.get();
+    editor.onReplace = [doc] { doc->updateChangeCount(platform::Document::ChangeDone); };
+
+    // Without unsaved edits the text on disk is taken, and nothing is left to save.
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "outside = 1\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return editor.replaceCount == 1; }));
+    EXPECT_TRUE(alerts.isEmpty());
+    EXPECT_FALSE(d->isDocumentEdited());
+
+    // With unsaved edits the user is asked; keeping them changes nothing.
+    editor.text = "my unsaved work\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    answers = {Alert::kFirstButtonReturn};
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "outside = 2\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
+    testsupport::spin(200);
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("changed by another application")) << alerts[0].toStdString();
+    EXPECT_EQ(editor.text, "my unsaved work\n");
+    EXPECT_EQ(editor.replaceCount, 1);
+    EXPECT_TRUE(d->isDocumentEdited());
+
+    // Loading from disk takes the newest text and leaves the document clean.
+    answers = {Alert::kFirstButtonReturn + 1};
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "outside = 3\n"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return editor.replaceCount == 2; }));
+    EXPECT_EQ(alerts.size(), 2);
+    EXPECT_EQ(editor.text, "outside = 3\n");
+    EXPECT_FALSE(d->isDocumentEdited());
+}
+
+TEST_F(DocumentTest, AProgramDeletedOutsideLeavesTheDocumentUnsavedSoClosingAsks)
+{
+    makeProject();
+    auto d = open(project);
+    ASSERT_FALSE(d->isDocumentEdited());
+    ASSERT_TRUE(QFile::remove(project + "/app.coffee"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return d->isDocumentEdited(); }));
+    EXPECT_EQ(editor.text, "x = 1\n");
+    answers = {Alert::kFirstButtonReturn + 2}; // Cancel
+    EXPECT_FALSE(d->canCloseDocument());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("save the changes")) << alerts[0].toStdString();
+    // Saving puts the program back and watching goes on.
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "x = 1\n");
+    EXPECT_FALSE(d->isDocumentEdited());
+}
+
 } // namespace
