@@ -230,9 +230,15 @@ bool RBDocument::readFromURL(const QString& path, const QString& type, QString* 
     createProjectAtPath(path, std::nullopt);
 
     bool readable = false;
-    const QString text = platform::readTextFile(program, &readable);
-    // A program that exists but cannot be read is kept aside before a save replaces it.
+    const QByteArray bytes = platform::readFile(program, &readable);
+    const QString text = QString::fromUtf8(bytes);
+    // A program that exists but cannot be read, or is not UTF-8 text (its bytes would not
+    // survive a save), is kept aside before a save replaces it; the user is told once the
+    // window is up.
     m_programUnreadable = !readable && (QFileInfo::exists(program) || QFileInfo(program).isSymLink());
+    m_programNotText = readable && !bytes.isValidUtf8();
+    if (m_programNotText)
+        m_programUnreadable = true;
     if (!readable)
         platform::Log::error(kDomain, QStringLiteral("Could not read %1; the editor starts empty").arg(program));
     if (editor())
@@ -275,6 +281,8 @@ void RBDocument::setup()
     }
     setupDeviceScalePopup();
     loadConfig();
+    if (m_programUnreadable)
+        alertUnreadableProgram();
 
     QPointer<RBDocument> self(this);
     platform::dispatchAfter(0.1, [self] {
@@ -364,6 +372,20 @@ bool RBDocument::saveInPlace()
     m_isSaving = false;
     Q_EMIT documentSaved(wasEdited, QFileInfo(programPath()).size());
     return true;
+}
+
+void RBDocument::alertUnreadableProgram()
+{
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Warning);
+    alert.setMessageText(m_programNotText
+                             ? QStringLiteral("\u201C%1\u201D is not UTF-8 text.").arg(kProgram)
+                             : QStringLiteral("\u201C%1\u201D could not be read.").arg(kProgram));
+    alert.setInformativeText(
+        (m_programNotText ? QStringLiteral("Characters that are not UTF-8 are shown as \uFFFD in the editor. ")
+                          : QStringLiteral("The editor starts empty. "))
+        + QStringLiteral("When you save, the original file is kept beside the new one, under a name that begins with \u201Capp-unreadable\u201D."));
+    alert.runModalSheetForWindow(windowForSheet());
 }
 
 bool RBDocument::keepUnreadableProgram()

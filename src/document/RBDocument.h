@@ -153,6 +153,8 @@ private:
     bool saveThroughPanel(const std::function<void()>& success);
     void alertSaveFailure(const QStringList& reasons);
     bool keepUnreadableProgram();
+    // Tells the user that the program on disk was not read as it is.
+    void alertUnreadableProgram();
     // Asks whether an outside change of the program may replace unsaved edits.
     bool askToLoadOutsideChange();
 
@@ -171,6 +173,7 @@ private:
     bool m_cleanedUp = false;
     bool m_setUp = false;
     bool m_programUnreadable = false;
+    bool m_programNotText = false;
     bool m_askingAboutOutsideChange = false;
 
     QJsonObject m_configDefaults;

@@ -536,7 +536,28 @@ TEST_F(DocumentTest, AnUnreadableProgramIsKeptAsideBeforeASaveReplacesIt)
     ASSERT_TRUE(d->saveDocument());
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "fresh start\n");
     EXPECT_TRUE(QFileInfo(project + "/app-unreadable.coffee").isSymLink());
-    EXPECT_TRUE(alerts.isEmpty());
+    // The only message is the one at opening: the save itself succeeded.
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("could not be read")) << alerts[0].toStdString();
+}
+
+TEST_F(DocumentTest, AProgramThatIsNotUtf8IsExplainedAndItsBytesSurviveTheFirstSave)
+{
+    const QByteArray latin1 = "label = \"caf\xe9\"\n";
+    makeProject(latin1);
+    auto d = open(project);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("not UTF-8")) << alerts[0].toStdString();
+    EXPECT_TRUE(editor.text.contains(QChar(0xFFFD)));
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), editor.text);
+    QFile kept(project + "/app-unreadable.coffee");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), latin1);
+    // A second save has nothing left to keep aside.
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_FALSE(QFileInfo::exists(project + "/app-unreadable 2.coffee"));
+    EXPECT_EQ(QDir(project).entryList({"app-unreadable*"}).size(), 1);
 }
 
 TEST_F(DocumentTest, AnOutsideChangeAsksBeforeItReplacesUnsavedEditsAndLeavesACleanDocumentClean)
