@@ -343,7 +343,14 @@ bool RBDocument::saveInPlace()
     platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
 
     QStringList errors;
-    if (m_programUnreadable) {
+    const bool folderGone = isSaved() && !QFileInfo(projectPath()).isDir();
+    if (folderGone) {
+        // Writing now would make a bare new project where the old one was, apart from the
+        // user's pictures and modules, and call that saved.
+        errors.append(QStringLiteral("The project folder \u201C%1\u201D is no longer there: it was moved, renamed or deleted while "
+                                     "the project was open. Choose Save As\u2026 to save the project in a folder of your choice.")
+                          .arg(projectPath()));
+    } else if (m_programUnreadable) {
         if (keepUnreadableProgram())
             m_programUnreadable = false;
         else
@@ -354,7 +361,7 @@ bool RBDocument::saveInPlace()
         writeDocumentVersion();
     }
     QString configError;
-    if (!saveConfig(&configError))
+    if (!folderGone && !saveConfig(&configError))
         errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2").arg(configPath(), configError));
     if (!errors.isEmpty()) {
         // Nothing is reported as saved that was not: the document stays edited.

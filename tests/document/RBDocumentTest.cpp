@@ -615,4 +615,27 @@ TEST_F(DocumentTest, AProgramDeletedOutsideLeavesTheDocumentUnsavedSoClosingAsks
     EXPECT_FALSE(d->isDocumentEdited());
 }
 
+TEST_F(DocumentTest, SavingAProjectWhoseFolderWasMovedAwayFailsAndSaveAsKeepsTheWork)
+{
+    makeProject();
+    write(project + "/images/photo.png", "picture");
+    auto d = open(project);
+    ASSERT_TRUE(QDir().rename(project, dir.path() + "/Renamed.zelvor"));
+    editor.text = "work done after the rename\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+
+    EXPECT_FALSE(d->saveDocument());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("no longer there")) << alerts[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(project)); // no bare project made at the old place
+    EXPECT_TRUE(d->isDocumentEdited());
+
+    // Save As puts the work where the user says.
+    panelAnswer = dir.path() + "/Rescued.zelvor";
+    ASSERT_TRUE(d->saveDocumentAs());
+    EXPECT_EQ(testsupport::readFile(panelAnswer + "/app.coffee"), "work done after the rename\n");
+    EXPECT_TRUE(QFileInfo::exists(panelAnswer + "/index.html"));
+    EXPECT_FALSE(d->isDocumentEdited());
+    EXPECT_EQ(alerts.size(), 1);
+}
 } // namespace
