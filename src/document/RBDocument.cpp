@@ -459,8 +459,13 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         platform::Log::info(kDomain, QStringLiteral("Backup at %1").arg(copy));
         setFileURL(copy);
     }
-    if ((QFileInfo::exists(target) || QFileInfo(target).isSymLink()) && !recycleFileAtPath(target))
+    if ((QFileInfo::exists(target) || QFileInfo(target).isSymLink()) && !recycleFileAtPath(target)) {
+        // The folder is still where it was, untouched: later saves belong there, not in the
+        // temporary copy, which the system clears.
+        if (!ownPath.isEmpty() && target == ownPath)
+            setFileURL(ownPath);
         return fail(QStringLiteral("\u201C%1\u201D could not be moved to the Trash to make room.").arg(target));
+    }
 
     const QString source = isSaved() ? fileURL() : wasUnsaved;
     QStringList errors;

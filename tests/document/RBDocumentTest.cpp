@@ -475,6 +475,28 @@ TEST_F(DocumentTest, SaveAsOntoItsOwnFolderAndIntoItself)
     EXPECT_FALSE(QFileInfo::exists(project + "/modules/Inside.zelvor"));
 }
 
+TEST_F(DocumentTest, ASaveAsOntoItsOwnFolderThatCannotMakeRoomKeepsTheDocumentThere)
+{
+    makeProject();
+    auto d = open(project);
+    // No Trash can be made: a file stands where its folder would be.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    write(dir.path() + "/blocked/Trash", "not a folder");
+    qputenv("XDG_DATA_HOME", (dir.path() + "/blocked").toUtf8());
+    editor.text = "kept in place\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    panelAnswer = project;
+    const bool saved = d->saveDocumentAs();
+    qputenv("XDG_DATA_HOME", dataHome);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("Trash")) << alerts[0].toStdString();
+    // The next save goes into the project, not into the temporary copy made on the way.
+    EXPECT_EQ(d->fileURL(), project);
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "kept in place\n");
+}
+
 TEST_F(DocumentTest, ClosingAsksAndCleansUpOnlyWhenItReallyCloses)
 {
     makeProject();
