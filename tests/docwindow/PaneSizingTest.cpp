@@ -156,3 +156,22 @@ TEST(PaneSizing, AClosedLayerPanelStaysClosedWhenTheEditorSideGrowsOrShrinks)
     r = resizeSubviews(inner(760, 600, 200), 800, false, 760, false);
     EXPECT_EQ(r.position, 560);
 }
+
+TEST(PaneSizing, OneLargeResizeStillKeepsTheLeastWidths)
+{
+    // 1280 with halves of 640 narrowed to 800 at once: half the change each would leave the
+    // editor side 400 wide; it keeps 540 and the preview takes the rest.
+    Resize r = resizeSubviews(outer(800, 640, 640), 1280, false, 640, false);
+    EXPECT_EQ(r.position, 540);
+    // Widened at once with the editor side at 540 and the preview at 200: halves, no limit hit.
+    r = resizeSubviews(outer(1600, 540, 200), 740, false, 540, false);
+    EXPECT_EQ(r.position, 970);
+    // A preview left narrower than 200 gets its 200 back when only the editor side adjusts.
+    r = resizeSubviews(outer(800, 900, 150), 1050, false, 900, false);
+    EXPECT_EQ(r.position, 600);
+    // Inside the editor side the code keeps 340 however far the side shrinks at once.
+    r = resizeSubviews(inner(540, 900, 100), 1000, false, 540, false);
+    EXPECT_EQ(r.position, 440);
+    r = resizeSubviews(inner(540, 500, 500), 1000, false, 540, false);
+    EXPECT_EQ(r.position, 340);
+}

@@ -1,5 +1,6 @@
 #include "document/window/PaneSizing.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace PaneSizing {
@@ -82,6 +83,12 @@ Resize resizeSubviews(const Layout& layout, double oldWidth, bool floored, doubl
     const bool firstAdjusts = shouldAdjustSizeOfPane(layout, Pane::First);
     if (firstAdjusts)
         position = shouldAdjustSizeOfPane(layout, Pane::Last) ? first + half : first + change;
+    // One large change (a maximised or tiled window) can share more than a pane can give:
+    // the least widths hold whatever the step, the editor side's first.
+    if (layout.split != Split::Other) {
+        position = std::min(position, maximumPosition(layout.split, layout.width));
+        position = std::max(position, minimumPosition(layout.split));
+    }
     return {constrainSplitPosition(layout.split, position, editorSideWidth, layerPanelAnimating).position, floored};
 }
 
