@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <unistd.h>
+
 namespace platform {
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes)
@@ -17,7 +19,10 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // Small writes wait in the file's buffer; a disk that is full only refuses them when they
+    // are flushed, and commit() does not report that: it would put an empty file in place of
+    // the old one. Flush and sync first, so every failure leaves the old file untouched.
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
         file.cancelWriting();
         return false;
     }

@@ -22,6 +22,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using platform::Alert;
 
 namespace {
@@ -495,6 +499,35 @@ TEST_F(DocumentTest, ASaveAsOntoItsOwnFolderThatCannotMakeRoomKeepsTheDocumentTh
     EXPECT_EQ(d->fileURL(), project);
     ASSERT_TRUE(d->saveDocument());
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "kept in place\n");
+}
+
+TEST_F(DocumentTest, ASaveOnAFullDiskLeavesEveryFileAsItWasAndTheProjectUnsaved)
+{
+    makeProject("kept = 1\n");
+    write(project + "/zelvor/config.json", "{\"updateDelay\": 0.5}");
+    auto d = open(project);
+    editor.text = "lost if the disk were trusted\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    const QString config = testsupport::readFile(project + "/zelvor/config.json");
+
+    // A file size limit of nothing: every write fails as on a full disk, truncation still works.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = before;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool saved = d->saveDocument();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(d->isDocumentEdited());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "kept = 1\n");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "2");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/config.json"), config);
+    EXPECT_EQ(d->documentVersion(), 2);
 }
 
 TEST_F(DocumentTest, ClosingAsksAndCleansUpOnlyWhenItReallyCloses)

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
+
+#include <sys/resource.h>
 
 using namespace platform;
 
@@ -52,6 +55,31 @@ TEST(FileUtils, AtomicWriteLeavesEitherTheOldOrTheNewFileNeverAPart)
     EXPECT_TRUE(writeTextAtomically(path, QStringLiteral("ünïcode")));
     EXPECT_EQ(readTextFile(path), QStringLiteral("ünïcode"));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() == 1); // no temporary left
+}
+
+TEST(FileUtils, AnAtomicWriteOnAFullDiskFailsAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("app.coffee"));
+    ASSERT_TRUE(writeTextAtomically(path, QStringLiteral("kept = 1\n")));
+
+    // A file size limit of nothing fails every write as a full disk does; small writes are
+    // buffered, so the failure only shows when the buffer goes to the disk.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = before;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool small = writeTextAtomically(path, QStringLiteral("lost = 1\n"));
+    const bool large = writeFileAtomically(path, QByteArray(1 << 20, 'x'));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(small);
+    EXPECT_FALSE(large);
+    EXPECT_EQ(readTextFile(path), QStringLiteral("kept = 1\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
 }
 
 TEST(FileUtils, CopyMergesFoldersWithoutReplacingExistingFiles)
