@@ -66,10 +66,9 @@ int documentVersion(const QString& projectPath)
 
 bool writeDocumentVersion(const QString& projectPath)
 {
-    QFile file(documentVersionInfoPath(projectPath));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(QByteArray::number(documentCurrentVersion)) > 0;
+    // Written whole or not at all: a version file cut short by a full disk would read as an
+    // old project and offer an upgrade it does not need.
+    return platform::writeTextAtomically(documentVersionInfoPath(projectPath), QString::number(documentCurrentVersion));
 }
 
 void copyFilesFrom(const QString& source, const QString& target, bool recursive, bool replace,

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace {
 QString templateFolder()
 {
@@ -139,6 +143,21 @@ TEST(ProjectFolder, VersionFileReadsAsNumberZeroOrMinusOne)
     EXPECT_EQ(ProjectFolder::documentVersion(p), 0);
     EXPECT_TRUE(ProjectFolder::writeDocumentVersion(p));
     EXPECT_EQ(testsupport::readFile(p + "/zelvor/version"), "2"); // no line end
+
+    // On a full disk (a file size limit of nothing here) the old number stays readable: an
+    // emptied file would read as an old project and ask for an upgrade.
+    write(p + "/zelvor/version", "1");
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = before;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const bool written = ProjectFolder::writeDocumentVersion(p);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ProjectFolder::documentVersion(p), 1);
 }
 
 TEST(ProjectFolder, UpgradeCopyNames)
