@@ -183,8 +183,14 @@ void RBServerController::finishRequest(QNetworkReply* reply, const CompletionHan
         handler(QJsonObject(), error);
 }
 
+QString RBServerController::output() const
+{
+    return m_serverTaskManager ? m_earlierOutput + m_serverTaskManager->output() : m_earlierOutput;
+}
+
 void RBServerController::tellServerLog(const QString& line)
 {
+    m_earlierOutput += line + QLatin1Char('\n');
     // The server log window shows every plain output line of the child programs.
     platform::NotificationCenter::defaultCenter().post(CSTaskManager::DidReceiveOutputNotification(), this,
                                                        {{QStringLiteral("output"), line + QLatin1Char('\n')}});
@@ -197,6 +203,8 @@ void RBServerController::serverDidEnd(CSTaskManager* runner, int status)
         return;
     const bool wasReady = m_running;
     m_running = false;
+    // The log window shows the whole story, also after the runner is replaced.
+    m_earlierOutput += runner->output();
     if (wasReady && m_readySince.isValid() && m_readySince.elapsed() > StableMs)
         m_restarts = 0; // it served a good while: this end is not part of a crash loop
     if (!wasReady || m_restarts >= MaxRestarts) {

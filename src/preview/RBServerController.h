@@ -63,6 +63,10 @@ public:
     // POST <url>/_server/api/<endpoint> with the payload as JSON body.
     void runEndpoint(const QString& endpoint, const QJsonObject& payload, CompletionHandler handler);
 
+    // Everything the server has printed in this application run, messages included: the runs
+    // before a restart, what the controller said about the restart, then the current run.
+    QString output() const;
+
     bool isRunning() const { return m_running; }
     QString url() const { return m_url; }
     CSTaskManager* serverTaskManager() const { return m_serverTaskManager.get(); }
@@ -93,6 +97,7 @@ private:
     // Every folder mounted so far, with the handler of its latest mount, in first-mount order.
     std::vector<std::pair<QString, CompletionHandler>> m_mounts;
     bool m_stopped = false;
+    QString m_earlierOutput;
     int m_restarts = 0;
     QElapsedTimer m_readySince;
     QNetworkAccessManager* m_network = nullptr;

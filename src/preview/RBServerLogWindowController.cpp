@@ -60,8 +60,7 @@ void RBServerLogWindowController::showWindow()
 
 void RBServerLogWindowController::windowDidLoad()
 {
-    if (CSTaskManager* server = m_serverController.serverTaskManager())
-        appendLogText(server->output());
+    appendLogText(m_serverController.output());
     auto& center = platform::NotificationCenter::defaultCenter();
     center.removeObserver(this);
     center.addObserver(CSTaskManager::DidReceiveOutputNotification(), nullptr, [this](const platform::Notification& note) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 TEST(RBServerLogWindowController, ShowsTheServerRunSoFarThenPlainLinesOfEveryChild)
 {
     servertest::isolateFromTheSystemBus();
@@ -34,5 +36,28 @@ TEST(RBServerLogWindowController, ShowsTheServerRunSoFarThenPlainLinesOfEveryChi
     ASSERT_TRUE(testsupport::waitUntil([&] { return log.logText().contains(QStringLiteral("oops")); }));
     EXPECT_TRUE(log.logText().contains(QStringLiteral("plain from a child\n")));
     EXPECT_FALSE(log.logText().contains(QStringLiteral("later message"))) << "later messages are not plain lines";
+    controller.stop();
+}
+
+TEST(RBServerLogWindowController, AServerThatEndedAndCameBackKeepsItsEarlierLines)
+{
+    servertest::isolateFromTheSystemBus();
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    ASSERT_FALSE(servertest::mountAndWait(controller, QStringLiteral(ZELVOR_SOURCE_DIR "/resources")).isEmpty());
+    CSTaskManager* first = controller.serverTaskManager();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first->output().contains(QStringLiteral("/_server/api/mount")); }));
+
+    ::kill(pid_t(first->task().processIdentifier()), SIGKILL);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller.serverTaskManager() != first && controller.isRunning(); }, 15000));
+
+    RBServerLogWindowController log(controller);
+    log.showWindow();
+    const QString text = log.logText();
+    const qsizetype mount = text.indexOf(QStringLiteral("/_server/api/mount"));
+    const qsizetype restart = text.indexOf(QStringLiteral("The preview server ended unexpectedly"));
+    EXPECT_GE(mount, 0) << text.toStdString();
+    EXPECT_GT(restart, mount) << text.toStdString();
+    EXPECT_GT(text.indexOf(QStringLiteral("\"signal\": \"ready\""), restart), restart) << "then the new run";
     controller.stop();
 }
