@@ -121,6 +121,31 @@ TEST_F(ZelvorLibraryPage, ResetLeavesNothingOfThePreviousProgram)
     EXPECT_TRUE(page.eval("window.canvasClicks").isNull());
 }
 
+TEST_F(ZelvorLibraryPage, PlainTimersOfAProgramEndWithItsRunButThoseOfThePageStay)
+{
+    // The page's own timer (as the application sets one to send a setting) outlives the runs.
+    page.eval("window.setTimeout(function () { window.pageTimer = 1; }, 300)");
+    page.run(RuntimePage::compile(QStringLiteral(
+        "setInterval (-> window.plainTicks = (window.plainTicks or 0) + 1), 10\n"
+        "setTimeout (-> window.late = 1), 250\n"
+        "tick = ->\n  window.frameCount = (window.frameCount or 0) + 1\n  requestAnimationFrame tick\n"
+        "requestAnimationFrame tick\n"
+        "box = new Layer\nbox.animate\n  properties: {x: 300}\n  time: 5\n")));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.eval("window.plainTicks").toInt() > 2 && page.eval("window.frameCount").toInt() > 2; }));
+
+    page.run(RuntimePage::compile(QStringLiteral("other = new Layer\nother.animate\n  properties: {x: 200}\n  time: 0.2\n")));
+    const int ticks = page.eval("window.plainTicks").toInt();
+    const int frames = page.eval("window.frameCount").toInt();
+    testsupport::spin(400);
+    EXPECT_EQ(page.eval("window.plainTicks").toInt(), ticks);
+    EXPECT_EQ(page.eval("window.frameCount").toInt(), frames);
+    EXPECT_TRUE(page.eval("window.late").isNull());
+    EXPECT_EQ(page.eval("window.pageTimer").toInt(), 1);
+    // The library's own clock still runs the new program's animation.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return page.eval("ZelvorStudio.runtime.layers[0].x").toDouble() == 200; }, 3000))
+        << page.eval("ZelvorStudio.runtime.layers[0].x").toDouble();
+}
+
 TEST_F(ZelvorLibraryPage, ReportsAThrowingProgramWithItsPosition)
 {
     const QString program = RuntimePage::fixtureProgram("throws");

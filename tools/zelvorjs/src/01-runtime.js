@@ -78,20 +78,34 @@ window.addEventListener('error', function (event) {
   runtime.reportError(event.error || event.message, event.lineno, event.colno, event.filename);
 });
 
+// The page's own timer functions, for the library and the application. The page's global
+// functions of the same names are replaced below by ones that hand the program's timers to the
+// runtime, so that the next run stops them too.
+var nativeTimers = {
+  setTimeout: window.setTimeout.bind(window),
+  setInterval: window.setInterval.bind(window),
+  clearTimeout: window.clearTimeout.bind(window),
+  clearInterval: window.clearInterval.bind(window),
+  requestAnimationFrame: window.requestAnimationFrame.bind(window),
+  cancelAnimationFrame: window.cancelAnimationFrame.bind(window)
+};
+runtime.nativeTimers = nativeTimers;
+runtime.frames = {};
+
 runtime.setTimer = function (kind, fn, ms) {
   var id;
   if (kind === 'interval') {
-    id = window.setInterval(function () { runtime.guard(fn); }, ms);
+    id = nativeTimers.setInterval(function () { runtime.guard(fn); }, ms);
   } else {
-    id = window.setTimeout(function () { delete runtime.timers[id]; runtime.guard(fn); }, ms);
+    id = nativeTimers.setTimeout(function () { delete runtime.timers[id]; runtime.guard(fn); }, ms);
   }
   runtime.timers[id] = kind;
   return id;
 };
 
 runtime.clearTimer = function (id) {
-  if (runtime.timers[id] === 'interval') window.clearInterval(id);
-  else window.clearTimeout(id);
+  if (runtime.timers[id] === 'interval') nativeTimers.clearInterval(id);
+  else nativeTimers.clearTimeout(id);
   delete runtime.timers[id];
 };
 
@@ -160,11 +174,49 @@ runtime.evaluate = function (code) {
 
 runtime.onReset = function (fn) { runtime.resetHandlers.push(fn); };
 
+// A program's plain setTimeout, setInterval and requestAnimationFrame (its own code, or code it
+// calls) belong to that run: without this an interval of an earlier run would go on moving the
+// layers of the next one. Calls from anywhere else (the application, the library) are the
+// page's own and stay as they are.
+function calledByProgram() { return runtime.callSites().length > 0; }
+function programTimer(kind) {
+  return function (fn, ms) {
+    if (typeof fn !== 'function' || !calledByProgram()) {
+      return nativeTimers[kind === 'interval' ? 'setInterval' : 'setTimeout'].apply(null, arguments);
+    }
+    var args = Array.prototype.slice.call(arguments, 2);
+    return runtime.setTimer(kind, function () { return fn.apply(window, args); }, ms);
+  };
+}
+function clearProgramTimer(id) {
+  if (runtime.timers.hasOwnProperty(id)) runtime.clearTimer(id);
+  else { nativeTimers.clearTimeout(id); nativeTimers.clearInterval(id); }
+}
+window.setTimeout = programTimer('timeout');
+window.setInterval = programTimer('interval');
+window.clearTimeout = clearProgramTimer;
+window.clearInterval = clearProgramTimer;
+window.requestAnimationFrame = function (fn) {
+  if (typeof fn !== 'function' || !calledByProgram()) return nativeTimers.requestAnimationFrame(fn);
+  var id = nativeTimers.requestAnimationFrame(function (time) {
+    delete runtime.frames[id];
+    runtime.guard(fn, window, [time]);
+  });
+  runtime.frames[id] = true;
+  return id;
+};
+window.cancelAnimationFrame = function (id) {
+  delete runtime.frames[id];
+  nativeTimers.cancelAnimationFrame(id);
+};
+
 runtime.reset = function () {
   var i;
   runtime.animations.slice().forEach(function (a) { a._halt(); });
   runtime.animations = [];
   Object.keys(runtime.timers).forEach(function (id) { runtime.clearTimer(+id); });
+  Object.keys(runtime.frames).forEach(function (id) { nativeTimers.cancelAnimationFrame(+id); });
+  runtime.frames = {};
   runtime.domListeners.forEach(function (l) { l[0].removeEventListener(l[1], l[2], l[3]); });
   runtime.domListeners = [];
   var layers = runtime.layers;

@@ -102,13 +102,13 @@ var clockRunning = false;
 function clockTick(now) {
   var list = runtime.animations.slice();
   for (var i = 0; i < list.length; i++) list[i]._step(now / 1000);
-  if (runtime.animations.length) window.requestAnimationFrame(clockTick);
+  if (runtime.animations.length) nativeTimers.requestAnimationFrame(clockTick);
   else clockRunning = false;
 }
 function startClock() {
   if (clockRunning) return;
   clockRunning = true;
-  window.requestAnimationFrame(clockTick);
+  nativeTimers.requestAnimationFrame(clockTick);
 }
 
 function Animation(options) {

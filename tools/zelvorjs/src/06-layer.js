@@ -25,7 +25,7 @@ var layerTreeDirty = false;
 function markLayerTreeDirty() {
   if (layerTreeDirty) return;
   layerTreeDirty = true;
-  window.requestAnimationFrame(function () {
+  nativeTimers.requestAnimationFrame(function () {
     layerTreeDirty = false;
     bridge('ui:layers', {data: {layers: layerTree()}});
   });
