@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <QWebEngineView>
 
@@ -215,6 +216,17 @@ TEST_F(DropView, EscapeLeavesFullScreenAndOtherwiseGoesOn)
     EXPECT_FALSE(pane.view->isWindow());
     EXPECT_EQ(layout->indexOf(pane.view), 1) << "back in its place";
     EXPECT_EQ(recorder.escapes, 1);
+
+    // In full-screen mode the preview's web view has the focus as soon as the pointer is over
+    // it, and takes the keys it gets: Esc still leaves.
+    pane.view->enterFullScreenMode();
+    QWidget* web = preview->webViewController()->webView();
+    web->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::focusWidget() && web->isAncestorOf(QApplication::focusWidget()); }))
+        << "the web view never took the focus";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !pane.view->isInFullScreenMode(); }, 2000));
+    EXPECT_EQ(layout->indexOf(pane.view), 1);
 
     // The preview's menu commands.
     preview->setReloadJSPending(false);

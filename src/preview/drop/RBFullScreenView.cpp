@@ -4,6 +4,8 @@
 
 #include <QBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -13,6 +15,13 @@ RBFullScreenView::RBFullScreenView(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The web view inside keeps every key it gets for its page, and it has the focus whenever
+    // the pointer is over the preview: in full-screen mode Esc is taken before it gets there,
+    // or the mode could not be left from the keyboard.
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setContext(Qt::WidgetWithChildrenShortcut);
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, this, &RBFullScreenView::exitFullScreenMode);
 }
 
 void RBFullScreenView::setContentView(QWidget* content)
@@ -39,6 +48,7 @@ void RBFullScreenView::enterFullScreenMode()
     else if (m_restoreParent && m_restoreParent->layout())
         m_restoreIndex = m_restoreParent->layout()->indexOf(this);
     m_fullScreen = true;
+    m_escape->setEnabled(true);
     setParent(nullptr, Qt::Window);
     showFullScreen();
     setFocus(Qt::OtherFocusReason);
@@ -49,6 +59,7 @@ void RBFullScreenView::exitFullScreenMode()
     if (!m_fullScreen)
         return;
     m_fullScreen = false;
+    m_escape->setEnabled(false);
     showNormal();
     QWidget* parent = m_restoreParent;
     if (auto* splitter = qobject_cast<QSplitter*>(parent)) {

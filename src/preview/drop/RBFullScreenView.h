@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QShortcut;
 class RBZelvorViewController;
 
 // The root of the preview pane. It answers the preview's menu commands and can show the
@@ -37,6 +38,7 @@ private:
     QPointer<RBZelvorViewController> m_viewController;
     QPointer<QWidget> m_content;
     QPointer<QWidget> m_restoreParent;
+    QShortcut* m_escape = nullptr;
     int m_restoreIndex = -1;
     bool m_fullScreen = false;
 };
