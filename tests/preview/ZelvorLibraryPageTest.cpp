@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -125,9 +126,11 @@ TEST_F(ZelvorLibraryPage, PlainTimersOfAProgramEndWithItsRunButThoseOfThePageSta
 {
     // The page's own timer (as the application sets one to send a setting) outlives the runs.
     page.eval("window.setTimeout(function () { window.pageTimer = 1; }, 300)");
+    QElapsedTimer sinceFirstRun;
+    sinceFirstRun.start();
     page.run(RuntimePage::compile(QStringLiteral(
         "setInterval (-> window.plainTicks = (window.plainTicks or 0) + 1), 10\n"
-        "setTimeout (-> window.late = 1), 250\n"
+        "setTimeout (-> window.late = 1), 1500\n"
         "tick = ->\n  window.frameCount = (window.frameCount or 0) + 1\n  requestAnimationFrame tick\n"
         "requestAnimationFrame tick\n"
         "box = new Layer\nbox.animate\n  properties: {x: 300}\n  time: 5\n")));
@@ -136,7 +139,9 @@ TEST_F(ZelvorLibraryPage, PlainTimersOfAProgramEndWithItsRunButThoseOfThePageSta
     page.run(RuntimePage::compile(QStringLiteral("other = new Layer\nother.animate\n  properties: {x: 200}\n  time: 0.2\n")));
     const int ticks = page.eval("window.plainTicks").toInt();
     const int frames = page.eval("window.frameCount").toInt();
-    testsupport::spin(400);
+    if (sinceFirstRun.elapsed() >= 1500)
+        GTEST_SKIP() << "the machine is too busy to tell whether the first run's timeout was stopped";
+    testsupport::spin(int(1800 - sinceFirstRun.elapsed()));
     EXPECT_EQ(page.eval("window.plainTicks").toInt(), ticks);
     EXPECT_EQ(page.eval("window.frameCount").toInt(), frames);
     EXPECT_TRUE(page.eval("window.late").isNull());
