@@ -18,7 +18,8 @@ class RBWebViewController;
 class PageWatchdog : public QObject {
     Q_OBJECT
 public:
-    static constexpr int DefaultTimeoutMs = 5000;
+    // Long enough that a busy machine or a heavy but finite program is not taken for a hang.
+    static constexpr int DefaultTimeoutMs = 8000;
 
     explicit PageWatchdog(RBWebViewController* webViewController, QObject* parent = nullptr);
 

@@ -618,8 +618,8 @@ void RBZelvorViewController::beep()
 
 QString RBZelvorViewController::stoppedProgramMessage()
 {
-    return QStringLiteral("The prototype stopped responding, perhaps in an endless loop, and was stopped. "
-                          "It runs again when you change the code.");
+    // Short enough for the editor's error bar: the reason first.
+    return QStringLiteral("The prototype hung (an endless loop?) and was stopped. Change the code to run it again.");
 }
 
 void RBZelvorViewController::postStoppedProgram()

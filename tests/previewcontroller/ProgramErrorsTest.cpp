@@ -45,7 +45,7 @@ TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
     h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
     h.document->setText(QStringLiteral("window.ranValue = 1\n"));
     ASSERT_TRUE(h.start());
-    h.preview->pageWatchdog()->setTimeoutMs(1500);
+    h.preview->pageWatchdog()->setTimeoutMs(2500);
     ASSERT_TRUE(h.waitForOk(0, 60000));
     const auto isStopped = [](const RBDocumentStateUpdate& u) {
         return u.isError() && u.message() == RBZelvorViewController::stoppedProgramMessage();
