@@ -45,6 +45,11 @@ void PageWatchdog::tick()
         return;
     }
     if (m_waiting) {
+        // A page paused in the developer tools (at a breakpoint) is not hung.
+        if (m_webViewController->isInspectorOpen()) {
+            m_waitingSince.start();
+            return;
+        }
         if (m_waitingSince.elapsed() > m_timeoutMs) {
             stop();
             Q_EMIT pageStoppedResponding();

@@ -10,7 +10,8 @@ class RBWebViewController;
 // Notices a page that stops answering: a script that never ends (an endless loop in the user's
 // program) holds the page's only thread, so nothing of the page runs any more. While it
 // watches, the watchdog asks the page for a trivial value every interval and reports once when
-// an answer is overdue by more than the time-out. A page that starts loading is no longer
+// an answer is overdue by more than the time-out, unless the page's developer tools are open
+// (a script paused at a breakpoint does not answer either). A page that starts loading is no longer
 // watched (its pending answer may never come); the owner starts watching again once the new
 // page is ready.
 //

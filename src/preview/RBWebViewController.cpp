@@ -292,6 +292,11 @@ void RBWebViewController::showInspector(bool)
     m_inspector->raise();
 }
 
+bool RBWebViewController::isInspectorOpen() const
+{
+    return m_inspector && m_inspector->isVisible();
+}
+
 void RBWebViewController::cleanup()
 {
     if (m_bridge)

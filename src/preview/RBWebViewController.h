@@ -48,6 +48,8 @@ public:
     void sendBridgeMethod(const QString& method, const QVariant& arguments = QVariant());
     // Opens the developer tools of the page in their own window.
     void showInspector(bool ignored = true);
+    // Whether the developer tools of the page are shown (a script paused there does not answer).
+    bool isInspectorOpen() const;
     // Detaches the page channel; owners call it before letting the wrapper go.
     void cleanup();
     // Ends the page's process at once: a page whose script never ends cannot be asked to stop.

@@ -8,6 +8,9 @@
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,4 +84,18 @@ TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
     h.document->setText(QStringLiteral("window.ranValue = 5\n"));
     ASSERT_TRUE(h.waitForOk(mark, 30000));
     EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), 5);
+
+    // A page paused in the developer tools does not answer either: it is left alone while they
+    // are open, and stopped once they are closed.
+    h.preview->showInspector();
+    ASSERT_TRUE(h.preview->webViewController()->isInspectorOpen());
+    mark = h.updates.size();
+    h.document->setText(QStringLiteral("window.ranValue = 6\nfor i in [0..1e15]\n  window.k = i\n"));
+    testsupport::spin(h.preview->pageWatchdog()->timeoutMs() * 2);
+    EXPECT_FALSE(h.waitForUpdate(isStopped, mark, 1));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowTitle() == QLatin1String("Web Inspector"))
+            window->close();
+    EXPECT_FALSE(h.preview->webViewController()->isInspectorOpen());
+    EXPECT_TRUE(h.waitForUpdate(isStopped, mark, 30000));
 }
