@@ -121,14 +121,15 @@ Creation createProjectAtPath(const QString& path, const std::optional<QString>& 
 
     if (content && QFileInfo(path).isDir()) {
         const QString program = join(path, QStringLiteral("app.coffee"));
-        if (platform::writeTextAtomically(program, *content)) {
+        QString reason;
+        if (platform::writeTextAtomically(program, *content, &reason)) {
             result.programWritten = true;
         } else {
-            QFile probe(program);
             const bool writable = QFileInfo(path).isWritable();
             result.errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2")
-                                     .arg(program, writable ? QStringLiteral("the file could not be replaced")
-                                                            : QStringLiteral("the folder is not writable")));
+                                     .arg(program, !writable         ? QStringLiteral("the folder is not writable")
+                                                   : reason.isEmpty() ? QStringLiteral("the file could not be replaced")
+                                                                      : reason));
         }
     } else if (content) {
         result.errors.append(QStringLiteral("Could not write \u201C%1/app.coffee\u201D: no project folder").arg(path));

@@ -64,10 +64,12 @@ bool RBConfig::save(QString* error)
         platform::Log::warning(kDomain, QStringLiteral("The unreadable settings file %1 was kept as %2").arg(m_path, kept));
         m_keepExistingFile = false;
     }
-    if (!platform::writeTextAtomically(m_path, text)) {
+    QString reason;
+    if (!platform::writeTextAtomically(m_path, text, &reason)) {
         const bool folderWritable = QFileInfo(QFileInfo(m_path).path()).isWritable();
-        return fail(folderWritable ? QStringLiteral("the file could not be written")
-                                   : QStringLiteral("the folder is missing or not writable"));
+        return fail(!folderWritable     ? QStringLiteral("the folder is missing or not writable")
+                    : reason.isEmpty() ? QStringLiteral("the file could not be written")
+                                       : reason);
     }
     return true;
 }

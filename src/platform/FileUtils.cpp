@@ -10,28 +10,47 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstring>
+
 #include <unistd.h>
 
 namespace platform {
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes)
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    auto fail = [&] {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
     // Small writes wait in the file's buffer; a disk that is full only refuses them when they
     // are flushed, and commit() does not report that: it would put an empty file in place of
     // the old one. Flush and sync first, so every failure leaves the old file untouched.
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
-        file.cancelWriting();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail();
+    if (::fsync(file.handle()) != 0) {
+        const QString reason = QString::fromLocal8Bit(strerror(errno));
+        fail();
+        if (error)
+            *error = reason;
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
-bool writeTextAtomically(const QString& path, const QString& text)
+bool writeTextAtomically(const QString& path, const QString& text, QString* error)
 {
-    return writeFileAtomically(path, text.toUtf8());
+    return writeFileAtomically(path, text.toUtf8(), error);
 }
 
 QByteArray readFile(const QString& path, bool* ok)

@@ -6,9 +6,10 @@
 namespace platform {
 
 // Writes the bytes to a temporary file beside the path and renames it over the path, so that
-// the file holds either its old or its new content, never a part. Answers success.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes);
-bool writeTextAtomically(const QString& path, const QString& text); // UTF-8
+// the file holds either its old or its new content, never a part. Answers success; on failure
+// `error` gets the system's reason (such as a full disk).
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool writeTextAtomically(const QString& path, const QString& text, QString* error = nullptr); // UTF-8
 
 // Reads a whole file; `ok` tells whether it could be read.
 QByteArray readFile(const QString& path, bool* ok = nullptr);

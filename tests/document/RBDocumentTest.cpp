@@ -524,6 +524,8 @@ TEST_F(DocumentTest, ASaveOnAFullDiskLeavesEveryFileAsItWasAndTheProjectUnsaved)
     EXPECT_FALSE(saved);
     EXPECT_TRUE(d->isDocumentEdited());
     ASSERT_EQ(alerts.size(), 1);
+    // The message names the system's reason, not a guess.
+    EXPECT_TRUE(alerts[0].contains("File too large")) << alerts[0].toStdString();
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "kept = 1\n");
     EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "2");
     EXPECT_EQ(testsupport::readFile(project + "/zelvor/config.json"), config);
