@@ -505,10 +505,20 @@ void RBDocument::makeBackupInBackground()
         m_backupQueue = std::make_unique<platform::SerialQueue>(QStringLiteral("RBDocumentBackups"));
     const QString folder = join(projectPath(), QStringLiteral("zelvor/backups"));
     const QString file = join(folder, ProjectFolder::backupFileName(m_services.launchDate));
-    m_backupQueue->async([folder, file, content = *text] {
+    QPointer<RBDocument> self(this);
+    m_backupQueue->async([self, folder, file, content = *text] {
         if (!QFileInfo::exists(folder))
             QDir().mkdir(folder);
-        platform::writeTextAtomically(file, content);
+        QString reason;
+        if (!platform::writeTextAtomically(file, content, &reason)) {
+            platform::Log::error(kDomain, QStringLiteral("Backup error for %1: %2").arg(file, reason));
+            // Not written, so not the last backup: the next tick tries the same text again.
+            platform::dispatchMain([self, content] {
+                if (self && self->m_lastBackupContent == content)
+                    self->m_lastBackupContent.clear();
+            });
+            return;
+        }
         ProjectFolder::pruneBackups(folder);
     });
 }

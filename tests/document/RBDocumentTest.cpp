@@ -251,6 +251,16 @@ TEST_F(DocumentTest, BackupsOnePerRunNewestFiveKept)
     EXPECT_EQ(testsupport::readFile(ours), "newer\n");
     EXPECT_EQ(QDir(backups).entryList(QDir::Files).size(), 5);
 
+    // A backup that could not be written is tried again with the same text.
+    ASSERT_TRUE(QDir(backups).removeRecursively());
+    write(backups, "a file where the folder belongs");
+    editor.text = "not yet backed up\n";
+    d->makeBackup();
+    testsupport::spin(50);
+    ASSERT_TRUE(QFile::remove(backups));
+    d->makeBackup();
+    EXPECT_EQ(testsupport::readFile(ours), "not yet backed up\n");
+
     // An unsaved project makes no backups.
     RBDocument fresh(services());
     fresh.makeWindowControllers();
