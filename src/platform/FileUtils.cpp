@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -100,6 +101,47 @@ QString trashHome()
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     return dataHome + QStringLiteral("/Trash");
 }
+
+// The device of the path, or of its nearest existing parent folder.
+bool deviceOf(QString path, dev_t* device)
+{
+    struct stat st {};
+    while (!path.isEmpty()) {
+        if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
+            *device = st.st_dev;
+            return true;
+        }
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    return false;
+}
+
+// The trash for an item: the home trash when the item lies on the home trash's file system,
+// else "$topdir/.Trash-$uid" at the top of the item's own mount, as the freedesktop.org trash
+// specification says; an item is never copied across file systems to be trashed.
+QString trashFor(const QString& absolutePath)
+{
+    const QString home = trashHome();
+    dev_t homeDevice = 0, itemDevice = 0;
+    const QString parent = QFileInfo(absolutePath).path();
+    if (!deviceOf(home, &homeDevice) || !deviceOf(parent, &itemDevice) || homeDevice == itemDevice)
+        return home;
+    QString top = parent;
+    for (;;) {
+        const QString up = QFileInfo(top).path();
+        dev_t upDevice = 0;
+        if (up == top || !deviceOf(up, &upDevice) || upDevice != itemDevice)
+            break;
+        top = up;
+    }
+    const QString trash = (top == QStringLiteral("/") ? QString() : top) + QStringLiteral("/.Trash-%1").arg(::getuid());
+    if (!QFileInfo(trash).isDir() && ::mkdir(QFile::encodeName(trash).constData(), 0700) != 0)
+        return home;
+    return trash;
+}
 } // namespace
 
 QString moveToTrash(const QString& path)
@@ -107,7 +149,7 @@ QString moveToTrash(const QString& path)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return {};
-    const QString trash = trashHome();
+    const QString trash = trashFor(info.absoluteFilePath());
     if (!QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info")))
         return {};
 

@@ -20,7 +20,8 @@ QString readTextFile(const QString& path, bool* ok = nullptr); // UTF-8
 bool copyItem(const QString& from, const QString& to, bool overwrite = false);
 
 // Moves a file or folder to the user's trash as the freedesktop.org trash specification says
-// ($XDG_DATA_HOME/Trash with a .trashinfo record). Answers the path in the trash, or empty.
+// ($XDG_DATA_HOME/Trash with a .trashinfo record; on another file system the ".Trash-$uid"
+// folder at the top of that file system). Answers the path in the trash, or empty.
 QString moveToTrash(const QString& path);
 
 // MD5 of a file's content as 32 lower-case hexadecimal digits; empty when unreadable.

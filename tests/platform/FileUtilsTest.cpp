@@ -12,6 +12,8 @@
 #include <thread>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -119,6 +121,38 @@ TEST(FileUtils, MoveToTrashFollowsTheFreedesktopLayout)
     EXPECT_TRUE(record.contains(QStringLiteral("old%20project.zelvor")));
     EXPECT_TRUE(record.contains(QStringLiteral("DeletionDate=")));
     EXPECT_TRUE(moveToTrash(dir.filePath(QStringLiteral("does-not-exist"))).isEmpty());
+    qunsetenv("XDG_DATA_HOME");
+}
+
+TEST(FileUtils, AnItemOnAnotherFileSystemGoesToThatFileSystemsTrash)
+{
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    // /dev/shm is a file system of its own on most Linux systems.
+    struct stat homeStat {}, otherStat {};
+    if (::stat(QFile::encodeName(home.path()).constData(), &homeStat) != 0 || ::stat("/dev/shm", &otherStat) != 0
+        || homeStat.st_dev == otherStat.st_dev || !QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+        qunsetenv("XDG_DATA_HOME");
+        GTEST_SKIP() << "no second writable file system at /dev/shm";
+    }
+    const QString topTrash = QStringLiteral("/dev/shm/.Trash-%1").arg(::getuid());
+    const bool topTrashExisted = QFileInfo::exists(topTrash);
+    QTemporaryDir other(QStringLiteral("/dev/shm/zelvor-trash-test-XXXXXX"));
+    ASSERT_TRUE(other.isValid());
+    touch(other.filePath(QStringLiteral("Menu.zelvor/app.coffee")), "kept");
+
+    const QString trashed = moveToTrash(other.filePath(QStringLiteral("Menu.zelvor")));
+    ASSERT_FALSE(trashed.isEmpty());
+    EXPECT_TRUE(trashed.startsWith(topTrash + QStringLiteral("/files/"))) << trashed.toStdString();
+    EXPECT_EQ(readFile(trashed + QStringLiteral("/app.coffee")), QByteArray("kept"));
+    EXPECT_FALSE(QFileInfo::exists(other.filePath(QStringLiteral("Menu.zelvor"))));
+    const QString info = topTrash + QStringLiteral("/info/") + QFileInfo(trashed).fileName() + QStringLiteral(".trashinfo");
+    EXPECT_TRUE(QFileInfo::exists(info));
+
+    QDir(trashed).removeRecursively();
+    QFile::remove(info);
+    if (!topTrashExisted)
+        QDir(topTrash).removeRecursively();
     qunsetenv("XDG_DATA_HOME");
 }
 
