@@ -177,26 +177,38 @@ void RBDocument::presentDocumentVersionUpgrade()
 void RBDocument::upgradeDocument()
 {
     QPointer<RBDocument> self(this);
-    saveDocumentWithSheet(true, [self] {
+    const int oldVersion = documentVersion();
+    saveDocumentWithSheet(true, [self, oldVersion] {
         if (!self)
             return;
         self->m_updatingFramework = false;
         const QString target = join(self->projectPath(), QStringLiteral("zelvor"));
         const QString source = join(platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate")), QStringLiteral("zelvor"));
-        if (!QFileInfo(source).isDir()) {
-            platform::Log::error(kDomain, QStringLiteral("Upgrade error: the template folder %1 is missing").arg(source));
-            return;
-        }
-        if (QFileInfo::exists(target) && !self->recycleFileAtPath(target)) {
-            platform::Log::error(kDomain, QStringLiteral("Upgrade error: %1 could not be moved to the Trash").arg(target));
-            return;
-        }
+        // The user asked for the update and the copy is saved: a library that could not be
+        // replaced must be said, not only logged, or the copy passes for updated.
+        auto fail = [&self, oldVersion](const QString& reason) {
+            platform::Log::error(kDomain, QStringLiteral("Upgrade error: %1").arg(reason));
+            // The save of the copy wrote the current format number; the copy keeps its old
+            // library, so it keeps its old number and is offered the update when opened again.
+            const QString versionFile = self->documentVersionInfoPath();
+            if (oldVersion < 0)
+                QFile::remove(versionFile);
+            else
+                platform::writeTextAtomically(versionFile, QString::number(oldVersion));
+            platform::Alert alert;
+            alert.setAlertStyle(platform::Alert::Critical);
+            alert.setMessageText(QStringLiteral("The Zelvor Library of \u201C%1\u201D could not be updated.").arg(self->displayName()));
+            alert.setInformativeText(reason + QStringLiteral("\nThe copy was saved as it was; it is offered the update again when it is opened."));
+            alert.runModalSheetForWindow(self->windowForSheet());
+        };
+        if (!QFileInfo(source).isDir())
+            return fail(QStringLiteral("The template folder \u201C%1\u201D is missing.").arg(source));
+        if (QFileInfo::exists(target) && !self->recycleFileAtPath(target))
+            return fail(QStringLiteral("\u201C%1\u201D could not be moved to the Trash.").arg(target));
         QStringList errors;
         ProjectFolder::copyFilesFrom(source, target, true, false, &errors);
-        if (!errors.isEmpty()) {
-            platform::Log::error(kDomain, QStringLiteral("Upgrade error: %1").arg(errors.join(QStringLiteral("; "))));
-            return;
-        }
+        if (!errors.isEmpty())
+            return fail(errors.join(QLatin1Char('\n')));
         const QString device = self->m_config.stringValue(ProjectConfig::DeviceType);
         if (self->m_services.deviceCatalog && self->m_services.deviceCatalog->deviceCanBeMappedToNewDevice(device)
             && self->preview())

@@ -450,6 +450,28 @@ TEST_F(DocumentTest, OldProjectsAreOfferedAnUpgradeToACopy)
     EXPECT_TRUE(alerts.isEmpty());
 }
 
+TEST_F(DocumentTest, AnUpgradeThatCannotReplaceTheLibrarySaysSo)
+{
+    makeProject();
+    write(project + "/zelvor/version", "1");
+    auto d = open(project);
+    // No Trash can be made: a file stands where its folder would be.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    write(dir.path() + "/blocked/Trash", "not a folder");
+    qputenv("XDG_DATA_HOME", (dir.path() + "/blocked").toUtf8());
+    const QString copy = dir.path() + "/Menu-update.zelvor";
+    panelAnswer = copy;
+    answers = {Alert::kFirstButtonReturn}; // Update
+    d->checkDocumentVersion();
+    qputenv("XDG_DATA_HOME", dataHome);
+
+    EXPECT_EQ(d->fileURL(), copy);
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_TRUE(alerts[1].contains("could not be updated")) << alerts[1].toStdString();
+    // Not marked as done: the copy is offered the update again.
+    EXPECT_EQ(testsupport::readFile(copy + "/zelvor/version"), "1");
+}
+
 TEST_F(DocumentTest, SavingANewProjectThroughThePanel)
 {
     RBDocument d(services());
