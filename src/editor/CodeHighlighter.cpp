@@ -45,6 +45,7 @@ QList<platform::TextRange> CodeHighlighter::highlightLayer(const QString& hash)
     if (!manager || !whole)
         return {};
     manager->addTemporaryAttribute(DimmedAttribute, QString(""), *whole);
+    m_dimming = true;
     QList<platform::TextRange> ranges;
     if (!hash.isEmpty()) {
         const ASTNodePtr& ast = m_transpiler->ast();
@@ -73,7 +74,7 @@ void CodeHighlighter::reset()
 {
     m_highlightedLayerHash.reset();
     KVCodeLayoutManager* manager = layoutManager();
-    if (!manager || !m_textView)
+    if (!manager || !m_textView || !m_dimming)
         return;
     const auto whole = wholeText();
     if (!whole)
@@ -82,6 +83,7 @@ void CodeHighlighter::reset()
     const platform::TextRange all{0, m_textView->textLength()};
     manager->removeTemporaryAttribute(DimmedAttribute, all);
     manager->invalidateDisplayForCharacterRange(all);
+    m_dimming = false;
 }
 
 void CodeHighlighter::redraw()

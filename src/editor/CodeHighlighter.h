@@ -34,8 +34,10 @@ public:
     // Dims everything but the lines of the layer's nodes and answers those line ranges, in the
     // order of the tree (they may overlap or repeat). The empty hash dims everything.
     QList<platform::TextRange> highlightLayer(const QString& hash);
-    // Removes all dimming.
+    // Removes all dimming. Cheap when nothing is dimmed, as it is on almost every edit and caret
+    // move: only text that was marked is walked and redrawn again.
     void reset();
+    bool isDimming() const { return m_dimming; }
     // Dims again for the hash last highlighted (after a recolouring removed the marks).
     void redraw();
     std::optional<QString> highlightedLayerHash() const { return m_highlightedLayerHash; }
@@ -55,4 +57,6 @@ private:
     QPointer<KVCodeTextView> m_textView;
     QPointer<CodeTranspiler> m_transpiler;
     std::optional<QString> m_highlightedLayerHash;
+    // Whether any text may carry the mark now.
+    bool m_dimming = false;
 };

@@ -18,6 +18,7 @@
 #include "platform/Debounce.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -402,6 +403,38 @@ TEST_F(EditorTest, HoveringALayerDimsAllButItsLinesAndUnhoveringRestoresTheColou
     cursor.setPosition(3);
     text->setTextCursor(cursor); // a selection change undims
     EXPECT_FALSE(dimmedAt(controller.get(), 0));
+}
+
+TEST_F(EditorTest, CaretMovesAndTypingWithNothingDimmedLeaveTheLaidOutTextAlone)
+{
+    // Every caret move and every edit undims; with nothing dimmed that must not lay out the
+    // whole program again, or typing in a long program lags.
+    QString code;
+    for (int i = 0; i < 200; ++i)
+        code += QStringLiteral("layer%1 = new Layer\n\twidth: %1\n").arg(i);
+    const int successes = preview->successes;
+    controller->setContent(code);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    KVCodeTextView* text = controller->codeView()->textView();
+    QTest::qWait(20);
+
+    qsizetype relaidOut = 0;
+    QObject::connect(text->document()->documentLayout(), &QAbstractTextDocumentLayout::update, text,
+                     [&](const QRectF&) { ++relaidOut; });
+    for (int i = 0; i < 5; ++i)
+        text->setSelectedRange({i * 40, 0});
+    EXPECT_EQ(relaidOut, 0);
+
+    // Dimming and undimming still lay out what they change.
+    controller->highlightLayer(QString());
+    EXPECT_TRUE(dimmedAt(controller.get(), code.size() - 3));
+    relaidOut = 0;
+    text->setSelectedRange({5, 0});
+    EXPECT_GT(relaidOut, 0);
+    EXPECT_FALSE(dimmedAt(controller.get(), code.size() - 3));
+    relaidOut = 0;
+    text->setSelectedRange({9, 0});
+    EXPECT_EQ(relaidOut, 0);
 }
 
 TEST_F(EditorTest, DimmingAfterAFailedCompileStaysWithinTheCurrentText)
