@@ -1,0 +1,174 @@
+// Typing into the 1,000-line program while the editor compiles it, with the whole editor (the
+// controller, its compiler front, its error display and its layer dimmer) in an offscreen
+// window. Prints:
+//   typing keystroke p50/p95 ms   one typed character: typing rules, recolouring, the edit road
+//                                 of the controller (compile request, error reset, dimming reset)
+//                                 and the repaint
+//   typing compile block max ms   the longest single pass of the event loop while a compile's
+//                                 result comes back, that is how long the window stays frozen
+//                                 after each compile
+//   typing dimming reset ms       the dimming reset that every edit and every caret move makes,
+//                                 while a layer is dimmed
+//   typing first/next layer dim ms
+//                                 dimming all but one layer's code: the first time after a compile
+//                                 (the syntax tree is read on that first walk) and again
+#include "CodeTextView/KVCodeLineNumbersManager.h"
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
+#include "compiler/CodeTranspiler.h"
+#include "compiler/model/AST_OrArray.h"
+#include "document/RBDocument.h"
+#include "editor/CodeHighlighter.h"
+#include "editor/RBCodeEditViewController.h"
+#include "platform/UserDefaults.h"
+#include "support/BenchSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+double ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Runs the event loop until the compiler front is idle with nothing waiting; answers the longest
+// single pass.
+double spinUntilIdle(CodeTranspiler* transpiler)
+{
+    double longest = 0;
+    QDeadlineTimer deadline(20000);
+    while (!(transpiler->isIdle() && !transpiler->hasPendingCoffeeScript()) && !deadline.hasExpired()) {
+        QElapsedTimer pass;
+        pass.start();
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+        longest = std::max(longest, ms(pass));
+    }
+    return longest;
+}
+
+// The hash of some layer-making node deep in the tree (the last one met), or nothing.
+QString someTypeHash(const ASTNodePtr& node)
+{
+    QString found;
+    if (!node)
+        return found;
+    if (node->typeHash() && node->parent())
+        found = *node->typeHash();
+    for (qsizetype i = 0; i < node->count(); ++i) {
+        const QString inner = someTypeHash(node->getChild(i));
+        if (!inner.isEmpty())
+            found = inner;
+    }
+    return found;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
+        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    platform::UserDefaults defaults(dir.filePath("defaults.json"));
+
+    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "app1000.coffee not found\n");
+        return 1;
+    }
+    const QString program = QString::fromUtf8(file.readAll());
+
+    RBDocument document;
+    RBCodeEditViewController controller(&document, nullptr, &defaults);
+    controller.view()->resize(900, 700);
+    controller.view()->show();
+    QTest::qWaitForWindowExposed(controller.view());
+    CodeTranspiler* transpiler = controller.transpiler();
+    KVCodeTextView* textView = controller.codeView()->textView();
+    textView->setAutoCompleteDelay(-1); // the popup is not part of this measure
+    controller.setContent(program);
+    spinUntilIdle(transpiler);
+
+    // A burst of typing in the middle of the program, then a pause in which the compile of the
+    // last text comes back; ten times.
+    std::vector<double> keystrokes;
+    std::vector<double> blocks;
+    textView->setFocus();
+    for (int round = 0; round < 10; ++round) {
+        controller.codeView()->scrollToLineIndex(100 + round * 80, false);
+        const qsizetype line = textView->lineNumbersManager()->lineRangeForLineIndex(100 + round * 80).location;
+        textView->setSelectedRange({line, 0});
+        QApplication::processEvents();
+        for (const char key : QByteArray("# note ")) {
+            if (!key)
+                break;
+            QElapsedTimer timer;
+            timer.start();
+            QTest::keyClick(textView, key);
+            textView->viewport()->repaint();
+            keystrokes.push_back(ms(timer));
+            // About one key every 30 ms, as a quick typist; compiles run meanwhile.
+            QElapsedTimer gap;
+            gap.start();
+            while (gap.elapsed() < 30)
+                QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        blocks.push_back(spinUntilIdle(transpiler));
+    }
+
+    // The dimming reset while a layer is dimmed, as the next edit or caret move makes it.
+    std::vector<double> resets;
+    for (int i = 0; i < 10; ++i) {
+        controller.highlighter()->highlightLayer(QString());
+        QElapsedTimer timer;
+        timer.start();
+        controller.unhighlightLayer();
+        resets.push_back(ms(timer));
+    }
+
+    // Layer dimming right after a compile: a fresh syntax tree is walked the first time.
+    std::vector<double> firstDims;
+    std::vector<double> nextDims;
+    const QString layerHash = someTypeHash(transpiler->ast());
+    for (int i = 0; i < 5; ++i) {
+        controller.replaceAllText(program + QStringLiteral("\n# run %1\n").arg(i));
+        spinUntilIdle(transpiler);
+        QElapsedTimer timer;
+        timer.start();
+        controller.highlightLayer(layerHash);
+        firstDims.push_back(ms(timer));
+        timer.restart();
+        controller.highlightLayer(layerHash);
+        nextDims.push_back(ms(timer));
+        controller.unhighlightLayer();
+    }
+
+    std::printf("typing keystroke p50 ms: %.2f\n", percentile(keystrokes, 0.5));
+    std::printf("typing keystroke p95 ms: %.2f\n", percentile(keystrokes, 0.95));
+    std::printf("typing compile block max ms: %.1f\n", percentile(blocks, 1.0));
+    std::printf("typing compile block p50 ms: %.1f\n", percentile(blocks, 0.5));
+    std::printf("typing dimming reset ms: %.2f\n", percentile(resets, 0.5));
+    std::printf("typing first layer dim ms: %.1f\n", percentile(firstDims, 0.5));
+    std::printf("typing next layer dim ms: %.1f\n", percentile(nextDims, 0.5));
+    return 0;
+}
