@@ -17,7 +17,8 @@ RBEditorSettingsViewController::RBEditorSettingsViewController(QWidget* parent) 
     layout->setContentsMargins(14, 12, 14, 12);
     m_refreshCheckBox = new QCheckBox(tr("Refresh the preview automatically"), this);
     m_delayField = new QDoubleSpinBox(this);
-    m_delayField->setRange(0.0, 10.0);
+    // A stored delay of 0 reads back as refresh off, so the smallest delay is one step above it.
+    m_delayField->setRange(kMinimumDelay, 10.0);
     m_delayField->setSingleStep(0.1);
     m_delayField->setDecimals(2);
     m_delayField->setSuffix(tr(" s"));
@@ -58,7 +59,7 @@ void RBEditorSettingsViewController::setValue(const QString& keyPath, const QVar
     } else if (keyPath == u"updateDelay" && value.canConvert<double>()) {
         bool ok = false;
         const double delay = value.toDouble(&ok);
-        if (!ok || !std::isfinite(delay) || delay < 0)
+        if (!ok || !std::isfinite(delay) || delay < kMinimumDelay)
             return;
         m_updateDelay = delay;
     } else {

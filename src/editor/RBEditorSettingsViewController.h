@@ -15,6 +15,8 @@ class RBEditorSettingsViewController : public QWidget {
     Q_OBJECT
 public:
     static constexpr double kDefaultDelay = 0.3;
+    // The shortest delay the user can choose while refresh is on.
+    static constexpr double kMinimumDelay = 0.01;
 
     explicit RBEditorSettingsViewController(QWidget* parent = nullptr);
 

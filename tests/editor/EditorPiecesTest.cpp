@@ -131,6 +131,26 @@ TEST(EditorSettings, RefreshSwitchAndDelayWriteTheProjectSetting)
     EXPECT_EQ(document.config().value("updateDelay").toString(), "fast");
 }
 
+TEST(EditorSettings, TheShortestDelayKeepsRefreshOnWhenTheProjectIsOpenedAgain)
+{
+    RBDocument document;
+    QJsonObject values = document.config().toJsonObject();
+    values.insert("updateDelay", 0.5);
+    document.config().reset(values);
+    RBEditorSettingsViewController settings;
+    settings.setDocument(&document);
+    ASSERT_TRUE(settings.isRefreshEnabled());
+    // The user turns the delay all the way down; a stored 0 would read back as refresh off.
+    settings.delayField()->setValue(0);
+    settings.setValue("updateDelay", 0.0);
+    const double stored = document.config().value("updateDelay").toDouble();
+    EXPECT_GT(stored, 0);
+    RBEditorSettingsViewController reopened;
+    reopened.setDocument(&document);
+    EXPECT_TRUE(reopened.isRefreshEnabled());
+    EXPECT_DOUBLE_EQ(reopened.updateDelay(), stored);
+}
+
 TEST(PopUpMenuController, BuildsTaggedItemsSelectsAndWritesTheChosenScale)
 {
     RBDocument document;
