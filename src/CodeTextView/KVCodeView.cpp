@@ -98,10 +98,13 @@ void KVCodeView::setup()
     updateSettings();
 
     m_textView->installEventFilter(this);
-    connect(m_textView->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { handleTextContentViewBoundsDidChange(); });
-    connect(m_textView->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { handleTextContentViewBoundsDidChange(); });
+    connect(m_textView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { textViewDidScroll(); });
+    connect(m_textView->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { textViewDidScroll(); });
+    // Keys that move the caret out of sight scroll the text without a scroll bar signal.
+    connect(m_textView, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
+        if (dy != 0)
+            textViewDidScroll();
+    });
     platform::NotificationCenter::defaultCenter().addObserver(
         KVCodeTextView::TextDidChangeNotification, m_textView,
         [this](const platform::Notification&) { handleTextDidChange(); }, this);
@@ -222,6 +225,15 @@ void KVCodeView::handleTextContentViewBoundsDidChange()
     if (auto* presenter = KVAutoCompletePresenter::shared())
         presenter->textViewGeometryDidChange(m_textView);
     updateSyntaxColoring();
+}
+
+void KVCodeView::textViewDidScroll()
+{
+    const QPoint position(m_textView->horizontalScrollBar()->value(), m_textView->verticalScrollBar()->value());
+    if (position == m_lastScrollPosition)
+        return;
+    m_lastScrollPosition = position;
+    handleTextContentViewBoundsDidChange();
 }
 
 void KVCodeView::fontSizeDidChange()

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPointer>
 #include <QVariantAnimation>
+#include <QPoint>
 #include <QWidget>
 
 #include <memory>
@@ -90,6 +91,8 @@ private:
     void setupNotifications();
     void handleTextViewFrameDidChange();
     void handleTextContentViewBoundsDidChange();
+    // Follows every scroll of the text once, whichever way it came.
+    void textViewDidScroll();
     void handleTextDidChange();
     void fontSizeDidChange();
     void showInvisiblesDidChange();
@@ -108,5 +111,6 @@ private:
     qreal m_maximumFontSize = 28;
     bool m_showActions = false;
     qsizetype m_syntaxColoringLocation = 0;
+    QPoint m_lastScrollPosition;
     QPointer<QVariantAnimation> m_scrollAnimation;
 };

@@ -26,6 +26,25 @@ namespace {
 
 using platform::TextRange;
 
+// Counts the events of one type that reach a widget.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* target, QEvent::Type type, int* count) : m_type(type), m_count(count)
+    {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == m_type)
+            ++*m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int* m_count;
+};
+
 class CodeViewTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -315,6 +334,32 @@ TEST_F(CodeViewTest, ColouringIsDisplayOnlyAndFollowsScrolling)
     view->scrollToLineIndex(100, true);
     EXPECT_TRUE(view->isScrollAnimating());
     EXPECT_TRUE(testsupport::waitUntil([&] { return !view->isScrollAnimating(); }, 3000));
+}
+
+TEST_F(CodeViewTest, KeysThatScrollTheTextColourAndNumberTheLinesTheyBringIntoView)
+{
+    QString code;
+    for (int i = 0; i < 300; ++i)
+        code += QStringLiteral("if x%1 then return 1\n").arg(i);
+    text->setString(code);
+    auto* layout = text->layoutManager();
+    const qsizetype late = code.lastIndexOf("if");
+    ASSERT_FALSE(layout->colourAt(late).isValid());
+
+    int rulerPaints = 0;
+    EventCounter counter(view->lineNumberRulerView(), QEvent::Paint, &rulerPaints);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_GT(text->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(layout->colourAt(late), hex("FFC22C"));
+    EXPECT_GT(rulerPaints, 0); // the numbers of the lines now shown
+
+    rulerPaints = 0;
+    QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+    EXPECT_GT(rulerPaints, 0);
 }
 
 TEST_F(CodeViewTest, EqualWordBoxesAndInvisibles)
