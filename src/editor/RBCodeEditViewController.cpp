@@ -309,7 +309,12 @@ void RBCodeEditViewController::stopShowingErrors()
 
 void RBCodeEditViewController::handleStateUpdate(const platform::Notification& notification)
 {
-    m_currentErrorState = RBDocumentStateUpdate::fromNotification(notification);
+    std::optional<RBDocumentStateUpdate> update = RBDocumentStateUpdate::fromNotification(notification);
+    // The compile failure of a text that was edited while it compiled would mark the line the
+    // error had before the edit; the compile of the newer text reports again.
+    if (update && update->type() == u"syntax" && m_transpiler && m_transpiler->hasPendingCoffeeScript())
+        return;
+    m_currentErrorState = std::move(update);
     if (m_showErrors)
         updateEditorErrors();
 }

@@ -173,6 +173,35 @@ TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesSt
     EXPECT_EQ(buttonText(controller->errorButton()), "Late");
 }
 
+TEST_F(EditorTest, ACompileErrorOfTextEditedMeanwhileIsNotMarkedOnItsOldLine)
+{
+    setUpdateDelay(-1); // errors show without waiting
+    KVCodeTextView* text = controller->codeView()->textView();
+    const int failures = preview->failures;
+    controller->setContent("a = 1\nb = (\n");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->failures > failures && !text->errors().isEmpty(); }));
+    ASSERT_EQ(text->errors().value(0).lineIndex(), 2);
+
+    // A line is added on top while the old text still compiles: its failure arrives only now.
+    const int failuresBefore = preview->failures;
+    controller->replaceAllText("\na = 1\nb = (\n");
+    ASSERT_TRUE(controller->transpiler()->hasPendingCoffeeScript());
+    RBDocumentStateUpdate stale;
+    stale.setState(RBDocumentStateError);
+    stale.setType(QStringLiteral("syntax"));
+    stale.setMessage(QStringLiteral("missing )"));
+    stale.setLineIndex(2);
+    stale.setColumnIndex(5);
+    stale.post(document.get());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller->showErrors(); }, 1000));
+    for (const KVCodeError& error : text->errors())
+        EXPECT_NE(error.lineIndex(), 2);
+
+    // The compile of the text as it is marks the error where it is now.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->failures > failuresBefore && !text->errors().isEmpty(); }));
+    EXPECT_EQ(text->errors().value(0).lineIndex(), 3);
+}
+
 TEST_F(EditorTest, ClickingTheErrorScrollsToItsLine)
 {
     setUpdateDelay(-1);
