@@ -44,8 +44,11 @@ public:
     static const QString kTranspilerIdleNotification;
     static constexpr double kDebounceTime = 0.025;
     // How long the transpiler must stay idle before its engine gives back the memory of its
-    // compiles: long enough to fall between two bursts of typing, not within one.
-    static constexpr double kReleaseMemoryDelay = 2.0;
+    // compiles. Giving it back shrinks the engine's heap to a few megabytes, and the next few
+    // compiles grow it again through dozens of collections, at two to three times their usual
+    // time: so only once the user has left the code alone for a while, not in a pause between
+    // two bursts of typing.
+    static constexpr double kReleaseMemoryDelay = 60.0;
 
     explicit CodeTranspiler(QObject* parent = nullptr);
     ~CodeTranspiler() override;
