@@ -121,7 +121,7 @@ bool deviceOf(QString path, dev_t* device)
 
 // The trash for an item: the home trash when the item lies on the home trash's file system,
 // else "$topdir/.Trash-$uid" at the top of the item's own mount, as the freedesktop.org trash
-// specification says; an item is never copied across file systems to be trashed.
+// standard lays down; an item is never copied across file systems to be trashed.
 QString trashFor(const QString& absolutePath)
 {
     const QString home = trashHome();

@@ -19,7 +19,7 @@ QString readTextFile(const QString& path, bool* ok = nullptr); // UTF-8
 // `overwrite` is set. Answers whether everything was copied.
 bool copyItem(const QString& from, const QString& to, bool overwrite = false);
 
-// Moves a file or folder to the user's trash as the freedesktop.org trash specification says
+// Moves a file or folder to the user's trash as the freedesktop.org trash standard lays down
 // ($XDG_DATA_HOME/Trash with a .trashinfo record; on another file system the ".Trash-$uid"
 // folder at the top of that file system). Answers the path in the trash, or empty.
 QString moveToTrash(const QString& path);
