@@ -11,10 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#include <sys/resource.h>
-
 namespace {
 QString templateFolder()
 {
@@ -147,15 +143,8 @@ TEST(ProjectFolder, VersionFileReadsAsNumberZeroOrMinusOne)
     // On a full disk (a file size limit of nothing here) the old number stays readable: an
     // emptied file would read as an old project and ask for an upgrade.
     write(p + "/zelvor/version", "1");
-    struct rlimit before {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = before;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool written = ProjectFolder::writeDocumentVersion(p);
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previousHandler);
+    bool written = true;
+    ASSERT_TRUE(testsupport::whileDiskIsFull([&] { written = ProjectFolder::writeDocumentVersion(p); }));
     EXPECT_FALSE(written);
     EXPECT_EQ(ProjectFolder::documentVersion(p), 1);
 }

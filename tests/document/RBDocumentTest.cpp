@@ -22,10 +22,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#include <sys/resource.h>
-
 using platform::Alert;
 
 namespace {
@@ -543,15 +539,8 @@ TEST_F(DocumentTest, ASaveOnAFullDiskLeavesEveryFileAsItWasAndTheProjectUnsaved)
     const QString config = testsupport::readFile(project + "/zelvor/config.json");
 
     // A file size limit of nothing: every write fails as on a full disk, truncation still works.
-    struct rlimit before {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = before;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool saved = d->saveDocument();
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previousHandler);
+    bool saved = true;
+    ASSERT_TRUE(testsupport::whileDiskIsFull([&] { saved = d->saveDocument(); }));
 
     EXPECT_FALSE(saved);
     EXPECT_TRUE(d->isDocumentEdited());

@@ -1,4 +1,5 @@
 #include "platform/FileUtils.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,16 +66,12 @@ TEST(FileUtils, AnAtomicWriteOnAFullDiskFailsAndKeepsTheOldFile)
 
     // A file size limit of nothing fails every write as a full disk does; small writes are
     // buffered, so the failure only shows when the buffer goes to the disk.
-    struct rlimit before {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = before;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool small = writeTextAtomically(path, QStringLiteral("lost = 1\n"));
-    const bool large = writeFileAtomically(path, QByteArray(1 << 20, 'x'));
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previousHandler);
+    bool small = true;
+    bool large = true;
+    ASSERT_TRUE(testsupport::whileDiskIsFull([&] {
+        small = writeTextAtomically(path, QStringLiteral("lost = 1\n"));
+        large = writeFileAtomically(path, QByteArray(1 << 20, 'x'));
+    }));
 
     EXPECT_FALSE(small);
     EXPECT_FALSE(large);

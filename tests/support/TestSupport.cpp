@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QThread>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace testsupport {
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
@@ -39,6 +43,24 @@ QString readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+bool whileDiskIsFull(const std::function<void()>& work)
+{
+    struct rlimit before {};
+    if (getrlimit(RLIMIT_FSIZE, &before) != 0)
+        return false;
+    struct rlimit none = before;
+    none.rlim_cur = 0;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &none) != 0) {
+        std::signal(SIGXFSZ, previousHandler);
+        return false;
+    }
+    work();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    return true;
 }
 
 } // namespace testsupport

@@ -19,4 +19,9 @@ QString fixturePath(const QString& relative);
 // Reads a whole UTF-8 file (empty when unreadable).
 QString readFile(const QString& path);
 
+// Runs `work` as if the disk were full: a file size limit of nothing fails every write (and a
+// flush of buffered data) while truncating still works. Answers false, without running `work`,
+// when the limit can't be set.
+bool whileDiskIsFull(const std::function<void()>& work);
+
 } // namespace testsupport
