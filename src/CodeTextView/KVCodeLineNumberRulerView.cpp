@@ -3,8 +3,11 @@
 #include "CodeTextView/KVCodeTextView.h"
 #include "platform/gui/ColorExtras.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextBlock>
+
+#include <cmath>
 
 KVCodeLineNumberRulerView::KVCodeLineNumberRulerView(KVCodeTextView* textView)
     : QWidget(textView), m_textView(textView)
@@ -16,12 +19,53 @@ KVCodeLineNumberRulerView::KVCodeLineNumberRulerView(KVCodeTextView* textView)
     m_fontColor = platform::colorWithHexColorString(QStringLiteral("36363A"));
     m_fontErrorColor = platform::colorWithHexColorString(QStringLiteral("FFC22C"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Any change of the line count (typing, pasting, loading in chunks) may add or drop a digit.
+    connect(textView, &QPlainTextEdit::blockCountChanged, this, [this] { updateThickness(); });
+    m_thickness = thicknessForLastLineNumber(textView->blockCount());
     updateGeometryFromTextView();
 }
 
 void KVCodeLineNumberRulerView::setDefaultWidth(qreal width)
 {
     m_defaultWidth = width;
+    updateThickness();
+    updateGeometryFromTextView();
+}
+
+void KVCodeLineNumberRulerView::setMargin(qreal margin)
+{
+    m_margin = margin;
+    updateThickness();
+    update();
+}
+
+void KVCodeLineNumberRulerView::setRulerFont(const QFont& font)
+{
+    m_font = font;
+    updateThickness();
+    update();
+}
+
+qreal KVCodeLineNumberRulerView::thicknessForLastLineNumber(qsizetype lastLineNumber) const
+{
+    int digits = 1;
+    for (qsizetype n = qMax<qsizetype>(1, lastLineNumber); n >= 10; n /= 10)
+        ++digits;
+    // Measured on this widget, so with the font that is really drawn at this screen's resolution.
+    const QFontMetricsF metrics(m_font, this);
+    qreal widestDigit = 0;
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        widestDigit = qMax(widestDigit, metrics.horizontalAdvance(QChar(c)));
+    return qMax(m_defaultWidth, std::ceil(digits * widestDigit + 2 * m_margin));
+}
+
+void KVCodeLineNumberRulerView::updateThickness()
+{
+    const qreal thickness = m_textView ? thicknessForLastLineNumber(m_textView->blockCount()) : m_defaultWidth;
+    if (thickness == m_thickness)
+        return;
+    m_thickness = thickness;
+    // Only a real change moves the text: a new viewport width lays wrapped lines out again.
     updateGeometryFromTextView();
 }
 
@@ -29,9 +73,10 @@ void KVCodeLineNumberRulerView::updateGeometryFromTextView()
 {
     if (!m_textView)
         return;
-    m_textView->setLeftMargin(int(m_defaultWidth));
+    const int width = int(std::ceil(m_thickness));
+    m_textView->setLeftMargin(width);
     const QRect contents = m_textView->contentsRect();
-    setGeometry(contents.left(), contents.top(), int(m_defaultWidth), contents.height());
+    setGeometry(contents.left(), contents.top(), width, contents.height());
     update();
 }
 
@@ -48,6 +93,7 @@ bool KVCodeLineNumberRulerView::isErrorLine(qsizetype lineIndex) const
 
 void KVCodeLineNumberRulerView::reset()
 {
+    m_thickness = m_textView ? thicknessForLastLineNumber(m_textView->blockCount()) : m_defaultWidth;
     updateGeometryFromTextView();
 }
 

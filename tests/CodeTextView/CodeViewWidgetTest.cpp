@@ -302,6 +302,62 @@ TEST_F(CodeViewTest, LineNumbersAndErrorMarkers)
     EXPECT_FALSE(text->document()->isModified());
 }
 
+// The last line's number, as the ruler draws it, fits between the ruler's margins, and the
+// text starts right of the ruler: no digit is cut off or hidden under the text.
+void expectLastNumberShowsWhole(KVCodeView* view)
+{
+    KVCodeTextView* text = view->textView();
+    KVCodeLineNumberRulerView* ruler = view->lineNumberRulerView();
+    const QString last = QString::number(text->blockCount());
+    const qreal needed = QFontMetricsF(ruler->rulerFont(), ruler).horizontalAdvance(last);
+    EXPECT_LE(needed, ruler->width() - 2 * ruler->margin()) << last.toStdString();
+    EXPECT_GE(text->viewport()->geometry().left(), ruler->geometry().right() + 1);
+
+    // Nothing is drawn in the ruler's left margin, where a number too wide would spill over.
+    view->scrollToLineIndex(text->blockCount(), false);
+    QApplication::processEvents();
+    const QImage image = ruler->grab().toImage();
+    const QRgb background = ruler->backgroundColor().rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < int(ruler->margin()); ++x)
+            ASSERT_EQ(image.pixel(x * image.width() / ruler->width(), y) & 0xFFFFFF, background & 0xFFFFFF)
+                << "x " << x << " y " << y;
+}
+
+TEST_F(CodeViewTest, LineNumbersShowWholeInLongProgramsAtAnyZoomAndShortOnesKeepTheNarrowRuler)
+{
+    auto* ruler = view->lineNumberRulerView();
+    setText("a = 1\nb = 2\n", 0);
+    EXPECT_EQ(ruler->width(), 40);
+    EXPECT_EQ(text->viewport()->geometry().left(), ruler->geometry().right() + 1);
+
+    QString code;
+    for (int i = 0; i < 10000; ++i)
+        code += QStringLiteral("x%1 = %1\n").arg(i);
+    code.chop(1);
+    setText(code, 0);
+    ASSERT_EQ(text->blockCount(), 10000);
+    expectLastNumberShowsWhole(view.get());
+
+    // Zoomed in, and with a larger ruler font, the numbers still fit.
+    for (int i = 0; i < 6; ++i)
+        view->increaseFontSize();
+    ASSERT_GT(view->currentFont().pointSizeF(), 12);
+    expectLastNumberShowsWhole(view.get());
+    QFont large = ruler->rulerFont();
+    large.setPointSizeF(18);
+    ruler->setRulerFont(large);
+    expectLastNumberShowsWhole(view.get());
+
+    // Typing the ten-thousand-and-first line keeps the ruler wide enough; shortening the program
+    // gives back the narrow ruler.
+    text->setSelectedRange({text->textLength(), 0});
+    type("\ny = 1");
+    expectLastNumberShowsWhole(view.get());
+    setText("a = 1\n", 0);
+    EXPECT_EQ(ruler->width(), 40);
+}
+
 TEST_F(CodeViewTest, ColouringIsDisplayOnlyAndFollowsScrolling)
 {
     QString code;
