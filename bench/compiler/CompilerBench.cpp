@@ -4,6 +4,9 @@
 //   engine resident memory MB  what one such engine adds to the process after a few compiles
 //   engine idle memory MB      the same once the engine has given back memory, as it does when
 //                              its transpiler has been idle for a while
+//   transpiler resident memory MB
+//                              what one editor's compiler front adds after a few compiles: its
+//                              engines (two when a compile runs in two halves) and its products
 //   compile embedded/node ms   a 1,000-line program through the compiler front, warm, median of 20:
 //                              arguments to JSON, cs2js in the engine, the reply parsed, the tree
 //                              root and the scope tree built (CodeTranspiler::duration); against
@@ -122,6 +125,7 @@ int main(int argc, char** argv)
     }
 
     // The compiler front, as an editor drives it: each compile waits for the previous one.
+    const double beforeTranspiler = residentMB();
     CodeTranspiler transpiler;
     auto compileOnce = [&](int n) {
         const std::int64_t before = transpiler.lastSuccessfulId();
@@ -149,6 +153,7 @@ int main(int argc, char** argv)
     }
     for (int i = 0; i < 5; ++i)
         compileOnce(i);
+    std::printf("transpiler resident memory MB: %.1f\n", residentMB() - beforeTranspiler);
     // The two sides take turns, so that both see the same load of the machine.
     // The compiler alone, called in the bench's own engine with the program already inside it.
     engine->evaluate(QStringLiteral("var benchProgram = %1[0]; var BenchCompiler = {compile: function () { CoffeeScript.compile(benchProgram, {sourceMap: true}); return 1; }};")

@@ -8,6 +8,7 @@
 #include "compiler/V8Engine.h"
 #include "compiler/model/AST.h"
 #include "compiler/model/CodeLines.h"
+#include "compiler/model/SourceMap.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <future>
 
 const QString CodeTranspiler::kTranspilationStart = QStringLiteral("kNotifyIdCodeTranspilerStart");
 const QString CodeTranspiler::kTranspilationSuccessNotification = QStringLiteral("kNotifyIdCodeTranspilerTranspileSuccess");
@@ -36,11 +38,40 @@ std::shared_ptr<Scope> makeScope(const std::optional<QJsonObject>& json, const s
     return Scope::create(json, nullptr, globals);
 }
 
+const QString kInferencer = QStringLiteral("Inferencer");
+
+// Whether the loaded script can make a compile in two halves (see compileInTwo).
+const QString kSplitsCompilesProbe = QStringLiteral(
+    "typeof Inferencer === 'object' && Inferencer !== null && ['analyze', 'generate', 'takeGenerated']"
+    ".every(function (name) { return typeof Inferencer[name] === 'function'; })");
+
+// The compiler engine's part of a compile made in two halves: it generates the code while the
+// analysis engine builds the tree and its scope (`analysis`), then joins the two. The code
+// generation is the longer half, so the compile takes little more than the compiler itself.
+CompileReply compileInTwo(V8Wrapper* v8, const QString& generateArguments, const std::shared_future<CompileReply>& analysis)
+{
+    const QByteArray started = V8Engine::invokeOn(v8, QStringLiteral("generate"), kInferencer, generateArguments);
+    if (started != "true") // the compiler's error, or an engine that failed
+        return CompileReply::readGenerated(started, CompileReply());
+    CompileReply tree;
+    try {
+        tree = analysis.get();
+    } catch (const std::future_error&) {
+        tree.failure = CompileReply::invalidReply(QString());
+    }
+    // The table that traces layers to their code needs the tree's `new` nodes.
+    const QByteArray creations = tree.failure || tree.creationsJson.isEmpty() ? QByteArray("null") : tree.creationsJson;
+    const QByteArray generated = V8Engine::invokeOn(v8, QStringLiteral("takeGenerated"), kInferencer,
+                                                    QString::fromUtf8("[" + creations + "]"));
+    return CompileReply::readGenerated(generated, std::move(tree));
+}
+
 } // namespace
 
 CodeTranspiler::CodeTranspiler(QObject* parent)
     : QObject(parent)
     , m_v8(V8Engine::newInstance())
+    , m_analysisV8(std::make_unique<V8Engine>(nullptr))
     , m_cs2jsOptions{{QStringLiteral("sourceMap"), true}}
     , m_cs2jsOptionsEx{{QStringLiteral("returnScope"), true},
                        {QStringLiteral("returnAST"), true},
@@ -52,6 +83,11 @@ CodeTranspiler::CodeTranspiler(QObject* parent)
     loadBundledJS(QStringLiteral("coffee-script"));
     loadBundledJS(QStringLiteral("inferencer"));
     loadGlobals();
+    QPointer<CodeTranspiler> self(this);
+    m_v8->evaluateScript(kSplitsCompilesProbe, [self](const QString& result) {
+        if (self)
+            self->m_compilesInTwo = result == QLatin1String("true");
+    });
 }
 
 CodeTranspiler::~CodeTranspiler() = default;
@@ -88,6 +124,7 @@ void CodeTranspiler::loadBundledJS(const QString& name)
     const QString text = QString::fromUtf8(bytes);
     if (text.toUtf8() != bytes) // not UTF-8
         return;
+    m_analysisV8->evaluateScript(text);
     m_v8->evaluateScript(text, [name](const QString&) {
         const QByteArray line = QStringLiteral("Loaded bundled JavaScript file '%1'\n").arg(name).toUtf8();
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
@@ -145,15 +182,25 @@ void CodeTranspiler::debouncedTranspile()
         d->transpilationStart(this, m_lastId);
 
     m_currentlyEvaluatingCoffeeLines = std::move(m_nextCoffeeLinesToEvaluate);
-    const QVariantList arguments{m_currentlyEvaluatingCoffeeLines->code(), m_cs2jsOptions, m_cs2jsOptionsEx};
+    const QString code = m_currentlyEvaluatingCoffeeLines->code();
     m_evaluationStartedAt.restart();
     QPointer<CodeTranspiler> self(this);
-    m_v8->invokeMethod<CompileReply>(QStringLiteral("Inferencer"), QStringLiteral("cs2js"), arguments,
-                                      [](const QByteArray& reply) { return CompileReply::read(reply); },
-                                      [self](CompileReply reply) {
-                                          if (self)
-                                              self->transpilationCallback(std::move(reply));
-                                      });
+    auto done = [self](CompileReply reply) {
+        if (self)
+            self->transpilationCallback(std::move(reply));
+    };
+    if (m_compilesInTwo) {
+        const QString analyzeArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions, m_cs2jsOptionsEx});
+        std::shared_future<CompileReply> analysis = m_analysisV8->runForFuture<CompileReply>([analyzeArguments](V8Wrapper* v8) {
+            return CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("analyze"), kInferencer, analyzeArguments));
+        });
+        const QString generateArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions});
+        m_v8->run<CompileReply>([generateArguments, analysis](V8Wrapper* v8) { return compileInTwo(v8, generateArguments, analysis); },
+                                std::move(done));
+        return;
+    }
+    m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, m_cs2jsOptionsEx},
+                                      [](const QByteArray& reply) { return CompileReply::read(reply); }, std::move(done));
 }
 
 std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& reply)
@@ -164,7 +211,8 @@ std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& rep
 const QJsonObject& CodeTranspiler::sourceMap() const
 {
     if (!m_sourceMap)
-        m_sourceMap = jsonObjectFromUtf8(m_sourceMapJson).value_or(QJsonObject());
+        m_sourceMap = m_sourceMapJson.isEmpty() ? SourceMap::fromV3(m_v3SourceMap.toUtf8())
+                                                : jsonObjectFromUtf8(m_sourceMapJson).value_or(QJsonObject());
     return *m_sourceMap;
 }
 
@@ -211,8 +259,10 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
         m_isIdle = true;
         QPointer<CodeTranspiler> self(this);
         m_releaseMemoryTimer.start(kReleaseMemoryDelay, [self] {
-            if (self)
+            if (self) {
                 self->m_v8->releaseMemory();
+                self->m_analysisV8->releaseMemory();
+            }
         });
         postNotification(kTranspilerIdleNotification);
         if (CodeTranspilerDelegate* d = delegate())

@@ -28,6 +28,9 @@ class V8Engine;
 // kDebounceTime for the next one; one compile runs at a time and the newest text wins. The
 // products of the last successful compile stay readable until the next success.
 //
+// A compile runs on two engines at once when the script allows it: one generates the code and
+// its maps while the other builds the syntax tree and its scope from the same text.
+//
 // Per compile it posts, with itself as object and on the main thread: kTranspilationStart,
 // then kTranspilationSuccessNotification or kTranspilationFailureNotification (the failure
 // dictionary as user info), then kTranspilerIdleNotification when no newer text waits; each
@@ -106,6 +109,10 @@ private:
     static void trackCompileTime(double seconds);
 
     std::unique_ptr<V8Engine> m_v8;
+    // A second engine, quiet, that builds the syntax tree and its scope while the first one
+    // generates the code, when the script can split a compile (Inferencer.analyze).
+    std::unique_ptr<V8Engine> m_analysisV8;
+    bool m_compilesInTwo = false;
     QElapsedTimer m_evaluationStartedAt;
     std::unique_ptr<CodeLines> m_currentlyEvaluatingCoffeeLines;
     std::unique_ptr<CodeLines> m_nextCoffeeLinesToEvaluate;

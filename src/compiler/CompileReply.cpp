@@ -19,50 +19,120 @@ QVariantMap CompileReply::invalidReply(const QString& reply)
             {QStringLiteral("message"), QStringLiteral("Returned invalid JSON string: ") + reply}};
 }
 
-CompileReply CompileReply::read(const QByteArray& utf8)
+namespace {
+
+struct Members {
+    JsonText::Span error, js, ast, info, sourceMap, v3SourceMap, scope, creations;
+};
+
+Members membersOf(const JsonText& text)
 {
-    CompileReply out;
-    const std::shared_ptr<const JsonText> text = JsonText::make(utf8);
-    if (!text || !text->isObject(text->root())) {
-        out.failure = invalidReply(QString::fromUtf8(utf8));
-        return out;
-    }
-    JsonText::Span error, js, ast, info, sourceMap, v3SourceMap, scope;
-    text->forEachMember(text->root(), [&](const QString& name, JsonText::Span value) {
+    Members m;
+    text.forEachMember(text.root(), [&](const QString& name, JsonText::Span value) {
         if (name == QLatin1String("error"))
-            error = value;
+            m.error = value;
         else if (name == QLatin1String("js"))
-            js = value;
+            m.js = value;
         else if (name == QLatin1String("ast"))
-            ast = value;
+            m.ast = value;
         else if (name == QLatin1String("info"))
-            info = value;
+            m.info = value;
         else if (name == QLatin1String("sourceMap"))
-            sourceMap = value;
+            m.sourceMap = value;
         else if (name == QLatin1String("v3SourceMap"))
-            v3SourceMap = value;
+            m.v3SourceMap = value;
         else if (name == QLatin1String("scope"))
-            scope = value;
+            m.scope = value;
+        else if (name == QLatin1String("creations"))
+            m.creations = value;
         return true;
     });
-    if (text->isObject(error)) {
-        out.failure = text->value(error).toObject().toVariantMap();
+    return m;
+}
+
+using Text = std::shared_ptr<const JsonText>;
+
+// The text indexed, or nothing when it is not a JSON object.
+Text objectText(const QByteArray& utf8)
+{
+    Text text = JsonText::make(utf8);
+    return text && text->isObject(text->root()) ? text : nullptr;
+}
+
+// The compiler's error, when the reply is one.
+bool takeError(const JsonText& text, const Members& m, CompileReply& out)
+{
+    if (!text.isObject(m.error))
+        return false;
+    out.failure = text.value(m.error).toObject().toVariantMap();
+    return true;
+}
+
+// The tree's half: "ast" and "info" objects, "scope" optional. A success without its products
+// breaks the script's contract: not a usable reply.
+void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
+{
+    if (!text) {
+        out.failure = CompileReply::invalidReply(QString::fromUtf8(utf8));
+        return;
+    }
+    const Members m = membersOf(*text);
+    if (takeError(*text, m, out))
+        return;
+    if (!text->isObject(m.ast) || !text->isObject(m.info)) {
+        out.failure = CompileReply::invalidReply(QString::fromUtf8(utf8));
+        return;
+    }
+    out.ast = JsonText::Ref{text, m.ast};
+    out.info = text->value(m.info).toObject();
+    if (text->isObject(m.scope))
+        out.scope = text->value(m.scope).toObject();
+    if (text->isArray(m.creations))
+        out.creationsJson = text->bytes(m.creations).toByteArray();
+}
+
+// The generated half: "js" and "v3SourceMap" texts, and the "sourceMap" object unless the
+// half comes alone (its readers then make it from the version 3 map).
+CompileReply takeGenerated(const Text& text, const QByteArray& utf8, CompileReply out, bool withLineMap)
+{
+    if (!text) {
+        out.failure = CompileReply::invalidReply(QString::fromUtf8(utf8));
         return out;
     }
-    if (!text->isString(js) || !text->isObject(ast) || !text->isObject(info) || !text->isObject(sourceMap)
-        || !text->isString(v3SourceMap)) {
-        // A success without its products breaks the script's contract: not a usable reply.
-        out.failure = invalidReply(QString::fromUtf8(utf8));
+    const Members m = membersOf(*text);
+    if (takeError(*text, m, out) || out.failure)
+        return out;
+    if (!text->isString(m.js) || !text->isString(m.v3SourceMap) || (withLineMap && !text->isObject(m.sourceMap))) {
+        out.failure = CompileReply::invalidReply(QString::fromUtf8(utf8));
         return out;
     }
-    out.js = text->string(js);
-    out.ast = JsonText::Ref{text, ast};
-    out.info = text->value(info).toObject();
+    out.js = text->string(m.js);
     // The line and column map stays text until someone looks a position up: it is a third of
     // the reply, and only a runtime error in the preview needs it.
-    out.sourceMapJson = text->bytes(sourceMap).toByteArray();
-    out.v3SourceMap = text->string(v3SourceMap);
-    if (text->isObject(scope))
-        out.scope = text->value(scope).toObject();
+    if (text->isObject(m.sourceMap))
+        out.sourceMapJson = text->bytes(m.sourceMap).toByteArray();
+    out.v3SourceMap = text->string(m.v3SourceMap);
     return out;
+}
+
+} // namespace
+
+CompileReply CompileReply::read(const QByteArray& utf8)
+{
+    const Text text = objectText(utf8);
+    CompileReply out;
+    takeAnalysis(text, utf8, out);
+    return takeGenerated(text, utf8, std::move(out), true);
+}
+
+CompileReply CompileReply::readAnalysis(const QByteArray& utf8)
+{
+    CompileReply out;
+    takeAnalysis(objectText(utf8), utf8, out);
+    return out;
+}
+
+CompileReply CompileReply::readGenerated(const QByteArray& utf8, CompileReply analysis)
+{
+    return takeGenerated(objectText(utf8), utf8, std::move(analysis), false);
 }

@@ -28,13 +28,23 @@ struct CompileReply {
     JsonText::Ref ast;
     QJsonObject info;
     // The line and column map stays JSON text (UTF-8) until someone looks a position up: it is a
-    // third of the reply, and only a runtime error in the preview needs it.
+    // third of the reply, and only a runtime error in the preview needs it. Empty when the reply
+    // came in two halves: the map is then made from the version 3 map.
     QByteArray sourceMapJson;
     QString v3SourceMap;
     std::optional<QJsonObject> scope;
+    // The `new` nodes that the code generation needs to trace layers to their code, as JSON
+    // text (only in the reply of Inferencer.analyze).
+    QByteArray creationsJson;
 
     static CompileReply read(const QByteArray& utf8);
     static CompileReply read(const QString& reply) { return read(reply.toUtf8()); }
+    // A compile made in two halves by two engines at once (Inferencer.analyze, then
+    // Inferencer.takeGenerated): the tree's half is read on its own engine's queue while the
+    // other engine still generates code, then completed with the generated half, which has no
+    // line map. The compiler's error in the generated half wins over anything of the tree's half.
+    static CompileReply readAnalysis(const QByteArray& utf8);
+    static CompileReply readGenerated(const QByteArray& utf8, CompileReply analysis);
     // The record of a reply that is not a usable object: {"lineNumber": "-1", "errorType":
     // "Transpiler", "message": "Returned invalid JSON string: " + reply}.
     static QVariantMap invalidReply(const QString& reply);

@@ -12,11 +12,11 @@
 
 std::atomic<std::int64_t> V8Engine::s_nrOfInstances{0};
 
-V8Engine::V8Engine()
+V8Engine::V8Engine(std::FILE* out)
 {
     const std::int64_t number = s_nrOfInstances.fetch_add(1);
     m_queue = std::make_unique<platform::SerialQueue>(QStringLiteral("V8EngineQueue_%1").arg(number));
-    m_queue->async([this] { m_v8 = std::make_unique<V8Wrapper>(); });
+    m_queue->async([this, out] { m_v8 = std::make_unique<V8Wrapper>(out); });
 }
 
 V8Engine::~V8Engine()

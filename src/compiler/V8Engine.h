@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <future>
 #include <memory>
 
 namespace platform {
@@ -23,7 +25,8 @@ class V8Engine {
 public:
     using Callback = std::function<void(const QString& result)>;
 
-    V8Engine();
+    // `out` is where the engine's own lines go (see V8Wrapper); null drops them.
+    explicit V8Engine(std::FILE* out = stdout);
     ~V8Engine();
     V8Engine(const V8Engine&) = delete;
     V8Engine& operator=(const V8Engine&) = delete;
@@ -44,11 +47,38 @@ public:
                       std::function<T(const QByteArray& result)> decode, std::function<void(T)> callback)
     {
         const QString json = anyArrayToJSONString(arguments);
-        queueWork([object, method, json, decode = std::move(decode), callback = std::move(callback)](V8Wrapper* v8) {
-            auto value = std::make_shared<T>(decode(invokeOn(v8, method, object, json)));
+        run<T>([object, method, json, decode = std::move(decode)](V8Wrapper* v8) { return decode(invokeOn(v8, method, object, json)); },
+               std::move(callback));
+    }
+
+    // Runs `work` on the engine's queue, with the wrapper (null when the engine failed to start);
+    // `callback` (main thread) gets what it answers.
+    template <typename T>
+    void run(std::function<T(V8Wrapper*)> work, std::function<void(T)> callback)
+    {
+        queueWork([work = std::move(work), callback = std::move(callback)](V8Wrapper* v8) {
+            auto value = std::make_shared<T>(work(v8));
             return std::function<void()>([callback, value] { callback(std::move(*value)); });
         });
     }
+
+    // The same, with what `work` answers kept in a future instead: for the work of another
+    // engine, which waits for it on its own queue.
+    template <typename T>
+    std::shared_future<T> runForFuture(std::function<T(V8Wrapper*)> work)
+    {
+        auto promise = std::make_shared<std::promise<T>>();
+        std::shared_future<T> future = promise->get_future().share();
+        queueWork([work = std::move(work), promise](V8Wrapper* v8) {
+            promise->set_value(work(v8));
+            return std::function<void()>();
+        });
+        return future;
+    }
+
+    // Calls global[object][method] with the arguments given as JSON text; answers the result
+    // as UTF-8 JSON text, or nothing. For work that runs on the queue.
+    static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
 
     // Queues V8Wrapper::releaseMemory (after the jobs already queued).
     void releaseMemory();
@@ -67,7 +97,6 @@ private:
     // Runs `work` on the queue (with no wrapper when the engine failed to start); what it answers,
     // if anything, then runs on the main thread.
     void queueWork(std::function<std::function<void()>(V8Wrapper*)> work);
-    static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
 
     // Only touched by jobs of the queue. Declared before the queue so that the queue (and its
     // thread) is gone before the wrapper is destroyed.

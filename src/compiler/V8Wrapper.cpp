@@ -65,6 +65,8 @@ QString describe(v8::Isolate* isolate, v8::Local<v8::Context> context, v8::Local
 
 void writeText(std::FILE* stream, const QString& text)
 {
+    if (!stream)
+        return;
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
@@ -73,8 +75,8 @@ void writeText(std::FILE* stream, const QString& text)
 } // namespace
 
 V8Wrapper::V8Wrapper(std::FILE* out, std::FILE* err)
-    : m_out(out ? out : stdout)
-    , m_err(err ? err : stderr)
+    : m_out(out)
+    , m_err(err)
 {
     setup();
 }

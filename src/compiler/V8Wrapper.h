@@ -21,7 +21,8 @@
 class V8Wrapper {
 public:
     // Starts the process-wide engine on first use, makes the isolate and context and prints
-    // the first sign of life. `out`/`err` are where the engine's lines go (tests pass files).
+    // the first sign of life. `out`/`err` are where the engine's lines go (tests pass files);
+    // a null stream drops them.
     explicit V8Wrapper(std::FILE* out = stdout, std::FILE* err = stderr);
     ~V8Wrapper();
     V8Wrapper(const V8Wrapper&) = delete;

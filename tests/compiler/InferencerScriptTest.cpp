@@ -138,7 +138,8 @@ TEST_F(InferencerScriptTest, ALargeProgramCompilesRunsAndMapsBack)
     EXPECT_EQ(lines.value(mapped.value(QStringLiteral("sourceLine")).toInt()), QStringLiteral("class Slider extends Layer"));
 }
 
-// The reply's line map leaves out what the compiler's own map repeats; a lookup must not notice.
+// The reply's line map leaves out what the compiler's own map repeats, and the map made from the
+// version 3 map is decoded anew; a lookup must notice neither.
 TEST_F(InferencerScriptTest, TheLineMapAnswersEveryPositionAsTheCompilersOwnMapDoes)
 {
     const QString code = testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
@@ -150,6 +151,9 @@ TEST_F(InferencerScriptTest, TheLineMapAnswersEveryPositionAsTheCompilersOwnMapD
     const QJsonObject compilerMap
         = parseObject(v8.evaluate(QStringLiteral("CoffeeScript.compile(testProgram, {sourceMap: true}).sourceMap")));
     ASSERT_TRUE(compilerMap.value(QStringLiteral("lines")).isArray());
+    // What a reply in two halves leaves to its reader: the map made from the version 3 map.
+    const QJsonObject v3Map = SourceMap::fromV3(reply.value(QStringLiteral("v3SourceMap")).toString().toUtf8());
+    ASSERT_TRUE(v3Map.value(QStringLiteral("lines")).isArray());
 
     const QStringList jsLines = reply.value(QStringLiteral("js")).toString().split(QLatin1Char('\n'));
     int mapped = 0;
@@ -159,10 +163,50 @@ TEST_F(InferencerScriptTest, TheLineMapAnswersEveryPositionAsTheCompilersOwnMapD
             const LocationPtr expected = SourceMap::jsToCoffeeLocation(compilerMap, line, column);
             const LocationPtr actual = SourceMap::jsToCoffeeLocation(replyMap, line, column);
             ASSERT_EQ(actual->toString(), expected->toString()) << "JavaScript " << line << ":" << column;
+            ASSERT_EQ(SourceMap::jsToCoffeeLocation(v3Map, line, column)->toString(), expected->toString())
+                << "version 3 map, JavaScript " << line << ":" << column;
             mapped += expected->firstLine() >= 0 ? 1 : 0;
         }
     }
     EXPECT_GT(mapped, 10000);
+}
+
+// Two engines make a compile in two halves; joined, they must answer what one cs2js answers.
+TEST_F(InferencerScriptTest, TheTwoHalvesOfACompileMakeTheReplyOfCs2js)
+{
+    StreamCapture halfOut;
+    V8Wrapper other(halfOut.file());
+    other.evaluate(script(QStringLiteral("coffee-script")));
+    other.evaluate(script(QStringLiteral("inferencer")));
+    const QString program = testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
+    const QJsonObject options{{QStringLiteral("sourceMap"), true}};
+    const QJsonObject optionsEx{{QStringLiteral("returnScope"), true}, {QStringLiteral("returnAST"), true}};
+    auto json = [](const QJsonArray& array) { return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)); };
+    for (const QString& code : {program, QStringLiteral("a = 1\r\nb = new Layer\r\n"), QStringLiteral("x = (\n"),
+                                QStringLiteral("f = ->\n  return\n  yield 1\n"), QString()}) {
+        QJsonObject whole = cs2js(code);
+        const QJsonObject analysis = parseObject(other.invoke(QStringLiteral("analyze"), QStringLiteral("Inferencer"),
+                                                              json({code, options, optionsEx})));
+        const QString started = v8.invoke(QStringLiteral("generate"), QStringLiteral("Inferencer"), json({code, options}));
+        if (whole.contains(QStringLiteral("error"))) {
+            EXPECT_EQ(parseObject(started), whole) << code.toStdString();
+            continue;
+        }
+        ASSERT_EQ(started, QStringLiteral("true")) << code.toStdString();
+        const QJsonArray creations{analysis.value(QStringLiteral("creations"))};
+        QJsonObject joined = parseObject(v8.invoke(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"), json(creations)));
+        for (auto it = analysis.begin(); it != analysis.end(); ++it)
+            if (it.key() != QLatin1String("creations"))
+                joined.insert(it.key(), it.value());
+        EXPECT_FALSE(joined.contains(QStringLiteral("sourceMap")));
+        whole.remove(QStringLiteral("sourceMap"));
+        EXPECT_EQ(joined, whole) << code.left(40).toStdString();
+    }
+    // The layer table of a program that makes layers travels through the creations.
+    EXPECT_TRUE(cs2js(QStringLiteral("b = new Layer\n")).value(QStringLiteral("js")).toString().contains(QStringLiteral("typeHashes")));
+    // Code is generated once per generate.
+    EXPECT_TRUE(parseObject(v8.invoke(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"), QStringLiteral("[null]")))
+                    .contains(QStringLiteral("error")));
 }
 
 TEST_F(InferencerScriptTest, ASyntaxErrorAnswersTheCompilersMessageAndZeroBasedStart)

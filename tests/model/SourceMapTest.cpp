@@ -111,3 +111,27 @@ TEST(SourceMap, MapsARealCompileBack)
     // The empty map of the state before any successful compile.
     EXPECT_EQ(mapped(QJsonObject(), heightLine, 11), kUnknown);
 }
+
+// A version 3 map's segments as entries at their JavaScript line and column; lines without
+// segments are holes, and a map that is not one reads as empty.
+TEST(SourceMapTest, AVersion3MapReadsAsTheLineAndColumnMap)
+{
+    // Line 0: column 0 from 0:0, column 4 from 0:4 ("IAAI": +4, 0, 0, +4). Line 1: none.
+    // Line 2: column 2 from 3:1 ("EAGH": +2, 0, +3, -3). A segment with a name ("AAAAA") counts too.
+    const QJsonObject map = SourceMap::fromV3(
+        R"({"version":3,"sources":["a.coffee"],"names":[],"mappings":"AAAA,IAAI;;EAGH;AAAAA"})");
+    const QJsonArray lines = map.value(QStringLiteral("lines")).toArray();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines.at(1).isNull());
+    const QJsonArray first = lines.at(0).toObject().value(QStringLiteral("columns")).toArray();
+    ASSERT_EQ(first.size(), 5);
+    EXPECT_TRUE(first.at(1).isNull());
+    EXPECT_EQ(first.at(4).toObject().value(QStringLiteral("sourceColumn")).toInt(), 4);
+    EXPECT_EQ(mapped(map, 3, 3), QStringLiteral("[3:1-3:1]"));
+    EXPECT_EQ(mapped(map, 2, 9), QStringLiteral("[0:4-0:4]")); // a hole borrows the line before
+    EXPECT_EQ(mapped(map, 4, 1), QStringLiteral("[3:1-3:1]"));
+
+    for (const char* broken : {"", "[]", R"({"mappings":3})", R"({"mappings":"AA!A"})", R"({"mappings":"AAA"})"})
+        EXPECT_TRUE(SourceMap::fromV3(broken).value(QStringLiteral("lines")).toArray().isEmpty()
+                    || SourceMap::fromV3(broken).isEmpty()) << broken;
+}

@@ -2,6 +2,7 @@
 //
 //   Inferencer.cs2js(code, options, optionsEx)  compiles CoffeeScript; never throws.
 //   Inferencer.getGlobals()                     the type descriptions of the prototyping library.
+//   Inferencer.analyze, generate, takeGenerated cs2js in two halves for two engines (see there).
 //
 // cs2js answers, on success:
 //   "js"          the JavaScript
@@ -326,63 +327,156 @@ var Inferencer = (function () {
     return js;
   };
 
-  api.cs2js = function (code, options, optionsEx) {
-    if (typeof CoffeeScript === 'undefined' || !nodes || !parser)
-      return { error: { message: 'The CoffeeScript compiler is not loaded', location: { first_line: 0, first_column: 0 } } };
+  // The editor breaks lines at CR, CRLF, U+0085, U+2028 and U+2029 as well as at LF; the lexer
+  // only at LF (it drops CR). Each break becomes one LF, which keeps every line and column of
+  // the tree, the maps and the errors where the editor shows them.
+  function normalizedCode(code) {
     if (typeof code !== 'string') code = code === undefined || code === null ? '' : String(code);
-    // The editor breaks lines at CR, CRLF, U+0085, U+2028 and U+2029 as well as at LF; the
-    // lexer only at LF (it drops CR). Each break becomes one LF, which keeps every line and
-    // column of the tree, the maps and the errors where the editor shows them.
-    code = code.replace(/\r\n?|[\u0085\u2028\u2029]/g, '\n');
-    var compileOptions = copyOptions(options);
-    compileOptions.sourceMap = true; // the front needs both maps whatever it asks for
-    var extra = copyOptions(optionsEx);
-    var wantAST = extra.returnAST !== false;
-    var wantScope = extra.returnScope !== false;
+    return code.replace(/\r\n?|[\u0085\u2028\u2029]/g, '\n');
+  }
 
+  function compileOptions(options) {
+    var out = copyOptions(options);
+    out.sourceMap = true; // the front needs both maps whatever it asks for
+    return out;
+  }
+
+  function notLoaded() {
+    if (typeof CoffeeScript !== 'undefined' && nodes && parser) return null;
+    return { error: { message: 'The CoffeeScript compiler is not loaded', location: { first_line: 0, first_column: 0 } } };
+  }
+
+  // The side of a compile that needs only the parsed tree: its JSON, its loops, its scope and
+  // the `new` nodes whose layers can be traced to their code. `tree` is null when the text
+  // parsed to nothing.
+  function analyzeTree(tree, code, extra) {
     var writer = new TreeWriter(code);
-    var parsed = null;
-    var ast = null;
+    var ast = tree ? writer.node(tree) : null;
+    if (!ast) ast = { type: 'Block' };
+    // The parser gives the root only the range of its first line; the program's scope and
+    // tree cover the whole text.
+    ast.location = wholeTextLocation(code);
+    var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null };
+    if (extra.returnScope !== false) {
+      try {
+        analysis.scope = api.inferScope(tree, { code: code, ast: ast, pairs: writer.pairs, globals: globals });
+      } catch (error) {
+        // Inference is a help, not a condition of compiling: the program still runs.
+        analysis.scope = { vars: {}, location: ast.location || '0:0-0:0', typeDict: {}, children: [],
+                           inferenceError: String(error && error.message !== undefined ? error.message : error) };
+      }
+      analysis.creations = creationRecords(writer.creations);
+    }
+    return analysis;
+  }
+
+  // What the layer tracing needs of the `new` nodes that inference gave a type: plain records,
+  // so that they can travel to the engine that generated the code. The start is where the
+  // compiler placed the node, which is where its source map knows it.
+  function creationRecords(creations) {
+    var out = [];
+    for (var i = 0; i < creations.length; i++) {
+      var node = creations[i];
+      if (typeof node.typeHash !== 'string') continue;
+      out.push({ type: node.type, data: node.data, typeHash: node.typeHash, location: node.compiledStart || node.location });
+    }
+    return out;
+  }
+
+  // The side of a compile that needs the generated code: the JavaScript (with the table that
+  // traces layers to their code, when there are creations), and the maps.
+  function generatedReply(compiled, creations, withLineMap) {
+    var js = compiled.js;
+    if (creations) {
+      try {
+        js = api.withCreationHashes(js, null, compiled.sourceMap, creations);
+      } catch (error) {
+        // Without the table the layers still work; they only can't be traced to their code.
+      }
+    }
+    var reply = { js: js, v3SourceMap: compiled.v3SourceMap };
+    if (withLineMap) reply.sourceMap = lineMap(compiled.sourceMap);
+    return reply;
+  }
+
+  function analysisReply(analysis, extra) {
+    var reply = { ast: extra.returnAST !== false ? analysis.ast : {}, info: analysis.info };
+    if (analysis.scope) reply.scope = analysis.scope;
+    if (extra.returnGlobals) reply.globals = globals;
+    return reply;
+  }
+
+  function joinedReply(generated, analysis, extra) {
+    var reply = analysisReply(analysis, extra);
+    reply.js = generated.js;
+    reply.sourceMap = generated.sourceMap;
+    reply.v3SourceMap = generated.v3SourceMap;
+    return reply;
+  }
+
+  api.cs2js = function (code, options, optionsEx) {
+    var missing = notLoaded();
+    if (missing) return missing;
+    code = normalizedCode(code);
+    var extra = copyOptions(optionsEx);
+    var analysis = null;
     onParsed = function (tree) {
-      parsed = tree;
-      ast = writer.node(tree);
+      analysis = analyzeTree(tree, code, extra);
     };
     var compiled;
     try {
-      compiled = CoffeeScript.compile(code, compileOptions);
+      compiled = CoffeeScript.compile(code, compileOptions(options));
     } catch (error) {
       return { error: errorRecord(error) };
     } finally {
       onParsed = null;
     }
-    if (!ast) ast = { type: 'Block' };
-    // The parser gives the root only the range of its first line; the program's scope and
-    // tree cover the whole text.
-    ast.location = wholeTextLocation(code);
+    if (!analysis) analysis = analyzeTree(null, code, extra);
+    return joinedReply(generatedReply(compiled, analysis.creations, true), analysis, extra);
+  };
 
-    var reply = {
-      js: compiled.js,
-      ast: wantAST ? ast : {},
-      info: { whiles: writer.whiles },
-      sourceMap: lineMap(compiled.sourceMap),
-      v3SourceMap: compiled.v3SourceMap
-    };
-    if (wantScope) {
-      try {
-        reply.scope = api.inferScope(parsed, { code: code, ast: ast, pairs: writer.pairs, globals: globals });
-      } catch (error) {
-        // Inference is a help, not a condition of compiling: the program still runs.
-        reply.scope = { vars: {}, location: ast.location || '0:0-0:0', typeDict: {}, children: [],
-                        inferenceError: String(error && error.message !== undefined ? error.message : error) };
-      }
-      try {
-        reply.js = api.withCreationHashes(reply.js, ast, compiled.sourceMap, writer.creations);
-      } catch (error) {
-        // Without the table the layers still work; they only can't be traced to their code.
-      }
+  // cs2js in two halves that two engines can work on at the same time, the code generation
+  // being the longer one: analyze answers "ast", "info", "scope" (as cs2js) and "creations";
+  // generate compiles and keeps the result; takeGenerated(creations) then answers "js" and
+  // "v3SourceMap". Together they make the reply cs2js makes of the same text, but for the line
+  // map "sourceMap", which says nothing that the version 3 map does not: its reader makes it
+  // from that map when a position is first looked up, which is rare, and not on every compile.
+  api.analyze = function (code, options, optionsEx) {
+    var missing = notLoaded();
+    if (missing) return missing;
+    code = normalizedCode(code);
+    var extra = copyOptions(optionsEx);
+    var tree;
+    try {
+      tree = CoffeeScript.nodes(code, compileOptions(options));
+    } catch (error) {
+      return { error: errorRecord(error) };
     }
-    if (extra.returnGlobals) reply.globals = globals;
+    var analysis = analyzeTree(tree, code, extra);
+    var reply = analysisReply(analysis, extra);
+    if (analysis.creations) reply.creations = analysis.creations;
     return reply;
+  };
+
+  var generated = null;
+
+  api.generate = function (code, options) {
+    generated = null;
+    var missing = notLoaded();
+    if (missing) return missing;
+    try {
+      generated = CoffeeScript.compile(normalizedCode(code), compileOptions(options));
+    } catch (error) {
+      return { error: errorRecord(error) };
+    }
+    return true;
+  };
+
+  api.takeGenerated = function (creations) {
+    var compiled = generated;
+    generated = null;
+    if (!compiled) return { error: { message: 'Nothing was compiled', location: { first_line: 0, first_column: 0 } } };
+    return generatedReply(compiled, Array.isArray(creations) ? creations : null, false);
   };
 
   return api;

@@ -15,4 +15,9 @@ public:
     // earlier mapped one (positions outside the map are clamped to it); -1:-1--1:-1 when there
     // is none or the map has another shape.
     static LocationPtr jsToCoffeeLocation(const QJsonObject& sourceMap, qint64 line, qint64 column);
+
+    // The same object made from a version 3 source map (its JSON text, one source): every
+    // segment of its "mappings" becomes the entry of its JavaScript line and column. Lookups in
+    // it answer as in the compiler's own object. Empty when the text is no such map.
+    static QJsonObject fromV3(const QByteArray& v3Json);
 };
