@@ -16,11 +16,15 @@
 //                              CoffeeScript.compile alone in the embedded engine, the same call
 //                              Node makes: the floor of the embedded compile, which shows how much
 //                              of the ratio is the engine itself and how much the front's own work
+//   compile embedded one engine ms
+//                              the whole cs2js round trip in one engine, reply read as the front
+//                              reads it: what a compile costs when it is not split over two engines
 //   compile after a 3 s pause ms
 //                              the next compile after the editor was left alone for 3 s
 //   inference overhead         what scope and type inference add to a compile of the same program
 //                              in the same engine (median of 15 each, taking turns), in percent
 #include "compiler/CodeTranspiler.h"
+#include "compiler/CompileReply.h"
 #include "compiler/V8Wrapper.h"
 #include "platform/Bundle.h"
 
@@ -160,7 +164,7 @@ int main(int argc, char** argv)
                          .arg(QString::fromUtf8(QJsonDocument(QJsonArray{program}).toJson(QJsonDocument::Compact))));
     for (int i = 0; i < 5; ++i)
         engine->invoke(QStringLiteral("compile"), QStringLiteral("BenchCompiler"), QStringLiteral("[]"));
-    std::vector<double> embedded, nodeTimes, compilerOnly;
+    std::vector<double> embedded, nodeTimes, compilerOnly, oneEngine;
     for (int i = 0; i < 20; ++i) {
         if (!compileOnce(100 + i)) {
             std::fprintf(stderr, "the program did not compile\n");
@@ -170,6 +174,9 @@ int main(int argc, char** argv)
         timer.restart();
         engine->invoke(QStringLiteral("compile"), QStringLiteral("BenchCompiler"), QStringLiteral("[]"));
         compilerOnly.push_back(timer.nsecsElapsed() / 1e6);
+        timer.restart();
+        CompileReply::read(engine->invokeUtf8(QStringLiteral("cs2js"), QStringLiteral("Inferencer"), QString::fromUtf8(arguments)));
+        oneEngine.push_back(timer.nsecsElapsed() / 1e6);
         node.write("go\n");
         nodeTimes.push_back(nodeLine().toDouble());
     }
@@ -180,6 +187,7 @@ int main(int argc, char** argv)
     std::printf("compile embedded ms: %.1f\n", embeddedMs);
     std::printf("compile node ms: %.1f\n", nodeMs);
     std::printf("compile embedded compiler only ms: %.1f\n", median(compilerOnly));
+    std::printf("compile embedded one engine ms: %.1f\n", median(oneEngine));
 
     // A pause in typing, as between two thoughts: the next compile should find the engine as warm.
     {
