@@ -43,12 +43,26 @@ class Mounts:
         self._lock = threading.Lock()
         self._folders = {}
 
+    @staticmethod
+    def _ident(real):
+        return hashlib.md5(real.encode("utf-8", "surrogateescape")).hexdigest()[:12]
+
     def mount(self, path):
         real = os.path.realpath(path)
-        ident = hashlib.md5(real.encode("utf-8", "surrogateescape")).hexdigest()[:12]
+        ident = self._ident(real)
         with self._lock:
             self._folders[ident] = real
         return PROJECTS_PREFIX + ident + "/"
+
+    def unmount(self, path):
+        """Stops serving the folder; answers whether it was served."""
+        real = os.path.realpath(path)
+        ident = self._ident(real)
+        with self._lock:
+            if self._folders.get(ident) != real:
+                return False
+            del self._folders[ident]
+            return True
 
     def folder(self, ident):
         with self._lock:
@@ -167,6 +181,8 @@ class Handler(BaseHTTPRequestHandler):
         endpoint = path[len(API_PREFIX):]
         if endpoint == "mount":
             return self.api_mount(payload)
+        if endpoint == "unmount":
+            return self.api_unmount(payload)
         if endpoint == "eval":
             return self.api_eval(payload)
         return self.send_json(404, {"error": "no such endpoint: " + endpoint})
@@ -179,6 +195,13 @@ class Handler(BaseHTTPRequestHandler):
             return self.send_json(404, {"error": "no such folder: " + folder})
         url = self.server.mounts.mount(folder)
         return self.send_json(200, {"result": {"url": url}})
+
+    def api_unmount(self, payload):
+        folder = payload.get("path")
+        if not isinstance(folder, str) or not folder:
+            return self.send_json(400, {"error": "unmount needs a \"path\""})
+        # The folder may be gone already (its project was removed): it is forgotten all the same.
+        return self.send_json(200, {"result": {"unmounted": self.server.mounts.unmount(folder)}})
 
     def api_eval(self, payload):
         script = payload.get("script")

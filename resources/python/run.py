@@ -5,6 +5,7 @@ preview and the phones on the same network load the same pages. The application 
 loopback only:
 
   POST /_server/api/mount {"path": folder}  -> {"result": {"url": "/projects/<id>/"}}
+  POST /_server/api/unmount {"path": folder} -> {"result": {"unmounted": true or false}}
   POST /_server/api/eval  {"script": text}  -> runs the script in every page served (over
                                                server-sent events on /_server/events)
 

@@ -636,6 +636,9 @@ void RBDocument::updateServerMount()
             return;
         if (!error.isEmpty()) {
             platform::Log::error(kDomain, QStringLiteral("Mount error for %1 %2").arg(path, error));
+            // Without the server the preview gets no page: it says why instead of waiting.
+            if (self->preview())
+                self->preview()->showServerProblem(error);
             return;
         }
         const QString url = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();

@@ -22,4 +22,8 @@ public:
     virtual void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) = 0;
     // Shows or hides the page's developer tools (the editor bar's inspector button).
     virtual void toggleInspector() {}
+    // The local server cannot serve the project (it did not start, or refused the folder): the
+    // preview says so in place of a page it will not get. The message says why, in words for
+    // the user.
+    virtual void showServerProblem(const QString& message) { (void)message; }
 };

@@ -27,6 +27,9 @@ public:
     // The editor's compiler, and a request to compile the editor's text again.
     virtual CodeTranspiler* transpiler() const = 0;
     virtual void retranspile() = 0;
+    // Asks the local server again for the project (it could not serve it): mounts it anew,
+    // which starts a server that was given up.
+    virtual void retryServer() {}
     // The device toolbar buttons.
     virtual void setOrientationEnabled(bool enabled) = 0;
     virtual void setHandsEnabled(bool enabled) = 0;

@@ -20,6 +20,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSysInfo>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -62,7 +63,19 @@ void RBServerController::start()
         return;
     if (m_serverTaskManager && m_serverTaskManager->task().isRunning())
         return; // launched, not ready yet
+    // Asked for anew: a server that was given up gets its full chances again, and serves every
+    // folder it was given up with, so that each of their documents hears the new address.
+    if (m_failed)
+        requeueMounts();
+    m_failed = false;
+    m_failure.clear();
+    m_restarts = 0;
+    launch();
+}
 
+void RBServerController::launch()
+{
+    m_timedOutRunner = nullptr;
     m_serverTaskManager = std::make_unique<CSTaskManager>();
     platform::Task& task = m_serverTaskManager->task();
     platform::Bundle& bundle = platform::Bundle::main();
@@ -88,13 +101,35 @@ void RBServerController::start()
         if (self)
             self->serverDidEnd(runner, status);
     });
+    const quint64 launch = ++m_launches;
+    QTimer::singleShot(m_startTimeoutMs, this, [this, runner, launch] {
+        if (launch == m_launches && runner == m_serverTaskManager.get() && !m_running && !m_stopped
+            && runner->task().isRunning())
+            startTimedOut(runner);
+    });
     m_serverTaskManager->run();
+}
+
+void RBServerController::startTimedOut(CSTaskManager* runner)
+{
+    // It neither said it is ready nor ended: waiting longer would keep the previews turning for
+    // ever. Its end is reported as the reason it was given up.
+    platform::Log::error(kDomain, QStringLiteral("the preview server did not get ready in time; killing it"));
+    m_timedOutRunner = runner;
+    runner->task().kill();
 }
 
 void RBServerController::stop()
 {
     m_stopped = true;
     m_running = false;
+    // Nothing answers the requests still waiting: their callers hear it now, not never.
+    const std::deque<Request> waiting = std::exchange(m_requests, {});
+    if (m_requestInFlight)
+        m_requestInFlight->abort(); // reports to its handler at once
+    for (const Request& request : waiting)
+        if (request.handler)
+            request.handler(QJsonObject(), QStringLiteral("The preview server was stopped."));
     if (!m_serverTaskManager)
         return;
     platform::Task& task = m_serverTaskManager->task();
@@ -119,7 +154,31 @@ void RBServerController::mount(const QString& path, CompletionHandler handler)
         runEndpoint(QStringLiteral("mount"), {{QStringLiteral("path"), path}}, std::move(handler));
         return;
     }
-    m_pendingMounts.emplace_back(path, std::move(handler));
+    // A folder waits once: its latest handler hears the answer.
+    const auto queued = std::find_if(m_pendingMounts.begin(), m_pendingMounts.end(),
+                                     [&path](const auto& m) { return m.first == path; });
+    if (queued != m_pendingMounts.end())
+        queued->second = std::move(handler);
+    else
+        m_pendingMounts.emplace_back(path, std::move(handler));
+    if (m_failed && !m_stopped)
+        start();
+}
+
+void RBServerController::unmount(const QString& path, CompletionHandler handler)
+{
+    const auto forget = [&path](auto& list) {
+        list.erase(std::remove_if(list.begin(), list.end(), [&path](const auto& m) { return m.first == path; }), list.end());
+    };
+    forget(m_mounts);
+    forget(m_pendingMounts);
+    if (!m_running || m_url.isEmpty()) {
+        // No server serves anything now, and a new one starts without the folder.
+        if (handler)
+            platform::dispatchMain([handler] { handler(QJsonObject(), QString()); });
+        return;
+    }
+    runEndpoint(QStringLiteral("unmount"), {{QStringLiteral("path"), path}}, std::move(handler));
 }
 
 void RBServerController::eval(const QString& script, CompletionHandler handler)
@@ -154,10 +213,10 @@ void RBServerController::sendNextRequest()
     httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     httpRequest.setTransferTimeout(kRequestTimeoutMs);
     QNetworkReply* reply = m_network->post(httpRequest, QJsonDocument(request.payload).toJson(QJsonDocument::Compact));
-    m_requestInFlight = true;
+    m_requestInFlight = reply;
     connect(reply, &QNetworkReply::finished, this, [this, reply, handler = std::move(request.handler)] {
         reply->deleteLater();
-        m_requestInFlight = false;
+        m_requestInFlight = nullptr;
         finishRequest(reply, handler);
         sendNextRequest();
     });
@@ -171,7 +230,13 @@ void RBServerController::finishRequest(QNetworkReply* reply, const CompletionHan
     QString error;
     if (reply->error() != QNetworkReply::NoError) {
         const QString serverMessage = document.object().value(QStringLiteral("error")).toString();
-        error = serverMessage.isEmpty() ? reply->errorString() : serverMessage;
+        if (!serverMessage.isEmpty())
+            error = serverMessage;
+        else if (reply->error() == QNetworkReply::OperationCanceledError)
+            error = m_stopped ? QStringLiteral("The preview server was stopped.")
+                              : QStringLiteral("The preview server did not answer within %1 seconds.").arg(kRequestTimeoutMs / 1000);
+        else
+            error = QStringLiteral("The preview server did not answer: %1").arg(reply->errorString());
     } else if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
         error = QStringLiteral("The preview server's reply is not a JSON object.");
     }
@@ -205,6 +270,12 @@ void RBServerController::serverDidEnd(CSTaskManager* runner, int status)
     m_running = false;
     // The log window shows the whole story, also after the runner is replaced.
     m_earlierOutput += runner->output();
+    if (runner == m_timedOutRunner) {
+        tellServerLog(QStringLiteral("The preview server did not get ready within %1 seconds and was stopped.")
+                          .arg(m_startTimeoutMs / 1000.0));
+        giveUp(QStringLiteral("The preview server did not get ready within %1 seconds.").arg(m_startTimeoutMs / 1000.0));
+        return;
+    }
     if (wasReady && m_readySince.isValid() && m_readySince.elapsed() > StableMs)
         m_restarts = 0; // it served a good while: this end is not part of a crash loop
     if (!wasReady || m_restarts >= MaxRestarts) {
@@ -212,6 +283,12 @@ void RBServerController::serverDidEnd(CSTaskManager* runner, int status)
         const QString line = QStringLiteral("The preview server ended (status %1) and is not started again.").arg(status);
         platform::Log::error(kDomain, line);
         tellServerLog(line);
+        if (wasReady)
+            giveUp(QStringLiteral("The preview server stopped %1 times shortly after starting.").arg(m_restarts + 1));
+        else if (status == CSTaskManager::LaunchFailureStatus)
+            giveUp(QStringLiteral("The preview server could not be launched."));
+        else
+            giveUp(QStringLiteral("The preview server stopped before it was ready (exit status %1).").arg(status));
         return;
     }
     ++m_restarts;
@@ -220,17 +297,34 @@ void RBServerController::serverDidEnd(CSTaskManager* runner, int status)
     tellServerLog(line);
     // The new server knows no folder: mount them all again once it is ready, so that every
     // document learns the new address and reloads its preview.
+    requeueMounts();
+    QPointer<RBServerController> self(this);
+    platform::dispatchAfter(RestartDelayMs / 1000.0, [self] {
+        if (self && !self->m_stopped && !self->m_running && !self->m_failed)
+            self->launch();
+    });
+}
+
+void RBServerController::requeueMounts()
+{
     for (const auto& [path, handler] : m_mounts) {
         const bool queued = std::any_of(m_pendingMounts.begin(), m_pendingMounts.end(),
                                         [&path](const auto& m) { return m.first == path; });
         if (!queued)
             m_pendingMounts.emplace_back(path, handler);
     }
-    QPointer<RBServerController> self(this);
-    platform::dispatchAfter(RestartDelayMs / 1000.0, [self] {
-        if (self && !self->m_stopped && !self->m_running)
-            self->start();
-    });
+}
+
+void RBServerController::giveUp(const QString& message)
+{
+    m_failed = true;
+    m_failure = message;
+    // The folders waiting for this server would wait for ever: their documents hear why. They
+    // stay known, so that a later start serves them again.
+    const auto waiting = std::exchange(m_pendingMounts, {});
+    for (const auto& [path, handler] : waiting)
+        if (handler)
+            platform::dispatchMain([handler, message] { handler(QJsonObject(), message); });
 }
 
 void RBServerController::serverDidStart(const QJsonObject& message)

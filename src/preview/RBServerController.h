@@ -43,11 +43,15 @@ public:
     static constexpr int RestartDelayMs = 500;
     static constexpr int MaxRestarts = 5;
     static constexpr int StableMs = 10000;
+    // A server that has not said it is ready this long after its launch does not answer: it is
+    // ended and given up.
+    static constexpr int StartTimeoutMs = 20000;
 
     explicit RBServerController(QObject* parent = nullptr);
     ~RBServerController() override;
 
-    // Launches the server unless it runs already (ready or still starting).
+    // Launches the server unless it runs already (ready or still starting). A server that was
+    // given up is launched anew.
     void start();
     // Ends the server, ready or still starting: terminate, and kill after StopGraceMs. Blocks
     // until the server has gone. A stopped server is not started again by itself.
@@ -57,6 +61,13 @@ public:
     // The folder stays mounted: when the server has to be started again (it ended without being
     // asked), every folder is mounted anew and its latest handler hears the new address.
     void mount(const QString& path, CompletionHandler handler);
+    // A server that was given up is started again by a mount: the mount is the request that
+    // needs it. Until then, and when it is given up again, the mount's handler hears why.
+    //
+    // Forgets the folder (it is not mounted again after a restart) and asks the server to stop
+    // serving it. The handler (if any) runs once the server has let go of it, or at once when no
+    // server runs; the error is empty when the server no longer serves it.
+    void unmount(const QString& path, CompletionHandler handler = {});
     // Posts "eval" ({"script": script}); before the server is ready the handler (if any) gets an
     // error.
     void eval(const QString& script, CompletionHandler handler = {});
@@ -68,6 +79,12 @@ public:
     QString output() const;
 
     bool isRunning() const { return m_running; }
+    // The server ended before it was ready, did not get ready in time, or ended again and again
+    // shortly after starting: it is not started again until start() or a mount asks for it.
+    bool isFailed() const { return m_failed; }
+    // Why it was given up, in words for the user; empty while it is not.
+    QString failureMessage() const { return m_failure; }
+    void setStartTimeout(int milliseconds) { m_startTimeoutMs = milliseconds; }
     QString url() const { return m_url; }
     CSTaskManager* serverTaskManager() const { return m_serverTaskManager.get(); }
     platform::NetService* netService() const { return m_netService.get(); }
@@ -83,6 +100,10 @@ private:
         CompletionHandler handler;
     };
 
+    void launch();
+    void giveUp(const QString& message);
+    void requeueMounts();
+    void startTimedOut(CSTaskManager* runner);
     void serverDidStart(const QJsonObject& message);
     void serverDidEnd(CSTaskManager* runner, int status);
     void tellServerLog(const QString& line);
@@ -97,12 +118,18 @@ private:
     // Every folder mounted so far, with the handler of its latest mount, in first-mount order.
     std::vector<std::pair<QString, CompletionHandler>> m_mounts;
     bool m_stopped = false;
+    bool m_failed = false;
+    QString m_failure;
+    int m_startTimeoutMs = StartTimeoutMs;
+    // The runner that was ended for not getting ready in time.
+    CSTaskManager* m_timedOutRunner = nullptr;
+    quint64 m_launches = 0;
     QString m_earlierOutput;
     int m_restarts = 0;
     QElapsedTimer m_readySince;
     QNetworkAccessManager* m_network = nullptr;
     std::deque<Request> m_requests;
-    bool m_requestInFlight = false;
+    QPointer<QNetworkReply> m_requestInFlight;
     std::unique_ptr<platform::NetService> m_netService;
     bool m_reportedAnnounceFailure = false;
 };

@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QJsonArray>
+#include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
@@ -114,18 +115,26 @@ void RBZelvorViewController::setUpWebView()
     auto* layout = new QGridLayout(m_view);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(webView, 0, 0);
-    // The spinner turns above the page until the first page says it is ready.
-    auto* spinner = new QProgressBar;
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
-    spinner->setFixedSize(32, 32);
-    layout->addWidget(spinner, 0, 0, Qt::AlignCenter);
-    m_spinner = spinner;
+    showSpinner();
 
     m_watchdog = new PageWatchdog(m_webViewController.get(), this);
     connect(m_watchdog, &PageWatchdog::pageStoppedResponding, this, &RBZelvorViewController::pageStoppedResponding);
     connect(m_webViewController.get(), &RBWebViewController::renderProcessEnded, this,
             &RBZelvorViewController::renderProcessEnded);
+}
+
+void RBZelvorViewController::showSpinner()
+{
+    if (m_spinner)
+        return;
+    // The spinner turns above the page until the first page says it is ready.
+    auto* spinner = new QProgressBar;
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(32, 32);
+    if (auto* layout = qobject_cast<QGridLayout*>(m_view->layout()))
+        layout->addWidget(spinner, 0, 0, Qt::AlignCenter);
+    m_spinner = spinner;
 }
 
 void RBZelvorViewController::setDocument(RBPreviewDocument* document)
@@ -169,8 +178,18 @@ QJsonObject RBZelvorViewController::config() const
 void RBZelvorViewController::reload()
 {
     m_reloadJSPending = true;
+    if (!m_serverProblem.isEmpty() && m_document && m_documentGuard && m_document->serverLocalUrl().isEmpty()) {
+        retryServer(); // the user asks for the page the server could not give
+        return;
+    }
     if (!m_document || !m_documentGuard || m_document->serverLocalUrl().isEmpty())
         return; // the document reloads again once the project is mounted
+    if (m_problemView) {
+        // The project is served now: its page replaces the message.
+        delete m_problemView.data();
+        m_serverProblem.clear();
+        showSpinner();
+    }
     if (m_isLoading)
         return;
     m_isLoading = true;
@@ -281,6 +300,8 @@ void RBZelvorViewController::transpilationSuccess()
     if (!compiler)
         return;
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("compile %1 succeeded").arg(compiler->lastSuccessfulId()));
+    if (!m_serverProblem.isEmpty() && m_serverProblemShown.elapsed() >= RetryAfterEditMs)
+        retryServer(); // the code changed: the server may have been mended meanwhile
     // A program with a while loop never runs: an endless loop would freeze the page.
     if (!m_isFirstLoadDone) {
         m_isFirstLoadDone = true;
@@ -377,6 +398,8 @@ bool RBZelvorViewController::checkForWhileStatements()
 
 void RBZelvorViewController::transpilationFailure(const QVariantMap& error)
 {
+    if (!m_serverProblem.isEmpty() && m_serverProblemShown.elapsed() >= RetryAfterEditMs)
+        retryServer();
     if (!m_isFirstLoadDone)
         m_isFirstLoadDone = true; // the first compile is done, though it failed
     const QVariantMap location = error.value(QStringLiteral("location")).toMap();
@@ -663,6 +686,62 @@ void RBZelvorViewController::renderProcessEnded(bool abnormal)
     // A page whose process ended shows nothing: load it again (a reload always runs the newest
     // program that may run).
     reload();
+}
+
+// ---- a server that cannot serve the project ----
+
+QString RBZelvorViewController::serverProblemText(const QString& message)
+{
+    return QStringLiteral("<p style=\"font-size: 15px; font-weight: 600;\">The preview cannot be shown.</p>"
+                          "<p>%1</p>"
+                          "<p>What the preview server printed is in its log: click Server Log in the toolbar "
+                          "(or choose Window \u25B8 Preview Server Log).</p>"
+                          "<p>The preview tries again when you change the code or click Refresh.</p>")
+        .arg(message.toHtmlEscaped());
+}
+
+void RBZelvorViewController::showServerProblem(const QString& message)
+{
+    if (!m_spinner && m_serverProblem.isEmpty()) {
+        // A page is shown already and keeps running the edits; its next reload needs the server.
+        platform::Log::warning(kDomain, QStringLiteral("the preview server cannot serve the project: %1").arg(message));
+        return;
+    }
+    m_serverProblem = message;
+    m_serverProblemShown.start();
+    if (m_spinner) {
+        delete m_spinner.data();
+        m_spinner = nullptr;
+    }
+    if (!m_problemView) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("serverProblem"));
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignCenter);
+        label->setTextFormat(Qt::RichText);
+        label->setMargin(24);
+        label->setMaximumWidth(460);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::WindowText, QColor(0x36, 0x36, 0x3A));
+        label->setPalette(palette);
+        if (auto* layout = qobject_cast<QGridLayout*>(m_view->layout()))
+            layout->addWidget(label, 0, 0, Qt::AlignCenter);
+        m_problemView = label;
+    }
+    static_cast<QLabel*>(m_problemView.data())->setText(serverProblemText(message));
+    m_problemView->show();
+}
+
+void RBZelvorViewController::retryServer()
+{
+    if (m_problemView)
+        delete m_problemView.data();
+    m_serverProblem.clear();
+    showSpinner();
+    if (m_document && m_documentGuard)
+        m_document->retryServer();
 }
 
 // ---- inspector ----

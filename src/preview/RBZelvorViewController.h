@@ -3,6 +3,7 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -81,6 +82,20 @@ public:
     // The text of "zelvor/zelvor.generated.js" for the document as it stands.
     QString generatedZelvorScriptText() const;
 
+    // The local server cannot serve the project: while the preview has no page yet, the spinner
+    // gives way to a message that says why and where the server's log is. A reload, or a change
+    // of the code a little later, asks the server again.
+    void showServerProblem(const QString& message);
+    // The message shown in place of the page; empty while there is none.
+    QString serverProblem() const { return m_serverProblem; }
+    // The text of the preview area for a problem of the server.
+    static QString serverProblemText(const QString& message);
+    // Whether the spinner turns (the first page is on its way).
+    bool isWaitingForPage() const { return !m_spinner.isNull(); }
+    // How soon after the message a change of the code asks the server again: typing must not
+    // launch a failing server with every key.
+    static constexpr int RetryAfterEditMs = 5000;
+
     // Notices a page that no longer answers (an endless loop in the program).
     PageWatchdog* pageWatchdog() const { return m_watchdog; }
     // What the editor shows for a program that was stopped because the page stopped answering.
@@ -97,6 +112,9 @@ Q_SIGNALS:
 
 private:
     void setUpWebView();
+    void showSpinner();
+    // Takes the message away and asks the document to get the project served again.
+    void retryServer();
     CodeTranspiler* transpiler() const;
     QJsonObject config() const;
     void transpilationSuccess();
@@ -119,6 +137,9 @@ private:
 
     QPointer<QWidget> m_view;
     QPointer<QWidget> m_spinner;
+    QPointer<QWidget> m_problemView;
+    QString m_serverProblem;
+    QElapsedTimer m_serverProblemShown;
     std::unique_ptr<RBWebViewController> m_webViewController;
     std::unique_ptr<RBDeviceSettingsMenuController> m_deviceMenu;
     std::unique_ptr<RBPreviewModuleBuilder> m_moduleManager;

@@ -48,11 +48,13 @@ public:
     int deviceUpdates = 0;
     int orientationChanges = 0;
     QStringList scripts;
+    QStringList serverProblems;
     QJsonValue nextResult;
     QString nextError;
     void reload(RBDocument*) override { ++reloads; }
     void updateDevice() override { ++deviceUpdates; }
     void orientationChanged() override { ++orientationChanges; }
+    void showServerProblem(const QString& message) override { serverProblems << message; }
     void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) override
     {
         scripts << script;

@@ -406,6 +406,8 @@ TEST_F(DocumentTest, MountSetsTheLocalUrlAndAFailureKeepsIt)
     d->updateServerMount();
     testsupport::spin(50);
     EXPECT_EQ(d->serverLocalUrl(), "http://127.0.0.1:8123/projects/My%20Menu.zelvor/");
+    // The preview hears why the server does not serve the project.
+    EXPECT_EQ(preview.serverProblems, QStringList{"refused"});
 }
 
 TEST_F(DocumentTest, OldProjectsAreOfferedAnUpgradeToACopy)

@@ -323,3 +323,116 @@ TEST_F(RBServerControllerTest, WithoutAnAnnouncerTheServerStillWorks)
     EXPECT_FALSE(servertest::mountAndWait(controller, project).isEmpty());
     controller.stop();
 }
+
+namespace {
+// Starts the controller with a stand-in server script, kept in `resources`; later launches use
+// the real one again.
+void startWithScript(RBServerController& controller, const QTemporaryDir& resources, const QByteArray& script)
+{
+    writeFile(resources.filePath(QStringLiteral("python/run.py")), script);
+    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+    qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
+    platform::Bundle::main().reload();
+    controller.start();
+    qputenv("ZELVOR_RESOURCES", saved);
+    platform::Bundle::main().reload();
+}
+
+struct MountAnswer {
+    int count = 0;
+    QString served;
+    QString error;
+};
+
+RBServerController::CompletionHandler recordInto(std::shared_ptr<MountAnswer> answer)
+{
+    return [answer](const QJsonObject& reply, const QString& error) {
+        ++answer->count;
+        answer->served = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("url")).toString();
+        answer->error = error;
+    };
+}
+} // namespace
+
+TEST_F(RBServerControllerTest, AServerThatNeverGetsReadyIsGivenUpInTimeAndAMountStartsItAgain)
+{
+    RBServerController controller;
+    controller.setStartTimeout(1000);
+    // Stays silent for a minute, and ignores the request to end.
+    QTemporaryDir resources;
+    startWithScript(controller, resources, "import signal, time\nsignal.signal(signal.SIGTERM, signal.SIG_IGN)\nprint('thinking')\ntime.sleep(60)\n");
+    CSTaskManager* hung = controller.serverTaskManager();
+    auto waiting = std::make_shared<MountAnswer>();
+    controller.mount(project, recordInto(waiting));
+
+    // The waiting document hears why instead of waiting for ever; the silent server is gone.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return waiting->count == 1; }, 10000)) << "the mount waited for ever";
+    EXPECT_EQ(waiting->error, QStringLiteral("The preview server did not get ready within 1 seconds."));
+    EXPECT_TRUE(controller.isFailed());
+    EXPECT_EQ(controller.failureMessage(), waiting->error);
+    EXPECT_FALSE(hung->task().isRunning());
+    EXPECT_TRUE(controller.output().contains(QStringLiteral("thinking")));
+    EXPECT_TRUE(controller.output().contains(QStringLiteral("did not get ready within 1 seconds and was stopped")));
+
+    // Nothing starts it again by itself.
+    testsupport::spin(RBServerController::RestartDelayMs * 3);
+    EXPECT_EQ(controller.serverTaskManager(), hung);
+
+    // A new request for the folder does: the (now sound) server serves it.
+    auto again = std::make_shared<MountAnswer>();
+    controller.mount(project, recordInto(again));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return again->count == 1; }, 10000));
+    EXPECT_TRUE(again->error.isEmpty()) << again->error.toStdString();
+    EXPECT_TRUE(again->served.startsWith(QStringLiteral("/projects/")));
+    EXPECT_TRUE(controller.isRunning());
+    EXPECT_FALSE(controller.isFailed());
+    EXPECT_EQ(waiting->count, 1); // the folder was mounted once on the new server, for its latest request
+    controller.stop();
+}
+
+TEST_F(RBServerControllerTest, AServerThatEndsAtOnceTellsTheWaitingMountsWhy)
+{
+    RBServerController controller;
+    QTemporaryDir resources;
+    startWithScript(controller, resources, "import sys\nprint('broken')\nsys.exit(3)\n");
+    auto first = std::make_shared<MountAnswer>(), second = std::make_shared<MountAnswer>();
+    controller.mount(project, recordInto(first));
+    controller.mount(folder.filePath(QStringLiteral("Other.zelvor")), recordInto(second));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first->count == 1 && second->count == 1; }, 10000));
+    EXPECT_EQ(first->error, QStringLiteral("The preview server stopped before it was ready (exit status 3)."));
+    EXPECT_EQ(second->error, first->error);
+    EXPECT_TRUE(controller.isFailed());
+    controller.stop();
+}
+
+TEST_F(RBServerControllerTest, AnUnmountedFolderIsNoLongerServedNorMountedAgainAfterARestart)
+{
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    auto mounted = std::make_shared<MountAnswer>();
+    controller.mount(project, recordInto(mounted));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return mounted->count == 1; }));
+    const QByteArray page = mounted->served.toUtf8() + "index.html";
+    ASSERT_EQ(rawRequest(controller.url(), "GET", page).status, 200);
+
+    auto unmounted = std::make_shared<MountAnswer>();
+    controller.unmount(project, recordInto(unmounted));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return unmounted->count == 1; }));
+    EXPECT_TRUE(unmounted->error.isEmpty()) << unmounted->error.toStdString();
+    EXPECT_EQ(rawRequest(controller.url(), "GET", page).status, 404);
+
+    // A server that comes back after an unexpected end does not serve it again.
+    const QString before = controller.url();
+    ::kill(pid_t(controller.serverTaskManager()->task().processIdentifier()), SIGKILL);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller.isRunning() && controller.url() != before; }, 15000));
+    testsupport::spin(300);
+    EXPECT_EQ(mounted->count, 1);
+    EXPECT_EQ(rawRequest(controller.url(), "GET", page).status, 404);
+
+    // Once stopped, nothing serves the folder: the answer comes at once, without a server.
+    controller.stop();
+    auto afterStop = std::make_shared<MountAnswer>();
+    controller.unmount(project, recordInto(afterStop));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return afterStop->count == 1; }));
+    EXPECT_TRUE(afterStop->error.isEmpty());
+}

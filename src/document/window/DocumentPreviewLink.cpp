@@ -86,6 +86,12 @@ void DocumentPreviewLink::retranspile()
         m_retranspile();
 }
 
+void DocumentPreviewLink::retryServer()
+{
+    if (m_document)
+        m_document->updateServerMount();
+}
+
 void DocumentPreviewLink::setOrientationEnabled(bool enabled)
 {
     if (m_document)
@@ -146,4 +152,10 @@ void DocumentPreviewLink::toggleInspector()
 {
     if (m_preview)
         m_preview->toggleInspector();
+}
+
+void DocumentPreviewLink::showServerProblem(const QString& message)
+{
+    if (m_preview)
+        m_preview->showServerProblem(message);
 }

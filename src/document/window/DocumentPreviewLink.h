@@ -38,6 +38,7 @@ public:
     bool saveConfig() override;
     CodeTranspiler* transpiler() const override;
     void retranspile() override;
+    void retryServer() override;
     void setOrientationEnabled(bool enabled) override;
     void setHandsEnabled(bool enabled) override;
     void setOrientationButtonImage(const QString& imageName) override;
@@ -48,6 +49,7 @@ public:
     void orientationChanged() override;
     void evaluateCoffeeScript(const QString& script, EvaluationHandler handler) override;
     void toggleInspector() override;
+    void showServerProblem(const QString& message) override;
 
 private:
     QPointer<RBDocument> m_document;

@@ -1,0 +1,143 @@
+// A preview server that cannot start, met through the real window: the preview stops turning
+// and says why, nothing starts the server again by itself, and a reload by the user tries again.
+#include "../document/DocumentFakes.h"
+#include "../preview/ServerTestSupport.h"
+#include "WindowProbe.h"
+
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "document/ServerLink.h"
+#include "document/window/BuildDocumentWindow.h"
+#include "document/window/RBDocumentWindow.h"
+#include "platform/Bundle.h"
+#include "platform/gui/Alert.h"
+#include "preview/CSTaskManager.h"
+#include "preview/RBServerController.h"
+#include "preview/RBZelvorViewController.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ServerProblemTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        useTemporaryUserFolders();
+        servertest::isolateFromTheSystemBus();
+        controller = new RBDocumentController(qApp);
+    }
+
+    void SetUp() override
+    {
+        platform::Alert::setTestResponder([this](const platform::Alert& alert) {
+            alerts << alert.messageText();
+            return platform::Alert::kFirstButtonReturn + 1; // Don't Save
+        });
+        RBDocumentServices services = controller->services();
+        services.buildWindow = buildDocumentWindow;
+        services.server = &link;
+        controller->setServices(services);
+    }
+
+    void TearDown() override
+    {
+        server.stop();
+        platform::Alert::setTestResponder({});
+    }
+
+    // Launches the server with a stand-in script; later launches use the real server.
+    void startBroken(const QByteArray& script)
+    {
+        QDir().mkpath(resources.filePath("python"));
+        QFile file(resources.filePath("python/run.py"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(script);
+        file.close();
+        const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+        qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
+        platform::Bundle::main().reload();
+        server.start();
+        qputenv("ZELVOR_RESOURCES", saved);
+        platform::Bundle::main().reload();
+    }
+
+    QString makeProject()
+    {
+        const QString project = dir.path() + "/Served.zelvor";
+        QDir().mkpath(project);
+        QFile program(project + "/app.coffee");
+        EXPECT_TRUE(program.open(QIODevice::WriteOnly));
+        program.write("box = new Layer\n\tname: \"box\"\n\twidth: 120\n");
+        return project;
+    }
+
+    static QString shownProblem(WindowProbe& probe)
+    {
+        auto* label = probe.preview() ? probe.preview()->view()->findChild<QLabel*>("serverProblem") : nullptr;
+        return label && label->isVisible() ? label->text() : QString();
+    }
+
+    static inline RBDocumentController* controller = nullptr;
+    RBServerController server;
+    ServerLink link{server};
+    QTemporaryDir dir;
+    QTemporaryDir resources;
+    QStringList alerts;
+};
+
+TEST_F(ServerProblemTest, AServerThatEndsAtOnceIsExplainedInThePreviewAndAReloadTriesAgain)
+{
+    startBroken("import sys\nprint('cannot serve: port table corrupt')\nsys.exit(3)\n");
+    RBDocument* opened = nullptr;
+    controller->openDocumentWithContentsOfURL(makeProject(), true, [&](platform::Document* d, bool, const QString&) {
+        opened = qobject_cast<RBDocument*>(d);
+    });
+    QPointer<RBDocument> document(opened);
+    ASSERT_TRUE(document);
+    WindowProbe probe(*document);
+    probe.window()->resize(1200, 800);
+    probe.window()->show();
+
+    // The spinner gives way to the reason and to where the server's output is.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownProblem(probe).isEmpty(); }, 15000)) << "the preview kept waiting";
+    EXPECT_FALSE(probe.preview()->isWaitingForPage());
+    const QString text = shownProblem(probe);
+    EXPECT_TRUE(text.contains("stopped before it was ready (exit status 3)")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Server Log")) << text.toStdString();
+    EXPECT_TRUE(server.output().contains("port table corrupt"));
+    const QString screenshot = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR");
+    if (!screenshot.isEmpty())
+        probe.window()->grab().save(screenshot + "/preview-server-problem.png");
+
+    // Nothing launches the failing server again and again.
+    CSTaskManager* failed = server.serverTaskManager();
+    testsupport::spin(RBServerController::RestartDelayMs * 3);
+    EXPECT_EQ(server.serverTaskManager(), failed);
+    EXPECT_FALSE(shownProblem(probe).isEmpty());
+
+    // The user reloads: the server is started again (sound now), and the page comes.
+    document->reloadPreview();
+    EXPECT_TRUE(shownProblem(probe).isEmpty());
+    EXPECT_TRUE(probe.preview()->isWaitingForPage());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120; }, 60000))
+        << "the page never came after the reload";
+    EXPECT_NE(server.serverTaskManager(), failed);
+    EXPECT_FALSE(probe.preview()->isWaitingForPage());
+    EXPECT_TRUE(shownProblem(probe).isEmpty());
+    EXPECT_TRUE(probe.preview()->serverProblem().isEmpty());
+
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
