@@ -4,6 +4,7 @@
 #include "document/DeviceScaleMenu.h"
 #include "document/ProjectFolder.h"
 #include "document/RBConfig.h"
+#include "document/TemporaryProjectRemoval.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/Debounce.h"
@@ -797,6 +798,22 @@ void RBDocument::applyToolbarState()
 void RBDocument::documentWillClose()
 {
     cleanup();
+    removeTemporaryFolder();
+}
+
+void RBDocument::removeTemporaryFolder()
+{
+    if (m_temporaryPath.isEmpty())
+        return;
+    // Only the folder this run made for the project: <process folder>/<unique name>/<project>.
+    const QString folder = QFileInfo(m_temporaryPath).path();
+    if (QFileInfo(folder).path() != processTemporaryFolder())
+        return;
+    // A project that was saved there (the user chose that place) stays.
+    if (isSaved() && ProjectFolder::isSameOrInside(fileURL(), folder))
+        return;
+    // The window and the server may still use the folder: it goes once both have let go.
+    TemporaryProjectRemoval::start(folder, m_temporaryPath, m_services.server, window());
 }
 
 void RBDocument::cleanup()

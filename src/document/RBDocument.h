@@ -146,6 +146,8 @@ private:
     QString programPath() const;
     std::optional<QString> currentProgram() const;
     void configValueChanged(const QString& key, const QJsonValue& value);
+    // Removes the temporary folder of a project that was made untitled, once it is closed.
+    void removeTemporaryFolder();
     void selectDeviceScaleEntry(int index);
     void applyToolbarState();
     void setDeviceScaleEnabled(bool enabled);

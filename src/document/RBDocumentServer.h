@@ -15,6 +15,9 @@ public:
     // or a non-empty error; it runs on the main thread.
     using MountHandler = std::function<void(const QJsonObject& reply, const QString& error)>;
     virtual void mount(const QString& projectPath, MountHandler handler) = 0;
+    // Stops serving the project folder. The handler runs once nothing serves it any more (the
+    // error is non-empty when the server could not be asked); it runs on the main thread.
+    virtual void unmount(const QString& projectPath, MountHandler handler) = 0;
     // Runs a script in every page the server serves (the mirrored devices).
     virtual void eval(const QString& script) = 0;
 };

@@ -18,6 +18,11 @@ void ServerLink::mount(const QString& projectPath, MountHandler handler)
     m_server.mount(projectPath, std::move(handler));
 }
 
+void ServerLink::unmount(const QString& projectPath, MountHandler handler)
+{
+    m_server.unmount(projectPath, std::move(handler));
+}
+
 void ServerLink::eval(const QString& script)
 {
     m_server.eval(script);

@@ -14,6 +14,7 @@ public:
 
     QString url() const override;
     void mount(const QString& projectPath, MountHandler handler) override;
+    void unmount(const QString& projectPath, MountHandler handler) override;
     void eval(const QString& script) override;
 
 private:

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class FakeEditor : public QObject, public RBDocumentEditor {
 public:
@@ -65,10 +66,18 @@ public:
 class FakeServer : public QObject, public RBDocumentServer {
 public:
     QStringList mounts;
+    QStringList unmounts;
     QStringList evals;
     QString mountError;
+    // Unmounts are answered only when the test says so.
+    std::vector<MountHandler> unmountAnswers;
     QString url() const override { return "http://127.0.0.1:8123"; }
     void mount(const QString& path, MountHandler handler) override;
+    void unmount(const QString& path, MountHandler handler) override
+    {
+        unmounts << path;
+        unmountAnswers.push_back(std::move(handler));
+    }
     void eval(const QString& script) override { evals << script; }
 };
 

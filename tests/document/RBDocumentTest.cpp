@@ -719,3 +719,61 @@ TEST_F(DocumentTest, SavingAProjectWhoseFolderWasMovedAwayFailsAndSaveAsKeepsThe
     EXPECT_EQ(alerts.size(), 1);
 }
 } // namespace
+
+namespace {
+TEST_F(DocumentTest, AnUntitledProjectClosedWithoutSavingLeavesNoFolderOnceServerAndWindowLetGo)
+{
+    auto* d = new RBDocument(services());
+    d->makeWindowControllers();
+    platform::DocumentController::sharedDocumentController().addDocument(d);
+    QPointer<RBDocument> guard(d);
+    const QString temp = d->temporaryPath();
+    const QString folder = QFileInfo(temp).path();
+    ASSERT_TRUE(QFileInfo(temp + "/app.coffee").isFile());
+    QPointer<QWidget> shown = window.widget;
+
+    answers = {Alert::kFirstButtonReturn + 1}; // Don't Save
+    ASSERT_TRUE(d->canCloseDocument());
+    d->close();
+    // The server is asked to let go first; nothing is removed while it may still serve it.
+    EXPECT_EQ(server.unmounts, QStringList{temp});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(shown.isNull());
+    EXPECT_TRUE(QFileInfo(temp + "/app.coffee").isFile());
+
+    ASSERT_EQ(server.unmountAnswers.size(), 1u);
+    server.unmountAnswers[0]({}, {});
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(DocumentTest, AWindowStillOpenKeepsTheTemporaryFolderAndASavedProjectIsLeftAlone)
+{
+    auto* d = new RBDocument(services());
+    d->makeWindowControllers();
+    const QString temp = d->temporaryPath();
+    panelAnswer = dir.path() + "/Kept.zelvor";
+    editor.text = "kept = 1\n";
+    ASSERT_TRUE(d->saveDocument());
+    ASSERT_TRUE(d->isSaved());
+
+    // The server lets go at once, but the window has not yet.
+    d->close();
+    ASSERT_EQ(server.unmounts, QStringList{temp});
+    server.unmountAnswers[0]({}, "The preview server was stopped.");
+    EXPECT_TRUE(QFileInfo::exists(temp));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The copy in the temporary folder goes; the folder the user chose keeps the project.
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(temp).path()));
+    EXPECT_EQ(testsupport::readFile(panelAnswer + "/app.coffee"), "kept = 1\n");
+
+    // A project opened from its folder is never removed nor unmounted when it closes.
+    makeProject();
+    auto owned = open(project);
+    RBDocument* opened = owned.release();
+    opened->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(server.unmounts.size(), 1);
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "x = 1\n");
+}
+} // namespace

@@ -1,5 +1,6 @@
 // A preview server that cannot start, met through the real window: the preview stops turning
 // and says why, nothing starts the server again by itself, and a reload by the user tries again.
+// An untitled project closed without saving leaves no folder behind.
 #include "../document/DocumentFakes.h"
 #include "../preview/ServerTestSupport.h"
 #include "WindowProbe.h"
@@ -138,6 +139,29 @@ TEST_F(ServerProblemTest, AServerThatEndsAtOnceIsExplainedInThePreviewAndAReload
 
     document->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ServerProblemTest, AServerThatNeverAnswersIsGivenUpAndAnUntitledProjectLeavesNoFolder)
+{
+    server.setStartTimeout(1500);
+    startBroken("import time\nprint('waiting for nothing')\ntime.sleep(60)\n");
+    QPointer<RBDocument> document(qobject_cast<RBDocument*>(controller->newDocument()));
+    ASSERT_TRUE(document);
+    const QString temp = document->temporaryPath();
+    ASSERT_TRUE(QFileInfo(temp + "/app.coffee").isFile());
+    WindowProbe probe(*document);
+
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownProblem(probe).isEmpty(); }, 15000)) << "the preview kept waiting";
+    EXPECT_TRUE(shownProblem(probe).contains("did not get ready within 1.5 seconds")) << shownProblem(probe).toStdString();
+    EXPECT_FALSE(server.serverTaskManager()->task().isRunning());
+
+    // Closed with "Don't Save": once the window is gone, so is the project's temporary folder.
+    QPointer<QWidget> window = probe.window();
+    window->close();
+    ASSERT_EQ(alerts.size(), 1);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !document && !window; }, 5000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(QFileInfo(temp).path()); }, 5000))
+        << "the temporary folder stayed: " << temp.toStdString();
 }
 
 } // namespace
