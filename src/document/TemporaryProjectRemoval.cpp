@@ -32,9 +32,10 @@ TemporaryProjectRemoval* TemporaryProjectRemoval::start(const QString& folder, c
         server->unmount(projectPath, [guard](const QJsonObject&, const QString& error) {
             if (!guard)
                 return;
-            // A server that cannot be asked serves nothing from the folder once it is gone.
+            // A server that cannot be asked (stopped, say) serves nothing from the folder once
+            // it is gone.
             if (!error.isEmpty())
-                platform::Log::warning(kDomain, QStringLiteral("Unmount error for %1: %2").arg(guard->m_folder, error));
+                platform::Log::info(kDomain, QStringLiteral("Unmount error for %1: %2").arg(guard->m_folder, error));
             guard->m_unmounted = true;
             guard->removeWhenReleased();
         });

@@ -224,7 +224,7 @@ void RBServerController::sendNextRequest()
 
 void RBServerController::finishRequest(QNetworkReply* reply, const CompletionHandler& handler)
 {
-    const QByteArray body = reply->readAll();
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray(); // an aborted reply has none
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     QString error;
