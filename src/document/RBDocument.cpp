@@ -798,6 +798,10 @@ void RBDocument::applyToolbarState()
 void RBDocument::documentWillClose()
 {
     cleanup();
+    // A closed project is no longer served to the devices on the network, nor mounted again
+    // when the server has to be restarted.
+    if (isSaved() && m_services.server)
+        m_services.server->unmount(projectPath(), {});
     removeTemporaryFolder();
 }
 

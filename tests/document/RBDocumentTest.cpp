@@ -759,21 +759,21 @@ TEST_F(DocumentTest, AWindowStillOpenKeepsTheTemporaryFolderAndASavedProjectIsLe
 
     // The server lets go at once, but the window has not yet.
     d->close();
-    ASSERT_EQ(server.unmounts, QStringList{temp});
-    server.unmountAnswers[0]({}, "The preview server was stopped.");
+    ASSERT_EQ(server.unmounts, (QStringList{panelAnswer, temp}));
+    server.unmountAnswers[1]({}, "The preview server was stopped.");
     EXPECT_TRUE(QFileInfo::exists(temp));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // The copy in the temporary folder goes; the folder the user chose keeps the project.
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(temp).path()));
     EXPECT_EQ(testsupport::readFile(panelAnswer + "/app.coffee"), "kept = 1\n");
 
-    // A project opened from its folder is never removed nor unmounted when it closes.
+    // A project opened from its folder is no longer served once closed, and never removed.
     makeProject();
     auto owned = open(project);
     RBDocument* opened = owned.release();
     opened->close();
+    EXPECT_EQ(server.unmounts.last(), project);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(server.unmounts.size(), 1);
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "x = 1\n");
 }
 } // namespace
