@@ -155,6 +155,20 @@ TEST_F(ServerProblemTest, AServerThatNeverAnswersIsGivenUpAndAnUntitledProjectLe
     EXPECT_TRUE(shownProblem(probe).contains("did not get ready within 1.5 seconds")) << shownProblem(probe).toStdString();
     EXPECT_FALSE(server.serverTaskManager()->task().isRunning());
 
+    // Typing right away does not launch the server again with every key; typing a little later
+    // does, and the (now sound) server brings the page.
+    CSTaskManager* failed = server.serverTaskManager();
+    probe.typeAtEnd("\n#");
+    testsupport::spin(300);
+    EXPECT_EQ(server.serverTaskManager(), failed);
+    EXPECT_FALSE(shownProblem(probe).isEmpty());
+    testsupport::spin(RBZelvorViewController::RetryAfterEditMs);
+    probe.typeAtEnd(" again");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("typeof Layer").toString() == "function"; }, 60000))
+        << "the page never came after the edit";
+    EXPECT_NE(server.serverTaskManager(), failed);
+    EXPECT_TRUE(shownProblem(probe).isEmpty());
+
     // Closed with "Don't Save": once the window is gone, so is the project's temporary folder.
     QPointer<QWidget> window = probe.window();
     window->close();
