@@ -203,6 +203,8 @@ void RBZelvorViewController::reload()
     const QDir project(m_document->projectPath());
     bool readable = false;
     const QString html = platform::readTextFile(project.filePath(QStringLiteral("index.html")), &readable);
+    QString pageProblem;
+    const QString pagePath = project.filePath(QStringLiteral(".temp.html"));
     if (readable) {
         const auto fingerprint = [&project](const QString& path) {
             const QString full = project.filePath(path);
@@ -213,11 +215,21 @@ void RBZelvorViewController::reload()
         };
         const QString page = preview::rewriteIndexPage(
             html, fingerprint, QStringLiteral("/_server/resources/ZelvorTranspiler/inferencer.js"));
-        if (!platform::writeFileAtomically(project.filePath(QStringLiteral(".temp.html")), page.toUtf8()))
-            platform::Log::error(kDomain, QStringLiteral("cannot write %1").arg(project.filePath(QStringLiteral(".temp.html"))));
+        QString reason;
+        if (!platform::writeFileAtomically(pagePath, page.toUtf8(), &reason)) {
+            platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(pagePath, reason));
+            pageProblem = QStringLiteral("The preview page could not be written in the project folder: %1").arg(reason);
+        }
     } else {
         // The page as it was last written is loaded again.
         platform::Log::error(kDomain, QStringLiteral("cannot read %1").arg(project.filePath(QStringLiteral("index.html"))));
+        pageProblem = QStringLiteral("The project\u2019s page \u201Cindex.html\u201D could not be read.");
+    }
+    if (!QFileInfo::exists(pagePath) && (m_spinner || !m_serverProblem.isEmpty())) {
+        // There is no page to load at all: say why instead of turning for ever.
+        m_isLoading = false;
+        showProblem(pageProblem, QStringLiteral("Check that the project folder is there and can be written to."));
+        return;
     }
 
     QPointer<RBZelvorViewController> self(this);
@@ -692,15 +704,29 @@ void RBZelvorViewController::renderProcessEnded(bool abnormal)
 
 QString RBZelvorViewController::serverProblemText(const QString& message)
 {
+    return problemText(message, serverLogHint());
+}
+
+QString RBZelvorViewController::serverLogHint()
+{
+    return QStringLiteral("What the preview server printed is in its log: click Server Log in the toolbar "
+                          "(or choose Window \u25B8 Preview Server Log).");
+}
+
+QString RBZelvorViewController::problemText(const QString& message, const QString& hint)
+{
     return QStringLiteral("<p style=\"font-size: 15px; font-weight: 600;\">The preview cannot be shown.</p>"
-                          "<p>%1</p>"
-                          "<p>What the preview server printed is in its log: click Server Log in the toolbar "
-                          "(or choose Window \u25B8 Preview Server Log).</p>"
+                          "<p>%1</p><p>%2</p>"
                           "<p>The preview tries again when you change the code or click Refresh.</p>")
-        .arg(message.toHtmlEscaped());
+        .arg(message.toHtmlEscaped(), hint.toHtmlEscaped());
 }
 
 void RBZelvorViewController::showServerProblem(const QString& message)
+{
+    showProblem(message, serverLogHint());
+}
+
+void RBZelvorViewController::showProblem(const QString& message, const QString& hint)
 {
     if (!m_spinner && m_serverProblem.isEmpty()) {
         // A page is shown already and keeps running the edits; its next reload needs the server.
@@ -730,7 +756,7 @@ void RBZelvorViewController::showServerProblem(const QString& message)
             layout->addWidget(label, 0, 0, Qt::AlignCenter);
         m_problemView = label;
     }
-    static_cast<QLabel*>(m_problemView.data())->setText(serverProblemText(message));
+    static_cast<QLabel*>(m_problemView.data())->setText(problemText(message, hint));
     m_problemView->show();
 }
 
@@ -740,8 +766,12 @@ void RBZelvorViewController::retryServer()
         delete m_problemView.data();
     m_serverProblem.clear();
     showSpinner();
-    if (m_document && m_documentGuard)
+    if (!m_document || !m_documentGuard)
+        return;
+    if (m_document->serverLocalUrl().isEmpty())
         m_document->retryServer();
+    else
+        reload(); // served, but the page could not be made: make it again
 }
 
 // ---- inspector ----

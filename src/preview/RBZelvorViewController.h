@@ -90,6 +90,8 @@ public:
     QString serverProblem() const { return m_serverProblem; }
     // The text of the preview area for a problem of the server.
     static QString serverProblemText(const QString& message);
+    // The same for any reason the page cannot be loaded, with a hint at what to do.
+    static QString problemText(const QString& message, const QString& hint);
     // Whether the spinner turns (the first page is on its way).
     bool isWaitingForPage() const { return !m_spinner.isNull(); }
     // How soon after the message a change of the code asks the server again: typing must not
@@ -113,6 +115,8 @@ Q_SIGNALS:
 private:
     void setUpWebView();
     void showSpinner();
+    void showProblem(const QString& message, const QString& hint);
+    static QString serverLogHint();
     // Takes the message away and asks the document to get the project served again.
     void retryServer();
     CodeTranspiler* transpiler() const;

@@ -177,3 +177,24 @@ TEST(PreviewControllerEndToEnd, DeviceChangesInThePageWriteTheSettings)
     }, 10000));
     EXPECT_EQ(h.document->configValues().value(QStringLiteral("deviceOrientation")).toInt(), 0);
 }
+
+TEST(PreviewControllerEndToEnd, APageThatCannotBeWrittenIsExplainedAndARefreshMakesItAgain)
+{
+    PreviewHarness h;
+    h.document->setText(QStringLiteral("window.ranValue = 7\n"));
+    ASSERT_TRUE(h.start());
+
+    // The project folder takes no writes (a full disk, or a folder that cannot be written to):
+    // there is no page to load, and the preview says so instead of turning for ever.
+    ASSERT_TRUE(testsupport::whileDiskIsFull([&] { h.preview->reload(); }));
+    EXPECT_FALSE(QFile::exists(h.projectFile(QStringLiteral(".temp.html"))));
+    EXPECT_FALSE(h.preview->isWaitingForPage());
+    EXPECT_TRUE(h.preview->serverProblem().startsWith(QStringLiteral("The preview page could not be written in the project folder: ")))
+        << h.preview->serverProblem().toStdString();
+
+    // Once the folder takes writes again, a refresh brings the page and the program runs.
+    h.preview->reload();
+    EXPECT_TRUE(h.preview->serverProblem().isEmpty());
+    ASSERT_TRUE(h.waitForOk(0, 60000)) << "the page never came";
+    EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), 7);
+}
