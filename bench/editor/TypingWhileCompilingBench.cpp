@@ -12,6 +12,7 @@
 //   typing first/next layer dim ms
 //                                 dimming all but one layer's code: the first time after a compile
 //                                 (the syntax tree is read on that first walk) and again
+//   typing layer switch dim ms    pointing from one layer to another while the first is dimmed
 #include "CodeTextView/KVCodeLineNumbersManager.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
@@ -78,6 +79,21 @@ QString someTypeHash(const ASTNodePtr& node)
             found = inner;
     }
     return found;
+}
+
+// The hash of some layer-making node early in the tree (the first one met), or nothing.
+QString firstTypeHash(const ASTNodePtr& node)
+{
+    if (!node)
+        return {};
+    if (node->typeHash() && node->parent())
+        return *node->typeHash();
+    for (qsizetype i = 0; i < node->count(); ++i) {
+        const QString inner = firstTypeHash(node->getChild(i));
+        if (!inner.isEmpty())
+            return inner;
+    }
+    return {};
 }
 
 } // namespace
@@ -149,6 +165,7 @@ int main(int argc, char** argv)
     // Layer dimming right after a compile: a fresh syntax tree is walked the first time.
     std::vector<double> firstDims;
     std::vector<double> nextDims;
+    std::vector<double> switchDims;
     const QString layerHash = someTypeHash(transpiler->ast());
     for (int i = 0; i < 5; ++i) {
         controller.replaceAllText(program + QStringLiteral("\n# run %1\n").arg(i));
@@ -160,6 +177,12 @@ int main(int argc, char** argv)
         timer.restart();
         controller.highlightLayer(layerHash);
         nextDims.push_back(ms(timer));
+        const QString otherHash = firstTypeHash(transpiler->ast());
+        controller.highlightLayer(otherHash); // the tree's first walk for that layer
+        controller.highlightLayer(layerHash);
+        timer.restart();
+        controller.highlightLayer(otherHash);
+        switchDims.push_back(ms(timer));
         controller.unhighlightLayer();
     }
 
@@ -170,5 +193,6 @@ int main(int argc, char** argv)
     std::printf("typing dimming reset ms: %.2f\n", percentile(resets, 0.5));
     std::printf("typing first layer dim ms: %.1f\n", percentile(firstDims, 0.5));
     std::printf("typing next layer dim ms: %.1f\n", percentile(nextDims, 0.5));
+    std::printf("typing layer switch dim ms: %.1f\n", percentile(switchDims, 0.5));
     return 0;
 }

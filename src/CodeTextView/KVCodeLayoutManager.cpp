@@ -231,50 +231,160 @@ void KVCodeLayoutManager::editTemporaryAttributes(platform::TextRange range, con
         const int b = int(qMin<qsizetype>(to, start + textLength) - start);
         if (b <= a)
             continue;
-        const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
-        // Cut [a, b) into pieces over which the same format applies, then edit each piece's marks.
-        QList<int> cuts = {a, b};
-        for (const auto& f : formats) {
-            if (f.start > a && f.start < b)
-                cuts.append(f.start);
-            if (f.start + f.length > a && f.start + f.length < b)
-                cuts.append(f.start + f.length);
-        }
-        std::sort(cuts.begin(), cuts.end());
-        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-        QList<QTextLayout::FormatRange> list = cutFormats(formats, a, b);
-        for (int i = 0; i + 1 < cuts.size(); ++i) {
-            const int s = cuts[i];
-            const int e = cuts[i + 1];
-            QTextCharFormat format;
-            for (const auto& f : formats) {
-                if (s >= f.start && s < f.start + f.length)
-                    format = f.format; // the later format wins, as in drawing
-            }
-            QVariantMap attributes = format.property(kTemporaryAttributesProperty).toMap();
-            edit(attributes);
-            if (attributes.isEmpty()) {
-                restoreBaseForeground(format);
-                format.clearProperty(kTemporaryAttributesProperty);
-                format.clearProperty(kBaseForegroundProperty);
-                format.clearProperty(kBaseIsPlainProperty);
-                if (format.properties().isEmpty())
-                    continue;
-            } else {
-                rememberBaseForeground(format);
-                format.setProperty(kTemporaryAttributesProperty, attributes);
-            }
-            list.append({s, e - s, format});
-        }
-        block.layout()->setFormats(list);
-        applyTemporaryAttributes(block);
+        editLineTemporaryAttributes(block, a, b, {}, [&](int, QVariantMap& attributes) { edit(attributes); });
     }
     doc->markContentsDirty(int(from), int(to - from));
+}
+
+void KVCodeLayoutManager::editLineTemporaryAttributes(QTextBlock block, int a, int b, QList<int> cuts,
+                                                      const PieceEdit& edit)
+{
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    // Cut [a, b) into pieces over which the same format applies, then edit each piece's marks.
+    cuts.append(a);
+    cuts.append(b);
+    for (const auto& f : formats) {
+        if (f.start > a && f.start < b)
+            cuts.append(f.start);
+        if (f.start + f.length > a && f.start + f.length < b)
+            cuts.append(f.start + f.length);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    QList<QTextLayout::FormatRange> list = cutFormats(formats, a, b);
+    for (int i = 0; i + 1 < cuts.size(); ++i) {
+        const int s = cuts[i];
+        const int e = cuts[i + 1];
+        if (s < a || e > b)
+            continue;
+        QTextCharFormat format;
+        for (const auto& f : formats) {
+            if (s >= f.start && s < f.start + f.length)
+                format = f.format; // the later format wins, as in drawing
+        }
+        QVariantMap attributes = format.property(kTemporaryAttributesProperty).toMap();
+        edit(s, attributes);
+        if (attributes.isEmpty()) {
+            restoreBaseForeground(format);
+            format.clearProperty(kTemporaryAttributesProperty);
+            format.clearProperty(kBaseForegroundProperty);
+            format.clearProperty(kBaseIsPlainProperty);
+            if (format.properties().isEmpty())
+                continue;
+        } else {
+            rememberBaseForeground(format);
+            format.setProperty(kTemporaryAttributesProperty, attributes);
+        }
+        list.append({s, e - s, format});
+    }
+    applyTemporaryAttributes(list, block.position());
+    block.layout()->setFormats(list);
+}
+
+qsizetype KVCodeLayoutManager::setTemporaryAttributeExcept(const QString& name, const QVariant& value,
+                                                           platform::TextRange range,
+                                                           QList<platform::TextRange> holes)
+{
+    if (!m_textView)
+        return 0;
+    QTextDocument* doc = m_textView->document();
+    const qsizetype length = m_textView->textLength();
+    const qsizetype from = qBound<qsizetype>(0, range.location, length);
+    const qsizetype to = qBound<qsizetype>(from, range.location + qMax<qsizetype>(0, range.length), length);
+    if (to <= from)
+        return 0;
+    // The holes in order, merged, so that one walk down the lines meets each once.
+    std::sort(holes.begin(), holes.end(),
+              [](const platform::TextRange& x, const platform::TextRange& y) { return x.location < y.location; });
+    QList<std::pair<qsizetype, qsizetype>> gaps;
+    for (const platform::TextRange& hole : holes) {
+        const qsizetype s = qBound(from, hole.location, to);
+        const qsizetype e = qBound(s, hole.location + qMax<qsizetype>(0, hole.length), to);
+        if (e <= s)
+            continue;
+        if (!gaps.isEmpty() && s <= gaps.last().second)
+            gaps.last().second = qMax(gaps.last().second, e);
+        else
+            gaps.append({s, e});
+    }
+
+    qsizetype changed = 0;
+    qsizetype gapIndex = 0;
+    for (QTextBlock block = doc->findBlock(int(from)); block.isValid(); block = block.next()) {
+        const qsizetype start = block.position();
+        if (start >= to)
+            break;
+        const int textLength = block.length() - 1;
+        const int a = int(qMax(from, start) - start);
+        const int b = int(qMin<qsizetype>(to, start + textLength) - start);
+        if (b <= a)
+            continue;
+        // The gaps of this line, in line offsets.
+        while (gapIndex < gaps.size() && gaps[gapIndex].second <= start + a)
+            ++gapIndex;
+        QList<std::pair<int, int>> lineGaps;
+        for (qsizetype g = gapIndex; g < gaps.size() && gaps[g].first < start + b; ++g)
+            lineGaps.append({int(qMax<qsizetype>(gaps[g].first - start, a)),
+                             int(qMin<qsizetype>(gaps[g].second - start, b))});
+        const auto inGap = [&](int offset) {
+            for (const auto& gap : lineGaps) {
+                if (offset >= gap.first && offset < gap.second)
+                    return true;
+            }
+            return false;
+        };
+
+        // Is the line marked as asked already? Walk its pieces of one format.
+        const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+        QList<int> cuts;
+        for (const auto& gap : lineGaps)
+            cuts << gap.first << gap.second;
+        QList<int> pieces = cuts;
+        pieces << a << b;
+        for (const auto& f : formats)
+            pieces << f.start << f.start + f.length;
+        std::sort(pieces.begin(), pieces.end());
+        pieces.erase(std::unique(pieces.begin(), pieces.end()), pieces.end());
+        bool asAsked = true;
+        for (int i = 0; asAsked && i + 1 < pieces.size(); ++i) {
+            const int s = pieces[i];
+            if (s < a || pieces[i + 1] > b)
+                continue;
+            QVariant mark;
+            for (const auto& f : formats) {
+                if (s >= f.start && s < f.start + f.length)
+                    mark = f.format.property(kTemporaryAttributesProperty).toMap().value(name);
+            }
+            asAsked = inGap(s) ? !mark.isValid() : (mark.isValid() && mark == value);
+        }
+        if (asAsked)
+            continue;
+
+        editLineTemporaryAttributes(block, a, b, cuts, [&](int s, QVariantMap& attributes) {
+            if (inGap(s))
+                attributes.remove(name);
+            else
+                attributes.insert(name, value);
+        });
+        ++changed;
+        // Each changed line is told to the layout at once: it gathers the changes it has not been
+        // told of into one span, and takes a span of n characters as reaching n characters
+        // further, so that lines told together lay out many lines that did not change.
+        doc->markContentsDirty(int(start + a), int(b - a));
+    }
+    return changed;
 }
 
 void KVCodeLayoutManager::applyTemporaryAttributes(QTextBlock block)
 {
     QList<QTextLayout::FormatRange> list = block.layout()->formats();
+    if (applyTemporaryAttributes(list, block.position()))
+        block.layout()->setFormats(list);
+}
+
+bool KVCodeLayoutManager::applyTemporaryAttributes(QList<QTextLayout::FormatRange>& list,
+                                                   qsizetype blockPosition)
+{
     bool changed = false;
     for (auto& f : list) {
         if (!f.format.hasProperty(kTemporaryAttributesProperty))
@@ -284,15 +394,14 @@ void KVCodeLayoutManager::applyTemporaryAttributes(QTextBlock block)
             attributes.insert(QStringLiteral("foreground"),
                               f.format.property(kBaseForegroundProperty).value<QBrush>().color());
         const QVariantMap drawn = m_delegate
-            ? m_delegate->shouldUseTemporaryAttributes(this, attributes, true, block.position() + f.start)
+            ? m_delegate->shouldUseTemporaryAttributes(this, attributes, true, blockPosition + f.start)
             : QVariantMap();
         restoreBaseForeground(f.format);
         if (drawn.contains(QStringLiteral("foreground")))
             f.format.setForeground(drawn.value(QStringLiteral("foreground")).value<QColor>());
         changed = true;
     }
-    if (changed)
-        block.layout()->setFormats(list);
+    return changed;
 }
 
 QVariantMap KVCodeLayoutManager::temporaryAttributesAtCharacterIndex(qsizetype location,

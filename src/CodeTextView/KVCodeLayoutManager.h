@@ -41,6 +41,12 @@ public:
     void setDelegate(KVCodeLayoutManagerDelegate* delegate) { m_delegate = delegate; }
     void addTemporaryAttribute(const QString& name, const QVariant& value, platform::TextRange range);
     void removeTemporaryAttribute(const QString& name, platform::TextRange range);
+    // Gives the text of `range` the mark `name` = `value`, but for the `holes` (they may overlap
+    // or repeat), which lose the mark; text outside `range` keeps its marks. Lines whose marks
+    // are already so are left alone, neither laid out again nor redrawn, so that moving the
+    // mark from some lines to others costs only those lines. Answers how many lines changed.
+    qsizetype setTemporaryAttributeExcept(const QString& name, const QVariant& value, platform::TextRange range,
+                                          QList<platform::TextRange> holes);
     // The marks at a character (empty when none) and, optionally, the range within its line over
     // which they are the same.
     QVariantMap temporaryAttributesAtCharacterIndex(qsizetype location,
@@ -61,8 +67,15 @@ public:
 
 private:
     using Edit = std::function<void(QVariantMap&)>;
+    // Edits the marks of each piece of a line with one format; `edit` gets the piece's start.
+    using PieceEdit = std::function<void(int, QVariantMap&)>;
     void editTemporaryAttributes(platform::TextRange range, const Edit& edit);
+    // Edits the marks of [a, b) of one line, cut at `cuts` too, and sets how the line is drawn,
+    // without telling the layout.
+    void editLineTemporaryAttributes(QTextBlock block, int a, int b, QList<int> cuts, const PieceEdit& edit);
     void applyTemporaryAttributes(QTextBlock block);
+    // Sets the drawn colour of the marked formats of a line's list as the delegate says.
+    bool applyTemporaryAttributes(QList<QTextLayout::FormatRange>& list, qsizetype blockPosition);
 
     QPointer<KVCodeTextView> m_textView;
     KVCodeLayoutManagerDelegate* m_delegate = nullptr;

@@ -44,30 +44,44 @@ QList<platform::TextRange> CodeHighlighter::highlightLayer(const QString& hash)
     const auto whole = wholeText();
     if (!manager || !whole)
         return {};
-    manager->addTemporaryAttribute(DimmedAttribute, QString(""), *whole);
-    m_dimming = true;
     QList<platform::TextRange> ranges;
     if (!hash.isEmpty()) {
-        const ASTNodePtr& ast = m_transpiler->ast();
-        const std::shared_ptr<CodeLines>& lines = m_transpiler->coffeeLines();
-        if (ast) {
-            for (const ASTNodePtr& node : ast->getNodesWithTypeHash(hash)) {
-                if (!node || !node->parent() || !node->location())
-                    continue;
-                const platform::TextRange range = lines->locationToFullLinesRange(*node->location());
-                // The compiled text may be longer than the text now shown (a later edit that did
-                // not compile): keep only what exists.
-                const qsizetype start = qBound<qsizetype>(0, range.location, whole->length);
-                const qsizetype end = qBound<qsizetype>(start, range.end(), whole->length);
-                const platform::TextRange clamped{start, end - start};
-                ranges.append(clamped);
-                manager->removeTemporaryAttribute(DimmedAttribute, clamped);
-            }
+        for (const platform::TextRange& range : layerLineRanges(hash)) {
+            // The compiled text may be longer than the text now shown (a later edit that did
+            // not compile): keep only what exists.
+            const qsizetype start = qBound<qsizetype>(0, range.location, whole->length);
+            const qsizetype end = qBound<qsizetype>(start, range.end(), whole->length);
+            ranges.append({start, end - start});
         }
         m_highlightedLayerHash = hash;
     }
-    manager->invalidateDisplayForCharacterRange(*whole);
+    // Only the lines whose look changes are marked again and redrawn: pointing from one layer
+    // to the next, or dimming again after a recolouring, touches a few lines, not the program.
+    manager->setTemporaryAttributeExcept(DimmedAttribute, QString(""), *whole, ranges);
+    m_dimming = true;
     return ranges;
+}
+
+const QList<platform::TextRange>& CodeHighlighter::layerLineRanges(const QString& hash)
+{
+    const ASTNodePtr& ast = m_transpiler->ast();
+    const std::shared_ptr<CodeLines>& lines = m_transpiler->coffeeLines();
+    if (m_rangesAst.lock() != ast || m_rangesLines.lock() != lines) {
+        m_rangesByHash.clear();
+        m_rangesAst = ast;
+        m_rangesLines = lines;
+    }
+    const auto cached = m_rangesByHash.constFind(hash);
+    if (cached != m_rangesByHash.cend())
+        return *cached;
+    QList<platform::TextRange> ranges;
+    if (ast && lines) {
+        for (const ASTNodePtr& node : ast->getNodesWithTypeHash(hash)) {
+            if (node && node->parent() && node->location())
+                ranges.append(lines->locationToFullLinesRange(*node->location()));
+        }
+    }
+    return *m_rangesByHash.insert(hash, ranges);
 }
 
 void CodeHighlighter::reset()
@@ -80,9 +94,9 @@ void CodeHighlighter::reset()
     if (!whole)
         return;
     // The whole text view, not only the compiled length: a mark must never outlive a reset.
+    // Only the marked lines change.
     const platform::TextRange all{0, m_textView->textLength()};
-    manager->removeTemporaryAttribute(DimmedAttribute, all);
-    manager->invalidateDisplayForCharacterRange(all);
+    manager->setTemporaryAttributeExcept(DimmedAttribute, QString(""), all, {all});
     m_dimming = false;
 }
 

@@ -24,9 +24,12 @@
 #include <QDir>
 #include <QMimeData>
 #include <QFile>
+#include <QSet>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
 
 using platform::TextRange;
 
@@ -464,6 +467,93 @@ TEST_F(EditorTest, CaretMovesAndTypingWithNothingDimmedLeaveTheLaidOutTextAlone)
     relaidOut = 0;
     text->setSelectedRange({9, 0});
     EXPECT_EQ(relaidOut, 0);
+}
+
+TEST_F(EditorTest, PointingFromOneLayerToAnotherLaysOutOnlyTheLinesOfTheTwoLayers)
+{
+    // The layer panel dims at every move of the pointer: laying out the whole program each time
+    // made hovering lag in long programs.
+    QString code;
+    for (int i = 0; i < 200; ++i)
+        code += QStringLiteral("layer%1 = new Layer\n\twidth: %1\n").arg(i);
+    const int successes = preview->successes;
+    controller->setContent(code);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    QTextDocument* doc = controller->codeView()->textView()->document();
+
+    const auto byHash = nodesByHash(controller->transpiler()->ast());
+    const auto linesOf = [&](const QString& hash) {
+        QSet<int> lines;
+        for (const auto& node : byHash.value(hash))
+            for (int line = node->location()->firstLine(); line <= node->location()->lastLine(); ++line)
+                lines.insert(line);
+        return lines;
+    };
+    QString top; // a layer near the top and one near the end, each made on a few lines
+    QString bottom;
+    for (auto it = byHash.cbegin(); it != byHash.cend(); ++it) {
+        const QSet<int> lines = linesOf(it.key());
+        if (lines.isEmpty() || lines.size() > 4)
+            continue;
+        if (top.isEmpty() && *std::max_element(lines.cbegin(), lines.cend()) < 10)
+            top = it.key();
+        if (bottom.isEmpty() && *std::min_element(lines.cbegin(), lines.cend()) >= 300)
+            bottom = it.key();
+    }
+    ASSERT_FALSE(top.isEmpty());
+    ASSERT_FALSE(bottom.isEmpty());
+
+    const auto layOutAll = [&] {
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+            doc->documentLayout()->blockBoundingRect(block);
+    };
+    const auto relaidOut = [&] {
+        QSet<int> lines;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+            if (block.length() > 1 && block.layout()->lineCount() == 0)
+                lines.insert(block.blockNumber());
+        return lines;
+    };
+    // Laid out again: every line whose look changed, and no other but the two lines after one
+    // (the text layout takes a change as reaching a little into what follows).
+    const auto expectLaidOutAgain = [&](const QSet<int>& changed) {
+        const QSet<int> laidOut = relaidOut();
+        for (const int line : changed)
+            EXPECT_TRUE(laidOut.contains(line)) << line;
+        for (const int line : laidOut)
+            EXPECT_TRUE(changed.contains(line) || changed.contains(line - 1) || changed.contains(line - 2)) << line;
+    };
+    // Every line but those given is dimmed, as much as before pointing moved.
+    const auto expectDimmedAllBut = [&](const QSet<int>& lit) {
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+            if (block.length() > 1)
+                ASSERT_EQ(dimmedAt(controller.get(), block.position()), !lit.contains(block.blockNumber()))
+                    << block.blockNumber();
+    };
+
+    controller->highlightLayer(top);
+    expectDimmedAllBut(linesOf(top));
+    layOutAll();
+    ASSERT_TRUE(relaidOut().isEmpty());
+
+    controller->highlightLayer(bottom);
+    expectDimmedAllBut(linesOf(bottom));
+    expectLaidOutAgain(linesOf(top) | linesOf(bottom));
+
+    layOutAll();
+    controller->highlightLayer(bottom);
+    expectDimmedAllBut(linesOf(bottom));
+    EXPECT_TRUE(relaidOut().isEmpty());
+
+    // Undimming touches the dimmed lines only.
+    controller->unhighlightLayer();
+    QSet<int> dimmed;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        EXPECT_FALSE(dimmedAt(controller.get(), block.position()));
+        if (block.length() > 1 && !linesOf(bottom).contains(block.blockNumber()))
+            dimmed.insert(block.blockNumber());
+    }
+    expectLaidOutAgain(dimmed);
 }
 
 TEST_F(EditorTest, DimmingAfterAFailedCompileStaysWithinTheCurrentText)
