@@ -480,6 +480,8 @@ TEST_F(EditorTest, PointingFromOneLayerToAnotherLaysOutOnlyTheLinesOfTheTwoLayer
     controller->setContent(code);
     ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
     QTextDocument* doc = controller->codeView()->textView()->document();
+    const int undoSteps = doc->availableUndoSteps();
+    const bool modified = doc->isModified();
 
     const auto byHash = nodesByHash(controller->transpiler()->ast());
     const auto linesOf = [&](const QString& hash) {
@@ -554,6 +556,9 @@ TEST_F(EditorTest, PointingFromOneLayerToAnotherLaysOutOnlyTheLinesOfTheTwoLayer
             dimmed.insert(block.blockNumber());
     }
     expectLaidOutAgain(dimmed);
+    // Dimming is drawing only: nothing to undo, nothing to save.
+    EXPECT_EQ(doc->availableUndoSteps(), undoSteps);
+    EXPECT_EQ(doc->isModified(), modified);
 }
 
 TEST_F(EditorTest, DimmingAfterAFailedCompileStaysWithinTheCurrentText)
