@@ -57,20 +57,7 @@ protected:
     }
 
     // Launches the server with a stand-in script; later launches use the real server.
-    void startBroken(const QByteArray& script)
-    {
-        QDir().mkpath(resources.filePath("python"));
-        QFile file(resources.filePath("python/run.py"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(script);
-        file.close();
-        const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
-        qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
-        platform::Bundle::main().reload();
-        server.start();
-        qputenv("ZELVOR_RESOURCES", saved);
-        platform::Bundle::main().reload();
-    }
+    void startBroken(const QByteArray& script) { servertest::startWithScript(server, resources.path(), script); }
 
     QString makeProject()
     {

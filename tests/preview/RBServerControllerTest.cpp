@@ -325,19 +325,6 @@ TEST_F(RBServerControllerTest, WithoutAnAnnouncerTheServerStillWorks)
 }
 
 namespace {
-// Starts the controller with a stand-in server script, kept in `resources`; later launches use
-// the real one again.
-void startWithScript(RBServerController& controller, const QTemporaryDir& resources, const QByteArray& script)
-{
-    writeFile(resources.filePath(QStringLiteral("python/run.py")), script);
-    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
-    qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
-    platform::Bundle::main().reload();
-    controller.start();
-    qputenv("ZELVOR_RESOURCES", saved);
-    platform::Bundle::main().reload();
-}
-
 struct MountAnswer {
     int count = 0;
     QString served;
@@ -360,7 +347,7 @@ TEST_F(RBServerControllerTest, AServerThatNeverGetsReadyIsGivenUpInTimeAndAMount
     controller.setStartTimeout(1000);
     // Stays silent for a minute, and ignores the request to end.
     QTemporaryDir resources;
-    startWithScript(controller, resources, "import signal, time\nsignal.signal(signal.SIGTERM, signal.SIG_IGN)\nprint('thinking')\ntime.sleep(60)\n");
+    servertest::startWithScript(controller, resources.path(), "import signal, time\nsignal.signal(signal.SIGTERM, signal.SIG_IGN)\nprint('thinking')\ntime.sleep(60)\n");
     CSTaskManager* hung = controller.serverTaskManager();
     auto waiting = std::make_shared<MountAnswer>();
     controller.mount(project, recordInto(waiting));
@@ -394,7 +381,7 @@ TEST_F(RBServerControllerTest, AServerThatEndsAtOnceTellsTheWaitingMountsWhy)
 {
     RBServerController controller;
     QTemporaryDir resources;
-    startWithScript(controller, resources, "import sys\nprint('broken')\nsys.exit(3)\n");
+    servertest::startWithScript(controller, resources.path(), "import sys\nprint('broken')\nsys.exit(3)\n");
     auto first = std::make_shared<MountAnswer>(), second = std::make_shared<MountAnswer>();
     controller.mount(project, recordInto(first));
     controller.mount(folder.filePath(QStringLiteral("Other.zelvor")), recordInto(second));

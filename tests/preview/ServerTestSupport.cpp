@@ -1,8 +1,11 @@
 #include "ServerTestSupport.h"
 
+#include "platform/Bundle.h"
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QUrl>
@@ -47,6 +50,21 @@ Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByt
     if (statusLine.size() > 1)
         response.status = statusLine[1].toInt();
     return response;
+}
+
+void startWithScript(RBServerController& controller, const QString& resourceFolder, const QByteArray& script)
+{
+    QDir().mkpath(resourceFolder + QStringLiteral("/python"));
+    QFile file(resourceFolder + QStringLiteral("/python/run.py"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(script);
+    file.close();
+    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+    qputenv("ZELVOR_RESOURCES", resourceFolder.toUtf8());
+    platform::Bundle::main().reload();
+    controller.start();
+    qputenv("ZELVOR_RESOURCES", saved);
+    platform::Bundle::main().reload();
 }
 
 bool startAndWait(RBServerController& controller)

@@ -25,6 +25,10 @@ Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByt
                     const QByteArray& body = {}, const QByteArray& contentType = {},
                     const QString& from = {});
 
+// Starts the controller with a stand-in server script written into `resourceFolder` (which must
+// outlive the launch); later launches use the real server again.
+void startWithScript(RBServerController& controller, const QString& resourceFolder, const QByteArray& script);
+
 // Starts the controller's server and waits for its ready message.
 bool startAndWait(RBServerController& controller);
 
