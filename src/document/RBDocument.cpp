@@ -813,9 +813,16 @@ void RBDocument::removeTemporaryFolder()
     const QString folder = QFileInfo(m_temporaryPath).path();
     if (QFileInfo(folder).path() != processTemporaryFolder())
         return;
-    // A project that was saved there (the user chose that place) stays.
+    // A project that was saved there, or that is open from there in another window (the user
+    // chose that place), stays.
     if (isSaved() && ProjectFolder::isSameOrInside(fileURL(), folder))
         return;
+    for (platform::Document* other : platform::DocumentController::sharedDocumentController().documents()) {
+        if (other != this && !other->fileURL().isEmpty() && ProjectFolder::isSameOrInside(other->fileURL(), folder)) {
+            platform::Log::info(kDomain, QStringLiteral("The temporary folder %1 stays: %2 is open from it").arg(folder, other->fileURL()));
+            return;
+        }
+    }
     // The window and the server may still use the folder: it goes once both have let go.
     TemporaryProjectRemoval::start(folder, m_temporaryPath, m_services.server, window());
 }

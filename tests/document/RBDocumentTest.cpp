@@ -747,6 +747,28 @@ TEST_F(DocumentTest, AnUntitledProjectClosedWithoutSavingLeavesNoFolderOnceServe
     EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
+TEST_F(DocumentTest, AnUntitledProjectsFolderThatIsAlsoOpenAsAProjectStays)
+{
+    auto* untitled = new RBDocument(services());
+    untitled->makeWindowControllers();
+    const QString temp = untitled->temporaryPath();
+    // The user opened the same folder through the open panel.
+    auto owned = open(temp);
+    RBDocument* opened = owned.release();
+    auto& documents = platform::DocumentController::sharedDocumentController();
+    documents.addDocument(untitled);
+    documents.addDocument(opened);
+
+    untitled->close();
+    for (const auto& answer : server.unmountAnswers)
+        if (answer)
+            answer({}, {});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(QFileInfo(temp + "/app.coffee").isFile());
+    opened->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST_F(DocumentTest, AWindowStillOpenKeepsTheTemporaryFolderAndASavedProjectIsLeftAlone)
 {
     auto* d = new RBDocument(services());
