@@ -307,6 +307,15 @@ void RBDocument::setup()
 
 void RBDocument::reloadPreview()
 {
+    if (m_services.server && m_services.server->isFailed()) {
+        // The page would come from a server that is gone: ask for the project again, which
+        // starts the server anew; the preview reloads once it is served. A preview without a
+        // page yet shows that it waits again.
+        updateServerMount();
+        if (m_serverLocalUrl.isEmpty() && preview())
+            preview()->reload(this);
+        return;
+    }
     if (preview())
         preview()->reload(this);
 }

@@ -18,6 +18,9 @@ public:
     // Stops serving the project folder. The handler runs once nothing serves it any more (the
     // error is non-empty when the server could not be asked); it runs on the main thread.
     virtual void unmount(const QString& projectPath, MountHandler handler) = 0;
+    // Whether the server was given up (it could not start, or ended again and again): nothing
+    // is served until a mount starts it anew.
+    virtual bool isFailed() const { return false; }
     // Runs a script in every page the server serves (the mirrored devices).
     virtual void eval(const QString& script) = 0;
 };

@@ -27,3 +27,8 @@ void ServerLink::eval(const QString& script)
 {
     m_server.eval(script);
 }
+
+bool ServerLink::isFailed() const
+{
+    return m_server.isFailed();
+}

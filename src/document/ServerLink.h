@@ -16,6 +16,7 @@ public:
     void mount(const QString& projectPath, MountHandler handler) override;
     void unmount(const QString& projectPath, MountHandler handler) override;
     void eval(const QString& script) override;
+    bool isFailed() const override;
 
 private:
     RBServerController& m_server;

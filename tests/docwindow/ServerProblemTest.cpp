@@ -166,3 +166,48 @@ TEST_F(ServerProblemTest, AServerThatNeverAnswersIsGivenUpAndAnUntitledProjectLe
 }
 
 } // namespace
+
+namespace {
+TEST_F(ServerProblemTest, APageWhoseServerWasGivenUpComesBackWithRefresh)
+{
+    ASSERT_TRUE(servertest::startAndWait(server));
+    RBDocument* opened = nullptr;
+    controller->openDocumentWithContentsOfURL(makeProject(), true, [&](platform::Document* d, bool, const QString&) {
+        opened = qobject_cast<RBDocument*>(d);
+    });
+    QPointer<RBDocument> document(opened);
+    ASSERT_TRUE(document);
+    WindowProbe probe(*document);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120; }, 60000));
+    const QString firstAddress = document->serverLocalUrl();
+
+    // The server ends, and its restart cannot get ready: it is given up.
+    QFile::remove(resources.filePath("python/run.py"));
+    QDir().mkpath(resources.filePath("python"));
+    QFile broken(resources.filePath("python/run.py"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("import sys\nsys.exit(4)\n");
+    broken.close();
+    const QByteArray saved = qgetenv("ZELVOR_RESOURCES");
+    qputenv("ZELVOR_RESOURCES", resources.path().toUtf8());
+    platform::Bundle::main().reload();
+    server.serverTaskManager()->task().kill();
+    const bool givenUp = testsupport::waitUntil([&] { return server.isFailed(); }, 15000);
+    qputenv("ZELVOR_RESOURCES", saved);
+    platform::Bundle::main().reload();
+    ASSERT_TRUE(givenUp);
+    // The page stays as it was: edits still run in it.
+    EXPECT_EQ(probe.pageValue("Layer.select('box').width").toInt(), 120);
+
+    // Refresh asks for the project again: the server starts anew and the page comes from it.
+    document->reloadPreview();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.isRunning() && document->serverLocalUrl() != firstAddress; }, 15000));
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120
+            && probe.pageValue("location.href").toString().startsWith(server.url());
+    }, 60000)) << "the page did not come from the new server";
+
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+} // namespace
