@@ -60,10 +60,9 @@ public:
     // While running, posts "mount" at once; before that the mount waits for the ready message.
     // The folder stays mounted: when the server has to be started again (it ended without being
     // asked), every folder is mounted anew and its latest handler hears the new address.
-    void mount(const QString& path, CompletionHandler handler);
     // A server that was given up is started again by a mount: the mount is the request that
-    // needs it. Until then, and when it is given up again, the mount's handler hears why.
-    //
+    // needs it. When it is given up (again), the handlers of the waiting mounts hear why.
+    void mount(const QString& path, CompletionHandler handler);
     // Forgets the folder (it is not mounted again after a restart) and asks the server to stop
     // serving it. The handler (if any) runs once the server has let go of it, or at once when no
     // server runs; the error is empty when the server no longer serves it.
