@@ -48,7 +48,9 @@ TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
     h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
     h.document->setText(QStringLiteral("window.ranValue = 1\n"));
     ASSERT_TRUE(h.start());
-    h.preview->pageWatchdog()->setTimeoutMs(2500);
+    // Short enough to keep the test quick, long enough that a healthy page on a busy machine
+    // (all tests run at once) is not taken for a hung one.
+    h.preview->pageWatchdog()->setTimeoutMs(4000);
     ASSERT_TRUE(h.waitForOk(0, 60000));
     const auto isStopped = [](const RBDocumentStateUpdate& u) {
         return u.isError() && u.message() == RBZelvorViewController::stoppedProgramMessage();
