@@ -48,9 +48,7 @@ TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
     h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
     h.document->setText(QStringLiteral("window.ranValue = 1\n"));
     ASSERT_TRUE(h.start());
-    // Short enough to keep the test quick, long enough that a healthy page on a busy machine
-    // (all tests run at once) is not taken for a hung one.
-    h.preview->pageWatchdog()->setTimeoutMs(4000);
+    h.preview->pageWatchdog()->setTimeoutMs(2500);
     ASSERT_TRUE(h.waitForOk(0, 60000));
     const auto isStopped = [](const RBDocumentStateUpdate& u) {
         return u.isError() && u.message() == RBZelvorViewController::stoppedProgramMessage();
