@@ -38,6 +38,25 @@ void rememberBaseForeground(QTextCharFormat& format)
     else
         format.setProperty(kBaseIsPlainProperty, true);
 }
+
+// Calls `visit(block, a, b)` for each line that the text range [from, to) touches, with the
+// part of the line inside the range as offsets in the line (its line break left out); lines
+// where that part is empty are skipped.
+template <typename Visit>
+void forEachLinePart(QTextDocument* doc, qsizetype from, qsizetype to, Visit visit)
+{
+    for (QTextBlock block = doc->findBlock(int(from)); block.isValid(); block = block.next()) {
+        const qsizetype start = block.position();
+        if (start >= to)
+            break;
+        const int textLength = block.length() - 1;
+        const int a = int(qMax(from, start) - start);
+        const int b = int(qMin<qsizetype>(to, start + textLength) - start);
+        if (b > a)
+            visit(block, a, b);
+    }
+}
+
 } // namespace
 
 KVCodeLayoutManager::KVCodeLayoutManager(KVCodeTextView* textView) : m_textView(textView) {}
@@ -222,17 +241,9 @@ void KVCodeLayoutManager::editTemporaryAttributes(platform::TextRange range, con
     const qsizetype to = qBound<qsizetype>(from, range.location + qMax<qsizetype>(0, range.length), length);
     if (to <= from)
         return;
-    for (QTextBlock block = doc->findBlock(int(from)); block.isValid(); block = block.next()) {
-        const qsizetype start = block.position();
-        if (start >= to)
-            break;
-        const int textLength = block.length() - 1;
-        const int a = int(qMax(from, start) - start);
-        const int b = int(qMin<qsizetype>(to, start + textLength) - start);
-        if (b <= a)
-            continue;
+    forEachLinePart(doc, from, to, [&](QTextBlock block, int a, int b) {
         editLineTemporaryAttributes(block, a, b, {}, [&](int, QVariantMap& attributes) { edit(attributes); });
-    }
+    });
     doc->markContentsDirty(int(from), int(to - from));
 }
 
@@ -310,15 +321,8 @@ qsizetype KVCodeLayoutManager::setTemporaryAttributeExcept(const QString& name, 
 
     qsizetype changed = 0;
     qsizetype gapIndex = 0;
-    for (QTextBlock block = doc->findBlock(int(from)); block.isValid(); block = block.next()) {
+    forEachLinePart(doc, from, to, [&](QTextBlock block, int a, int b) {
         const qsizetype start = block.position();
-        if (start >= to)
-            break;
-        const int textLength = block.length() - 1;
-        const int a = int(qMax(from, start) - start);
-        const int b = int(qMin<qsizetype>(to, start + textLength) - start);
-        if (b <= a)
-            continue;
         // The gaps of this line, in line offsets.
         while (gapIndex < gaps.size() && gaps[gapIndex].second <= start + a)
             ++gapIndex;
@@ -358,7 +362,7 @@ qsizetype KVCodeLayoutManager::setTemporaryAttributeExcept(const QString& name, 
             asAsked = inGap(s) ? !mark.isValid() : (mark.isValid() && mark == value);
         }
         if (asAsked)
-            continue;
+            return;
 
         editLineTemporaryAttributes(block, a, b, cuts, [&](int s, QVariantMap& attributes) {
             if (inGap(s))
@@ -371,7 +375,7 @@ qsizetype KVCodeLayoutManager::setTemporaryAttributeExcept(const QString& name, 
         // told of into one span, and takes a span of n characters as reaching n characters
         // further, so that lines told together lay out many lines that did not change.
         doc->markContentsDirty(int(start + a), int(b - a));
-    }
+    });
     return changed;
 }
 
