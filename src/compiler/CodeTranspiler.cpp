@@ -135,7 +135,7 @@ void CodeTranspiler::loadBundledJS(const QString& name)
 QVariantMap CodeTranspiler::loadGlobals()
 {
     QPointer<CodeTranspiler> self(this);
-    m_v8->invokeMethod(QStringLiteral("Inferencer"), QStringLiteral("getGlobals"), {}, [self](const QString& reply) {
+    m_v8->invokeMethod(kInferencer, QStringLiteral("getGlobals"), {}, [self](const QString& reply) {
         if (self)
             self->handleGlobals(reply);
     });

@@ -69,6 +69,16 @@ protected:
         return project;
     }
 
+    // Opens the project of makeProject in a window of its own.
+    QPointer<RBDocument> openProject()
+    {
+        RBDocument* opened = nullptr;
+        controller->openDocumentWithContentsOfURL(makeProject(), true, [&](platform::Document* d, bool, const QString&) {
+            opened = qobject_cast<RBDocument*>(d);
+        });
+        return opened;
+    }
+
     static QString shownProblem(WindowProbe& probe)
     {
         auto* label = probe.preview() ? probe.preview()->view()->findChild<QLabel*>("serverProblem") : nullptr;
@@ -86,11 +96,7 @@ protected:
 TEST_F(ServerProblemTest, AServerThatEndsAtOnceIsExplainedInThePreviewAndAReloadTriesAgain)
 {
     startBroken("import sys\nprint('cannot serve: port table corrupt')\nsys.exit(3)\n");
-    RBDocument* opened = nullptr;
-    controller->openDocumentWithContentsOfURL(makeProject(), true, [&](platform::Document* d, bool, const QString&) {
-        opened = qobject_cast<RBDocument*>(d);
-    });
-    QPointer<RBDocument> document(opened);
+    QPointer<RBDocument> document = openProject();
     ASSERT_TRUE(document);
     WindowProbe probe(*document);
     probe.window()->resize(1200, 800);
@@ -171,11 +177,7 @@ namespace {
 TEST_F(ServerProblemTest, APageWhoseServerWasGivenUpComesBackWithRefresh)
 {
     ASSERT_TRUE(servertest::startAndWait(server));
-    RBDocument* opened = nullptr;
-    controller->openDocumentWithContentsOfURL(makeProject(), true, [&](platform::Document* d, bool, const QString&) {
-        opened = qobject_cast<RBDocument*>(d);
-    });
-    QPointer<RBDocument> document(opened);
+    QPointer<RBDocument> document = openProject();
     ASSERT_TRUE(document);
     WindowProbe probe(*document);
     ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120; }, 60000));

@@ -35,6 +35,15 @@ using platform::TextRange;
 
 namespace {
 
+// A program of `count` layers, two lines each.
+QString manyLayers(int count)
+{
+    QString code;
+    for (int i = 0; i < count; ++i)
+        code += QStringLiteral("layer%1 = new Layer\n\twidth: %1\n").arg(i);
+    return code;
+}
+
 QString buttonText(const ErrorButton* button)
 {
     QString text;
@@ -374,9 +383,7 @@ bool dimmedAt(RBCodeEditViewController* c, qsizetype location)
 TEST_F(EditorTest, HoveringALayerDimsAllButItsLinesAndUnhoveringRestoresTheColours)
 {
     const QString code = "first = new Layer\n\twidth: 10\n\nother = 5\n\nsecond = new Layer\n\twidth: 20\n\theight: 30\n";
-    const int successes = preview->successes;
-    controller->setContent(code);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    ASSERT_TRUE(loadCompiled(code));
     KVCodeTextView* text = controller->codeView()->textView();
     KVCodeLayoutManager* layout = text->layoutManager();
     controller->codeView()->updateSyntaxColoring();
@@ -441,12 +448,8 @@ TEST_F(EditorTest, CaretMovesAndTypingWithNothingDimmedLeaveTheLaidOutTextAlone)
 {
     // Every caret move and every edit undims; with nothing dimmed that must not lay out the
     // whole program again, or typing in a long program lags.
-    QString code;
-    for (int i = 0; i < 200; ++i)
-        code += QStringLiteral("layer%1 = new Layer\n\twidth: %1\n").arg(i);
-    const int successes = preview->successes;
-    controller->setContent(code);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    const QString code = manyLayers(200);
+    ASSERT_TRUE(loadCompiled(code));
     KVCodeTextView* text = controller->codeView()->textView();
     QTest::qWait(20);
 
@@ -473,12 +476,8 @@ TEST_F(EditorTest, PointingFromOneLayerToAnotherLaysOutOnlyTheLinesOfTheTwoLayer
 {
     // The layer panel dims at every move of the pointer: laying out the whole program each time
     // made hovering lag in long programs.
-    QString code;
-    for (int i = 0; i < 200; ++i)
-        code += QStringLiteral("layer%1 = new Layer\n\twidth: %1\n").arg(i);
-    const int successes = preview->successes;
-    controller->setContent(code);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    const QString code = manyLayers(200);
+    ASSERT_TRUE(loadCompiled(code));
     QTextDocument* doc = controller->codeView()->textView()->document();
     const int undoSteps = doc->availableUndoSteps();
     const bool modified = doc->isModified();
@@ -564,9 +563,7 @@ TEST_F(EditorTest, PointingFromOneLayerToAnotherLaysOutOnlyTheLinesOfTheTwoLayer
 TEST_F(EditorTest, DimmingAfterAFailedCompileStaysWithinTheCurrentText)
 {
     const QString code = "a = new Layer\n\twidth: 10\n\nb = new Layer\n\twidth: 20\n\theight: 30\n\tx: 40\n";
-    const int successes = preview->successes;
-    controller->setContent(code);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return preview->successes > successes; }));
+    ASSERT_TRUE(loadCompiled(code));
     const auto byHash = nodesByHash(controller->transpiler()->ast());
     QString lastHash; // a hash whose nodes lie at the end of the compiled text
     int lastLine = -1;

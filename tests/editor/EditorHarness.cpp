@@ -72,6 +72,13 @@ bool EditorTest::waitForCompile(int failuresBefore, int successesBefore, int tim
         [&] { return preview->failures + preview->successes > failuresBefore + successesBefore; }, timeoutMs);
 }
 
+bool EditorTest::loadCompiled(const QString& code)
+{
+    const int successes = preview->successes;
+    controller->setContent(code);
+    return testsupport::waitUntil([&] { return preview->successes > successes; });
+}
+
 bool EditorTest::waitForCompileOf(const QString& text)
 {
     return testsupport::waitUntil(

@@ -37,6 +37,8 @@ protected:
     // Waits until the next compile after `before` failures and successes has been reported.
     bool waitForCompile(int failuresBefore, int successesBefore, int timeoutMs = 10000);
     bool waitForCompileOf(const QString& text);
+    // Loads the program as opening a project does and waits until it compiled.
+    bool loadCompiled(const QString& code);
     void setUpdateDelay(const QJsonValue& value);
 
     QTemporaryDir dir;
