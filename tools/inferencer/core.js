@@ -320,10 +320,10 @@ var Inferencer = (function () {
   };
 
   // The hook that lets the program tell the page which syntax-tree node made each layer: takes
-  // the JavaScript, the annotated tree's JSON, the compiler's source map and the tree's `new`
-  // nodes; answers the JavaScript to run. This minimal form changes nothing; inference.js
-  // replaces it.
-  api.withCreationHashes = function (js, ast, sourceMap, creations) {
+  // the JavaScript, the compiler's source map and the records of the tree's `new` nodes (see
+  // creationRecords); answers the JavaScript to run. This minimal form changes nothing;
+  // inference.js replaces it.
+  api.withCreationHashes = function (js, sourceMap, creations) {
     return js;
   };
 
@@ -389,7 +389,7 @@ var Inferencer = (function () {
     var js = compiled.js;
     if (creations) {
       try {
-        js = api.withCreationHashes(js, null, compiled.sourceMap, creations);
+        js = api.withCreationHashes(js, compiled.sourceMap, creations);
       } catch (error) {
         // Without the table the layers still work; they only can't be traced to their code.
       }

@@ -825,26 +825,9 @@
   // and compiles to code ahead of it. The table goes ahead of the program on its first line,
   // which shifts no other line; that line holds only the opening of the function that wraps
   // the program.
-  // `creations`: the tree's `new` nodes in the order the writer wrote them (children before
-  // their parent); without it the tree is walked for them.
-  function creationHashes(ast, sourceMap, creations) {
-    if (!creations) {
-      creations = [];
-      var stack = [ast];
-      while (stack.length) {
-        var value = stack.pop();
-        if (Array.isArray(value)) {
-          for (var i = 0; i < value.length; i++) stack.push(value[i]);
-          continue;
-        }
-        if (!value || typeof value !== 'object') continue;
-        creations.push(value);
-        var names = value.children || [];
-        for (var j = 0; j < names.length; j++) stack.push(value[names[j]]);
-      }
-      // Visited parents first, last children first: the reverse of the writer's order.
-      creations.reverse();
-    }
+  // `creations`: the records of the tree's `new` nodes that inference gave a type ({type, data,
+  // typeHash, location}, the location being where the compiler placed the node).
+  function creationHashes(sourceMap, creations) {
     // By CoffeeScript line, then column: the map is walked column by column, and most of its
     // lines hold no `new` at all.
     var wanted = Object.create(null);
@@ -854,7 +837,7 @@
       if (!node || node.data !== 'new' || (node.type !== 'Call' && node.type !== 'Op') || typeof node.typeHash !== 'string')
         continue;
       // The map knows the call where the compiler placed it, which for `new X(...)` is X.
-      var m = /^(\d+):(\d+)/.exec(node.compiledStart || node.location || '');
+      var m = /^(\d+):(\d+)/.exec(node.location || '');
       if (!m) continue;
       var onLine = wanted[m[1]] || (wanted[m[1]] = Object.create(null));
       if (onLine[m[2]] === undefined) {
@@ -883,8 +866,8 @@
     return table;
   }
 
-  Inferencer.withCreationHashes = function (js, ast, sourceMap, creations) {
-    var table = creationHashes(ast, sourceMap, creations);
+  Inferencer.withCreationHashes = function (js, sourceMap, creations) {
+    var table = creationHashes(sourceMap, creations);
     for (var any in table) {
       if (has.call(table, any)) {
         return 'if (typeof ZelvorStudio !== "undefined" && ZelvorStudio.runtime) ZelvorStudio.runtime.typeHashes = ' +
