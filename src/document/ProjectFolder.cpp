@@ -46,6 +46,13 @@ bool copyOne(const QString& from, const QString& to, QString* error)
     }
     return true;
 }
+
+// The path with its links resolved; a path that is not there stays as given (made absolute).
+QString resolved(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
+}
 } // namespace
 
 QString documentVersionInfoPath(const QString& projectPath)
@@ -192,12 +199,13 @@ QStringList pruneBackups(const QString& folder, int keep)
 
 bool isSameOrInside(const QString& path, const QString& folder)
 {
-    auto resolve = [](const QString& p) {
-        const QString c = QFileInfo(p).canonicalFilePath();
-        return c.isEmpty() ? QFileInfo(p).absoluteFilePath() : c;
-    };
-    const QString a = resolve(path), b = resolve(folder);
+    const QString a = resolved(path), b = resolved(folder);
     return a == b || a.startsWith(b + QLatin1Char('/'));
+}
+
+bool isSameFolder(const QString& path, const QString& other)
+{
+    return resolved(path) == resolved(other);
 }
 
 } // namespace ProjectFolder

@@ -56,5 +56,7 @@ QStringList pruneBackups(const QString& folder, int keep = maximumBackupCount);
 
 // Whether the path lies inside the folder or is the folder itself (after resolving links).
 bool isSameOrInside(const QString& path, const QString& folder);
+// Whether both paths name one folder (after resolving links).
+bool isSameFolder(const QString& path, const QString& other);
 
 } // namespace ProjectFolder

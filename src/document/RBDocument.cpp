@@ -179,7 +179,7 @@ void RBDocument::upgradeDocument()
 {
     QPointer<RBDocument> self(this);
     const int oldVersion = documentVersion();
-    saveDocumentWithSheet(true, [self, oldVersion] {
+    const bool saved = saveDocumentWithSheet(true, [self, oldVersion] {
         if (!self)
             return;
         self->m_updatingFramework = false;
@@ -220,6 +220,10 @@ void RBDocument::upgradeDocument()
         }
         self->writeDocumentVersion();
     });
+    // No copy was made (the panel was cancelled, or the save failed): the project stays as it
+    // was, and a later Save As is a plain one again.
+    if (!saved && self)
+        m_updatingFramework = false;
 }
 
 // ---------------------------------------------------------------- opening and set-up
@@ -468,6 +472,14 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
 
     if (!ownPath.isEmpty() && target != ownPath && ProjectFolder::isSameOrInside(target, ownPath))
         return fail(QStringLiteral("A project cannot be saved inside its own folder."));
+    // Making room would move the project itself to the Trash, before it is copied.
+    const QString workingPath = projectPath();
+    if (target != ownPath && ProjectFolder::isSameOrInside(workingPath, target))
+        return fail(QStringLiteral("A project cannot be saved over a folder that holds it."));
+    // Two windows would then write one folder, each over the other's work.
+    if (target != ownPath && isOpenElsewhere(target))
+        return fail(QStringLiteral("\u201C%1\u201D is open in another window. Close that window first, or choose another name.")
+                        .arg(QFileInfo(target).fileName()));
     const QString wasUnsaved = isSaved() ? QString() : m_temporaryPath;
     if (!ownPath.isEmpty() && target == ownPath) {
         // The folder is about to be replaced: work from a copy of it.
@@ -503,9 +515,32 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
     if (!errors.isEmpty())
         return fail(errors.join(QLatin1Char('\n')));
 
+    const QString previousPath = ownPath.isEmpty() ? wasUnsaved : ownPath;
+    const bool moving = target != ownPath;
+    const QString previousUrl = m_serverLocalUrl;
+    const bool programWasUnreadable = m_programUnreadable;
     setFileURL(target);
-    platform::DocumentController::sharedDocumentController().noteNewRecentDocumentURL(target);
+    // Until the new place is served, the preview has no page to load: the old place is
+    // about to be left.
+    if (moving)
+        m_serverLocalUrl.clear();
     const bool saved = saveInPlace();
+    if (!saved && moving) {
+        // The project stays where it was, still served from there; the new folder keeps what
+        // was written into it.
+        setFileURL(ownPath);
+        m_serverLocalUrl = previousUrl;
+        m_programUnreadable = programWasUnreadable;
+        if (isSaved())
+            setupFileListener();
+        else
+            m_fileSystemEvents.stop();
+    } else if (saved) {
+        platform::DocumentController::sharedDocumentController().noteNewRecentDocumentURL(target);
+        // The project left its old place: devices on the network no longer get it from there.
+        if (moving)
+            stopServing(previousPath);
+    }
     if (saved && success)
         success();
     m_isSaving = false;
@@ -642,7 +677,8 @@ void RBDocument::updateServerMount()
     QPointer<RBDocument> self(this);
     const QString path = projectPath();
     server->mount(path, [self, server, path](const QJsonObject& reply, const QString& error) {
-        if (!self)
+        // A late answer for a place the project has left says nothing about where it is now.
+        if (!self || self->projectPath() != path)
             return;
         if (!error.isEmpty()) {
             platform::Log::error(kDomain, QStringLiteral("Mount error for %1 %2").arg(path, error));
@@ -809,9 +845,35 @@ void RBDocument::documentWillClose()
     cleanup();
     // A closed project is no longer served to the devices on the network, nor mounted again
     // when the server has to be restarted.
-    if (isSaved() && m_services.server)
-        m_services.server->unmount(projectPath(), {});
+    if (isSaved())
+        stopServing(projectPath());
     removeTemporaryFolder();
+}
+
+bool RBDocument::isOpenElsewhere(const QString& folder) const
+{
+    for (platform::Document* other : platform::DocumentController::sharedDocumentController().documents()) {
+        if (other == this)
+            continue;
+        const auto* project = qobject_cast<const RBDocument*>(other);
+        const QString path = project ? project->projectPath() : other->fileURL();
+        if (!path.isEmpty() && ProjectFolder::isSameFolder(path, folder))
+            return true;
+    }
+    return false;
+}
+
+void RBDocument::stopServing(const QString& folder)
+{
+    if (!m_services.server)
+        return;
+    // The server serves a folder once, whoever mounted it: another window on the same folder
+    // still needs it.
+    if (isOpenElsewhere(folder)) {
+        platform::Log::info(kDomain, QStringLiteral("%1 stays served: another project is open from it").arg(folder));
+        return;
+    }
+    m_services.server->unmount(folder, {});
 }
 
 void RBDocument::removeTemporaryFolder()

@@ -146,6 +146,11 @@ private:
     QString programPath() const;
     std::optional<QString> currentProgram() const;
     void configValueChanged(const QString& key, const QJsonValue& value);
+    // Whether another open project works in the folder.
+    bool isOpenElsewhere(const QString& folder) const;
+    // Asks the server to stop serving a folder this project has left, unless another open
+    // project works in it.
+    void stopServing(const QString& folder);
     // Removes the temporary folder of a project that was made untitled, once it is closed.
     void removeTemporaryFolder();
     void selectDeviceScaleEntry(int index);

@@ -426,6 +426,15 @@ TEST_F(DocumentTest, OldProjectsAreOfferedAnUpgradeToACopy)
     EXPECT_FALSE(d->updatingFramework());
     EXPECT_EQ(d->fileURL(), project);
 
+    // Update, but the panel is cancelled: nothing is saved, and a later Save As is a plain one.
+    answers = {Alert::kFirstButtonReturn};
+    d->checkDocumentVersion();
+    EXPECT_EQ(panelPrompts.size(), 1);
+    EXPECT_FALSE(d->updatingFramework());
+    EXPECT_EQ(d->fileURL(), project);
+    panelNames.clear();
+    panelPrompts.clear();
+
     const QString copy = dir.path() + "/Menu-update.zelvor";
     panelAnswer = copy;
     answers = {Alert::kFirstButtonReturn}; // Update
@@ -439,7 +448,8 @@ TEST_F(DocumentTest, OldProjectsAreOfferedAnUpgradeToACopy)
     EXPECT_EQ(d->config().intValue("deviceOrientation"), 90);
     EXPECT_EQ(readJson(copy + "/zelvor/config.json").value("deviceOrientation").toInt(), 90);
     EXPECT_EQ(preview.deviceUpdates, 1);
-    // The folder that was opened is untouched.
+    // The folder that was opened is untouched, and no longer served.
+    EXPECT_EQ(server.unmounts, QStringList{project});
     EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "1");
     EXPECT_EQ(testsupport::readFile(project + "/zelvor/zelvor-old-library.js"), "old");
     // A project of the current format is not asked.
@@ -507,6 +517,17 @@ TEST_F(DocumentTest, SaveAsOntoItsOwnFolderAndIntoItself)
     EXPECT_FALSE(d->saveDocumentAs());
     EXPECT_TRUE(alerts.last().contains("inside its own folder"));
     EXPECT_FALSE(QFileInfo::exists(project + "/modules/Inside.zelvor"));
+
+    // Nor over a folder around it: making room would throw the project away first.
+    const QString outer = dir.path() + "/Outer.zelvor";
+    ASSERT_TRUE(QDir().mkpath(outer));
+    ASSERT_TRUE(QDir().rename(project, outer + "/Menu.zelvor"));
+    auto nested = open(outer + "/Menu.zelvor");
+    panelAnswer = outer;
+    EXPECT_FALSE(nested->saveDocumentAs());
+    EXPECT_TRUE(alerts.last().contains("over a folder that holds it")) << alerts.last().toStdString();
+    EXPECT_EQ(testsupport::readFile(outer + "/Menu.zelvor/app.coffee"), "again\n");
+    EXPECT_EQ(nested->fileURL(), outer + "/Menu.zelvor");
 }
 
 TEST_F(DocumentTest, ASaveAsOntoItsOwnFolderThatCannotMakeRoomKeepsTheDocumentThere)
@@ -779,10 +800,13 @@ TEST_F(DocumentTest, AWindowStillOpenKeepsTheTemporaryFolderAndASavedProjectIsLe
     ASSERT_TRUE(d->saveDocument());
     ASSERT_TRUE(d->isSaved());
 
+    // The temporary place is left with the save: nothing serves it from then on.
+    EXPECT_EQ(server.unmounts, QStringList{temp});
+
     // The server lets go at once, but the window has not yet.
     d->close();
-    ASSERT_EQ(server.unmounts, (QStringList{panelAnswer, temp}));
-    server.unmountAnswers[1]({}, "The preview server was stopped.");
+    ASSERT_EQ(server.unmounts, (QStringList{temp, panelAnswer, temp}));
+    server.unmountAnswers[2]({}, "The preview server was stopped.");
     EXPECT_TRUE(QFileInfo::exists(temp));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // The copy in the temporary folder goes; the folder the user chose keeps the project.
@@ -797,5 +821,84 @@ TEST_F(DocumentTest, AWindowStillOpenKeepsTheTemporaryFolderAndASavedProjectIsLe
     EXPECT_EQ(server.unmounts.last(), project);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "x = 1\n");
+}
+} // namespace
+
+namespace {
+TEST_F(DocumentTest, SaveAsServesTheNewPlaceOnlyAndLeavesAFolderOpenElsewhereServed)
+{
+    makeProject();
+    auto& documents = platform::DocumentController::sharedDocumentController();
+    RBDocument* d = open(project).release();
+    documents.addDocument(d);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !d->serverLocalUrl().isEmpty(); }));
+
+    // Saved under a new name: the new folder is served and the preview goes there; the old
+    // folder is no longer served.
+    const QString moved = dir.path() + "/Moved.zelvor";
+    panelAnswer = moved;
+    preview.reloads = 0;
+    ASSERT_TRUE(d->saveDocumentAs());
+    EXPECT_EQ(server.mounts.last(), moved);
+    EXPECT_EQ(server.unmounts, QStringList{project});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return d->serverLocalUrl() == "http://127.0.0.1:8123/projects/Moved.zelvor/"; }));
+    EXPECT_GE(preview.reloads, 1);
+
+    // Another window works in the folder the project leaves next: it stays served until that
+    // window closes too.
+    RBDocument* other = open(moved).release();
+    documents.addDocument(other);
+    panelAnswer = dir.path() + "/Third.zelvor";
+    ASSERT_TRUE(d->saveDocumentAs());
+    EXPECT_EQ(server.unmounts, QStringList{project});
+    other->close();
+    EXPECT_EQ(server.unmounts, (QStringList{project, moved}));
+
+    // Nor may another project be saved over the folder: both windows would write it.
+    const QString third = panelAnswer;
+    const QString program = testsupport::readFile(third + "/app.coffee");
+    auto untitled = std::make_unique<RBDocument>(services());
+    untitled->makeWindowControllers();
+    editor.text = "would overwrite the other window\n";
+    EXPECT_FALSE(untitled->saveDocumentAs());
+    EXPECT_TRUE(alerts.last().contains("open in another window")) << alerts.last().toStdString();
+    EXPECT_EQ(testsupport::readFile(third + "/app.coffee"), program);
+    EXPECT_FALSE(untitled->isSaved());
+    d->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(DocumentTest, ASaveAsThatFailsLeavesTheProjectWhereItWasAndServedFromThere)
+{
+    makeProject();
+    auto d = open(project);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !d->serverLocalUrl().isEmpty(); }));
+    const QString served = d->serverLocalUrl();
+    editor.text = "work = 1\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+
+    // Something takes the place of the settings folder while the copy is being saved.
+    const QString target = dir.path() + "/Elsewhere.zelvor";
+    editor.onContent = [target] {
+        if (QFileInfo(target).isDir() && !QFileInfo(target + "/zelvor").isFile()) {
+            QDir(target + "/zelvor").removeRecursively();
+            write(target + "/zelvor", "in the way");
+        }
+    };
+    panelAnswer = target;
+    EXPECT_FALSE(d->saveDocumentAs());
+    editor.onContent = {};
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("could not be saved")) << alerts[0].toStdString();
+    EXPECT_EQ(d->fileURL(), project);
+    EXPECT_TRUE(d->isDocumentEdited());
+    EXPECT_TRUE(server.unmounts.isEmpty());
+    testsupport::spin(50);
+    EXPECT_EQ(d->serverLocalUrl(), served);
+    EXPECT_FALSE(platform::DocumentController::sharedDocumentController().recentDocumentURLs().contains(target));
+
+    // The next save still goes where the project is.
+    ASSERT_TRUE(d->saveDocument());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "work = 1\n");
 }
 } // namespace

@@ -1,6 +1,7 @@
 // A preview server that cannot start, met through the real window: the preview stops turning
 // and says why, nothing starts the server again by itself, and a reload by the user tries again.
-// An untitled project closed without saving leaves no folder behind.
+// An untitled project closed without saving leaves no folder behind, and a project saved under
+// a new name is served from there only.
 #include "../document/DocumentFakes.h"
 #include "../preview/ServerTestSupport.h"
 #include "WindowProbe.h"
@@ -12,6 +13,7 @@
 #include "document/window/RBDocumentWindow.h"
 #include "platform/Bundle.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/FilePanel.h"
 #include "preview/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "preview/RBZelvorViewController.h"
@@ -79,6 +81,18 @@ protected:
         return opened;
     }
 
+    // Opens the project of makeProject on a sound server.
+    QPointer<RBDocument> openServedProject()
+    {
+        return servertest::startAndWait(server) ? openProject() : nullptr;
+    }
+
+    // The width of the program's box in the preview page; -1 while the page has none.
+    static int boxWidth(const WindowProbe& probe)
+    {
+        return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt();
+    }
+
     static QString shownProblem(WindowProbe& probe)
     {
         auto* label = probe.preview() ? probe.preview()->view()->findChild<QLabel*>("serverProblem") : nullptr;
@@ -123,7 +137,7 @@ TEST_F(ServerProblemTest, AServerThatEndsAtOnceIsExplainedInThePreviewAndAReload
     document->reloadPreview();
     EXPECT_TRUE(shownProblem(probe).isEmpty());
     EXPECT_TRUE(probe.preview()->isWaitingForPage());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120; }, 60000))
+    ASSERT_TRUE(testsupport::waitUntil([&] { return boxWidth(probe) == 120; }, 60000))
         << "the page never came after the reload";
     EXPECT_NE(server.serverTaskManager(), failed);
     EXPECT_FALSE(probe.preview()->isWaitingForPage());
@@ -176,11 +190,10 @@ TEST_F(ServerProblemTest, AServerThatNeverAnswersIsGivenUpAndAnUntitledProjectLe
 namespace {
 TEST_F(ServerProblemTest, APageWhoseServerWasGivenUpComesBackWithRefresh)
 {
-    ASSERT_TRUE(servertest::startAndWait(server));
-    QPointer<RBDocument> document = openProject();
+    QPointer<RBDocument> document = openServedProject();
     ASSERT_TRUE(document);
     WindowProbe probe(*document);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120; }, 60000));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return boxWidth(probe) == 120; }, 60000));
     const QString firstAddress = document->serverLocalUrl();
 
     // The server ends, and its restart cannot get ready: it is given up.
@@ -205,9 +218,41 @@ TEST_F(ServerProblemTest, APageWhoseServerWasGivenUpComesBackWithRefresh)
     document->reloadPreview();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.isRunning() && document->serverLocalUrl() != firstAddress; }, 15000));
     EXPECT_TRUE(testsupport::waitUntil([&] {
-        return probe.pageValue("Layer.select('box') ? Layer.select('box').width : -1").toInt() == 120
+        return boxWidth(probe) == 120
             && probe.pageValue("location.href").toString().startsWith(server.url());
     }, 60000)) << "the page did not come from the new server";
+
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+} // namespace
+
+namespace {
+TEST_F(ServerProblemTest, AProjectSavedUnderANewNameIsServedFromThereOnly)
+{
+    QPointer<RBDocument> document = openServedProject();
+    ASSERT_TRUE(document);
+    WindowProbe probe(*document);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return boxWidth(probe) == 120; }, 60000));
+    const auto page = [&](const QString& served) { return served.mid(server.url().size()).toUtf8() + "index.html"; };
+    const QByteArray oldPage = page(document->serverLocalUrl());
+    ASSERT_EQ(servertest::rawRequest(server.url(), "GET", oldPage).status, 200);
+
+    const QString moved = dir.path() + "/Moved.zelvor";
+    platform::SavePanel::setTestResponder([&](const platform::SavePanel&) { return moved; });
+    const bool saved = document->saveDocumentAs();
+    platform::SavePanel::setTestResponder({});
+    ASSERT_TRUE(saved);
+
+    // The preview comes back from the new place, and the old one is no longer served.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return !document->serverLocalUrl().isEmpty()
+            && probe.pageValue("location.href").toString().startsWith(document->serverLocalUrl())
+            && boxWidth(probe) == 120;
+    }, 60000)) << "the page did not come from the new place";
+    EXPECT_EQ(servertest::rawRequest(server.url(), "GET", page(document->serverLocalUrl())).status, 200);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return servertest::rawRequest(server.url(), "GET", oldPage).status == 404; }, 5000));
+    EXPECT_TRUE(QFileInfo(dir.path() + "/Served.zelvor/app.coffee").isFile()); // left as it was
 
     document->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
