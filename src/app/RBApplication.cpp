@@ -9,6 +9,7 @@
 #include "app/RBPreferencesWindow.h"
 #include "app/RBUserAgent.h"
 #include "app/UpdateChecker.h"
+#include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
@@ -283,6 +284,8 @@ void RBApplication::applicationWillTerminate()
 
 void RBApplication::handleTerminationSignal(int signal)
 {
+    // The system may end the program before the questions are answered.
+    backUpUnsavedWork();
     if (m_askingToQuit) {
         platform::Log::warning(kDomain, QStringLiteral("Signal %1 while asking about unsaved work: quitting at once").arg(signal));
         applicationWillTerminate();
@@ -300,11 +303,20 @@ void RBApplication::handleTerminationSignal(int signal)
 
 bool RBApplication::commitDataRequest(bool allowsInteraction)
 {
+    // The session may end the program before the questions are answered, or without any.
+    backUpUnsavedWork();
     if (!allowsInteraction) {
         m_defaults->synchronize();
         return true;
     }
     return terminate();
+}
+
+void RBApplication::backUpUnsavedWork()
+{
+    for (platform::Document* document : m_documentController->documents())
+        if (auto* project = qobject_cast<RBDocument*>(document); project && project->isDocumentEdited())
+            project->makeBackup();
 }
 
 void RBApplication::applicationDidBecomeActive()

@@ -94,11 +94,13 @@ public:
     bool terminate();
     // SIGTERM, SIGINT or SIGHUP reached the main loop: quits as the Quit command does. A second
     // one while the quit questions are still open ends the program at once, after storing the
-    // analytics queues, stopping the server and writing the defaults.
+    // analytics queues, stopping the server and writing the defaults. Unsaved programs of saved
+    // projects are written to their backups first.
     void handleTerminationSignal(int signal);
     // The desktop session is ending. When it lets us ask, quits as the Quit command does and
     // answers false when the user kept the application (the session should not end); when it
-    // does not, only writes down what must survive and answers true.
+    // does not, only writes down what must survive (the defaults, and the unsaved programs of
+    // saved projects in their backups) and answers true.
     bool commitDataRequest(bool allowsInteraction);
     bool isAskingToQuit() const { return m_askingToQuit; }
     void applicationWillTerminate();
@@ -171,6 +173,8 @@ private:
     void setUpMetrics();
     void offerCrashReports();
     void lastWindowClosed();
+    // Writes the program of every saved project with unsaved changes to its backup now.
+    void backUpUnsavedWork();
     void openProjectFolder(const QString& path);
 
     Options m_options;

@@ -1,6 +1,9 @@
 #include "AppTestSupport.h"
+#include "../document/DocumentFakes.h"
 
 #include "app/TerminationSignals.h"
+#include "document/ProjectFolder.h"
+#include "document/RBDocument.h"
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
@@ -128,6 +131,46 @@ TEST(TerminationSignals, TheSessionEndingAsksWhenItMayAndWritesTheDefaultsWhenIt
     EXPECT_TRUE(app.isTerminating());
     EXPECT_TRUE(app.documentController().documents().isEmpty());
     EXPECT_EQ(harness.events.count(QStringLiteral("server.stop")), 1);
+}
+
+// Whether the program ends at once or the session ends without questions, the unsaved text of
+// a saved project is in its backup before anything can end the program.
+TEST(TerminationSignals, UnsavedProgramsAreBackedUpBeforeTheApplicationMayBeEnded)
+{
+    AppHarness harness;
+    RBApplication app(harness.options());
+    app.launch();
+    const QString project = harness.dir.filePath(QStringLiteral("Menu.zelvor"));
+    ASSERT_TRUE(QDir().mkpath(project + QStringLiteral("/zelvor")));
+    RBDocumentServices services;
+    services.launchDate = QDateTime::fromSecsSinceEpoch(1700000000);
+    QPointer<RBDocument> document = new RBDocument(services);
+    document->setFileURL(project);
+    FakeEditor editor;
+    document->attachEditor(&editor);
+    app.documentController().addDocument(document);
+    const QString backup = project + QStringLiteral("/zelvor/backups/") + ProjectFolder::backupFileName(services.launchDate);
+
+    editor.text = QStringLiteral("unsaved = 1\n");
+    document->updateChangeCount(platform::Document::ChangeDone);
+    EXPECT_TRUE(app.commitDataRequest(false));
+    EXPECT_EQ(testsupport::readFile(backup), QStringLiteral("unsaved = 1\n"));
+
+    // The question of a signal may be the last thing the program does.
+    editor.text = QStringLiteral("unsaved = 2\n");
+    QString backedUpWhenAsked;
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        backedUpWhenAsked = testsupport::readFile(backup);
+        return platform::Alert::kFirstButtonReturn + int(alert.buttonTitles().indexOf(QStringLiteral("Cancel")));
+    });
+    app.handleTerminationSignal(SIGTERM);
+    platform::Alert::setTestResponder({});
+    EXPECT_EQ(backedUpWhenAsked, QStringLiteral("unsaved = 2\n"));
+    EXPECT_EQ(app.documentController().documents().size(), 1);
+
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(document.isNull());
 }
 
 // The real program in its own process, with its own user folders.
