@@ -38,6 +38,14 @@ std::shared_ptr<Scope> makeScope(const std::optional<QJsonObject>& json, const s
     return Scope::create(json, nullptr, globals);
 }
 
+// The reply with its scope tree made, on the queue that read it.
+CompileReply withScopeTree(CompileReply reply, const std::optional<TypeTable>& globals)
+{
+    if (!reply.failure)
+        reply.scopeTree = makeScope(reply.scope, globals);
+    return reply;
+}
+
 const QString kInferencer = QStringLiteral("Inferencer");
 
 // Whether the loaded script can make a compile in two halves (see compileInTwo).
@@ -61,9 +69,12 @@ CompileReply compileInTwo(V8Wrapper* v8, const QString& generateArguments, const
     }
     // The table that traces layers to their code needs the tree's `new` nodes.
     const QByteArray creations = tree.failure || tree.creationsJson.isEmpty() ? QByteArray("null") : tree.creationsJson;
-    const QByteArray generated = V8Engine::invokeOn(v8, QStringLiteral("takeGenerated"), kInferencer,
-                                                    QString::fromUtf8("[" + creations + "]"));
-    return CompileReply::readGenerated(generated, std::move(tree));
+    QByteArray failed;
+    const std::optional<QStringList> texts = V8Engine::invokeForTextsOn(v8, QStringLiteral("takeGenerated"), kInferencer,
+                                                                        QString::fromUtf8("[" + creations + "]"), failed);
+    if (texts && texts->size() == 2)
+        return CompileReply::withGenerated(texts->at(0), texts->at(1), std::move(tree));
+    return CompileReply::readGenerated(failed, std::move(tree));
 }
 
 } // namespace
@@ -191,16 +202,19 @@ void CodeTranspiler::debouncedTranspile()
     };
     if (m_compilesInTwo) {
         const QString analyzeArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions, m_cs2jsOptionsEx});
-        std::shared_future<CompileReply> analysis = m_analysisV8->runForFuture<CompileReply>([analyzeArguments](V8Wrapper* v8) {
-            return CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("analyze"), kInferencer, analyzeArguments));
-        });
+        std::shared_future<CompileReply> analysis = m_analysisV8->runForFuture<CompileReply>(
+            [analyzeArguments, globals = m_globals](V8Wrapper* v8) {
+                return withScopeTree(CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("analyze"), kInferencer, analyzeArguments)),
+                                     globals);
+            });
         const QString generateArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions});
         m_v8->run<CompileReply>([generateArguments, analysis](V8Wrapper* v8) { return compileInTwo(v8, generateArguments, analysis); },
                                 std::move(done));
         return;
     }
     m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, m_cs2jsOptionsEx},
-                                      [](const QByteArray& reply) { return CompileReply::read(reply); }, std::move(done));
+                                      [globals = m_globals](const QByteArray& reply) { return withScopeTree(CompileReply::read(reply), globals); },
+                                      std::move(done));
 }
 
 std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& reply)
@@ -238,7 +252,9 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
         m_sourceMap.reset();
         m_v3SourceMap = std::move(reply.v3SourceMap);
         m_coffeeLines = std::shared_ptr<CodeLines>(std::move(m_currentlyEvaluatingCoffeeLines));
-        m_scope = makeScope(reply.scope, m_globals);
+        // The globals may have come in while this compile ran.
+        m_scope = reply.scopeTree && (reply.scopeTree->globals() || !m_globals) ? std::move(reply.scopeTree)
+                                                                                : makeScope(reply.scope, m_globals);
         m_duration = m_evaluationStartedAt.nsecsElapsed() / 1e9;
         trackCompileTime(m_duration);
         postNotification(kTranspilationSuccessNotification);

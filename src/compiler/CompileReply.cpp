@@ -132,6 +132,15 @@ CompileReply CompileReply::readAnalysis(const QByteArray& utf8)
     return out;
 }
 
+CompileReply CompileReply::withGenerated(QString js, QString v3SourceMap, CompileReply analysis)
+{
+    if (!analysis.failure) {
+        analysis.js = std::move(js);
+        analysis.v3SourceMap = std::move(v3SourceMap);
+    }
+    return analysis;
+}
+
 CompileReply CompileReply::readGenerated(const QByteArray& utf8, CompileReply analysis)
 {
     return takeGenerated(objectText(utf8), utf8, std::move(analysis), false);

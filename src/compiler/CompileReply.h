@@ -9,8 +9,11 @@
 #include <QStringView>
 #include <QVariantMap>
 
+#include <memory>
 #include <optional>
 #include <utility>
+
+class Scope;
 
 // A reply of Inferencer.cs2js, read from its JSON text. Reading a large program's reply takes
 // long enough to be felt, so it is done on the engine's queue and only the result goes to the
@@ -33,6 +36,9 @@ struct CompileReply {
     QByteArray sourceMapJson;
     QString v3SourceMap;
     std::optional<QJsonObject> scope;
+    // The scope tree made of `scope`, when the queue that read the reply made it, so that the
+    // main thread need not.
+    std::shared_ptr<Scope> scopeTree;
     // The `new` nodes that the code generation needs to trace layers to their code, as JSON
     // text (only in the reply of Inferencer.analyze).
     QByteArray creationsJson;
@@ -42,8 +48,10 @@ struct CompileReply {
     // A compile made in two halves by two engines at once (Inferencer.analyze, then
     // Inferencer.takeGenerated): the tree's half is read on its own engine's queue while the
     // other engine still generates code, then completed with the generated half, which has no
-    // line map. The compiler's error in the generated half wins over anything of the tree's half.
+    // line map: its two texts, or, when it failed, its JSON reply. The compiler's error in the
+    // generated half wins over anything of the tree's half.
     static CompileReply readAnalysis(const QByteArray& utf8);
+    static CompileReply withGenerated(QString js, QString v3SourceMap, CompileReply analysis);
     static CompileReply readGenerated(const QByteArray& utf8, CompileReply analysis);
     // The record of a reply that is not a usable object: {"lineNumber": "-1", "errorType":
     // "Transpiler", "message": "Returned invalid JSON string: " + reply}.

@@ -57,6 +57,13 @@ QByteArray V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QStrin
     return v8 ? v8->invokeUtf8(method, object, json) : QByteArray();
 }
 
+std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
+                                                      const QString& json, QByteArray& otherReply)
+{
+    otherReply.clear();
+    return v8 ? v8->invokeForTexts(method, object, json, otherReply) : std::nullopt;
+}
+
 void V8Engine::releaseMemory()
 {
     queueWork([](V8Wrapper* v8) {

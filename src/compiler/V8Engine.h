@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 
 namespace platform {
 class SerialQueue;
@@ -79,6 +81,9 @@ public:
     // Calls global[object][method] with the arguments given as JSON text; answers the result
     // as UTF-8 JSON text, or nothing. For work that runs on the queue.
     static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
+    // The same for a method that answers texts (see V8Wrapper::invokeForTexts).
+    static std::optional<QStringList> invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
+                                                       const QString& json, QByteArray& otherReply);
 
     // Queues V8Wrapper::releaseMemory (after the jobs already queued).
     void releaseMemory();

@@ -182,15 +182,51 @@ QString V8Wrapper::resultText(v8::Local<v8::Context> context, v8::Local<v8::Valu
 QString V8Wrapper::invoke(const QString& method, const QString& object, const QString& arguments)
 {
     QString out;
-    invokeWith(method, object, arguments, [&](v8::Local<v8::String> json) { out = toQString(m_isolate, json); });
+    invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
+        v8::Local<v8::String> json;
+        if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
+            out = toQString(m_isolate, json);
+    });
     return out;
 }
 
 QByteArray V8Wrapper::invokeUtf8(const QString& method, const QString& object, const QString& arguments)
 {
     QByteArray out;
-    invokeWith(method, object, arguments, [&](v8::Local<v8::String> json) { out = toUtf8(m_isolate, json); });
+    invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
+        v8::Local<v8::String> json;
+        if (toJson(context, result).ToLocal(&json))
+            out = toUtf8(m_isolate, json);
+    });
     return out;
+}
+
+std::optional<QStringList> V8Wrapper::invokeForTexts(const QString& method, const QString& object,
+                                                     const QString& arguments, QByteArray& json)
+{
+    std::optional<QStringList> texts;
+    json.clear();
+    invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
+        if (result->IsArray()) {
+            v8::Local<v8::Array> array = result.As<v8::Array>();
+            QStringList strings;
+            strings.reserve(qsizetype(array->Length()));
+            v8::Local<v8::Value> element;
+            for (uint32_t i = 0; i < array->Length(); ++i) {
+                if (!array->Get(context, i).ToLocal(&element) || !element->IsString())
+                    break;
+                strings.append(toQString(m_isolate, element.As<v8::String>()));
+            }
+            if (uint32_t(strings.size()) == array->Length()) {
+                texts = std::move(strings);
+                return;
+            }
+        }
+        v8::Local<v8::String> text;
+        if (toJson(context, result).ToLocal(&text))
+            json = toUtf8(m_isolate, text);
+    });
+    return texts;
 }
 
 QString V8Wrapper::evaluate(const QString& script)
@@ -219,7 +255,7 @@ QString V8Wrapper::evaluate(const QString& script)
 }
 
 void V8Wrapper::invokeWith(const QString& method, const QString& object, const QString& arguments,
-                           const std::function<void(v8::Local<v8::String>)>& take)
+                           const std::function<void(v8::Local<v8::Context>, v8::Local<v8::Value>)>& take)
 {
     if (!m_isolate || m_context.IsEmpty())
         return;
@@ -265,9 +301,7 @@ void V8Wrapper::invokeWith(const QString& method, const QString& object, const Q
         writeLine(QStringLiteral("Invoke result: none."));
         return;
     }
-    v8::Local<v8::String> json;
-    if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
-        take(json);
+    take(context, result);
 }
 
 void V8Wrapper::releaseMemory()

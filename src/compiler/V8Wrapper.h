@@ -4,15 +4,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 
 #include <cstdio>
 
 #include <v8.h>
 
 // One V8 isolate with one context, offering two synchronous operations that speak JSON text:
-// run a script, and call a method of a global object. Every failure ends in the empty
+// run a script, and call a method of a global object (whose answer may also be plain texts). Every failure ends in the empty
 // result "" plus one diagnostic line; nothing is thrown out of the engine.
 //
 // The context has "print", "console.log" and "console.warn", which write "<<v8>> " and each
@@ -36,6 +38,11 @@ public:
     QString invoke(const QString& method, const QString& object, const QString& arguments);
     // The same, answering the text as UTF-8: a large reply is then read without converting it.
     QByteArray invokeUtf8(const QString& method, const QString& object, const QString& arguments);
+    // The same for a method that answers texts: an array of strings comes as the strings
+    // themselves, which spares large texts being escaped to JSON and read back. Any other
+    // answer comes as nothing, its JSON text (or "") put in `json`.
+    std::optional<QStringList> invokeForTexts(const QString& method, const QString& object, const QString& arguments,
+                                              QByteArray& json);
 
     // Gives back what the engine holds beyond its live objects: a collection that also shrinks
     // the young generation, then the freed C heap of every thread to the system. Takes some tens
@@ -57,9 +64,9 @@ private:
     // JSON.stringify(value) through the context's JSON object; empty when it throws.
     v8::MaybeLocal<v8::String> toJson(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
     QString resultText(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
-    // The call behind invoke: `take` gets the JSON text of the return value, if there is one.
+    // The call behind invoke: `take` gets the return value, if there is one.
     void invokeWith(const QString& method, const QString& object, const QString& arguments,
-                    const std::function<void(v8::Local<v8::String>)>& take);
+                    const std::function<void(v8::Local<v8::Context>, v8::Local<v8::Value>)>& take);
     void writeLine(const QString& line);
 
     static void print(const v8::FunctionCallbackInfo<v8::Value>& info);

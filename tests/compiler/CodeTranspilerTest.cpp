@@ -1,4 +1,5 @@
 // The compiler front driven through the real engine and the real compiler scripts.
+#include "analysis/Scope.h"
 #include "compiler/CodeTranspiler.h"
 #include "compiler/CodeTranspilerDelegate.h"
 #include "compiler/model/AST.h"
@@ -118,6 +119,25 @@ TEST(CodeTranspilerTest, StartsEmptyAndLoadsTheLibraryGlobals)
     EXPECT_EQ(transpiler.getTypeStringAt({0, 0}), QStringLiteral("?"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return transpiler.globals().has_value(); }));
     EXPECT_TRUE(transpiler.globals()->contains(QStringLiteral("Layer")));
+}
+
+// The scope tree of a compile is made on the compiler's queues; its root must still know the
+// library's globals, also when the compile started before they had come in.
+TEST(CodeTranspilerTest, TheScopeOfACompileKnowsTheLibraryGlobals)
+{
+    CodeTranspiler early;
+    early.transpileFromString(QStringLiteral("x = 1\n"));
+    ASSERT_TRUE(waitIdle(early));
+    CodeTranspiler later;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return later.globals().has_value(); }));
+    later.transpileFromString(QStringLiteral("x = 1\n"));
+    ASSERT_TRUE(waitIdle(later));
+    for (const CodeTranspiler* transpiler : {&early, &later}) {
+        ASSERT_EQ(transpiler->lastSuccessfulId(), transpiler->lastId());
+        ASSERT_TRUE(transpiler->scope() && transpiler->scope()->globals());
+        EXPECT_TRUE(transpiler->scope()->globals()->contains(QStringLiteral("Layer")));
+        EXPECT_NE(transpiler->scope()->getVariableType(QStringLiteral("Layer")), nullptr);
+    }
 }
 
 TEST(CodeTranspilerTest, RapidChangesCompileOnlyTheNewestText)

@@ -194,7 +194,11 @@ TEST_F(InferencerScriptTest, TheTwoHalvesOfACompileMakeTheReplyOfCs2js)
         }
         ASSERT_EQ(started, QStringLiteral("true")) << code.toStdString();
         const QJsonArray creations{analysis.value(QStringLiteral("creations"))};
-        QJsonObject joined = parseObject(v8.invoke(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"), json(creations)));
+        QByteArray notTexts;
+        const std::optional<QStringList> texts = v8.invokeForTexts(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"),
+                                                                   json(creations), notTexts);
+        ASSERT_TRUE(texts && texts->size() == 2) << notTexts.constData();
+        QJsonObject joined{{QStringLiteral("js"), texts->at(0)}, {QStringLiteral("v3SourceMap"), texts->at(1)}};
         for (auto it = analysis.begin(); it != analysis.end(); ++it)
             if (it.key() != QLatin1String("creations"))
                 joined.insert(it.key(), it.value());
@@ -204,9 +208,10 @@ TEST_F(InferencerScriptTest, TheTwoHalvesOfACompileMakeTheReplyOfCs2js)
     }
     // The layer table of a program that makes layers travels through the creations.
     EXPECT_TRUE(cs2js(QStringLiteral("b = new Layer\n")).value(QStringLiteral("js")).toString().contains(QStringLiteral("typeHashes")));
-    // Code is generated once per generate.
-    EXPECT_TRUE(parseObject(v8.invoke(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"), QStringLiteral("[null]")))
-                    .contains(QStringLiteral("error")));
+    // Code is generated once per generate; what is not two texts comes as JSON.
+    QByteArray reply;
+    EXPECT_FALSE(v8.invokeForTexts(QStringLiteral("takeGenerated"), QStringLiteral("Inferencer"), QStringLiteral("[null]"), reply));
+    EXPECT_TRUE(parseObject(QString::fromUtf8(reply)).contains(QStringLiteral("error")));
 }
 
 TEST_F(InferencerScriptTest, ASyntaxErrorAnswersTheCompilersMessageAndZeroBasedStart)

@@ -100,6 +100,26 @@ TEST_F(V8WrapperTest, InvokeAsUtf8GivesTheSameTextForEveryKindOfString)
     EXPECT_TRUE(v8.invokeUtf8(QStringLiteral("missing"), QStringLiteral("Text"), QStringLiteral("[]")).isEmpty());
 }
 
+TEST_F(V8WrapperTest, InvokeForTextsTakesAnArrayOfStringsAsItIsAndAnythingElseAsJson)
+{
+    v8.evaluate(QStringLiteral("var Texts = { echo: function (x) { return x; } };"));
+    QByteArray json = "stale";
+    const std::optional<QStringList> texts = v8.invokeForTexts(
+        QStringLiteral("echo"), QStringLiteral("Texts"),
+        QStringLiteral("[[\"a \\\"quoted\\\" line\\n\", \"caf\\u00e9 \\u2603 \\ud83d\\ude00\", \"\"]]"), json);
+    ASSERT_TRUE(texts);
+    EXPECT_EQ(*texts, QStringList({QStringLiteral("a \"quoted\" line\n"), QString::fromUtf8("caf\u00e9 \u2603 \U0001F600"), QString()}));
+    EXPECT_TRUE(json.isEmpty());
+    // An error object, an array that is not all strings, a failed call: no texts, the JSON (or
+    // nothing) instead.
+    for (const QString& arguments : {QStringLiteral("[{\"error\": 1}]"), QStringLiteral("[[\"a\", 2]]"), QStringLiteral("[\"one\"]")}) {
+        EXPECT_FALSE(v8.invokeForTexts(QStringLiteral("echo"), QStringLiteral("Texts"), arguments, json)) << arguments.toStdString();
+        EXPECT_EQ(json, v8.invokeUtf8(QStringLiteral("echo"), QStringLiteral("Texts"), arguments));
+    }
+    EXPECT_FALSE(v8.invokeForTexts(QStringLiteral("missing"), QStringLiteral("Texts"), QStringLiteral("[]"), json));
+    EXPECT_TRUE(json.isEmpty());
+}
+
 TEST_F(V8WrapperTest, InvokeFailuresGiveEmptyResultAndTheirLines)
 {
     v8.evaluate(QStringLiteral("var Calc = { add: function (a, b) { return a + b; },"

@@ -437,8 +437,9 @@ var Inferencer = (function () {
 
   // cs2js in two halves that two engines can work on at the same time, the code generation
   // being the longer one: analyze answers "ast", "info", "scope" (as cs2js) and "creations";
-  // generate compiles and keeps the result; takeGenerated(creations) then answers "js" and
-  // "v3SourceMap". Together they make the reply cs2js makes of the same text, but for the line
+  // generate compiles and keeps the result; takeGenerated(creations) then answers the two texts
+  // [js, v3SourceMap] as they are (an object would have them escaped to JSON and read back on
+  // every compile). Together they make the reply cs2js makes of the same text, but for the line
   // map "sourceMap", which says nothing that the version 3 map does not: its reader makes it
   // from that map when a position is first looked up, which is rare, and not on every compile.
   api.analyze = function (code, options, optionsEx) {
@@ -476,7 +477,8 @@ var Inferencer = (function () {
     var compiled = generated;
     generated = null;
     if (!compiled) return { error: { message: 'Nothing was compiled', location: { first_line: 0, first_column: 0 } } };
-    return generatedReply(compiled, Array.isArray(creations) ? creations : null, false);
+    var reply = generatedReply(compiled, Array.isArray(creations) ? creations : null, false);
+    return [reply.js, reply.v3SourceMap];
   };
 
   return api;
