@@ -163,7 +163,9 @@ TEST_F(ServerProblemTest, AServerThatNeverAnswersIsGivenUpAndAnUntitledProjectLe
     EXPECT_FALSE(server.serverTaskManager()->task().isRunning());
 
     // Typing right away does not launch the server again with every key; typing a little later
-    // does, and the (now sound) server brings the page.
+    // does, and the (now sound) server brings the page, given the usual time to get ready on a
+    // busy machine.
+    server.setStartTimeout(RBServerController::StartTimeoutMs);
     CSTaskManager* failed = server.serverTaskManager();
     probe.typeAtEnd("\n#");
     testsupport::spin(300);
