@@ -6,7 +6,6 @@
 #include "compiler/CodeTranspilerDelegate.h"
 #include "compiler/CompileReply.h"
 #include "compiler/V8Engine.h"
-#include "compiler/model/AST.h"
 #include "compiler/model/CodeLines.h"
 #include "compiler/model/SourceMap.h"
 #include "platform/Bundle.h"
@@ -18,6 +17,7 @@
 
 #include <cstdio>
 #include <future>
+#include <utility>
 
 const QString CodeTranspiler::kTranspilationStart = QStringLiteral("kNotifyIdCodeTranspilerStart");
 const QString CodeTranspiler::kTranspilationSuccessNotification = QStringLiteral("kNotifyIdCodeTranspilerTranspileSuccess");
@@ -243,10 +243,13 @@ void CodeTranspiler::trackCompileTime(double seconds)
 
 void CodeTranspiler::transpilationCallback(CompileReply reply)
 {
+    // A tree read whole takes as long to take apart as a search of it: the tree that goes (the
+    // replaced one, or the new one of a failed compile) goes on the analysis engine's queue.
+    ASTNodePtr unused = reply.failure ? std::move(reply.tree) : std::exchange(m_ast, std::move(reply.tree));
+    m_analysisV8->releaseOnQueue(std::move(unused));
     if (!reply.failure) {
         m_lastSuccessfulId = m_lastId;
         m_js = prefixId(reply.js);
-        m_ast = AST::create(reply.ast);
         m_info = std::move(reply.info);
         m_sourceMapJson = std::move(reply.sourceMapJson);
         m_sourceMap.reset();

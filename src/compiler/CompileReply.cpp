@@ -1,5 +1,7 @@
 #include "compiler/CompileReply.h"
 
+#include "compiler/model/AST.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -84,6 +86,8 @@ void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
         return;
     }
     out.ast = JsonText::Ref{text, m.ast};
+    out.tree = AST::create(out.ast);
+    out.tree->readWhole();
     out.info = text->value(m.info).toObject();
     if (text->isObject(m.scope))
         out.scope = text->value(m.scope).toObject();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compiler/model/AST_OrArray.h"
 #include "compiler/model/JsonText.h"
 
 #include <QByteArray>
@@ -23,12 +24,16 @@ class Scope;
 // that is not a usable object) or the products are: a success must carry "js" and "v3SourceMap"
 // as texts and "ast", "info" and "sourceMap" as objects; "scope" is optional.
 //
-// The text is checked whole, but the syntax tree (most of it) is not parsed: the tree's nodes
-// read their part of the text when they are first asked.
+// The text is checked whole and indexed rather than parsed into a document; the syntax tree's
+// nodes are then made from their part of the text, all of them, still on the engine's queue.
 struct CompileReply {
     std::optional<QVariantMap> failure;
     QString js;
     JsonText::Ref ast;
+    // The tree of `ast`, read whole: the editor searches every node of it when it dims all but
+    // one layer's code, and making the nodes there would stall typing. Nothing changes it after
+    // reading, so it may pass to the main thread.
+    ASTNodePtr tree;
     QJsonObject info;
     // The line and column map stays JSON text (UTF-8) until someone looks a position up: it is a
     // third of the reply, and only a runtime error in the preview needs it. Empty when the reply

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 QJsonValue json(const char* text)
@@ -17,12 +19,56 @@ QJsonValue json(const char* text)
     return document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
 }
 
+QByteArray fixtureText(const char* name)
+{
+    return testsupport::readFile(testsupport::fixturePath(QStringLiteral("model/") + name)).toUtf8();
+}
+
 std::shared_ptr<AST> fixtureTree(const char* name)
 {
-    const QString text = testsupport::readFile(testsupport::fixturePath(QStringLiteral("model/") + name));
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    const QJsonDocument document = QJsonDocument::fromJson(fixtureText(name));
     EXPECT_TRUE(document.isObject()) << name;
     return AST::create(document.object());
+}
+
+// Each node of the tree, parents first.
+QList<ASTNodePtr> allNodes(const ASTNodePtr& root)
+{
+    QList<ASTNodePtr> nodes;
+    QList<ASTNodePtr> pending{root};
+    while (!pending.isEmpty()) {
+        const ASTNodePtr node = pending.takeFirst();
+        nodes.append(node);
+        for (qsizetype i = 0; i < node->count(); ++i)
+            pending.append(node->getChild(i));
+    }
+    return nodes;
+}
+
+// Where a node sits in its tree: the child indexes from the root down, "-" for none.
+QString pathOf(ASTNodePtr node)
+{
+    if (!node)
+        return QStringLiteral("-");
+    QStringList steps;
+    for (ASTNodePtr parent = node->parent(); parent; node = parent, parent = node->parent()) {
+        qsizetype index = 0;
+        while (index < parent->count() && parent->getChild(index) != node)
+            ++index;
+        steps.prepend(QString::number(index));
+    }
+    return QLatin1Char('/') + steps.join(QLatin1Char('/'));
+}
+
+// Everything a reader sees of one node.
+QString describe(const ASTNodePtr& node)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        .arg(pathOf(node), node->type(), node->label(), node->location()->toString(),
+             node->typeHash().value_or(QStringLiteral("(no hash)")),
+             node->data() ? QString::fromUtf8(QJsonDocument(QJsonArray{*node->data()}).toJson(QJsonDocument::Compact))
+                          : QStringLiteral("(no data)"))
+        .arg(node->count());
 }
 
 LocationPtr at(const char* text)
@@ -187,6 +233,80 @@ TEST(AST, CollectsNodesWithATypeHashInDocumentOrder)
     EXPECT_EQ(found[1]->type(), QStringLiteral("IdentifierLiteral"));
     EXPECT_EQ(found[2]->type(), QStringLiteral("Op"));
     EXPECT_TRUE(root->getNodesWithTypeHash(QStringLiteral("nobody")).isEmpty());
+}
+
+// The compiler's tree is read whole on the engine's thread and searched on the main thread: the
+// searches must answer exactly what they answer on a tree read node by node where it is used.
+TEST(AST, ATreeReadWholeOnAnotherThreadAnswersAsATreeReadOnUse)
+{
+    qsizetype hashesSearched = 0;
+    // Two bare trees, and a compile's reply whose tree carries layer hashes.
+    for (const char* name : {"model/layers.ast.json", "model/classes.ast.json", "analysis/compiled-program.json"}) {
+        SCOPED_TRACE(name);
+        const auto text = JsonText::make(testsupport::readFile(testsupport::fixturePath(QString::fromLatin1(name))).toUtf8());
+        ASSERT_TRUE(text);
+        const JsonText::Span ast = text->member(text->root(), u"ast");
+        const JsonText::Ref ref{text, ast.isEmpty() ? text->root() : ast};
+        std::shared_ptr<AST> whole;
+        std::thread([&] {
+            whole = AST::create(ref);
+            whole->readWhole();
+        }).join();
+        const auto onUse = AST::create(ref);
+
+        // Read whole means no node is left to make.
+        const QList<ASTNodePtr> wholeNodes = allNodes(whole);
+        for (const ASTNodePtr& node : wholeNodes) {
+            if (const auto* made = dynamic_cast<const AST*>(node.get()))
+                EXPECT_TRUE(made->parsedChildren()) << describe(node).toStdString();
+        }
+        const auto fromTheFirstNode = std::dynamic_pointer_cast<AST>(onUse->getChild(0)->getChild(0));
+        ASSERT_TRUE(fromTheFirstNode);
+        EXPECT_FALSE(fromTheFirstNode->parsedChildren());
+
+        // The same nodes, with the same contents, in the same places.
+        QStringList hashes;
+        QList<LocationPtr> positions;
+        for (const ASTNodePtr& node : wholeNodes) {
+            if (node->typeHash() && !hashes.contains(*node->typeHash()))
+                hashes.append(*node->typeHash());
+            const Location& range = *node->location();
+            const QList<std::pair<qint64, qint64>> ends{{range.firstLine(), range.firstColumn()},
+                                                        {range.lastLine(), range.lastColumn()},
+                                                        {range.lastLine(), range.lastColumn() + 1}};
+            for (const auto& [line, column] : ends) {
+                positions.append(Location::from());
+                positions.last()->fromPosition(line, column);
+            }
+        }
+        const QList<ASTNodePtr> onUseNodes = allNodes(onUse);
+        ASSERT_EQ(wholeNodes.size(), onUseNodes.size());
+        for (qsizetype i = 0; i < wholeNodes.size(); ++i)
+            ASSERT_EQ(describe(wholeNodes[i]), describe(onUseNodes[i]));
+
+        // Every search answers the same nodes: by hash (a fresh reader of each), by position.
+        for (const QString& hash : hashes) {
+            const auto paths = [&](const QList<ASTNodePtr>& nodes) {
+                QStringList out;
+                for (const ASTNodePtr& node : nodes)
+                    out.append(pathOf(node));
+                return out;
+            };
+            const QStringList found = paths(whole->getNodesWithTypeHash(hash));
+            EXPECT_FALSE(found.isEmpty());
+            EXPECT_EQ(found, paths(AST::create(ref)->getNodesWithTypeHash(hash))) << hash.toStdString();
+            ++hashesSearched;
+        }
+        for (const LocationPtr& position : positions) {
+            EXPECT_EQ(pathOf(whole->getAstAt(*position)), pathOf(AST::create(ref)->getAstAt(*position)))
+                << position->toString().toStdString();
+            for (qsizetype i = 0; i < whole->count(); ++i) {
+                EXPECT_EQ(pathOf(whole->getChild(i)->getLastASTBefore(*position)),
+                          pathOf(onUse->getChild(i)->getLastASTBefore(*position)));
+            }
+        }
+    }
+    EXPECT_GT(hashesSearched, 2);
 }
 
 TEST(AST, ParentLinksNeverDangle)

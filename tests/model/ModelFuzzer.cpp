@@ -78,6 +78,7 @@ void fuzzTree(const QByteArray& bytes)
         if (!document.isNull())
             check(text->value(text->root()) == json, "the indexed text reads as Qt reads it");
         auto fromText = AST::create(JsonText::Ref{text, text->root()});
+        fromText->readWhole();
         walk(fromText, Location(QStringLiteral("2:3-2:3")));
     }
     auto root = AST::create(json);

@@ -82,16 +82,29 @@ ASTNodePtr AST_OrArray::getLastASTBefore(const Location& location) const
 QList<ASTNodePtr> AST_OrArray::getNodesWithTypeHash(const QString& typeHash) const
 {
     QList<ASTNodePtr> found;
+    visitSubtree([&](const ASTNodePtr& node) {
+        if (node->m_typeHash && *node->m_typeHash == typeHash)
+            found.append(node);
+    });
+    return found;
+}
+
+void AST_OrArray::readWhole() const
+{
+    // Counting a node's children makes them.
+    visitSubtree([](const ASTNodePtr&) {});
+}
+
+void AST_OrArray::visitSubtree(const std::function<void(const ASTNodePtr&)>& visit) const
+{
     // Pre-order with an explicit stack: children pushed last-first so that they pop in order.
     QList<ASTNodePtr> stack{self()};
     while (!stack.isEmpty()) {
         const ASTNodePtr node = stack.takeLast();
-        if (node->m_typeHash && *node->m_typeHash == typeHash)
-            found.append(node);
+        visit(node);
         for (qsizetype i = node->count() - 1; i >= 0; --i) {
             if (ASTNodePtr child = node->getChild(i))
                 stack.append(std::move(child));
         }
     }
-    return found;
 }

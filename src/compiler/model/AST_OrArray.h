@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,8 +18,9 @@ using ASTNodePtr = std::shared_ptr<AST_OrArray>;
 // JSON list inside such an object. A parent holds its children strongly and a child its parent
 // weakly, so a node kept after its tree was dropped reports no parent instead of dangling.
 //
-// Nodes live in std::shared_ptr only (made through the create functions). Main thread only: the
-// first query of a node parses its children.
+// Nodes live in std::shared_ptr only (made through the create functions). The first query of a
+// node parses its children, so a tree is used on one thread only, unless it was read whole
+// (readWhole) before it was handed over: after that no query changes it.
 class AST_OrArray : public std::enable_shared_from_this<AST_OrArray> {
 protected:
     struct Key {}; // restricts construction to the create functions while allowing make_shared
@@ -70,9 +72,16 @@ public:
     // Every node of this subtree whose typeHash is `typeHash`, parents before descendants,
     // earlier children before later ones.
     QList<ASTNodePtr> getNodesWithTypeHash(const QString& typeHash) const;
+    // Makes every node of this subtree now instead of on first use: the first whole walk of a
+    // fresh tree then costs no more than the next one.
+    void readWhole() const;
 
 protected:
     ASTNodePtr self() const;
+
+private:
+    // Each node of this subtree, parents before descendants, earlier children before later ones.
+    void visitSubtree(const std::function<void(const ASTNodePtr&)>& visit) const;
 
 private:
     std::weak_ptr<AST_OrArray> m_parent;
