@@ -599,8 +599,14 @@ void RBDocument::setupFileListener()
     if (!isSaved())
         return;
     QPointer<RBDocument> self(this);
-    m_fileSystemEvents.watch({programPath(), join(projectPath(), QStringLiteral("index.html"))}, [self](const QString&) {
+    const QString page = QFileInfo(join(projectPath(), QStringLiteral("index.html"))).absoluteFilePath();
+    m_fileSystemEvents.watch({programPath(), page}, [self, page](const QString& path) {
         if (!self || self->m_isSaving)
+            return;
+        // With unsaved edits the program on disk differs from the editor: a change of
+        // the page alone would ask about a change of the program that did not happen. A real
+        // change of the program is reported on its own.
+        if (path == page && self->isDocumentEdited())
             return;
         platform::debounce(self, QStringLiteral("reloadDocumentFromFileChange"), 0.05,
                            [self] { if (self) self->reloadDocumentFromFileChange(); });

@@ -696,6 +696,16 @@ TEST_F(DocumentTest, AnOutsideChangeAsksBeforeItReplacesUnsavedEditsAndLeavesACl
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(editor.text, "outside = 3\n");
     EXPECT_FALSE(d->isDocumentEdited());
+
+    // A change of the page alone asks nothing about a program that did not change.
+    editor.text = "unsaved again\n";
+    d->updateChangeCount(platform::Document::ChangeDone);
+    ASSERT_TRUE(platform::writeTextAtomically(project + "/index.html", "<html>changed</html>\n"));
+    testsupport::spin(400);
+    EXPECT_EQ(alerts.size(), 2);
+    EXPECT_EQ(editor.text, "unsaved again\n");
+    EXPECT_EQ(editor.replaceCount, 2);
+    EXPECT_TRUE(d->isDocumentEdited());
 }
 
 TEST_F(DocumentTest, AProgramDeletedOutsideLeavesTheDocumentUnsavedSoClosingAsks)
