@@ -364,8 +364,10 @@ bool RBDocument::saveInPlace()
 {
     const bool wasEdited = isDocumentEdited();
     m_isSaving = true;
-    // The watch of the old files ends now: the save's own writes are not outside changes.
+    // The watch of the old files ends now: the save's own writes are not outside changes, and
+    // what changed before is overwritten.
     m_fileSystemEvents.stop();
+    m_changedWhileSaving = false;
     platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
 
     QStringList errors;
@@ -436,6 +438,17 @@ bool RBDocument::keepUnreadableProgram()
     return true;
 }
 
+void RBDocument::endUnsavedSave()
+{
+    m_isSaving = false;
+    // Nothing overwrote what changed on disk meanwhile: it is taken (or asked about) now.
+    if (std::exchange(m_changedWhileSaving, false)) {
+        QPointer<RBDocument> self(this);
+        platform::debounce(this, QStringLiteral("reloadDocumentFromFileChange"), 0.05,
+                           [self] { if (self) self->reloadDocumentFromFileChange(); });
+    }
+}
+
 bool RBDocument::saveThroughPanel(const std::function<void()>& success)
 {
     m_isSaving = true;
@@ -460,12 +473,12 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
     }
     const QString chosen = panel.runModal(windowForSheet());
     if (chosen.isEmpty()) {
-        m_isSaving = false;
+        endUnsavedSave();
         return false;
     }
     const QString target = QFileInfo(chosen).absoluteFilePath();
     auto fail = [this](const QString& reason) {
-        m_isSaving = false;
+        endUnsavedSave();
         alertSaveFailure({reason});
         return false;
     };
@@ -601,13 +614,18 @@ void RBDocument::setupFileListener()
     QPointer<RBDocument> self(this);
     const QString page = QFileInfo(join(projectPath(), QStringLiteral("index.html"))).absoluteFilePath();
     m_fileSystemEvents.watch({programPath(), page}, [self, page](const QString& path) {
-        if (!self || self->m_isSaving)
+        if (!self)
             return;
         // With unsaved edits the program on disk differs from the editor: a change of
         // the page alone would ask about a change of the program that did not happen. A real
         // change of the program is reported on its own.
         if (path == page && self->isDocumentEdited())
             return;
+        if (self->m_isSaving) {
+            // The save panel is open: a save overwrites the change, a cancel must not lose it.
+            self->m_changedWhileSaving = true;
+            return;
+        }
         platform::debounce(self, QStringLiteral("reloadDocumentFromFileChange"), 0.05,
                            [self] { if (self) self->reloadDocumentFromFileChange(); });
     });

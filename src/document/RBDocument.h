@@ -158,6 +158,8 @@ private:
     void setDeviceScaleEnabled(bool enabled);
     bool saveInPlace();
     bool saveThroughPanel(const std::function<void()>& success);
+    // A save through the panel ends without saving (cancelled or failed before writing).
+    void endUnsavedSave();
     void alertSaveFailure(const QStringList& reasons);
     bool keepUnreadableProgram();
     // Tells the user that the program on disk was not read as it is.
@@ -182,6 +184,7 @@ private:
     bool m_programUnreadable = false;
     bool m_programNotText = false;
     bool m_askingAboutOutsideChange = false;
+    bool m_changedWhileSaving = false;
 
     QJsonObject m_configDefaults;
     ProjectConfig m_config;

@@ -708,6 +708,21 @@ TEST_F(DocumentTest, AnOutsideChangeAsksBeforeItReplacesUnsavedEditsAndLeavesACl
     EXPECT_TRUE(d->isDocumentEdited());
 }
 
+TEST_F(DocumentTest, AnOutsideChangeWhileTheSavePanelIsOpenIsTakenWhenItIsCancelled)
+{
+    makeProject();
+    auto d = open(project);
+    platform::SavePanel::setTestResponder([&](const platform::SavePanel&) {
+        EXPECT_TRUE(platform::writeTextAtomically(project + "/app.coffee", "outside = 1\n"));
+        testsupport::spin(300); // the change is seen while the panel is open
+        return QString();
+    });
+    EXPECT_FALSE(d->saveDocumentAs());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return editor.text == "outside = 1\n"; })) << editor.text.toStdString();
+    EXPECT_FALSE(d->isDocumentEdited());
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
 TEST_F(DocumentTest, AProgramDeletedOutsideLeavesTheDocumentUnsavedSoClosingAsks)
 {
     makeProject();
