@@ -131,13 +131,13 @@ RBWebViewController::RBWebViewController(QObject* parent)
     m_channel->registerObject(QStringLiteral("_webkit"), m_bridge);
     m_page->setWebChannel(m_channel);
 
-    QWebEngineScript script;
-    script.setName(QStringLiteral("RBWebViewBridge"));
-    script.setSourceCode(bridgeUserScript());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    script.setRunsOnSubFrames(false);
-    m_page->scripts().insert(script);
+    installBridgeScript();
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        const QString scheme = m_page->url().scheme();
+        // Only documents of the web and of files get the bridge (not "about:blank").
+        if (ok && (scheme.startsWith(QLatin1String("http")) || scheme == QLatin1String("file")))
+            checkBridge();
+    });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
                 platform::Log::warning(kDomain, QStringLiteral("the page's process ended (status %1, exit code %2)")
@@ -180,6 +180,7 @@ void RBWebViewController::loadURL(const QString& url)
 {
     if (!m_view)
         return;
+    m_bridgeReloads = 0;
     m_view->load(QUrl(url));
 }
 
@@ -187,6 +188,7 @@ void RBWebViewController::loadFile(const QString& path)
 {
     if (!m_view)
         return;
+    m_bridgeReloads = 0;
     m_view->load(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -203,6 +205,7 @@ void RBWebViewController::loadHTMLString(const QString& html, const QUrl& baseUR
     }
     file.write(html.toUtf8());
     file.close();
+    m_bridgeReloads = 0;
     m_view->load(QUrl::fromLocalFile(path));
 }
 
@@ -309,6 +312,44 @@ bool RBWebViewController::terminateRenderProcess()
     if (pid <= 0)
         return false;
     return ::kill(pid_t(pid), SIGKILL) == 0;
+}
+
+void RBWebViewController::installBridgeScript()
+{
+    const QString name = QStringLiteral("RBWebViewBridge");
+    for (const QWebEngineScript& old : m_page->scripts().find(name))
+        m_page->scripts().remove(old);
+    QWebEngineScript script;
+    script.setName(name);
+    script.setSourceCode(bridgeUserScript());
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    m_page->scripts().insert(script);
+}
+
+void RBWebViewController::checkBridge()
+{
+    // The process that replaces a crashed one sometimes starts the page before it has the
+    // scripts injected at document creation: without the bridge the page can never say it is
+    // ready. It is given the script again and the page is loaded once more.
+    QPointer<RBWebViewController> self(this);
+    m_page->runJavaScript(QStringLiteral("!!(window._webkit && window._webkit.__channel)"), QWebEngineScript::MainWorld,
+                          [self](const QVariant& hasBridge) {
+                              if (!self || !self->m_page || !hasBridge.isValid())
+                                  return; // the page went away meanwhile
+                              if (hasBridge.toBool()) {
+                                  self->m_bridgeReloads = 0;
+                                  return;
+                              }
+                              if (++self->m_bridgeReloads > kMaxBridgeReloads) {
+                                  platform::Log::error(kDomain, QStringLiteral("the page's process does not take the bridge script"));
+                                  return;
+                              }
+                              platform::Log::warning(kDomain, QStringLiteral("the page loaded without the bridge; loading it again"));
+                              self->installBridgeScript();
+                              self->m_page->triggerAction(QWebEnginePage::Reload);
+                          });
 }
 
 void RBWebViewController::webViewBridge(const QString& json)

@@ -84,6 +84,10 @@ Q_SIGNALS:
 
 private:
     void runCoffeeScriptAction(const QString& action, const QString& source, EvaluationHandler completion);
+    void installBridgeScript();
+    // Makes sure a page that finished loading has the bridge.
+    void checkBridge();
+    static constexpr int kMaxBridgeReloads = 3;
 
     QPointer<QWebEngineView> m_view;
     QPointer<RBWebViewPage> m_page;
@@ -95,6 +99,8 @@ private:
     bool m_logConsoleOutput = false;
     bool m_openLinksInSystemBrowser = true;
     bool m_showGraphicsDebug = false;
+    // Reloads of the page last asked for because it came without the bridge.
+    int m_bridgeReloads = 0;
     DictionaryHandler m_documentReadyHandler;
     ValueHandler m_errorHandler;
     BridgeHandler m_bridgeHandler;

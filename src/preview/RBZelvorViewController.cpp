@@ -238,6 +238,7 @@ void RBZelvorViewController::reload()
             self->handleBridgeMethod(method, arguments);
     });
     m_pageLoading = true;
+    m_pageRanProgram = false;
     m_watchdog->stop();
     m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
@@ -354,6 +355,7 @@ void RBZelvorViewController::evaluateClientCode()
         return;
     }
     m_lastRunProgram = program;
+    m_pageRanProgram = true;
     m_isEvaluating = true;
     m_isUpdatingClientCode = true;
     const QString script = QStringLiteral("ZelvorStudio.runtime.reset();%1;\n\n//@ sourceURL=app.js").arg(compiler->javaScript());
@@ -468,10 +470,16 @@ void RBZelvorViewController::handleDOMReady()
 {
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page ready"));
     m_pageLoading = false;
+    m_crashesWhileLoading = 0;
     m_watchdog->start();
     if (m_spinner) {
         delete m_spinner.data();
         m_spinner = nullptr;
+    }
+    if (m_problemView) {
+        // A page got ready after all (one already on its way when the preview gave up on it).
+        delete m_problemView.data();
+        m_serverProblem.clear();
     }
     handleUpdateFromDevice();
     const QString error = moduleError();
@@ -657,20 +665,36 @@ QString RBZelvorViewController::stoppedProgramMessage()
     return QStringLiteral("The prototype hung (an endless loop?) and was stopped. Change the code to run it again.");
 }
 
+QString RBZelvorViewController::crashedProgramMessage()
+{
+    return QStringLiteral("The prototype crashed the preview (out of memory?) and was stopped. Change the code to run it again.");
+}
+
+QString RBZelvorViewController::crashedPageMessage()
+{
+    return QStringLiteral("The preview page crashed while loading, twice. Click Refresh to load it again.");
+}
+
+void RBZelvorViewController::stopProgram(const QString& program, bool crashed)
+{
+    m_stoppedProgram = program;
+    m_stoppedProgramCrashed = crashed;
+    postStoppedProgram();
+}
+
 void RBZelvorViewController::postStoppedProgram()
 {
     RBDocumentStateUpdate update;
     update.setState(RBDocumentStateError);
     update.setType(QStringLiteral("runtime"));
-    update.setMessage(stoppedProgramMessage());
+    update.setMessage(m_stoppedProgramCrashed ? crashedProgramMessage() : stoppedProgramMessage());
     post(update);
 }
 
 void RBZelvorViewController::pageStoppedResponding()
 {
     platform::Log::warning(kDomain, QStringLiteral("the preview page stopped responding; stopping it"));
-    m_stoppedProgram = m_lastRunProgram;
-    postStoppedProgram();
+    stopProgram(m_lastRunProgram, false);
     // Nothing in the page runs any more, not even a request to stop: end its process. The page
     // is loaded again when the end is reported, without the program.
     m_stoppingUnresponsivePage = true;
@@ -684,20 +708,36 @@ void RBZelvorViewController::renderProcessEnded(bool abnormal)
 {
     m_watchdog->stop();
     m_isEvaluating = false;
+    // The page is gone: programs wait for the one loaded next.
+    m_pageLoading = true;
     const bool stoppedHere = std::exchange(m_stoppingUnresponsivePage, false);
-    if (!stoppedHere && abnormal && !m_lastRunProgram.isEmpty()) {
-        // A program that takes its page down twice (running out of memory, say) would do it
-        // again on every load.
-        if (m_lastRunProgram == m_crashedProgram) {
-            m_stoppedProgram = m_lastRunProgram;
-            postStoppedProgram();
-        } else {
-            m_crashedProgram = m_lastRunProgram;
+    const bool programInPage = std::exchange(m_pageRanProgram, false);
+    if (!stoppedHere && abnormal) {
+        if (programInPage) {
+            // A program that takes its page down (running out of memory, say) would do it again
+            // on every load: it waits for a change of its code, as a hung one does.
+            stopProgram(m_lastRunProgram, true);
+        } else if (++m_crashesWhileLoading > 1) {
+            pageCrashedWhileLoading();
+            return;
         }
     }
-    // A page whose process ended shows nothing: load it again (a reload always runs the newest
-    // program that may run).
+    // A page whose process ended shows nothing: load it again (a reload runs the newest program
+    // that may run).
     reload();
+}
+
+void RBZelvorViewController::pageCrashedWhileLoading()
+{
+    // Nothing of the program ran in it: the page itself (or what it loads) takes its process
+    // down, and loading it again by itself would only crash it again.
+    platform::Log::warning(kDomain, QStringLiteral("the preview page crashed again while loading; it waits for a reload"));
+    RBDocumentStateUpdate update;
+    update.setState(RBDocumentStateError);
+    update.setType(QStringLiteral("runtime"));
+    update.setMessage(crashedPageMessage());
+    post(update);
+    showProblem(crashedPageMessage(), QStringLiteral("Check the project\u2019s page and its modules."));
 }
 
 // ---- a server that cannot serve the project ----

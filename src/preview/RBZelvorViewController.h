@@ -102,6 +102,12 @@ public:
     PageWatchdog* pageWatchdog() const { return m_watchdog; }
     // What the editor shows for a program that was stopped because the page stopped answering.
     static QString stoppedProgramMessage();
+    // What the editor shows for a program whose page crashed (ran out of memory, say, or had its
+    // process killed): the page comes back without it.
+    static QString crashedProgramMessage();
+    // What the editor shows when the page crashes again and again before any program runs in it:
+    // it is not loaded once more by itself.
+    static QString crashedPageMessage();
 
 public Q_SLOTS:
     // The document calls it for every settings change; "deviceScale" and "deviceOrientation"
@@ -137,6 +143,8 @@ private:
     void beep();
     void pageStoppedResponding();
     void renderProcessEnded(bool abnormal);
+    void pageCrashedWhileLoading();
+    void stopProgram(const QString& program, bool crashed);
     void postStoppedProgram();
 
     QPointer<QWidget> m_view;
@@ -171,7 +179,12 @@ private:
     QString m_lastRunProgram;
     // A program that hung or crashed the page: it does not run again until its code changes.
     QString m_stoppedProgram;
-    // A program whose page crashed once; a second crash stops it.
-    QString m_crashedProgram;
+    // Whether it crashed the page rather than hung it (the editor is told which).
+    bool m_stoppedProgramCrashed = false;
+    // Whether a program was handed to the page now shown; a crash before then is the page's own.
+    bool m_pageRanProgram = false;
+    // Crashes of the page since one last got ready: a page that crashes while it loads would
+    // crash on every load.
+    int m_crashesWhileLoading = 0;
     bool m_stoppingUnresponsivePage = false;
 };

@@ -134,10 +134,7 @@ TEST(PreviewControllerEndToEnd, DeviceChangesInThePageWriteTheSettings)
 {
     PreviewHarness h;
     h.document->setConfigValue(QStringLiteral("deviceType"), QStringLiteral("apple-iphone-6s-silver"));
-    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
-    h.document->setText(QStringLiteral("window.ranValue = 1\n"));
-    ASSERT_TRUE(h.start());
-    ASSERT_TRUE(h.waitForOk(0, 60000));
+    ASSERT_TRUE(h.startRunningFirstProgram());
 
     const int saves = h.document->saveCount;
     h.pageValue(QStringLiteral("Zelvor.Device.setDeviceType('apple-ipad-air-2-silver')"));

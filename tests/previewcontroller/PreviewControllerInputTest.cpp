@@ -65,10 +65,7 @@ TEST(PreviewControllerInput, AnUnmountedProjectOnlyMarksTheProgramPending)
 TEST(PreviewControllerInput, BadBridgeMessagesAndRuntimeErrorsNeverStopTheEditor)
 {
     PreviewHarness h;
-    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
-    h.document->setText(QStringLiteral("window.ranValue = 1\n"));
-    ASSERT_TRUE(h.start());
-    ASSERT_TRUE(h.waitForOk(0, 60000));
+    ASSERT_TRUE(h.startRunningFirstProgram());
 
     RBWebViewController* web = h.preview->webViewController();
     const size_t mark = h.updates.size();

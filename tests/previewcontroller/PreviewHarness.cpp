@@ -100,6 +100,13 @@ bool PreviewHarness::start()
     return true;
 }
 
+bool PreviewHarness::startRunningFirstProgram()
+{
+    document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
+    document->setText(QStringLiteral("window.ranValue = 1\n"));
+    return start() && waitForOk(0, 60000);
+}
+
 QString PreviewHarness::projectFile(const QString& relative) const
 {
     return QDir(folder.path()).filePath(relative);

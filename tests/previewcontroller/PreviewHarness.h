@@ -19,6 +19,9 @@ public:
     ~PreviewHarness();
 
     bool start(); // mounts the project; false (with a message on stderr) on failure
+    // Starts with a short update delay and a first program ("window.ranValue = 1"), and waits
+    // until that program ran; false on failure.
+    bool startRunningFirstProgram();
     QString projectFile(const QString& relative) const;
     void writeProjectFile(const QString& relative, const QByteArray& bytes) const;
 

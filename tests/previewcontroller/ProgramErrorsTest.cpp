@@ -3,15 +3,21 @@
 #include "PreviewHarness.h"
 
 #include "compiler/CodeTranspiler.h"
+#include "platform/NotificationCenter.h"
 #include "preview/PageWatchdog.h"
 #include "preview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
 
 namespace {
 bool isRuntime(const RBDocumentStateUpdate& u) { return u.isError() && u.type() == QLatin1String("runtime"); }
@@ -20,10 +26,7 @@ bool isRuntime(const RBDocumentStateUpdate& u) { return u.isError() && u.type() 
 TEST(PreviewProgramErrors, ErrorsInCallbacksComeBackAtTheirCoffeeScriptLine)
 {
     PreviewHarness h;
-    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
-    h.document->setText(QStringLiteral("window.ranValue = 1\n"));
-    ASSERT_TRUE(h.start());
-    ASSERT_TRUE(h.waitForOk(0, 60000));
+    ASSERT_TRUE(h.startRunningFirstProgram());
 
     struct Case { const char* name; QString text; quint64 line; };
     const Case cases[] = {
@@ -45,13 +48,14 @@ TEST(PreviewProgramErrors, ErrorsInCallbacksComeBackAtTheirCoffeeScriptLine)
 TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
 {
     PreviewHarness h;
-    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
-    h.document->setText(QStringLiteral("window.ranValue = 1\n"));
-    ASSERT_TRUE(h.start());
+    ASSERT_TRUE(h.startRunningFirstProgram());
     h.preview->pageWatchdog()->setTimeoutMs(2500);
-    ASSERT_TRUE(h.waitForOk(0, 60000));
+    // A loop that collects its results may take its page down (out of memory) before it is
+    // stopped: either way the program is stopped.
     const auto isStopped = [](const RBDocumentStateUpdate& u) {
-        return u.isError() && u.message() == RBZelvorViewController::stoppedProgramMessage();
+        return u.isError()
+            && (u.message() == RBZelvorViewController::stoppedProgramMessage()
+                || u.message() == RBZelvorViewController::crashedProgramMessage());
     };
 
     // A loop that never ends holds the page: the editor hears why, and the page is loaded
@@ -98,4 +102,99 @@ TEST(PreviewProgramErrors, AnEndlessLoopIsStoppedAndThePreviewComesBack)
             window->close();
     EXPECT_FALSE(h.preview->webViewController()->isInspectorOpen());
     EXPECT_TRUE(h.waitForUpdate(isStopped, mark, 30000));
+}
+
+namespace {
+// Ends the process of the preview's page with a signal, as a crash or the system would.
+bool endPageProcess(PreviewHarness& h, int signal)
+{
+    const qint64 pid = h.preview->webViewController()->webView()->page()->renderProcessPid();
+    return pid > 0 && ::kill(pid_t(pid), signal) == 0;
+}
+
+size_t countUpdates(const PreviewHarness& h, const std::function<bool(const RBDocumentStateUpdate&)>& matches, size_t from)
+{
+    return static_cast<size_t>(std::count_if(h.updates.begin() + static_cast<std::ptrdiff_t>(from), h.updates.end(), matches));
+}
+} // namespace
+
+TEST(PreviewProgramErrors, APageThatCrashesComesBackWithoutTheProgramThatCrashedIt)
+{
+    PreviewHarness h;
+    ASSERT_TRUE(h.startRunningFirstProgram());
+    const auto isCrashed = [](const RBDocumentStateUpdate& u) {
+        return u.isError() && u.message() == RBZelvorViewController::crashedProgramMessage();
+    };
+
+    // A page whose process crashes (as one that runs out of memory does) or is killed.
+    struct Case { const char* name; int signal; int value; };
+    for (const Case& c : {Case{"crashed", SIGSEGV, 10}, Case{"killed", SIGKILL, 20}}) {
+        size_t mark = h.updates.size();
+        h.document->setText(QStringLiteral("window.ranValue = %1\n").arg(c.value));
+        ASSERT_TRUE(h.waitForOk(mark, 30000)) << c.name;
+
+        // The editor hears why, and the page comes back without the program: its reload says
+        // so again instead of running it, and so does Refresh.
+        mark = h.updates.size();
+        ASSERT_TRUE(endPageProcess(h, c.signal)) << c.name;
+        ASSERT_TRUE(testsupport::waitUntil([&] { return countUpdates(h, isCrashed, mark) >= 2; }, 30000))
+            << c.name << ": the crash was not reported, or the page did not come back";
+        EXPECT_EQ(h.pageValue(QStringLiteral("typeof window.ranValue")).toString(), QStringLiteral("undefined")) << c.name;
+        h.preview->reload();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return countUpdates(h, isCrashed, mark) >= 3; }, 30000)) << c.name;
+        EXPECT_EQ(h.pageValue(QStringLiteral("typeof window.ranValue")).toString(), QStringLiteral("undefined")) << c.name;
+        EXPECT_FALSE(h.waitForOk(mark, 1)) << c.name;
+        EXPECT_TRUE(h.preview->pageWatchdog()->isWatching()) << c.name;
+
+        // The next changed program runs as ever.
+        mark = h.updates.size();
+        h.document->setText(QStringLiteral("window.ranValue = %1\n").arg(c.value + 1));
+        ASSERT_TRUE(h.waitForOk(mark, 30000)) << c.name;
+        EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), c.value + 1) << c.name;
+    }
+}
+
+TEST(PreviewProgramErrors, APageThatCrashesWhileItLoadsIsNotLoadedAgainForEver)
+{
+    // A page that takes a while to get ready, so that it can be ended while it loads.
+    QString page = PreviewHarness::defaultIndexHtml();
+    page.replace(QStringLiteral("</head>"),
+                 QStringLiteral("<script>var until = Date.now() + 5000; while (Date.now() < until) {}</script></head>"));
+    PreviewHarness h(page);
+    int pageRequests = 0;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        QStringLiteral("ZelvorRefreshNotification"), nullptr, [&](const platform::Notification&) { ++pageRequests; },
+        h.document.get());
+    h.document->setText(QStringLiteral("window.ranValue = 1\n"));
+    ASSERT_TRUE(h.start());
+    QWebEnginePage* webPage = h.preview->webViewController()->webView()->page();
+
+    // Once while it loads, it is loaded again; twice, the preview says so instead.
+    qint64 ended = 0;
+    for (int crash = 0; crash < 2; ++crash) {
+        const int requested = crash + 1;
+        qint64 pid = 0;
+        ASSERT_TRUE(testsupport::waitUntil([&] {
+            pid = webPage->renderProcessPid();
+            return pageRequests == requested && webPage->url().path().endsWith(QLatin1String(".temp.html")) && pid > 0
+                && pid != ended;
+        }, 30000)) << "the page was not requested for crash " << crash;
+        ASSERT_EQ(::kill(pid_t(pid), SIGSEGV), 0);
+        ended = pid;
+    }
+    const auto isCrashedPage = [](const RBDocumentStateUpdate& u) {
+        return u.isError() && u.message() == RBZelvorViewController::crashedPageMessage();
+    };
+    ASSERT_TRUE(h.waitForUpdate(isCrashedPage, 0, 30000));
+    EXPECT_FALSE(h.preview->isWaitingForPage()) << "the spinner turns on";
+    EXPECT_EQ(h.preview->serverProblem(), RBZelvorViewController::crashedPageMessage());
+    testsupport::spin(1000);
+    EXPECT_EQ(pageRequests, 2) << "it was loaded again by itself";
+
+    // Refresh loads it, and the program runs.
+    const size_t mark = h.updates.size();
+    h.preview->reload();
+    ASSERT_TRUE(h.waitForOk(mark, 60000));
+    EXPECT_EQ(h.pageValue(QStringLiteral("window.ranValue")).toInt(), 1);
+    EXPECT_TRUE(h.preview->serverProblem().isEmpty());
 }
