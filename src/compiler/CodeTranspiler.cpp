@@ -6,6 +6,7 @@
 #include "compiler/CodeTranspilerDelegate.h"
 #include "compiler/CompileReply.h"
 #include "compiler/V8Engine.h"
+#include "compiler/model/AST.h"
 #include "compiler/model/CodeLines.h"
 #include "compiler/model/SourceMap.h"
 #include "platform/Bundle.h"
@@ -241,6 +242,25 @@ void CodeTranspiler::trackCompileTime(double seconds)
         tracker(QStringLiteral("app|compile|time"), float(seconds * 1000.0));
 }
 
+void CodeTranspiler::readTreeWhole(const JsonText::Ref& tree)
+{
+    QPointer<CodeTranspiler> self(this);
+    m_analysisV8->run<ASTNodePtr>(
+        [tree](V8Wrapper*) {
+            ASTNodePtr whole = AST::create(tree);
+            whole->readWhole();
+            return whole;
+        },
+        [self, id = m_lastSuccessfulId](ASTNodePtr whole) {
+            if (!self)
+                return;
+            // Unless a later compile has replaced the tree meanwhile.
+            if (id == self->m_lastSuccessfulId)
+                whole = std::exchange(self->m_ast, std::move(whole));
+            self->m_analysisV8->releaseOnQueue(std::move(whole));
+        });
+}
+
 void CodeTranspiler::transpilationCallback(CompileReply reply)
 {
     // A tree read whole takes as long to take apart as a search of it: the tree that goes (the
@@ -249,6 +269,8 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
     m_analysisV8->releaseOnQueue(std::move(unused));
     if (!reply.failure) {
         m_lastSuccessfulId = m_lastId;
+        // Done in the pause before the next compile, which waits kDebounceTime at least.
+        readTreeWhole(reply.ast);
         m_js = prefixId(reply.js);
         m_info = std::move(reply.info);
         m_sourceMapJson = std::move(reply.sourceMapJson);

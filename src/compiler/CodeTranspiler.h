@@ -2,6 +2,7 @@
 
 #include "analysis/types/Type.h"
 #include "compiler/model/AST_OrArray.h"
+#include "compiler/model/JsonText.h"
 #include "platform/StringExtras.h"
 #include "platform/Timer.h"
 
@@ -104,6 +105,10 @@ public:
 
 private:
     void transpilationCallback(CompileReply reply);
+    // The editor's search by type hash visits every node of the tree, and the first search
+    // makes them: a tree of its own is read whole on the analysis engine's queue, then takes the
+    // place of the one the compile delivered (whose nodes are made as they are asked).
+    void readTreeWhole(const JsonText::Ref& tree);
     void handleGlobals(const QString& reply);
     QString prefixId(const QString& js) const;
     static void trackCompileTime(double seconds);

@@ -87,7 +87,6 @@ void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
     }
     out.ast = JsonText::Ref{text, m.ast};
     out.tree = AST::create(out.ast);
-    out.tree->readWhole();
     out.info = text->value(m.info).toObject();
     if (text->isObject(m.scope))
         out.scope = text->value(m.scope).toObject();

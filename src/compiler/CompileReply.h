@@ -25,14 +25,13 @@ class Scope;
 // as texts and "ast", "info" and "sourceMap" as objects; "scope" is optional.
 //
 // The text is checked whole and indexed rather than parsed into a document; the syntax tree's
-// nodes are then made from their part of the text, all of them, still on the engine's queue.
+// nodes read their part of the text when they are first asked.
 struct CompileReply {
     std::optional<QVariantMap> failure;
     QString js;
     JsonText::Ref ast;
-    // The tree of `ast`, read whole: the editor searches every node of it when it dims all but
-    // one layer's code, and making the nodes there would stall typing. Nothing changes it after
-    // reading, so it may pass to the main thread.
+    // The tree of `ast`, its nodes made on first use: it is used on one thread only, the one it
+    // is handed to.
     ASTNodePtr tree;
     QJsonObject info;
     // The line and column map stays JSON text (UTF-8) until someone looks a position up: it is a

@@ -71,6 +71,16 @@ bool waitIdle(const CodeTranspiler& t, int timeoutMs = 60000)
     return testsupport::waitUntil([&] { return t.isIdle() && !t.hasPendingCoffeeScript(); }, timeoutMs);
 }
 
+// Whether the compile's tree has been read whole (it then takes the place of the one the compile
+// delivered).
+bool waitWholeTree(const CodeTranspiler& t)
+{
+    return testsupport::waitUntil([&] {
+        const auto tree = std::dynamic_pointer_cast<AST>(t.ast());
+        return tree && tree->parsedChildren();
+    });
+}
+
 QString program()
 {
     return testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
@@ -119,6 +129,23 @@ TEST(CodeTranspilerTest, StartsEmptyAndLoadsTheLibraryGlobals)
     EXPECT_EQ(transpiler.getTypeStringAt({0, 0}), QStringLiteral("?"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return transpiler.globals().has_value(); }));
     EXPECT_TRUE(transpiler.globals()->contains(QStringLiteral("Layer")));
+}
+
+// The syntax tree a compile delivers makes its nodes as they are asked; one read whole on the
+// analysis engine's queue takes its place soon after, so that the editor's first search of
+// every node costs no more than the next one.
+TEST(CodeTranspilerTest, TheTreeOfACompileIsSoonReadWhole)
+{
+    CodeTranspiler transpiler;
+    for (const QString& text : {program(), QStringLiteral("a = new Layer\n"), program() + QStringLiteral("\nb = 2\n")}) {
+        transpiler.transpileFromString(text);
+        ASSERT_TRUE(waitIdle(transpiler));
+        ASSERT_EQ(transpiler.lastSuccessfulId(), transpiler.lastId());
+        ASSERT_TRUE(waitWholeTree(transpiler)) << "the tree was never read whole";
+        // It is the tree of this compile, not of the one before.
+        ASSERT_TRUE(transpiler.ast()->location());
+        EXPECT_EQ(transpiler.ast()->location()->lastLine(), text.count(QLatin1Char('\n')));
+    }
 }
 
 // The scope tree of a compile is made on the compiler's queues; its root must still know the
@@ -228,6 +255,7 @@ TEST(CodeTranspilerTest, ACompileErrorIsPostedUnchangedAndLeavesTheLastSuccess)
     Recorder recorder(transpiler);
     transpiler.transpileFromString(QStringLiteral("ok = 1\n"));
     ASSERT_TRUE(waitIdle(transpiler));
+    ASSERT_TRUE(waitWholeTree(transpiler));
     const QString js = transpiler.javaScript();
     const ASTNodePtr ast = transpiler.ast();
 
