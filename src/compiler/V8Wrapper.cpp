@@ -182,23 +182,25 @@ QString V8Wrapper::resultText(v8::Local<v8::Context> context, v8::Local<v8::Valu
 QString V8Wrapper::invoke(const QString& method, const QString& object, const QString& arguments)
 {
     QString out;
-    invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
-        v8::Local<v8::String> json;
-        if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
-            out = toQString(m_isolate, json);
-    });
+    invokeForJson(method, object, arguments, [&](v8::Local<v8::String> json) { out = toQString(m_isolate, json); });
     return out;
 }
 
 QByteArray V8Wrapper::invokeUtf8(const QString& method, const QString& object, const QString& arguments)
 {
     QByteArray out;
+    invokeForJson(method, object, arguments, [&](v8::Local<v8::String> json) { out = toUtf8(m_isolate, json); });
+    return out;
+}
+
+void V8Wrapper::invokeForJson(const QString& method, const QString& object, const QString& arguments,
+                              const std::function<void(v8::Local<v8::String>)>& take)
+{
     invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
         v8::Local<v8::String> json;
-        if (toJson(context, result).ToLocal(&json))
-            out = toUtf8(m_isolate, json);
+        if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
+            take(json);
     });
-    return out;
 }
 
 std::optional<QStringList> V8Wrapper::invokeForTexts(const QString& method, const QString& object,

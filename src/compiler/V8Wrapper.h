@@ -64,7 +64,11 @@ private:
     // JSON.stringify(value) through the context's JSON object; empty when it throws.
     v8::MaybeLocal<v8::String> toJson(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
     QString resultText(v8::Local<v8::Context> context, v8::Local<v8::Value> value);
-    // The call behind invoke: `take` gets the return value, if there is one.
+    // The call behind invoke and invokeUtf8: `take` gets the JSON text of the return value, if
+    // it has one.
+    void invokeForJson(const QString& method, const QString& object, const QString& arguments,
+                       const std::function<void(v8::Local<v8::String>)>& take);
+    // The call behind them all: `take` gets the return value, if there is one.
     void invokeWith(const QString& method, const QString& object, const QString& arguments,
                     const std::function<void(v8::Local<v8::Context>, v8::Local<v8::Value>)>& take);
     void writeLine(const QString& line);
