@@ -14,7 +14,7 @@
 #include "compiler/CodeTranspiler.h"
 #include "platform/NotificationCenter.h"
 #include "preview/RBServerController.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 
 #include <QApplication>

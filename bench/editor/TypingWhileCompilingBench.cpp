@@ -21,7 +21,7 @@
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "compiler/CodeTranspiler.h"
-#include "compiler/model/AST_OrArray.h"
+#include "model/AST_OrArray.h"
 #include "document/RBDocument.h"
 #include "editor/CodeHighlighter.h"
 #include "editor/RBCodeEditViewController.h"

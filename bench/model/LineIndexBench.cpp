@@ -2,7 +2,7 @@
 // The last line printed is "line index incremental speedup: N", N the ratio of the two
 // median times measured in this run.
 
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 
 #include "CodeTextView/KVCodeTextStorage.h"
 #include "CodeTextView/KVCodeTextView.h"
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 
 #include <QTextBlock>
 

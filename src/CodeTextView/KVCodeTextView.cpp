@@ -10,7 +10,7 @@
 #include "CodeTextView/KVCodeTextViewBuffer.h"
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/TypingRules.h"
-#include "app/NotificationName.h"
+#include "messages/NotificationName.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/ColorExtras.h"

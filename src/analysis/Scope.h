@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/types/Type.h"
-#include "compiler/model/Location.h"
+#include "model/Location.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -3,8 +3,8 @@
 #include "analysis/TypeQueries.h"
 #include "analysis/matchers/NodeMatchers.h"
 #include "analysis/types/TObject.h"
-#include "compiler/model/ASTArray.h"
-#include "compiler/model/CodeLines.h"
+#include "model/ASTArray.h"
+#include "model/CodeLines.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -7,7 +7,7 @@
 #include "app/LaunchArguments.h"
 #include "app/RBMainMenu.h"
 #include "app/RBPreferencesWindow.h"
-#include "app/RBUserAgent.h"
+#include "webview/RBUserAgent.h"
 #include "app/UpdateChecker.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/types/Type.h"
-#include "compiler/model/AST_OrArray.h"
-#include "compiler/model/JsonText.h"
+#include "model/AST_OrArray.h"
+#include "model/JsonText.h"
 #include "platform/StringExtras.h"
 #include "platform/Timer.h"
 

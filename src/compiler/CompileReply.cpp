@@ -1,6 +1,6 @@
 #include "compiler/CompileReply.h"
 
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compiler/model/AST_OrArray.h"
-#include "compiler/model/JsonText.h"
+#include "model/AST_OrArray.h"
+#include "model/JsonText.h"
 
 #include <QByteArray>
 #include <QJsonObject>

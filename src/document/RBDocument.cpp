@@ -1,6 +1,6 @@
 #include "document/RBDocument.h"
 
-#include "app/NotificationName.h"
+#include "messages/NotificationName.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/ProjectFolder.h"
 #include "document/RBConfig.h"

@@ -3,8 +3,8 @@
 #include "CodeTextView/KVCodeLayoutManager.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "compiler/CodeTranspiler.h"
-#include "compiler/model/AST_OrArray.h"
-#include "compiler/model/CodeLines.h"
+#include "model/AST_OrArray.h"
+#include "model/CodeLines.h"
 #include "platform/gui/ColorExtras.h"
 
 #include <cmath>

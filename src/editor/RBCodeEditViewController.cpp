@@ -6,7 +6,7 @@
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "compiler/CodeTranspiler.h"
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 #include "document/RBDocument.h"
 #include "editor/BlinkVeil.h"
 #include "editor/CodeHighlighter.h"

@@ -2,7 +2,7 @@
 
 #include "compiler/CodeTranspilerDelegate.h"
 #include "document/RBDocumentEditor.h"
-#include "document/RBDocumentStateUpdate.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "editor/SnippetRenderer.h"
 #include "platform/StringExtras.h"
 

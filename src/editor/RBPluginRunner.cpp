@@ -1,7 +1,7 @@
 #include "editor/RBPluginRunner.h"
 
-#include "preview/BridgeJson.h"
-#include "preview/RBWebViewController.h"
+#include "webview/BridgeJson.h"
+#include "webview/RBWebViewController.h"
 
 #include <QPointer>
 

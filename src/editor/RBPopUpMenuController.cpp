@@ -2,7 +2,7 @@
 
 #include "document/RBDocument.h"
 #include "platform/Log.h"
-#include "preview/BridgeJson.h"
+#include "webview/BridgeJson.h"
 
 #include <QJsonValue>
 #include <QMenu>

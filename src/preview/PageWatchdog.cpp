@@ -1,6 +1,6 @@
 #include "preview/PageWatchdog.h"
 
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineView>

@@ -1,6 +1,6 @@
 #include "preview/PreviewPage.h"
 
-#include "preview/BridgeJson.h"
+#include "webview/BridgeJson.h"
 
 #include <QDateTime>
 #include <QJsonDocument>

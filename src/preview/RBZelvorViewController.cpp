@@ -1,18 +1,19 @@
 #include "preview/RBZelvorViewController.h"
 
 #include "analytics/RBGoogleAnalytics.h"
-#include "app/RBUserAgent.h"
+#include "webview/RBUserAgent.h"
 #include "compiler/CodeTranspiler.h"
-#include "compiler/model/Location.h"
-#include "compiler/model/SourceMap.h"
-#include "document/RBDocumentStateUpdate.h"
+#include "model/Location.h"
+#include "model/SourceMap.h"
+#include "messages/NotificationName.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "platform/Bundle.h"
 #include "platform/Debounce.h"
 #include "platform/Dispatch.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
-#include "preview/BridgeJson.h"
+#include "webview/BridgeJson.h"
 #include "preview/DeviceScaleSteps.h"
 #include "preview/KVDeviceManager.h"
 #include "preview/PageWatchdog.h"
@@ -20,7 +21,7 @@
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewDocument.h"
 #include "preview/RBPreviewLayerPanel.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RuntimeErrorArguments.h"
 
 #include <QApplication>
@@ -242,7 +243,7 @@ void RBZelvorViewController::reload()
     m_watchdog->stop();
     m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
-    platform::NotificationCenter::defaultCenter().post(QStringLiteral("ZelvorRefreshNotification"));
+    platform::NotificationCenter::defaultCenter().post(NotificationName::ZelvorRefresh());
     m_isLoading = false;
 }
 

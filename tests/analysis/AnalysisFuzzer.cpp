@@ -8,8 +8,8 @@
 #include "analysis/TypeFromAST.h"
 #include "analysis/TypeQueries.h"
 #include "analysis/types/TObject.h"
-#include "compiler/model/AST.h"
-#include "compiler/model/CodeLines.h"
+#include "model/AST.h"
+#include "model/CodeLines.h"
 
 #include <QByteArray>
 #include <QJsonArray>

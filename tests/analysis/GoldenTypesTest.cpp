@@ -7,8 +7,8 @@
 #include "analysis/matchers/NodeMatchers.h"
 #include "analysis/types/TObject.h"
 #include "compiler/V8Wrapper.h"
-#include "compiler/model/AST.h"
-#include "compiler/model/CodeLines.h"
+#include "model/AST.h"
+#include "model/CodeLines.h"
 #include "platform/Bundle.h"
 
 #include "support/TestSupport.h"

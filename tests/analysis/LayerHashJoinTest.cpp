@@ -2,7 +2,7 @@
 // by the application's compiler front runs in the preview page, and the page's layer list names
 // the same hashes as the syntax tree of that compile.
 #include "compiler/CodeTranspiler.h"
-#include "compiler/model/AST_OrArray.h"
+#include "model/AST_OrArray.h"
 #include "platform/NotificationCenter.h"
 
 #include "preview/RuntimePage.h"

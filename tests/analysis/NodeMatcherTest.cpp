@@ -1,6 +1,6 @@
 #include "analysis/TypeFromAST.h"
 #include "analysis/matchers/NodeMatchers.h"
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
 #include <QJsonDocument>
 

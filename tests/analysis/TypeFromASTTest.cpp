@@ -1,6 +1,6 @@
 #include "analysis/TypeFromAST.h"
 #include "analysis/types/TObject.h"
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "app/NotificationName.h"
-#include "document/RBDocumentStateUpdate.h"
+#include "messages/NotificationName.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "platform/NotificationCenter.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "analysis/Scope.h"
 #include "compiler/CodeTranspiler.h"
 #include "compiler/CodeTranspilerDelegate.h"
-#include "compiler/model/AST.h"
-#include "compiler/model/CodeLines.h"
+#include "model/AST.h"
+#include "model/CodeLines.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 

@@ -2,7 +2,7 @@
 // what is read must be what a plain reading of the whole text gives.
 #include "compiler/CompileReply.h"
 
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

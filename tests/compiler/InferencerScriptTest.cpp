@@ -1,7 +1,7 @@
 // The two compiler scripts of the resources, run in the real engine: the reply contract of
 // Inferencer.cs2js and Inferencer.getGlobals.
 #include "compiler/V8Wrapper.h"
-#include "compiler/model/SourceMap.h"
+#include "model/SourceMap.h"
 #include "platform/Bundle.h"
 
 #include "StreamCapture.h"

@@ -1,6 +1,6 @@
 #include "DocumentFakes.h"
 
-#include "app/NotificationName.h"
+#include "messages/NotificationName.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"

@@ -5,7 +5,7 @@
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
 #include "document/window/RBDocumentWindow.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 

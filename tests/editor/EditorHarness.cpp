@@ -2,7 +2,7 @@
 
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
-#include "document/RBDocumentStateUpdate.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/Alert.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "compiler/model/AST.h"
-#include "compiler/model/ASTArray.h"
+#include "model/AST.h"
+#include "model/ASTArray.h"
 
 #include "support/TestSupport.h"
 

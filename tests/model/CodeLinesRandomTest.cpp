@@ -1,6 +1,6 @@
 // Random edits applied line by line must always leave the index a fresh index would build.
 
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 
 #include "platform/NotificationCenter.h"
 #include "platform/TextStorage.h"

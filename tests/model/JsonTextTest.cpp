@@ -1,7 +1,7 @@
 // The indexed JSON text that compile replies are read through: it must refuse what is not JSON,
 // find members and items past strings that hold brackets and quotes, and read every value as
 // Qt's own reader does.
-#include "compiler/model/JsonText.h"
+#include "model/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,11 +3,11 @@
 // sanitizers) it checks the promises the readers make: parsed ranges print back, an edited line
 // index equals a fresh one.
 
-#include "compiler/model/AST.h"
-#include "compiler/model/CodeLines.h"
-#include "compiler/model/JsonText.h"
-#include "compiler/model/Location.h"
-#include "compiler/model/SourceMap.h"
+#include "model/AST.h"
+#include "model/CodeLines.h"
+#include "model/JsonText.h"
+#include "model/Location.h"
+#include "model/SourceMap.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "compiler/model/SourceMap.h"
+#include "model/SourceMap.h"
 
 #include "support/TestSupport.h"
 

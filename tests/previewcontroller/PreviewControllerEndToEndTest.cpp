@@ -4,7 +4,7 @@
 
 #include "compiler/CodeTranspiler.h"
 #include "platform/FileUtils.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include "preview/KVDeviceManager.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewLayerPanel.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 

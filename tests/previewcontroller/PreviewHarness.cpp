@@ -4,7 +4,7 @@
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 #include "preview/RBServerController.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "FakePreviewDocument.h"
-#include "document/RBDocumentStateUpdate.h"
+#include "messages/RBDocumentStateUpdate.h"
 
 #include <QTemporaryDir>
 #include <QVariant>

@@ -5,7 +5,7 @@
 #include "compiler/CodeTranspiler.h"
 #include "platform/NotificationCenter.h"
 #include "preview/PageWatchdog.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 

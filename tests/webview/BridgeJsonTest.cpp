@@ -1,5 +1,5 @@
-#include "preview/BridgeJson.h"
-#include "preview/RBWebViewPage.h"
+#include "webview/BridgeJson.h"
+#include "webview/RBWebViewPage.h"
 
 #include <gtest/gtest.h>
 

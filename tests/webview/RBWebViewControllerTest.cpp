@@ -1,4 +1,4 @@
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 
 #include "platform/Bundle.h"
 #include "support/TestSupport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/model/AST_OrArray.h"
+#include "model/AST_OrArray.h"
 
 // What a node matcher looks at: a node, and the reference position of the whole match. Steps
 // to a parent use the parent's own range; the step down to a child keeps the position.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/model/AST_OrArray.h"
+#include "model/AST_OrArray.h"
 
 #include <QJsonValue>
 #include <QList>

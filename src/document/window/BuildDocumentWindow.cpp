@@ -14,7 +14,7 @@
 #include "editor/RBCodeEditViewController.h"
 #include "platform/NotificationCenter.h"
 #include "preview/RBZelvorViewController.h"
-#include "preview/drop/PreviewPane.h"
+#include "document/window/DocumentPreviewPane.h"
 #include "preview/drop/RBFullScreenView.h"
 
 #include <QAbstractButton>

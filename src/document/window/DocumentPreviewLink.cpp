@@ -2,7 +2,7 @@
 
 #include "document/RBDocument.h"
 #include "preview/RBDeviceSettingsMenuController.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #include "document/window/RBDocumentWindow.h"
 
-#include "app/NotificationName.h"
+#include "messages/NotificationName.h"
 #include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/DeviceScaleMenu.h"

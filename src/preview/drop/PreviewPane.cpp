@@ -1,11 +1,6 @@
 #include "preview/drop/PreviewPane.h"
 
-#include "CodeTextView/KVCodeTextView.h"
-#include "CodeTextView/KVCodeView.h"
-#include "document/modules/RBZelvorModuleManager.h"
-#include "editor/RBCodeEditViewController.h"
 #include "preview/RBZelvorViewController.h"
-#include "preview/drop/RBCodeEditDropEditor.h"
 #include "preview/drop/RBFullScreenView.h"
 #include "preview/drop/RBPreviewDropController.h"
 #include "preview/drop/RBZelvorDragDropView.h"
@@ -24,13 +19,6 @@ RBPreviewPane makePreviewPane(RBZelvorViewController& preview, RBPreviewDropEdit
     pane.dropView = new RBZelvorDragDropView(pane.view);
     pane.dropView->setZelvorViewController(&preview);
     pane.dropView->setDropController(pane.drops);
-    preview.setModuleBuilderFactory(RBZelvorModuleManager::factory());
     return pane;
 }
 
-RBPreviewPane makePreviewPane(RBZelvorViewController& preview, RBCodeEditViewController& editor, QWidget* parent)
-{
-    RBPreviewPane pane = makePreviewPane(preview, nullptr, editor.codeView() ? editor.codeView()->textView() : nullptr, parent);
-    pane.drops->setEditor(new RBCodeEditDropEditor(&editor, pane.view));
-    return pane;
-}

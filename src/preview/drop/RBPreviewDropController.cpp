@@ -5,7 +5,7 @@
 #include "platform/StringExtras.h"
 #include "platform/gui/Alert.h"
 #include "preview/RBPreviewDocument.h"
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "preview/drop/MediaSize.h"
 #include "preview/drop/ProjectFileCopy.h"

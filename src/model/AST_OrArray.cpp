@@ -1,4 +1,4 @@
-#include "compiler/model/AST_OrArray.h"
+#include "model/AST_OrArray.h"
 
 AST_OrArray::AST_OrArray(Key, const ASTNodePtr& parent)
     : m_parent(parent)

@@ -1,4 +1,4 @@
-#include "app/NotificationName.h"
+#include "messages/NotificationName.h"
 
 const QString& NotificationName::ZelvorRefresh()
 {

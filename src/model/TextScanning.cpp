@@ -1,4 +1,4 @@
-#include "compiler/model/TextScanning.h"
+#include "model/TextScanning.h"
 
 #include <QChar>
 

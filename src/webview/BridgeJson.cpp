@@ -1,4 +1,4 @@
-#include "preview/BridgeJson.h"
+#include "webview/BridgeJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/model/Location.h"
+#include "model/Location.h"
 
 #include <QJsonValue>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "compiler/model/ASTArray.h"
+#include "model/ASTArray.h"
 
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
 ASTArray::ASTArray(Key key, const ASTNodePtr& parent)
     : AST_OrArray(key, parent)

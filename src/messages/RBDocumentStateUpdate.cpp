@@ -1,4 +1,4 @@
-#include "document/RBDocumentStateUpdate.h"
+#include "messages/RBDocumentStateUpdate.h"
 
 #include "platform/NotificationCenter.h"
 

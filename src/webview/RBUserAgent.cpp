@@ -1,4 +1,4 @@
-#include "app/RBUserAgent.h"
+#include "webview/RBUserAgent.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>

@@ -1,11 +1,11 @@
-#include "preview/RBWebViewController.h"
+#include "webview/RBWebViewController.h"
 
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
-#include "preview/BridgeJson.h"
-#include "preview/RBWebViewBridge.h"
-#include "preview/RBWebViewPage.h"
+#include "webview/BridgeJson.h"
+#include "webview/RBWebViewBridge.h"
+#include "webview/RBWebViewPage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "preview/RBWebViewPage.h"
+#include "webview/RBWebViewPage.h"
 
 #include "platform/Log.h"
 

@@ -1,6 +1,6 @@
-#include "compiler/model/CodeLines.h"
+#include "model/CodeLines.h"
 
-#include "compiler/model/TextScanning.h"
+#include "model/TextScanning.h"
 #include "platform/TextStorage.h"
 
 #include <algorithm>

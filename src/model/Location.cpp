@@ -1,4 +1,4 @@
-#include "compiler/model/Location.h"
+#include "model/Location.h"
 
 #include <limits>
 

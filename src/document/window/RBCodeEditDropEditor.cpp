@@ -1,4 +1,4 @@
-#include "preview/drop/RBCodeEditDropEditor.h"
+#include "document/window/RBCodeEditDropEditor.h"
 
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"

@@ -1,4 +1,4 @@
-#include "compiler/model/JsonText.h"
+#include "model/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
-#include "compiler/model/AST.h"
+#include "model/AST.h"
 
-#include "compiler/model/ASTArray.h"
+#include "model/ASTArray.h"
 
 
 AST::AST(Key key, const JsonText::Ref& json, const ASTNodePtr& parent)
