@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 
+#include "support/SkipReport.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -10,5 +12,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ZelvorStudioTests"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    testsupport::installSkipReport();
+    return testsupport::exitCode(RUN_ALL_TESTS());
 }

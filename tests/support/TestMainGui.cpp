@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include "support/SkipReport.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -13,5 +15,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ZelvorStudioTests"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    testsupport::installSkipReport();
+    return testsupport::exitCode(RUN_ALL_TESTS());
 }
