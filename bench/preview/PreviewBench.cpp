@@ -88,14 +88,16 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     bool evaluated = false;
+    bool evaluatedWell = false;
     qint64 successAt = 0;
     qint64 evaluatedAt = 0;
     platform::NotificationCenter::defaultCenter().addObserver(
         CodeTranspiler::kTranspilationSuccessNotification, document.transpiler(),
         [&](const platform::Notification&) { successAt = clock.nsecsElapsed(); });
-    QObject::connect(&preview, &RBZelvorViewController::clientCodeEvaluated, [&](bool) {
+    QObject::connect(&preview, &RBZelvorViewController::clientCodeEvaluated, [&](bool success) {
         evaluatedAt = clock.nsecsElapsed();
         evaluated = true;
+        evaluatedWell = success;
     });
     clock.start();
     document.setText(program(0));
@@ -105,6 +107,7 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> samples;
+    int failed = 0;
     for (int run = 1; run <= 18; ++run) {
         evaluated = false;
         document.setText(program(run));
@@ -112,9 +115,17 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "run %d never completed\n", run);
             return 1;
         }
-        if (run > 3) // the first runs warm the page up
+        if (!evaluatedWell) // an injection that failed says nothing of how long one takes
+            ++failed;
+        else if (run > 3) // the first runs warm the page up
             samples.push_back((evaluatedAt - successAt) / 1e6);
     }
+    if (samples.empty()) {
+        std::fprintf(stderr, "no injection succeeded\n");
+        return 1;
+    }
+    if (failed)
+        std::fprintf(stderr, "%d injections failed and are not counted\n", failed);
     std::sort(samples.begin(), samples.end());
     std::printf("inject ms: %.1f\n", samples[samples.size() / 2]);
     server.stop();

@@ -89,19 +89,30 @@ int main(int argc, char** argv)
     if (!socket.waitForConnected(5000))
         return 1;
     const QByteArray request = "GET " + served.toUtf8() + "big.bin HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-    const int fetches = 100;
-    qint64 total = 0;
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < fetches; ++i) {
-        socket.write(request);
-        const qint64 size = readResponse(socket);
-        if (size != megabyte.size())
+    const auto fetch = [&](int fetches) -> double { // answers MB/s, or -1 on a wrong answer
+        qint64 total = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < fetches; ++i) {
+            socket.write(request);
+            const qint64 size = readResponse(socket);
+            if (size != megabyte.size())
+                return -1;
+            total += size;
+        }
+        return double(total) / (1 << 20) / (double(timer.nsecsElapsed()) / 1e9);
+    };
+    // The first fetches warm the server and the page cache up; then the median of seven passes.
+    if (fetch(20) < 0)
+        return 1;
+    std::vector<double> passes;
+    for (int pass = 0; pass < 7; ++pass) {
+        passes.push_back(fetch(40));
+        if (passes.back() < 0)
             return 1;
-        total += size;
     }
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    std::printf("server throughput MB/s: %.0f\n", double(total) / (1 << 20) / seconds);
+    std::sort(passes.begin(), passes.end());
+    std::printf("server throughput MB/s: %.0f\n", passes[passes.size() / 2]);
     controller.stop();
     return 0;
 }
