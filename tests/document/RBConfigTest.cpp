@@ -77,15 +77,22 @@ TEST(RBConfig, JsonTextOfValues)
     EXPECT_FALSE(RBConfig::fromJson("{").has_value());
 }
 
-TEST(ProjectConfig, DefaultsHaveTheSevenKeys)
+TEST(ProjectConfig, EveryDefaultSurvivesAWriteAndARead)
 {
     const QJsonObject defaults = ProjectConfig::makeDefaults("phone");
-    EXPECT_EQ(defaults.size(), 7);
-    EXPECT_EQ(defaults.value("updateDelay").toDouble(), 0.3);
-    EXPECT_EQ(defaults.value("deviceType").toString(), "phone");
-    EXPECT_EQ(defaults.value("deviceScale").toInt(), -1);
-    EXPECT_EQ(defaults.value("contentScale").toInt(), 1);
-    EXPECT_EQ(defaults.value("deviceOrientation").toInt(), 0);
-    EXPECT_EQ(defaults.value("sharedPrototype").toInt(), 0);
-    EXPECT_EQ(defaults.value("selectedHand").toString(), "");
+    EXPECT_EQ(defaults.value(ProjectConfig::DeviceType).toString(), "phone");
+    for (const QString& key : {ProjectConfig::UpdateDelay, ProjectConfig::DeviceType, ProjectConfig::DeviceScale,
+                               ProjectConfig::ContentScale, ProjectConfig::DeviceOrientation,
+                               ProjectConfig::SharedPrototype, ProjectConfig::SelectedHand})
+        EXPECT_TRUE(defaults.contains(key)) << key.toStdString();
+
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("config.json");
+    RBConfig written(path);
+    written.setValues(defaults);
+    QString error;
+    ASSERT_TRUE(written.save(&error)) << error.toStdString();
+    RBConfig read(path);
+    for (auto it = defaults.begin(); it != defaults.end(); ++it)
+        EXPECT_EQ(read.values()->value(it.key()), it.value()) << it.key().toStdString();
 }
