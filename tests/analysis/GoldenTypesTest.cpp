@@ -6,11 +6,10 @@
 #include "analysis/TypeQueries.h"
 #include "analysis/matchers/NodeMatchers.h"
 #include "analysis/types/TObject.h"
-#include "compiler/V8Wrapper.h"
 #include "model/AST.h"
 #include "model/CodeLines.h"
-#include "platform/Bundle.h"
 
+#include "support/InferenceEngine.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -22,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -32,47 +30,7 @@ QString goldenPath(const QString& name)
     return testsupport::fixturePath(QStringLiteral("analysis/golden/") + name);
 }
 
-QJsonObject parseObject(const QString& text)
-{
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
-
-// The application's two compiler scripts in one engine, with the library's type descriptions
-// plus the golden set's own. Made once: loading the compiler takes a while.
-class Engine {
-public:
-    static Engine& shared()
-    {
-        static Engine engine;
-        return engine;
-    }
-
-    QJsonObject cs2js(const QString& code)
-    {
-        const QJsonArray args{code, QJsonObject{{"sourceMap", true}},
-                              QJsonObject{{"returnScope", true}, {"returnAST", true}, {"returnGlobals", false}}};
-        return parseObject(v8.invoke("cs2js", "Inferencer", QJsonDocument(args).toJson(QJsonDocument::Compact)));
-    }
-
-    TypeTable globals;
-
-private:
-    Engine()
-        : sink(std::tmpfile())
-        , v8(sink ? sink : stdout)
-    {
-        for (const char* name : {"coffee-script", "inferencer"})
-            v8.evaluate(testsupport::readFile(platform::Bundle::main().pathForResource(
-                QString::fromLatin1(name), QStringLiteral("js"), QStringLiteral("ZelvorTranspiler"))));
-        v8.evaluate(QStringLiteral("(function(){ var g = Inferencer.getGlobals(), extra = %1;"
-                                   " for (var k in extra) g[k] = extra[k]; Inferencer.setGlobals(g); })()")
-                        .arg(testsupport::readFile(goldenPath("extra-globals.json"))));
-        globals = Type::fromDictionaryToMembers(parseObject(v8.invoke("getGlobals", "Inferencer", "[]")));
-    }
-
-    std::FILE* sink;
-    V8Wrapper v8;
-};
+using Engine = testsupport::InferenceEngine;
 
 // One marker: the position it points at and what it expects there.
 struct Marker {
