@@ -1,12 +1,16 @@
 // libFuzzer target for the readers of the inference script's output: type descriptions, scope
-// trees, and the two together with a syntax tree. The first byte picks the reader; the rest is
-// JSON. Besides crashes, stack exhaustion and endless loops (caught by the sanitizers and
+// trees, and the two together with a syntax tree; and for what reads the editor's text around the
+// caret: the token matchers and the code scanner over any text, and the code context over a
+// compile whose tree and text need not fit the editor's text. The first byte picks the reader;
+// the rest is JSON, or UTF-16 text for the scanner. Besides crashes, stack exhaustion and endless loops (caught by the sanitizers and
 // libFuzzer's timeout) it checks the promises the type model makes: equality is reflexive and
 // symmetric, and a type prints.
 
 #include "analysis/Scope.h"
 #include "analysis/TypeFromAST.h"
 #include "analysis/TypeQueries.h"
+#include "analysis/context/CodeContextProvider.h"
+#include "analysis/tokens/TokenMatcherLibrary.h"
 #include "analysis/types/TObject.h"
 #include "model/AST.h"
 #include "model/CodeLines.h"
@@ -129,6 +133,79 @@ void fuzzCompile(const QByteArray& bytes)
         (void)typeStringAt(lines, ast, *scope, offset);
 }
 
+// Backward matching from `location` covers only what lies between the text's start and there,
+// and every token lies inside the text (the Start token at 0).
+void checkBackwardMatch(const std::optional<TokenMatch>& match, qint64 location, qint64 length)
+{
+    if (!match)
+        return;
+    check(match->consumed >= 0 && match->consumed <= location + 1, "a backward match stays inside the text");
+    for (const Token& token : match->tokens)
+        check(token.location >= 0 && (token.location < length || (token.location == 0 && token.text.isEmpty())),
+              "tokens lie inside the text");
+}
+
+void checkScanner(const CodeScanner& scanner)
+{
+    check(scanner.cursor() >= 0 && scanner.cursor() <= scanner.codeLength(), "the caret lies in the text");
+    check(scanner.lineStart() <= scanner.cursor(), "the caret's line starts before it");
+    if (const auto& entry = scanner.entry())
+        check(entry->range.end() == scanner.cursor() && entry->text.size() == entry->range.length,
+              "the entry ends at the caret");
+    check(scanner.entryLeadingLocation() >= 0 && scanner.entryLeadingLocation() <= scanner.cursor(),
+          "backward matching starts before the caret");
+    (void)scanner.indentationDeltaAtCursor(scanner.lineIndex() + 1);
+    (void)scanner.indentationDeltaAtCursor(-1);
+}
+
+// Any text, read as UTF-16 units (lone surrogates and NUL included): every library matcher in
+// both directions, and the scanner with a context that has no compile behind it.
+void fuzzScanner(const QByteArray& bytes)
+{
+    const QString text(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2);
+    const qint64 length = text.size();
+    const auto lines = std::make_shared<CodeLines>(text);
+    const CompileSnapshot nothing{AST_OrArray::create(), Scope::create(), nullptr};
+    const TokenMatcher* matchers[] = {&TMAlphaNumerics(), &TMWordBoundry(), &TMSomeWhitespace(), &TMObjectKeys(),
+                                      &TMNewOperator(), &TMSpacedParensAndCurlyOpen(), &TMSpacedDot()};
+    for (qint64 cursor = -1; cursor <= length + 1 && cursor < 300; ++cursor) {
+        for (const TokenMatcher* matcher : matchers) {
+            checkBackwardMatch(matcher->match(text, length, cursor - 1, TokenMatcherDirection::Backwards), cursor - 1,
+                               length);
+            if (auto forwards = matcher->match(text, length, cursor, TokenMatcherDirection::Forwards))
+                check(cursor + forwards->consumed <= length, "a forward match stays inside the text");
+        }
+        auto scanner = std::make_shared<const CodeScanner>(lines, cursor);
+        checkScanner(*scanner);
+        CodeContextProvider provider(nothing, scanner);
+        check(!provider.context()->ast(), "no tree without a compile");
+    }
+}
+
+// A compile's tree, scope and text (as the compile reader takes them) and an editor text ("text")
+// it need not fit: the context at every caret of the editor text.
+void fuzzContext(const QByteArray& bytes)
+{
+    const QJsonObject input = parse(bytes);
+    const TypeTable globals = Type::fromDictionaryToMembers(input.value(QStringLiteral("globals")).toObject());
+    CompileSnapshot snapshot;
+    snapshot.scope = Scope::create(input.value(QStringLiteral("scope")).toObject(), nullptr, globals);
+    snapshot.ast = AST::create(input.value(QStringLiteral("ast")));
+    snapshot.coffeeLines = std::make_shared<CodeLines>(input.value(QStringLiteral("code")).toString());
+    const auto editor = std::make_shared<CodeLines>(input.value(QStringLiteral("text")).toString(QStringLiteral("a.\n  b: ")));
+    const qint64 length = editor->code().size();
+    for (qint64 cursor = -1; cursor <= length + 1 && cursor < 300; ++cursor) {
+        auto scanner = std::make_shared<const CodeScanner>(editor, cursor);
+        checkScanner(*scanner);
+        const auto context = CodeContextProvider(snapshot, scanner).context();
+        check(context != nullptr, "a context for every request");
+        if (context->astType())
+            (void)context->astType()->toInspect();
+        if (context->expectedType())
+            (void)context->expectedType()->toInspect();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -136,9 +213,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     const QByteArray rest(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
-    switch (data[0] % 3) {
+    switch (data[0] % 6) {
     case 0: fuzzTypes(rest); break;
     case 1: fuzzScopes(rest); break;
+    case 3: fuzzScanner(rest); break;
+    case 4: fuzzContext(rest); break;
     default: fuzzCompile(rest); break;
     }
     return 0;
