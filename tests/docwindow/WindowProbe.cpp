@@ -6,6 +6,7 @@
 #include "document/window/DocumentPreviewLink.h"
 #include "document/window/RBDocumentWindow.h"
 #include "webview/RBWebViewController.h"
+#include "preview/RBLayerPanelViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 
@@ -37,11 +38,28 @@ KVCodeTextView* WindowProbe::textView() const
 QVariant WindowProbe::pageValue(const QString& script, int timeoutMs) const
 {
     RBZelvorViewController* controller = preview();
-    if (!controller || !controller->webViewController())
+    return valueIn(controller ? controller->webViewController() : nullptr, script, timeoutMs);
+}
+
+RBLayerPanelViewController* WindowProbe::layerPanel() const
+{
+    RBZelvorViewController* controller = preview();
+    return controller ? dynamic_cast<RBLayerPanelViewController*>(controller->layerPanelViewController()) : nullptr;
+}
+
+QVariant WindowProbe::panelValue(const QString& script, int timeoutMs) const
+{
+    RBLayerPanelViewController* panel = layerPanel();
+    return valueIn(panel ? panel->webViewController() : nullptr, script, timeoutMs);
+}
+
+QVariant WindowProbe::valueIn(RBWebViewController* page, const QString& script, int timeoutMs)
+{
+    if (!page)
         return {};
     auto done = std::make_shared<bool>(false);
     auto value = std::make_shared<QVariant>();
-    controller->webViewController()->evaluateJavaScript(script, [done, value](const QVariant& result, const QVariant&) {
+    page->evaluateJavaScript(script, [done, value](const QVariant& result, const QVariant&) {
         *value = result;
         *done = true;
     });

@@ -12,7 +12,8 @@
 //   "ui:hover"          {data: {hash, id}} when the pointer enters a layer, {data: {}} when it
 //                       leaves the layers
 // Messages the page understands:
-//   "ui:highlight"      {data: {hash}}: outlines the layers made by that code; no hash clears
+//   "ui:highlight"      {data: {hash, id}}: outlines the layer of that id, or without an id the
+//                       layers made by that code; neither clears
 //   "ui:unhighlight"    clears the outline
 //   "ui:layers"         asks for the layer tree ("ui:layers" is sent back)
 (function () {
@@ -33,10 +34,12 @@
     for (var i = 0; i < marked.length; i++) marked[i].classList.remove(highlightClass);
   }
 
-  function highlight(hash) {
+  function highlight(hash, id) {
     clearHighlight();
-    if (!hash) return;
-    layersWithHash(hash).forEach(function (l) { l._element.classList.add(highlightClass); });
+    var layers = typeof id === 'number'
+      ? runtime.layers.filter(function (l) { return l.id === id; })
+      : (typeof hash === 'string' && hash ? layersWithHash(hash) : []);
+    layers.forEach(function (l) { l._element.classList.add(highlightClass); });
   }
 
   function sendLayers() {
@@ -46,7 +49,7 @@
   window._receive = function (method, args) {
     var data = args && args.data ? args.data : {};
     switch (method) {
-    case 'ui:highlight': highlight(data.hash); break;
+    case 'ui:highlight': highlight(data.hash, data.id); break;
     case 'ui:unhighlight': clearHighlight(); break;
     case 'ui:layers': sendLayers(); break;
     default: break;

@@ -7,12 +7,14 @@
 #include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
+#include "document/window/LayerPanelEditorLink.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
 #include "document/window/RBSplitView.h"
 #include "editor/RBCodeEditViewController.h"
 #include "platform/NotificationCenter.h"
+#include "preview/RBLayerPanelViewController.h"
 #include "preview/RBZelvorViewController.h"
 #include "document/window/DocumentPreviewPane.h"
 #include "preview/drop/RBFullScreenView.h"
@@ -88,6 +90,14 @@ void buildDocumentWindow(RBDocument& document)
     link->setOrientationButtonImageHandler([toolbar](const QString& image) { toolbar->setOrientationButtonImage(image); });
     preview->setDocument(link.get());
 
+    // The layer panel beside the code: the preview forwards its page's "ui:" messages to it,
+    // and its rows dim and show the code of their layers.
+    auto layerPanel = std::make_unique<RBLayerPanelViewController>();
+    auto layerPanelEditor = std::make_unique<LayerPanelEditorLink>(*code);
+    layerPanel->setEditor(layerPanelEditor.get(), layerPanelEditor.get());
+    window->codeEditRightView()->layout()->addWidget(layerPanel->view());
+    preview->setLayerPanelViewController(layerPanel.get());
+
     auto actions = std::make_unique<RBDocumentToolbarActions>(document, *window, preview.get());
     RBDocumentToolbarActions* toolbarActions = actions.get();
     window->setToolbarActions(toolbarActions);
@@ -115,6 +125,8 @@ void buildDocumentWindow(RBDocument& document)
     window->adoptController(std::move(editor));
     window->adoptController(std::move(preview));
     window->adoptController(std::move(link));
+    window->adoptController(std::move(layerPanelEditor));
+    window->adoptController(std::move(layerPanel));
     window->adoptController(std::move(actions));
     document.attachWindow(window);
 }

@@ -31,14 +31,26 @@ function markLayerTreeDirty() {
   });
 }
 
+// The tree the layer panel shows. It is for display only: long names are cut, and a tree
+// nested deeper than any panel can indent lists the deepest layers' descendants flat, so that a
+// pathological program still reaches the panel whole (JSON readers refuse very deep nesting).
+var kTreeNameLength = 200;
+var kTreeDepth = 100;
 function layerTree() {
-  function describe(layer) {
-    return {
-      id: layer.id, name: layer.name, hash: layer.typeHash, frame: layer.frame, visible: layer.visible,
-      children: layer.children.map(describe)
-    };
+  function entry(layer, children) {
+    var name = typeof layer.name === 'string' ? layer.name : String(layer.name);
+    if (name.length > kTreeNameLength) name = name.slice(0, kTreeNameLength) + '\u2026';
+    return {id: layer.id, name: name, hash: layer.typeHash, frame: layer.frame, visible: layer.visible, children: children};
   }
-  return runtime.layers.filter(function (l) { return !l.parent; }).map(describe);
+  function descendants(layer, out) {
+    layer._children.forEach(function (c) { out.push(entry(c, [])); descendants(c, out); });
+    return out;
+  }
+  function describe(layer, depth) {
+    if (depth >= kTreeDepth) return entry(layer, descendants(layer, []));
+    return entry(layer, layer._children.map(function (c) { return describe(c, depth + 1); }));
+  }
+  return runtime.layers.filter(function (l) { return !l.parent; }).map(function (l) { return describe(l, 0); });
 }
 runtime.layerTree = layerTree;
 
@@ -49,6 +61,7 @@ function Layer(options) {
   this.id = runtime.nextLayerId++;
   this.typeHash = runtime.typeHashForCallSites(sites);
   this._callSite = sites[0] || null;
+  this._name = '';
   this.name = options.name || '';
   var props = this._props = {};
   for (var key in layerDefaults) props[key] = layerDefaults[key];
@@ -207,6 +220,31 @@ defineLayerProperty('opacity', '_applyColors', function (v) { var n = toNumber(v
 defineLayerProperty('shadowColor', '_applyShadow', toColor);
 ['blur', 'brightness', 'saturate', 'grayscale'].forEach(function (n) { defineLayerProperty(n, '_applyFilters', toNumber); });
 defineLayerProperty('visible', '_applyBox', function (v) { return !!v; });
+// The layer panel shows names and visibility: a change of either reaches it.
+(function () {
+  var visible = Object.getOwnPropertyDescriptor(Layer.prototype, 'visible');
+  Object.defineProperty(Layer.prototype, 'visible', {
+    configurable: true,
+    get: visible.get,
+    set: function (value) {
+      var old = this._props.visible;
+      visible.set.call(this, value);
+      if (!this._constructing && this._props.visible !== old) markLayerTreeDirty();
+    }
+  });
+})();
+Object.defineProperty(Layer.prototype, 'name', {
+  configurable: true,
+  get: function () { return this._name; },
+  set: function (value) {
+    var name = value === undefined || value === null ? '' : String(value);
+    if (name === this._name) return;
+    this._name = name;
+    if (!this._constructing) markLayerTreeDirty();
+  }
+});
+// A program that makes no layers still empties the panel.
+runtime.onReset(markLayerTreeDirty);
 defineLayerProperty('clip', '_applyBox', function (v) { return !!v; });
 
 Object.defineProperty(Layer.prototype, 'cornerRadius', {

@@ -1,0 +1,165 @@
+// The layer panel of Zelvor Studio: the layer tree of the prototype running in the preview.
+//
+// Messages the panel understands (window._receive(method, args)):
+//   "ui:layers"          {data: {layers: [{id, name, hash, visible, children}]}}: the whole tree
+//   "ui:hover"           {data: {id}} the pointer is over that layer in the preview; {data: {}} off
+//   "enableCodeButtons"  [enabled, down]: accepted, the panel has no code buttons
+// Messages the panel sends (window._bridge(method, args)):
+//   "ui:layers"          {data: {}} once ready: asks the preview for its tree
+//   "ui:highlight"       {data: {hash, id}} the pointer entered a row ("" for a layer without code)
+//   "ui:unhighlight"     {data: {}} and then "layersRollOut": the pointer left the rows
+//   "layerClick"         {data: {hash}} a row was clicked
+// "ui:" messages received are never answered with "ui:" messages, so nothing bounces between
+// the panel and the preview. Names are shown as text, never as markup.
+(function () {
+  'use strict';
+  var tree = document.getElementById('tree');
+  var empty = document.getElementById('empty');
+  var count = document.getElementById('count');
+  var kIndent = 12;
+  var kMaxIndentDepth = 24;
+
+  var collapsed = Object.create(null); // layer id -> true
+  var rowsById = Object.create(null);
+  var hoveredRow = null;
+  var linkedRow = null;
+  var layerCount = 0;
+
+  function send(method, args) {
+    if (typeof window._bridge === 'function') window._bridge(method, args);
+  }
+
+  function text(value) {
+    return typeof value === 'string' ? value : '';
+  }
+
+  function makeRow(layer, depth, hasChildren) {
+    var row = document.createElement('div');
+    row.className = 'row' + (layer.visible === false ? ' hidden' : '');
+    row.setAttribute('role', 'treeitem');
+    row.style.paddingLeft = (4 + Math.min(depth, kMaxIndentDepth) * kIndent) + 'px';
+    var id = typeof layer.id === 'number' ? layer.id : null;
+    row._layerId = id;
+    row._layerHash = text(layer.hash);
+    var toggle = document.createElement('span');
+    toggle.className = 'toggle' + (hasChildren ? (id !== null && collapsed[id] ? ' closed' : ' open') : '');
+    var icon = document.createElement('span');
+    icon.className = 'icon';
+    var name = document.createElement('span');
+    var label = text(layer.name);
+    name.className = 'name' + (label ? '' : ' untitled');
+    name.textContent = label || ('Layer ' + (id !== null ? id : ''));
+    row.title = name.textContent;
+    var state = document.createElement('span');
+    state.className = 'state';
+    row.appendChild(toggle);
+    row.appendChild(icon);
+    row.appendChild(name);
+    row.appendChild(state);
+    return row;
+  }
+
+  // Built without recursion: a program may nest its layers deeply.
+  function render(layers) {
+    var scroll = tree.scrollTop;
+    rowsById = Object.create(null);
+    hoveredRow = null;
+    linkedRow = null;
+    layerCount = 0;
+    var fragment = document.createDocumentFragment();
+    var stack = [];
+    for (var i = layers.length - 1; i >= 0; i--) stack.push([layers[i], fragment, 0]);
+    while (stack.length) {
+      var item = stack.pop();
+      var layer = item[0];
+      if (!layer || typeof layer !== 'object') continue;
+      var children = Array.isArray(layer.children) ? layer.children : [];
+      var row = makeRow(layer, item[2], children.length > 0);
+      item[1].appendChild(row);
+      layerCount++;
+      if (row._layerId !== null) rowsById[row._layerId] = row;
+      if (!children.length) continue;
+      var group = document.createElement('div');
+      group.className = 'children';
+      group.setAttribute('role', 'group');
+      if (row._layerId !== null && collapsed[row._layerId]) group.hidden = true;
+      row._group = group;
+      item[1].appendChild(group);
+      for (var j = children.length - 1; j >= 0; j--) stack.push([children[j], group, item[2] + 1]);
+    }
+    tree.textContent = '';
+    tree.appendChild(fragment);
+    tree.scrollTop = scroll;
+    empty.hidden = layerCount > 0;
+    count.textContent = layerCount ? layerCount + (layerCount === 1 ? ' layer' : ' layers') : '';
+  }
+
+  function rowOf(node) {
+    while (node && node !== tree) {
+      if (node.classList && node.classList.contains('row')) return node;
+      node = node.parentNode;
+    }
+    return null;
+  }
+
+  function hover(row) {
+    if (row === hoveredRow) return;
+    if (hoveredRow) hoveredRow.classList.remove('hovered');
+    hoveredRow = row;
+    if (!row) {
+      send('ui:unhighlight', {data: {}});
+      send('layersRollOut');
+      return;
+    }
+    row.classList.add('hovered');
+    var data = {hash: row._layerHash};
+    if (row._layerId !== null) data.id = row._layerId;
+    send('ui:highlight', {data: data});
+  }
+
+  tree.addEventListener('mouseover', function (event) { hover(rowOf(event.target)); });
+  document.documentElement.addEventListener('mouseleave', function () { hover(null); });
+  tree.addEventListener('click', function (event) {
+    var row = rowOf(event.target);
+    if (!row) return;
+    if (event.target.classList.contains('toggle') && row._group) {
+      var close = !row._group.hidden;
+      row._group.hidden = close;
+      event.target.className = 'toggle ' + (close ? 'closed' : 'open');
+      if (row._layerId !== null) {
+        if (close) collapsed[row._layerId] = true;
+        else delete collapsed[row._layerId];
+      }
+      return;
+    }
+    send('layerClick', {data: {hash: row._layerHash}});
+  });
+
+  // The pointer over a layer in the preview marks its row.
+  function link(id) {
+    if (linkedRow) linkedRow.classList.remove('linked');
+    linkedRow = typeof id === 'number' && rowsById[id] ? rowsById[id] : null;
+    if (!linkedRow) return;
+    linkedRow.classList.add('linked');
+    if (linkedRow.offsetParent) linkedRow.scrollIntoView({block: 'nearest'});
+  }
+
+  window._receive = function (method, args) {
+    var data = args && typeof args === 'object' && args.data && typeof args.data === 'object' ? args.data : {};
+    if (method === 'ui:layers') {
+      if (Array.isArray(data.layers)) render(data.layers);
+    } else if (method === 'ui:hover') {
+      link(data.id);
+    }
+  };
+
+  window.zelvorLayerPanel = {
+    rowCount: function () { return layerCount; },
+    rowNames: function () {
+      return Array.prototype.map.call(tree.querySelectorAll('.row .name'), function (n) { return n.textContent; });
+    }
+  };
+
+  render([]);
+  send('ui:layers', {data: {}});
+})();
