@@ -4,6 +4,9 @@
 //   code context p95 ms    the scanner and the context provider together: classification, the
 //                          node before the caret, its type and scope, the expected type
 //   code context max ms    the slowest of those requests
+//   code context long line ms
+//                          one request at the end of a 100,000-character line (a word, then
+//                          blanks before the caret), against the same compile
 #include "analysis/Scope.h"
 #include "analysis/context/CodeContextProvider.h"
 #include "compiler/V8Wrapper.h"
@@ -106,5 +109,14 @@ int main(int argc, char** argv)
     std::printf("code scanner p95 ms: %.3f\n", percentile(scanner, 0.95));
     std::printf("code context p95 ms: %.3f\n", percentile(context, 0.95));
     std::printf("code context max ms: %.3f\n", percentile(context, 1.0));
+
+    const QString longLine = program + QString(50000, QLatin1Char('w')) + QString(50000, QLatin1Char(' '));
+    const auto longLines = std::make_shared<CodeLines>(longLine);
+    longLines->lineIndex(0);
+    timer.start();
+    const auto atEnd = CodeContextProvider(snapshot, std::make_shared<const CodeScanner>(longLines, longLine.size())).context();
+    std::printf("code context long line ms: %.1f\n", timer.nsecsElapsed() / 1e6);
+    if (!atEnd)
+        return 1;
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "analysis/tokens/TokenMatcher.h"
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -15,15 +16,31 @@ bool readable(QStringView input, qint64 location, qint64 length)
     return location >= 0 && location < length && location < input.size();
 }
 
+// The one-unit text of a token. Texts of ASCII units are made once and shared, so that a long run
+// of blanks or letters costs no allocation per character.
+QString unitText(char16_t unit)
+{
+    static const std::array<QString, 128> ascii = [] {
+        std::array<QString, 128> texts;
+        for (char16_t c = 0; c < 128; ++c)
+            texts[c] = QString(QChar(c));
+        return texts;
+    }();
+    return unit < 128 ? ascii[unit] : QString(QChar(unit));
+}
+
 // One unit for which the test holds, as a one-token match.
 template <class Test>
 TokenMatcher singleUnit(TokenType type, Test test)
 {
     return TokenMatcher([type, test](QStringView input, qint64 location, qint64 length, TokenMatcherDirection)
                             -> std::optional<TokenMatch> {
-        if (!readable(input, location, length) || !test(input[location].unicode()))
+        if (!readable(input, location, length))
             return std::nullopt;
-        return TokenMatch{{Token{type, location, input.mid(location, 1).toString()}}, 1};
+        const char16_t unit = input[location].unicode();
+        if (!test(unit))
+            return std::nullopt;
+        return TokenMatch{{Token{type, location, unitText(unit)}}, 1};
     });
 }
 
