@@ -9,6 +9,7 @@
 #include "document/RBDocumentController.h"
 #include "document/window/BuildDocumentWindow.h"
 #include "platform/Log.h"
+#include "preview/RBDocsWindowController.h"
 #include "welcome/KVAboutWindow.h"
 #include "welcome/WelcomeWindow.h"
 #include "welcome/WelcomeWindowController.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
     };
     options.sendPendingSignUp = [] { WelcomeWindowController::sendContactInfoToCompaignMonitorIsPossible(); };
     options.showAbout = [] { KVAboutWindow::sharedInstance().showWindow(); };
+    options.makeDocumentationWindow = [] { RBDocsWindowController::sharedInstance(); };
     RBApplication application(std::move(options));
     RBDocumentServices services = application.documentController().services();
     services.buildWindow = buildDocumentWindow;

@@ -194,6 +194,10 @@ void RBApplication::applicationDidFinishLaunching()
     setUpWelcomeWindow();
     step(QStringLiteral("didFinish.welcome"));
 
+    if (m_options.makeDocumentationWindow)
+        m_options.makeDocumentationWindow();
+    step(QStringLiteral("didFinish.docsWindow"));
+
     m_minuteIntervalTimer.start(60, [this] { handleMinuteInterval(); }, true);
     step(QStringLiteral("didFinish.activityTimer"));
     m_launched = true;

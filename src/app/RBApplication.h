@@ -64,6 +64,9 @@ public:
         std::function<bool()> welcomeShouldShowOnStartup;
         std::function<QWidget*()> makeWelcomeWindow;
         std::function<void()> sendPendingSignUp;
+        // Makes the documentation window (hidden) once launching has finished, so that its page
+        // is ready when it is first shown (default: none).
+        std::function<void()> makeDocumentationWindow;
         // The about window (default: a message with the version).
         std::function<void()> showAbout;
         // Opens a web address (default: the desktop's browser).

@@ -4,6 +4,7 @@
 #include "app/UpdateChecker.h"
 #include "document/RBDocumentController.h"
 #include "platform/gui/Document.h"
+#include "preview/RBDocsWindowController.h"
 #include "preview/RBServerLogWindowController.h"
 
 #include <QAction>
@@ -114,6 +115,14 @@ void RBMainMenu::buildActions()
     // Help
     add(QStringLiteral("showHelpZelvor"), QStringLiteral("Zelvor Studio &Help"), QKeySequence::HelpContents,
         [&app] { app.showHelpZelvor(); });
+    // The documentation command: shows the documentation window, or closes it while it is in front.
+    add(QStringLiteral("toolbarDocs"), QStringLiteral("Library &Documentation"), QKeySequence(QStringLiteral("Shift+F1")), [] {
+        RBDocsWindowController& docs = RBDocsWindowController::sharedInstance();
+        if (docs.window() && docs.window()->isActiveWindow())
+            docs.toolbarDocs();
+        else
+            docs.showWindow();
+    });
     add(QStringLiteral("showHelpZelvorApi"), QStringLiteral("&API Documentation"), QKeySequence(),
         [&app] { app.showHelpZelvorApi(); });
     add(QStringLiteral("showHelpCoffeeScript"), QStringLiteral("Learn &CoffeeScript"), QKeySequence(),
@@ -265,6 +274,7 @@ QMenu* RBMainMenu::buildHelpMenu(QWidget* parent)
     auto* menu = new QMenu(QStringLiteral("&Help"), parent);
     menu->setToolTipsVisible(true);
     menu->addAction(action(QStringLiteral("showHelpZelvor")));
+    menu->addAction(action(QStringLiteral("toolbarDocs")));
     menu->addAction(action(QStringLiteral("showHelpZelvorApi")));
     menu->addAction(action(QStringLiteral("showHelpCoffeeScript")));
     menu->addSeparator();

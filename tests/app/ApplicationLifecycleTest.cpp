@@ -21,7 +21,8 @@ const QStringList kLaunchOrder = {
     QStringLiteral("willFinish.launchDate"),   QStringLiteral("willFinish.updates"),
     QStringLiteral("willFinish.linkHandler"),  QStringLiteral("didFinish.crashReports"),
     QStringLiteral("didFinish.menus"),         QStringLiteral("didFinish.defaults"),
-    QStringLiteral("didFinish.welcome"),       QStringLiteral("didFinish.activityTimer"),
+    QStringLiteral("didFinish.welcome"),       QStringLiteral("didFinish.docsWindow"),
+    QStringLiteral("didFinish.activityTimer"),
 };
 
 } // namespace

@@ -43,6 +43,7 @@ void connectToolbar(RBDocument& document, RBDocumentWindow& window, RBDocumentTo
     on(toolbar->serverLogItem(), [&actions] { actions.toolbarShowServerLogWindow(); });
     on(toolbar->consoleItem(), [&actions] { actions.toolbarShowConsole(); });
     on(toolbar->inspectItem(), [&actions] { actions.toolbarInspect(); });
+    on(toolbar->docsItem(), [&actions] { actions.toolbarDocs(); });
 }
 
 void reportSaves(RBDocument& document)

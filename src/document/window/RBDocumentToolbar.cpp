@@ -57,8 +57,7 @@ RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     m_serverLog = addItem(QStringLiteral("serverLog"), QStringLiteral("Server Log"), QStringLiteral("Show what the preview server printed"));
     m_console = addItem(QStringLiteral("console"), QStringLiteral("Console"), QStringLiteral("Open the preview's web inspector"));
     m_inspect = addItem(QStringLiteral("inspect"), QStringLiteral("Inspect"), QStringLiteral("Open the preview's web inspector"));
-    m_docs = addItem(QStringLiteral("docs"), QStringLiteral("Docs"), QString());
-    markUnavailable(m_docs, QStringLiteral("The documentation window comes in a later version."));
+    m_docs = addItem(QStringLiteral("docs"), QStringLiteral("Docs"), QStringLiteral("Show the documentation of the prototyping library"));
 
     setOrientationButtonImage(QStringLiteral("icon-orientation-landscape"));
 }

@@ -11,6 +11,7 @@
 #include "platform/gui/Alert.h"
 #include "platform/gui/Workspace.h"
 #include "preview/RBDeviceSettingsMenuController.h"
+#include "preview/RBDocsWindowController.h"
 #include "preview/RBServerLogWindowController.h"
 #include "preview/RBZelvorViewController.h"
 #include "preview/drop/RBFullScreenView.h"
@@ -213,6 +214,11 @@ void RBDocumentToolbarActions::toolbarShowConsole()
 {
     if (m_preview)
         m_preview->showInspector();
+}
+
+void RBDocumentToolbarActions::toolbarDocs()
+{
+    RBDocsWindowController::sharedInstance().showWindow();
 }
 
 void RBDocumentToolbarActions::toolbarInspect()

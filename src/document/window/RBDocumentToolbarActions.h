@@ -55,6 +55,8 @@ public:
     void toolbarShowServerLogWindow();
     void toolbarShowConsole();
     void toolbarInspect();
+    // Shows the documentation window in front.
+    void toolbarDocs();
 
     // The snippet menu as it would pop up now; the entries behind its tags stay until the next.
     std::unique_ptr<QMenu> makeSnippetMenu();
