@@ -3,6 +3,13 @@
 //                             "updateDelay" 0.01 (said by the line after it) to the page
 //                             answering with the changed value; median of 12 keystrokes
 //   keystroke to preview default delay ms   the same with the project's default "updateDelay"
+//   layer panel update ms     from a program of 1,000 layers (100 groups of 9) handed to the
+//                             preview page to the open layer panel showing its tree; median of 7
+//                             runs; its peer, layer panel program run ms, is the program's own
+//                             run in the page
+//   docs search ms            from a term sent to the documentation page to the page's
+//                             confirmation; median of 20 searches; its peer, docs page round trip
+//                             ms, is a message to the page and back that does nothing
 //   keystroke steps ms        medians of when the same keystrokes were compiled (the compiler
 //                             waits 25 ms for more keys, then compiles) and when the preview's
 //                             page had run the program (after the project's "updateDelay")
@@ -16,6 +23,9 @@
 #include "platform/NotificationCenter.h"
 #include "preview/RBServerController.h"
 #include "webview/RBWebViewController.h"
+#include "editor/RBCodeEditViewController.h"
+#include "preview/RBDocsWindowController.h"
+#include "preview/RBLayerPanelViewController.h"
 #include "preview/RBZelvorViewController.h"
 
 #include <QApplication>
@@ -89,15 +99,15 @@ int main(int argc, char** argv)
     services.buildWindow = buildDocumentWindow;
     controller->setServices(services);
 
-    // Medians of the keystroke to the page having the value, and of its steps; false on a failure.
-    struct Medians { double preview, compiled, ran; };
-    const auto measure = [&](const QString& name, const QByteArray& settings, Medians& result) -> bool {
+    // Opens a project of the 100-line program with these settings once its first program ran;
+    // null on a failure.
+    const auto openProject = [&](const QString& name, const QByteArray& settings) -> RBDocument* {
         const QString project = home.path() + "/" + name + ".zelvor";
         QDir().mkpath(project + "/zelvor");
         QFile code(project + "/app.coffee");
         QFile config(project + "/zelvor/config.json");
         if (!code.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly))
-            return false;
+            return nullptr;
         code.write(program().toUtf8());
         code.close();
         config.write(settings);
@@ -108,18 +118,34 @@ int main(int argc, char** argv)
             document = qobject_cast<RBDocument*>(d);
         });
         auto* link = document ? dynamic_cast<DocumentPreviewLink*>(document->preview()) : nullptr;
-        auto* window = document ? qobject_cast<RBDocumentWindow*>(document->window()) : nullptr;
-        KVCodeTextView* textView = window ? window->codeEditLeftView()->findChild<KVCodeTextView*>() : nullptr;
-        if (!link || !link->preview() || !textView) {
+        if (!link || !link->preview()) {
             std::fprintf(stderr, "the project window did not open\n");
-            return false;
+            return nullptr;
         }
         RBWebViewController& page = *link->preview()->webViewController();
         if (!spinUntil([&] { return pageText(page, QStringLiteral("String(window.benchValue)")) == QLatin1String("1"); }, 60000)) {
             std::fprintf(stderr, "the first program never ran\n");
-            return false;
+            return nullptr;
         }
+        return document;
+    };
+    const auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
 
+    // Medians of the keystroke to the page having the value, and of its steps; false on a failure.
+    struct Medians { double preview, compiled, ran; };
+    const auto measure = [&](const QString& name, const QByteArray& settings, Medians& result) -> bool {
+        RBDocument* document = openProject(name, settings);
+        if (!document)
+            return false;
+        auto* link = dynamic_cast<DocumentPreviewLink*>(document->preview());
+        auto* window = qobject_cast<RBDocumentWindow*>(document->window());
+        KVCodeTextView* textView = window ? window->codeEditLeftView()->findChild<KVCodeTextView*>() : nullptr;
+        if (!textView)
+            return false;
+        RBWebViewController& page = *link->preview()->webViewController();
         textView->setFocus();
         textView->moveCursor(QTextCursor::End);
         QString expected = QStringLiteral("1");
@@ -152,15 +178,85 @@ int main(int argc, char** argv)
                 ran.push_back(ranAt);
             }
         }
-        const auto median = [](std::vector<double> values) {
-            std::sort(values.begin(), values.end());
-            return values[values.size() / 2];
-        };
         result = {median(samples), median(compiled), median(ran)};
         document->updateChangeCount(platform::Document::ChangeCleared);
         document->close();
         return true;
     };
+    // The layer panel, opened as the user opens it, following programs of 1,000 layers: medians
+    // of the panel showing the tree and of the program's own run in the page.
+    const auto measurePanel = [&](double& update, double& run) -> bool {
+        RBDocument* document = openProject(QStringLiteral("Panel"), "{\"updateDelay\": 0.01}");
+        auto* editor = document ? dynamic_cast<RBCodeEditViewController*>(document->editor()) : nullptr;
+        auto* link = document ? dynamic_cast<DocumentPreviewLink*>(document->preview()) : nullptr;
+        auto* panel = link ? dynamic_cast<RBLayerPanelViewController*>(link->preview()->layerPanelViewController()) : nullptr;
+        if (!editor || !panel) {
+            std::fprintf(stderr, "the window has no layer panel\n");
+            return false;
+        }
+        editor->toggleLayerPanel();
+        RBWebViewController& page = *link->preview()->webViewController();
+        RBWebViewController& panelPage = *panel->webViewController();
+        std::vector<double> updates, runs;
+        QElapsedTimer clock;
+        for (int i = 0; i < 9; ++i) {
+            const QString program = QStringLiteral(
+                "ZelvorStudio.runtime.reset();"
+                "for (var i = 0; i < 100; i++) {"
+                "  var group = new Layer({name: 'group ' + i + '/%1', x: i, width: 30, height: 30});"
+                "  for (var j = 0; j < 9; j++) new Layer({name: 'layer ' + j, parent: group, width: 3, height: 3});"
+                "} 1").arg(i);
+            const QString shown = QStringLiteral("(function () {var n = document.querySelector('.row .name');"
+                                                 " return zelvorLayerPanel.rowCount() === 1000 && !!n && n.textContent === 'group 0/%1'})()")
+                                      .arg(i);
+            double ranAfter = -1;
+            clock.start();
+            page.evaluateJavaScript(program, [&](const QVariant&, const QVariant&) { ranAfter = clock.nsecsElapsed() / 1e6; });
+            if (!spinUntil([&] { return pageText(panelPage, shown) == QLatin1String("true"); }, 20000)) {
+                std::fprintf(stderr, "the layer panel never showed run %d\n", i);
+                return false;
+            }
+            if (i >= 2) {
+                updates.push_back(clock.nsecsElapsed() / 1e6);
+                runs.push_back(ranAfter);
+            }
+        }
+        update = median(updates);
+        run = median(runs);
+        document->updateChangeCount(platform::Document::ChangeCleared);
+        document->close();
+        return true;
+    };
+
+    // The documentation page's search: from a term sent to the page to its confirmation, median
+    // over a list of terms; its peer is a message to the page and back that does nothing.
+    const auto measureDocsSearch = [&](double& search, double& roundTrip) -> bool {
+        RBDocsWindowController& docs = RBDocsWindowController::sharedInstance();
+        RBWebViewController& docsPage = *docs.webViewController();
+        if (!spinUntil([&] { return docsPage.isDocumentReady(); }, 30000)) {
+            std::fprintf(stderr, "the documentation page never got ready\n");
+            return false;
+        }
+        std::vector<double> searches, trips;
+        QElapsedTimer clock;
+        const QStringList terms = {"layer", "opacity", "animate", "color", "x", "event", "frame", "screen", "states", "the"};
+        for (int i = 0; i < 2 * int(terms.size()); ++i) {
+            clock.start();
+            docs.newSearch(terms[i % terms.size()]);
+            if (!spinUntil([&] { return docs.searchActive(); }, 10000)) {
+                std::fprintf(stderr, "the documentation page never confirmed a search\n");
+                return false;
+            }
+            searches.push_back(clock.nsecsElapsed() / 1e6);
+            clock.start();
+            pageText(docsPage, QStringLiteral("1"));
+            trips.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        search = median(searches);
+        roundTrip = median(trips);
+        return true;
+    };
+
     Medians quick {}, usual {};
     if (!measure(QStringLiteral("Bench"), "{\"updateDelay\": 0.01}", quick)
         || !measure(QStringLiteral("Usual"), "{}", usual))
@@ -169,6 +265,13 @@ int main(int argc, char** argv)
     std::printf("keystroke to preview update delay s: 0.01\n");
     std::printf("keystroke steps ms: compiled %.1f, program ran %.1f\n", quick.compiled, quick.ran);
     std::printf("keystroke to preview default delay ms: %.1f\n", usual.preview);
+    double panelUpdate = 0, panelRun = 0, docsSearch = 0, docsRoundTrip = 0;
+    if (!measurePanel(panelUpdate, panelRun) || !measureDocsSearch(docsSearch, docsRoundTrip))
+        return 1;
+    std::printf("layer panel update ms: %.1f\n", panelUpdate);
+    std::printf("layer panel program run ms: %.1f\n", panelRun);
+    std::printf("docs search ms: %.1f\n", docsSearch);
+    std::printf("docs page round trip ms: %.1f\n", docsRoundTrip);
     server.stop();
     return 0;
 }

@@ -461,10 +461,10 @@ void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVa
         const double scale = arguments.toMap().value(QStringLiteral("phoneScale")).toDouble(&ok);
         m_phoneScale = ok ? std::optional<double>(scale) : std::nullopt;
     }
-    if (method.startsWith(QLatin1String("ui:")) && m_layerPanelWebView) {
-        m_layerPanelWebView->evaluateJavaScript(
-            QStringLiteral("window._receive(%1, %2)").arg(bridgeToJson(method), bridgeToJson(arguments)));
-    }
+    // Straight to the panel page's window._receive: a layer tree can be large, and a plain call
+    // spares it the evaluation wrapper's second encoding and parse.
+    if (method.startsWith(QLatin1String("ui:")) && m_layerPanelWebView)
+        m_layerPanelWebView->sendBridgeMethod(method, arguments);
 }
 
 void RBZelvorViewController::handleDOMReady()
