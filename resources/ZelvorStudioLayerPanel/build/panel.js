@@ -43,19 +43,13 @@
     row._layerHash = text(layer.hash);
     var toggle = document.createElement('span');
     toggle.className = 'toggle' + (hasChildren ? (id !== null && collapsed[id] ? ' closed' : ' open') : '');
-    var icon = document.createElement('span');
-    icon.className = 'icon';
     var name = document.createElement('span');
     var label = text(layer.name);
     name.className = 'name' + (label ? '' : ' untitled');
     name.textContent = label || ('Layer ' + (id !== null ? id : ''));
     row.title = name.textContent;
-    var state = document.createElement('span');
-    state.className = 'state';
     row.appendChild(toggle);
-    row.appendChild(icon);
     row.appendChild(name);
-    row.appendChild(state);
     return row;
   }
 
