@@ -6,6 +6,7 @@
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "compiler/CodeTranspiler.h"
+#include "completion/AutocompleteDelegate.h"
 #include "model/CodeLines.h"
 #include "document/RBDocument.h"
 #include "editor/BlinkVeil.h"
@@ -171,6 +172,13 @@ void RBCodeEditViewController::setDocument(RBDocument* document)
 {
     m_document = document;
     observeDocument();
+    // Completion comes from the engine for an editor of a project; without one the view falls
+    // back to completing the words of its text.
+    if (m_codeView && (!document || !m_autocompleteDelegate || m_autocompleteDocument != document)) {
+        m_autocompleteDelegate = document ? std::make_shared<AutocompleteDelegate>(this) : nullptr;
+        m_autocompleteDocument = document;
+        m_codeView->setAutoCompleteDelegate(m_autocompleteDelegate);
+    }
     if (m_editorSettings)
         m_editorSettings->setDocument(document);
 }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class AutocompleteDelegate;
 class BlinkVeil;
 class CodeHighlighter;
 class CodeLines;
@@ -67,6 +68,8 @@ public:
     KVCodeView* codeView() const;
     CodeTranspiler* transpiler() const { return m_transpiler; }
     CodeLines* lines() const { return m_lines.get(); }
+    // The line index of the text as typed, for those that keep it beside the controller.
+    const std::shared_ptr<CodeLines>& sharedLines() const { return m_lines; }
     CodeHighlighter* highlighter() const { return m_highlighter.get(); }
     const std::optional<RBDocumentStateUpdate>& currentErrorState() const { return m_currentErrorState; }
     bool showErrors() const { return m_showErrors; }
@@ -201,6 +204,8 @@ private:
     std::function<void(bool)> m_pluginFinished;
     double m_lastLayerPanelSplitPosition = 0;
     QPointer<RBDocument> m_document;
+    std::shared_ptr<AutocompleteDelegate> m_autocompleteDelegate;
+    QPointer<RBDocument> m_autocompleteDocument;
     QPointer<QSplitter> m_codeEditSplitView;
     bool m_layerInspectorIsAnimating = false;
     bool m_settingContent = false;

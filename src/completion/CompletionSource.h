@@ -1,0 +1,20 @@
+#pragma once
+
+#include "completion/Completion.h"
+
+#include <QList>
+
+class CodeContext;
+class CodeScanner;
+class ImportedLayers;
+
+// One supplier of completion candidates. The context is shared with the provider and with the
+// sources asked after this one: a source may set its expected type, whether an empty entry is
+// allowed, and whether the entry matched a candidate in full. Candidates come in any order;
+// the provider filters, drops later duplicates and ranks. Main thread only.
+class CompletionSource {
+public:
+    virtual ~CompletionSource() = default;
+    virtual QList<Completion> getCompletions(CodeContext& context, const CodeScanner& scanner,
+                                             const ImportedLayers& importedLayers) = 0;
+};
