@@ -6,6 +6,8 @@
 #include "completion/CaseInsensitivePrefixMatcher.h"
 #include "completion/Completion.h"
 #include "completion/CompletionRanking.h"
+#include "analysis/Scope.h"
+#include "completion/CodeCompletions.h"
 
 #include <QJsonDocument>
 
@@ -190,4 +192,31 @@ TEST(CompletionRanking, InconsistentTypesStillSortConsistently)
     // The fit to the expected type decides first, so it never rises along the list.
     for (qsizetype i = 1; i < sorted.size(); ++i)
         ASSERT_GE(typeFitRank(expected, sorted[i - 1].codeType), typeFitRank(expected, sorted[i].codeType)) << i;
+}
+
+TEST(CompletionMembers, TextsScoresAndKeysOfAMemberTable)
+{
+    const auto owner = std::static_pointer_cast<TObject>(read(R"({"id": "object", "name": "layer"})"));
+    const ScopePtr scope = Scope::create();
+    MemberTable table;
+    table.insert("x", MemberEntry{read(R"("@number")"), owner});
+    table.insert("opacity", MemberEntry{read(R"("unknownName")"), owner});
+
+    const QList<Completion> keys = CodeCompletions::typeDictToCompletions(table, std::nullopt, QStringLiteral(": "), *scope);
+    ASSERT_EQ(keys.size(), 2);
+    EXPECT_EQ(keys[1].text, "x: ");
+    EXPECT_EQ(keys[1].word, "x");
+    EXPECT_EQ(keys[1].score, Completion::kResolvedKeyScore);
+    EXPECT_EQ(keys[0].codeType->toInspect(), "unknownName") << "an unresolved type stays as declared";
+
+    const QList<Completion> prefixed = CodeCompletions::typeDictToCompletions(table, QStringLiteral("layerA."), QStringLiteral(":"), *scope);
+    EXPECT_EQ(prefixed[1].text, "layerA.x:");
+    EXPECT_EQ(prefixed[1].score, Completion::kResolvedTypeScore);
+    EXPECT_EQ(prefixed[1].codeTypeID, "layer.x");
+
+    // A description with a huge member table offers a bounded number of members.
+    for (int i = 0; i < 20000; ++i)
+        table.insert(QStringLiteral("m%1").arg(i), MemberEntry{read(R"("*")"), owner});
+    EXPECT_EQ(CodeCompletions::typeDictToCompletions(table, std::nullopt, std::nullopt, *scope).size(),
+              CodeCompletions::kMaxMembers);
 }
