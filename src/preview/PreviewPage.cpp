@@ -54,6 +54,17 @@ QString rewriteIndexPage(const QString& html, const FingerprintProvider& fingerp
     return text;
 }
 
+QStringList missingStandaloneScripts(const QString& html)
+{
+    QStringList missing;
+    for (const char* path : {"zelvor/coffee-script.js", "zelvor/zelvor.loader.js"}) {
+        const QString name = QString::fromLatin1(path);
+        if (!html.contains(name.mid(name.indexOf(QLatin1Char('/')) + 1)))
+            missing << QStringLiteral("<script src=\"%1\"></script>").arg(name);
+    }
+    return missing;
+}
+
 QJsonObject deviceDefaults(const QJsonObject& settings)
 {
     QJsonObject defaults{{"deviceType", ""}, {"deviceScale", ""}, {"contentScale", ""},

@@ -41,6 +41,11 @@ struct GeneratedScriptInput {
 // The text of "zelvor/zelvor.generated.js".
 QString generatedZelvorScript(const GeneratedScriptInput& input);
 
+// The script elements a project's page needs to run its program outside the application (in a
+// browser, on a mirrored device), as the template writes them, for those the page does not
+// name yet; empty for a page that has them all.
+QStringList missingStandaloneScripts(const QString& html);
+
 // Seconds since 2001-01-01 as "%f": the fingerprint of a file that has none.
 QString referenceDateFingerprint();
 

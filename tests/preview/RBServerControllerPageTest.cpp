@@ -36,16 +36,7 @@ TEST(RBServerControllerPage, EvalRunsInAServedPage)
     ASSERT_TRUE(testsupport::waitUntil([&] { return loaded; }, 30000));
 
     // The page connects for scripts on its own; send until it has (an eval reports the pages).
-    int clients = 0;
-    ASSERT_TRUE(testsupport::waitUntil([&] {
-        auto answered = std::make_shared<bool>(false);
-        controller.eval(QStringLiteral("document.title = 'after ' + (1 + 1)"), [&clients, answered](const QJsonObject& reply, const QString&) {
-            clients = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("clients")).toInt();
-            *answered = true;
-        });
-        testsupport::waitUntil([answered] { return *answered; }, 5000);
-        return clients > 0;
-    }, 20000));
+    ASSERT_TRUE(servertest::evalUntilTaken(controller, QStringLiteral("document.title = 'after ' + (1 + 1)")));
     EXPECT_TRUE(testsupport::waitUntil([&] { return view.page()->title() == QStringLiteral("after 2"); }, 10000))
         << view.page()->title().toStdString();
     controller.stop();

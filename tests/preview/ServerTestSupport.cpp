@@ -94,4 +94,18 @@ QString mountAndWait(RBServerController& controller, const QString& folder, QStr
     return state->served;
 }
 
+bool evalUntilTaken(RBServerController& controller, const QString& script, int timeoutMs)
+{
+    int clients = 0;
+    return testsupport::waitUntil([&] {
+        auto answered = std::make_shared<bool>(false);
+        controller.eval(script, [&clients, answered](const QJsonObject& reply, const QString&) {
+            clients = reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("clients")).toInt();
+            *answered = true;
+        });
+        testsupport::waitUntil([answered] { return *answered; }, 5000);
+        return clients > 0;
+    }, timeoutMs);
+}
+
 } // namespace servertest

@@ -36,4 +36,8 @@ bool startAndWait(RBServerController& controller);
 // error then in *error).
 QString mountAndWait(RBServerController& controller, const QString& folder, QString* error = nullptr);
 
+// Sends the script through "eval" until a served page has taken it (a page listens for scripts
+// only once it has loaded); false when none did within the time.
+bool evalUntilTaken(RBServerController& controller, const QString& script, int timeoutMs = 20000);
+
 } // namespace servertest
