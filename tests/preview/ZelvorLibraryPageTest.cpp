@@ -179,6 +179,44 @@ TEST_F(ZelvorLibraryPage, ReportsAThrowingProgramWithItsPosition)
     EXPECT_EQ(page.eval("ZelvorStudio.runtime.layers.length").toInt(), 1);
 }
 
+TEST_F(ZelvorLibraryPage, EveryCssColourFormGivesItsColourAndOtherTextIsAnErrorOnItsLine)
+{
+    const QList<QPair<QString, QString>> colours{
+        {"hsl(200, 70%, 50%)", "rgba(38, 157, 217, 1)"},
+        {"hsla(200,70%,50%,0.5)", "rgba(38, 157, 217, 0.5)"},
+        {"hsl(200deg 70% 50% / 25%)", "rgba(38, 157, 217, 0.25)"},
+        {"hsl(0.5turn, 100%, 50%)", "rgba(0, 255, 255, 1)"},
+        {"rgb(10 20 30)", "rgba(10, 20, 30, 1)"},
+        {"rgba(100%, 0%, 50%, .5)", "rgba(255, 0, 128, 0.5)"},
+        {"#abc", "rgba(170, 187, 204, 1)"},
+        {"#ff000080", "rgba(255, 0, 0, 0.5019607843137255)"},
+        {"#f008", "rgba(255, 0, 0, 0.5333333333333333)"},
+        {" RebeccaPurple ", "rgba(102, 51, 153, 1)"},
+        {"transparent", "rgba(0, 0, 0, 0)"},
+    };
+    for (const auto& [text, expected] : colours) {
+        EXPECT_EQ(page.eval(QStringLiteral("new Color(\"%1\").toString()").arg(text)).toString(),
+                  expected) << text.toStdString();
+        // The layer is drawn in it: the page's own style says so.
+        page.eval(QStringLiteral("window.probe = new Layer({backgroundColor: \"%1\"})").arg(text));
+        EXPECT_EQ(page.eval("getComputedStyle(window.probe._element).backgroundColor").toString().remove(' '),
+                  page.eval(QStringLiteral("(function(){var d=document.createElement('div');d.style.backgroundColor=\"%1\";"
+                                           "document.body.appendChild(d);var c=getComputedStyle(d).backgroundColor;d.remove();return c;})()")
+                                .arg(text.trimmed())).toString().remove(' '))
+            << text.toStdString();
+    }
+
+    for (const char* wrong : {"hsl(200, 70%)", "blurple", "#12345", "rgb(1, 2, 3deg)"}) {
+        const QString program = RuntimePage::compile(QStringLiteral("a = new Layer\nb = new Layer backgroundColor: \"%1\"\n").arg(QLatin1String(wrong)));
+        page.takeMessages();
+        page.run(program);
+        const RuntimePage::Message error = page.waitForMessage("runtime.error");
+        ASSERT_EQ(error.method, "runtime.error") << wrong;
+        EXPECT_EQ(error.arguments.toObject()["lineNumber"].toInt(), lineOf(program, "b = new Layer")) << wrong;
+        EXPECT_TRUE(error.arguments.toObject()["message"].toString().contains(QLatin1String(wrong))) << wrong;
+    }
+}
+
 TEST_F(ZelvorLibraryPage, ErrorsInCallbacksAreReportedAndThePageStaysResponsive)
 {
     const QString program = RuntimePage::fixtureProgram("handlers");
