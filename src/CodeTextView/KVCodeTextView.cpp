@@ -26,6 +26,7 @@
 #include <QTextBlock>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 const QString KVCodeTextView::TextDidChangeNotification = QStringLiteral("KVCodeTextViewTextDidChangeNotification");
@@ -644,6 +645,23 @@ void KVCodeTextView::replaceCharactersInRange(TextRange range, const QString& te
     m_lastStringLength = textLength();
 }
 
+void KVCodeTextView::replaceRanges(const QList<TextRange>& ranges, const QString& text)
+{
+    if (ranges.isEmpty() || isReadOnly())
+        return;
+    // From the last to the first, so that each range is still where it was found.
+    runRule([&](TextBuffer& b) {
+        for (auto range = ranges.crbegin(); range != ranges.crend(); ++range)
+            b.replace(*range, text);
+    });
+}
+
+void KVCodeTextView::setFindMatches(const QList<TextRange>& matches)
+{
+    m_findMatches = matches;
+    viewport()->update();
+}
+
 void KVCodeTextView::clickedOnLink(const QVariant& link)
 {
     platform::NotificationCenter::defaultCenter().post(ClickedOnLinkNotification, this,
@@ -842,6 +860,18 @@ void KVCodeTextView::paintEvent(QPaintEvent* event)
             const QRectF r = rectForRange(range);
             const QRectF box(std::floor(r.x()) + 0.5, r.y() + 0.5, std::ceil(r.width()), r.height());
             painter.drawRoundedRect(box, 2.0, 2.0);
+        }
+    }
+    if (!m_findMatches.isEmpty()) {
+        // Only the matches in view are drawn: a search may find thousands.
+        const TextRange visible = visibleRange();
+        const auto first = std::lower_bound(m_findMatches.cbegin(), m_findMatches.cend(), visible.location,
+                                            [](const TextRange& m, qsizetype at) { return m.location + m.length < at; });
+        painter.setPen(QPen(QColor(0xE6, 0xB4, 0x22), 1.0));
+        painter.setBrush(QColor(0xE6, 0xB4, 0x22, 70));
+        for (auto match = first; match != m_findMatches.cend() && match->location <= visible.location + visible.length; ++match) {
+            const QRectF r = rectForRange(*match);
+            painter.drawRoundedRect(QRectF(std::floor(r.x()) + 0.5, r.y() + 0.5, std::max<qreal>(std::ceil(r.width()), 2), r.height()), 2.0, 2.0);
         }
     }
     if (m_layoutManager)

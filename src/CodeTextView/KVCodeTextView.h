@@ -153,6 +153,12 @@ public:
     void deleteWordForward();
     // Replaces a range; with `undo` as one undoable, reported change, else silently.
     void replaceCharactersInRange(TextRange range, const QString& text, bool undo);
+    // Replaces every range (in order, not overlapping) by the text, as one undo step.
+    void replaceRanges(const QList<TextRange>& ranges, const QString& text);
+
+    // The matches of the find bar, marked in the text.
+    const QList<TextRange>& findMatches() const { return m_findMatches; }
+    void setFindMatches(const QList<TextRange>& matches);
 
     // A click on a link of the text actions.
     void clickedOnLink(const QVariant& link);
@@ -219,5 +225,6 @@ private:
 
     QString m_selectedName;
     QList<TextRange> m_equalNameRanges;
+    QList<TextRange> m_findMatches;
     TextRange m_lastPostedSelection{-1, -1};
 };

@@ -5,6 +5,7 @@
 #include "CodeTextView/KVCodeLineNumberRulerView.h"
 #include "CodeTextView/KVCodeLineNumbersManager.h"
 #include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVFindBar.h"
 #include "CodeTextView/KVSyntaxColoringDelegate.h"
 #include "CodeTextView/KVTextActionsDelegate.h"
 #include "platform/NotificationCenter.h"
@@ -76,7 +77,10 @@ void KVCodeView::setup()
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     m_textView = new KVCodeTextView(this, this);
+    m_findBar = new KVFindBar(m_textView, this);
+    layout->addWidget(m_findBar);
     layout->addWidget(m_textView);
     m_ruler = new KVCodeLineNumberRulerView(m_textView);
     setLineNumberViewWidth(40);
@@ -205,7 +209,9 @@ void KVCodeView::handleTextDidChange()
 {
     if (m_ruler)
         m_ruler->handleTextDidChange();
-    m_syntaxColoringLocation = m_textView->editedRange().location;
+    // Everything before the edit stays as coloured as it was; an edit below the coloured part
+    // (an inserted image line far down) leaves the lines before it to colour when they show.
+    m_syntaxColoringLocation = qMin(m_syntaxColoringLocation, m_textView->editedRange().location);
     updateSyntaxColoring();
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class KVAutoCompleteDelegate;
+class KVFindBar;
 class KVCodeLineNumberRulerView;
 class KVCodeTextView;
 class KVSyntaxColouringDelegate;
@@ -41,6 +42,8 @@ public:
     ~KVCodeView() override;
 
     KVCodeTextView* textView() const { return m_textView; }
+    // The find bar above the text (hidden until asked for).
+    KVFindBar* findBar() const { return m_findBar; }
     KVCodeLineNumberRulerView* lineNumberRulerView() const { return m_ruler; }
 
     KVSyntaxColouringDelegate* syntaxColouringDelegate() const { return m_syntaxColouringDelegate.get(); }
@@ -101,6 +104,7 @@ private:
 
     platform::UserDefaults* m_defaults;
     KVCodeTextView* m_textView = nullptr;
+    KVFindBar* m_findBar = nullptr;
     KVCodeLineNumberRulerView* m_ruler = nullptr;
     std::unique_ptr<KVSyntaxColouringDelegate> m_syntaxColouringDelegate;
     std::unique_ptr<KVTextActionsDelegate> m_textActionsDelegate;

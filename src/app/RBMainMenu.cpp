@@ -2,6 +2,8 @@
 
 #include "app/RBApplication.h"
 #include "app/UpdateChecker.h"
+#include "CodeTextView/KVCodeView.h"
+#include "CodeTextView/KVFindBar.h"
 #include "document/RBDocumentController.h"
 #include "platform/gui/Document.h"
 #include "preview/RBDocsWindowController.h"
@@ -24,6 +26,33 @@ void sendToFocus(const char* slot)
 {
     if (QWidget* focus = QApplication::focusWidget())
         QMetaObject::invokeMethod(focus, slot);
+}
+
+// The find bar of the code the user works in: around the focus, else in the active window.
+KVFindBar* activeFindBar()
+{
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget())
+        if (auto* view = qobject_cast<KVCodeView*>(widget))
+            return view->findBar();
+    if (QWidget* window = QApplication::activeWindow())
+        if (auto* view = window->findChild<KVCodeView*>())
+            return view->findBar();
+    return nullptr;
+}
+
+// Find Next and Previous search for what the find field holds; with nothing to search for they
+// open the bar instead.
+void findAgain(bool forward)
+{
+    KVFindBar* bar = activeFindBar();
+    if (!bar)
+        return;
+    if (bar->findString().isEmpty())
+        bar->showFind(false);
+    else if (forward)
+        bar->findNext();
+    else
+        bar->findPrevious();
 }
 
 bool isMenuWindow(QWidget* window)
@@ -95,6 +124,22 @@ void RBMainMenu::buildActions()
     add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy"); });
     add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste"); });
     add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll, [] { sendToFocus("selectAll"); });
+    add(QStringLiteral("performFindPanelAction"), QStringLiteral("&Find…"), QKeySequence::Find, [] {
+        if (KVFindBar* bar = activeFindBar())
+            bar->showFind(false);
+    });
+    add(QStringLiteral("findNext"), QStringLiteral("Find &Next"), QKeySequence(), [] { findAgain(true); })
+        ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(QStringLiteral("Ctrl+G"))});
+    add(QStringLiteral("findPrevious"), QStringLiteral("Find Pre&vious"), QKeySequence(), [] { findAgain(false); })
+        ->setShortcuts({QKeySequence(QStringLiteral("Shift+F3")), QKeySequence(QStringLiteral("Ctrl+Shift+G"))});
+    add(QStringLiteral("useSelectionForFind"), QStringLiteral("Use Selection for Fin&d"), QKeySequence(QStringLiteral("Ctrl+E")), [] {
+        if (KVFindBar* bar = activeFindBar())
+            bar->useSelectionForFind();
+    });
+    add(QStringLiteral("findAndReplace"), QStringLiteral("Find and &Replace…"), QKeySequence(QStringLiteral("Ctrl+H")), [] {
+        if (KVFindBar* bar = activeFindBar())
+            bar->showFind(true);
+    });
     add(QStringLiteral("preferences"), QStringLiteral("Pr&eferences…"), QKeySequence(QStringLiteral("Ctrl+,")),
         [&app] { app.showPreferences(); })
         ->setMenuRole(QAction::PreferencesRole);
@@ -222,6 +267,11 @@ QMenu* RBMainMenu::buildEditMenu(QWidget* parent)
     menu->addAction(action(QStringLiteral("copy")));
     menu->addAction(action(QStringLiteral("paste")));
     menu->addAction(action(QStringLiteral("selectAll")));
+    menu->addSeparator();
+    QMenu* find = menu->addMenu(QStringLiteral("&Find"));
+    find->setObjectName(QStringLiteral("findMenu"));
+    for (const char* name : {"performFindPanelAction", "findNext", "findPrevious", "useSelectionForFind", "findAndReplace"})
+        find->addAction(action(QString::fromLatin1(name)));
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("preferences")));
     return menu;

@@ -3,6 +3,7 @@
 #include "CodeTextView/KVCodeLineNumbersManager.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
+#include "CodeTextView/KVFindBar.h"
 #include "model/CodeLines.h"
 #include "messages/NotificationName.h"
 #include "platform/NotificationCenter.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -392,6 +394,23 @@ TEST_F(CodeViewTest, ColouringIsDisplayOnlyAndFollowsScrolling)
     EXPECT_TRUE(testsupport::waitUntil([&] { return !view->isScrollAnimating(); }, 3000));
 }
 
+TEST_F(CodeViewTest, AnEditFarBelowTheViewLeavesNoLinesUncolouredOnTheWayThere)
+{
+    QString code;
+    for (int i = 0; i < 300; ++i)
+        code += QStringLiteral("if x%1 then return 1\n").arg(i);
+    text->setString(code);
+    auto* layout = text->layoutManager();
+    // An inserted line at the end (as an image drop does), and the view jumps there.
+    text->replaceCharactersInRange({code.size(), 0}, QStringLiteral("image = new Layer\n"), true);
+    view->scrollToLineIndex(300, false);
+    QApplication::processEvents();
+    // The lines between the old view and the new one colour as they come into view.
+    view->scrollToLineIndex(150, false);
+    QApplication::processEvents();
+    EXPECT_EQ(layout->colourAt(code.indexOf("if x150")), hex("FFC22C"));
+}
+
 TEST_F(CodeViewTest, KeysThatScrollTheTextColourAndNumberTheLinesTheyBringIntoView)
 {
     QString code;
@@ -532,4 +551,57 @@ TEST_F(CodeViewTest, WholeTextStaysExactThroughEditsUndoAndRedo)
     EXPECT_EQ(lines->code(), "");
     type("x");
     EXPECT_EQ(text->string(), "x");
+}
+
+TEST_F(CodeViewTest, FindBarSearchesAsYouTypeWrapsMatchesCaseAndReplacesInOneUndoStepEach)
+{
+    KVFindBar* bar = view->findBar();
+    setText("Layer a\nlayer b\nLAYER c\nlayer d\n", 0);
+    bar->showFind(false);
+    ASSERT_TRUE(bar->isVisible());
+    QLineEdit* field = bar->findChild<QLineEdit*>("findField");
+    ASSERT_TRUE(field->hasFocus());
+
+    // Incremental, case-blind by default: every match is marked, the first selected.
+    QTest::keyClicks(field, "lay");
+    EXPECT_EQ(text->findMatches().size(), 4);
+    EXPECT_EQ(text->selectedRange(), (TextRange{0, 3}));
+    QTest::keyClicks(field, "er");
+    EXPECT_EQ(text->selectedRange(), (TextRange{0, 5}));
+
+    // Return goes on, Shift+Return goes back, both wrap around.
+    for (qsizetype at : {8, 16, 24, 0}) {
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(text->selectedRange().location, at);
+    }
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(text->selectedRange().location, 24);
+
+    bar->setCaseSensitive(true);
+    EXPECT_EQ(text->findMatches(), (QList<TextRange>{{8, 5}, {24, 5}}));
+    text->setSelectedRange({25, 0});
+    bar->findNext();
+    EXPECT_EQ(text->selectedRange(), (TextRange{8, 5}));
+
+    // Replace takes the selected match and goes to the next; Replace All takes the rest.
+    bar->showFind(true);
+    bar->setReplaceString("View");
+    bar->replace();
+    EXPECT_EQ(text->string(), "Layer a\nView b\nLAYER c\nlayer d\n");
+    EXPECT_EQ(text->selectedRange(), (TextRange{23, 5}));
+    bar->setCaseSensitive(false);
+    bar->replaceAll();
+    EXPECT_EQ(text->string(), "View a\nView b\nView c\nView d\n");
+    EXPECT_TRUE(text->findMatches().isEmpty());
+    undo();
+    EXPECT_EQ(text->string(), "Layer a\nView b\nLAYER c\nlayer d\n");
+    undo();
+    EXPECT_EQ(text->string(), "Layer a\nlayer b\nLAYER c\nlayer d\n");
+
+    // Esc closes the bar, clears the marks and gives the code the keys again.
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(text->findMatches().isEmpty());
+    EXPECT_TRUE(text->hasFocus());
 }

@@ -1,16 +1,24 @@
 #include "AppTestSupport.h"
 
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
+#include "CodeTextView/KVFindBar.h"
 #include "app/RBMainMenu.h"
 #include "document/RBDocumentController.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QTest>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -29,6 +37,19 @@ QStringList names(const QMenu& menu)
         list << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     return list;
 }
+
+// An application that installs its menus into every window as it shows.
+struct AppWithMenus {
+    AppHarness harness;
+    std::unique_ptr<RBApplication> app;
+    AppWithMenus()
+    {
+        auto options = harness.options();
+        options.installMenus = true;
+        app = std::make_unique<RBApplication>(options);
+        app->launch();
+    }
+};
 
 QMenu* menuTitled(QMenuBar* bar, const QString& title)
 {
@@ -71,11 +92,8 @@ TEST(MainMenu, TidyingTheEditMenuLooksOnlyAtTheBottomItemEachTime)
 
 TEST(MainMenu, WindowsGetLinuxMenusWithCtrlShortcutsAsTheyShow)
 {
-    AppHarness harness;
-    auto options = harness.options();
-    options.installMenus = true;
-    RBApplication app(options);
-    app.launch();
+    AppWithMenus launched;
+    RBApplication& app = *launched.app;
 
     QMainWindow window;
     window.show();
@@ -108,6 +126,50 @@ TEST(MainMenu, WindowsGetLinuxMenusWithCtrlShortcutsAsTheyShow)
     plain.show();
     EXPECT_TRUE(plain.actions().contains(menu.action(QStringLiteral("openDocument"))));
     EXPECT_TRUE(plain.actions().contains(menu.action(QStringLiteral("terminate"))));
+}
+
+TEST(MainMenu, FindItemsReachTheFindBarOfTheCodeWithTheirKeys)
+{
+    AppWithMenus launched;
+
+    QMainWindow window;
+    auto* code = new KVCodeView(&window);
+    window.setCentralWidget(code);
+    window.resize(600, 400);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    KVCodeTextView* text = code->textView();
+    text->setString(QStringLiteral("one two one two one"));
+    text->setFocus();
+    QMenu* edit = menuTitled(qobject_cast<QMenuBar*>(window.menuWidget()), QStringLiteral("Edit"));
+    ASSERT_NE(edit, nullptr);
+    const QList<QAction*> items = edit->actions();
+    ASSERT_TRUE(std::any_of(items.cbegin(), items.cend(), [](QAction* item) {
+        return item->menu() && item->menu()->objectName() == QLatin1String("findMenu") && item->menu()->actions().size() == 5;
+    }));
+
+    // Ctrl+E takes the selection, F3 and Shift+F3 go through its matches without the bar.
+    text->setSelectedRange({4, 3});
+    QTest::keyClick(text, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(code->findBar()->findString(), QStringLiteral("two"));
+    QTest::keyClick(text, Qt::Key_F3);
+    EXPECT_EQ(text->selectedRange(), (platform::TextRange{12, 3}));
+    QTest::keyClick(text, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(text->selectedRange(), (platform::TextRange{4, 3}));
+    QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(text->selectedRange(), (platform::TextRange{12, 3}));
+
+    // Ctrl+F opens the bar on the find field, Ctrl+H with the replace row; Esc goes back.
+    QTest::keyClick(text, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(code->findBar()->isVisible());
+    auto* field = code->findBar()->findChild<QLineEdit*>(QStringLiteral("findField"));
+    EXPECT_TRUE(field->hasFocus());
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(code->findBar()->isVisible());
+    EXPECT_TRUE(text->hasFocus());
+    QTest::keyClick(text, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(code->findBar()->findChild<QLineEdit*>(QStringLiteral("replaceField"))->isVisible());
 }
 
 TEST(MainMenu, RecentProjectsAndTheActiveWindowsDocument)
