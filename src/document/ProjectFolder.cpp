@@ -208,4 +208,22 @@ bool isSameFolder(const QString& path, const QString& other)
     return resolved(path) == resolved(other);
 }
 
+bool isProjectFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && (info.suffix() == QLatin1String("zelvor") || existsOrIsLink(join(path, QStringLiteral("app.coffee"))));
+}
+
+QString newProjectPathInside(const QString& folder)
+{
+    QString name = QFileInfo(QDir::cleanPath(folder)).fileName();
+    if (name.isEmpty())
+        name = QStringLiteral("Untitled");
+    for (int number = 1;; ++number) {
+        const QString candidate = join(folder, (number == 1 ? name : QStringLiteral("%1 %2").arg(name).arg(number)) + QStringLiteral(".zelvor"));
+        if (!existsOrIsLink(candidate) || isProjectFolder(candidate))
+            return candidate;
+    }
+}
+
 } // namespace ProjectFolder

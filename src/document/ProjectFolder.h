@@ -54,6 +54,14 @@ QString backupFileName(const QDateTime& launchDate);
 // are left alone) and removes the others. Answers the removed paths.
 QStringList pruneBackups(const QString& folder, int keep = maximumBackupCount);
 
+// Whether the folder is a project: its name ends in ".zelvor", or it holds "app.coffee".
+// Any other folder is the user's own and is never made into a project unasked.
+bool isProjectFolder(const QString& path);
+// The path of a new project inside an ordinary folder: "<folder>/<folder's name>.zelvor", or
+// with " 2", " 3"... before the extension when that name is taken by something that is no
+// project folder.
+QString newProjectPathInside(const QString& folder);
+
 // Whether the path lies inside the folder or is the folder itself (after resolving links).
 bool isSameOrInside(const QString& path, const QString& folder);
 // Whether both paths name one folder (after resolving links).

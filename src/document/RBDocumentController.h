@@ -41,6 +41,10 @@ public:
     void openDocumentWithContentsOfURL(const QString& path, bool display, OpenHandler handler) override;
     void openDocument() override;
 
+protected:
+    // An ordinary folder is refused, or, once the user confirms, gets a new project inside.
+    QString documentPathForChosenFolder(const QString& chosen) override;
+
 private:
     void closeWelcomeWindow();
 

@@ -112,6 +112,45 @@ TEST_F(ControllerTest, OpeningSomethingThatIsNoProjectReportsWhy)
     EXPECT_TRUE(alerts[0].contains("could not be opened"));
 }
 
+TEST_F(ControllerTest, AnOrdinaryFolderIsNeverOpenedAsAProjectButCanGetOneInside)
+{
+    const QString folder = dir.path() + "/sources";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(platform::writeTextAtomically(folder + "/main.c", "int main() {}\n"));
+    const auto entries = [&] { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+
+    QString error;
+    controller->openDocumentWithContentsOfURL(folder, true, [&](platform::Document* d, bool, const QString& e) {
+        EXPECT_EQ(d, nullptr);
+        error = e;
+    });
+    EXPECT_TRUE(error.contains("not a Zelvor project")) << error.toStdString();
+
+    platform::OpenPanel::setTestResponder([&](const platform::OpenPanel&) { return folder; });
+    answers = {Alert::kFirstButtonReturn + 1}; // Cancel
+    controller->openDocument();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts[0].contains("sources.zelvor")) << alerts[0].toStdString();
+    EXPECT_EQ(entries(), QStringList{"main.c"});
+    EXPECT_TRUE(controller->documents().isEmpty());
+
+    controller->openDocument(); // confirmed: a project of its own inside
+    ASSERT_EQ(controller->documents().size(), 1);
+    EXPECT_EQ(QDir(controller->documents().first()->fileURL()).absolutePath(), QDir(folder + "/sources.zelvor").absolutePath());
+    EXPECT_EQ(entries(), (QStringList{"main.c", "sources.zelvor"}));
+    EXPECT_TRUE(QFileInfo::exists(folder + "/sources.zelvor/app.coffee"));
+
+    // A folder holding a program is a project (of an older kind) and opens as it is.
+    const QString older = dir.path() + "/older";
+    ASSERT_TRUE(QDir().mkpath(older));
+    ASSERT_TRUE(platform::writeTextAtomically(older + "/app.coffee", "new Layer\n"));
+    platform::OpenPanel::setTestResponder([&](const platform::OpenPanel&) { return older; });
+    const qsizetype refusals = alerts.filter("not a Zelvor project").size();
+    controller->openDocument();
+    EXPECT_EQ(alerts.filter("not a Zelvor project").size(), refusals);
+    EXPECT_EQ(controller->documents().size(), 2);
+}
+
 TEST_F(ControllerTest, ACancelledOpenPanelBringsTheWelcomeWindowBackOnlyWithoutProjects)
 {
     platform::OpenPanel::setTestResponder([](const platform::OpenPanel&) { return QString(); });

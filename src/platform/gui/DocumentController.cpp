@@ -141,9 +141,10 @@ void DocumentController::openDocument()
 {
     OpenPanel panel;
     const QString chosen = panel.runModal();
-    if (chosen.isEmpty())
+    const QString path = chosen.isEmpty() ? QString() : documentPathForChosenFolder(chosen);
+    if (path.isEmpty())
         return;
-    openDocumentWithContentsOfURL(chosen, true, [](Document*, bool, const QString& error) {
+    openDocumentWithContentsOfURL(path, true, [](Document*, bool, const QString& error) {
         if (error.isEmpty())
             return;
         Alert alert;

@@ -50,6 +50,10 @@ public:
     // cancelled, leaving every document open. Answers true after closing them all.
     bool closeAllDocuments();
 
+    // What to open for the folder chosen in the open panel: the folder itself unless a
+    // subclass says otherwise; empty to open nothing.
+    virtual QString documentPathForChosenFolder(const QString& chosen) { return chosen; }
+
     // Recently opened documents, newest first, at most maximumRecentDocumentCount().
     void setRecentDocumentsStore(UserDefaults* store) { m_recentStore = store; }
     void noteNewRecentDocumentURL(const QString& path);
