@@ -60,6 +60,7 @@ int main(int argc, char** argv)
     options.sendPendingSignUp = [] { WelcomeWindowController::sendContactInfoToCompaignMonitorIsPossible(); };
     options.showAbout = [] { KVAboutWindow::sharedInstance().showWindow(); };
     options.makeDocumentationWindow = [] { RBDocsWindowController::sharedInstance(); };
+    options.leftoversFolder = QDir::tempPath();
     RBApplication application(std::move(options));
     RBDocumentServices services = application.documentController().services();
     services.buildWindow = buildDocumentWindow;

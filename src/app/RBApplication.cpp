@@ -11,6 +11,7 @@
 #include "app/UpdateChecker.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
+#include "document/RunLeftovers.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/FileUtils.h"
@@ -136,6 +137,40 @@ void RBApplication::launch(const QStringList& items)
         openItems(items);
     else if (!restored)
         applicationShouldOpenUntitledFile();
+    if (!m_options.leftoversFolder.isEmpty())
+        platform::dispatchMain([self = QPointer<RBApplication>(this)] {
+            if (self)
+                self->offerLeftoverProjects();
+        });
+}
+
+void RBApplication::offerLeftoverProjects()
+{
+    // What an untitled project starts with is no work of the user's.
+    const QString starter = platform::readTextFile(
+        QDir(platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate"))).filePath(QStringLiteral("app.coffee")));
+    for (const QString& run : RunLeftovers::deadRunFolders(m_options.leftoversFolder)) {
+        for (const RunLeftovers::UntitledProject& project : RunLeftovers::editedUntitledProjects(run, starter)) {
+            platform::Alert alert;
+            alert.setAlertStyle(platform::Alert::Warning);
+            alert.setMessageText(QStringLiteral("An untitled project was never saved."));
+            alert.setInformativeText(QStringLiteral("Zelvor Studio ended while \u201C%1\u201D was open. Open it again to save its "
+                                                    "program? Otherwise it is deleted.")
+                                         .arg(project.name));
+            alert.addButton(QStringLiteral("Open"));
+            alert.addButton(QStringLiteral("Delete"));
+            if (alert.runModal() != platform::Alert::kFirstButtonReturn)
+                continue;
+            auto* document = qobject_cast<RBDocument*>(m_documentController->newDocument());
+            if (!document) {
+                platform::Log::error(kDomain, QStringLiteral("No project for the recovered %1; it stays in %2").arg(project.name, run));
+                return; // nothing is removed that was not taken over
+            }
+            document->restoreProgram(project.program);
+        }
+        if (!QDir(run).removeRecursively())
+            platform::Log::warning(kDomain, QStringLiteral("Could not remove the temporary folder %1").arg(run));
+    }
 }
 
 bool RBApplication::restoreWindows()

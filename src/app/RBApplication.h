@@ -51,6 +51,9 @@ public:
         double updateCheckInterval = 14400;
         // Where crash reports lie ("" = the user's state folder).
         QString crashReportDirectory;
+        // The temporary folder where runs keep their untitled projects: those of runs that
+        // ended without closing them are offered at start-up and then removed ("" = none).
+        QString leftoversFolder;
         // What the build says of data collection (the build setting when not given).
         std::optional<bool> dataCollectionDisabledByBuild;
         // Analytics clients to use instead of the shared ones.
@@ -91,6 +94,8 @@ public:
     // Opens again the projects whose windows were open at the last quit; answers whether any
     // window stays open (none when restoration is off for this launch).
     bool restoreWindows();
+    // Offers the untitled projects that runs which no longer exist left unsaved.
+    void offerLeftoverProjects();
     // Opens links and project folders (from the command line or a later launch).
     void openItems(const QStringList& items);
     // Asks every document with unsaved work first; answers false when the user cancelled.

@@ -4,6 +4,7 @@
 #include "document/DeviceScaleMenu.h"
 #include "document/ProjectFolder.h"
 #include "document/RBConfig.h"
+#include "document/RunLeftovers.h"
 #include "document/TemporaryProjectRemoval.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QNetworkInterface>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -305,8 +307,21 @@ void RBDocument::setup()
     platform::dispatchAfter(0.1, [self] {
         if (self && !self->isClosed())
             self->checkDocumentVersion();
+        if (self && !self->isClosed())
+            self->offerUnsavedBackup();
     });
     m_backupTimer.start(60, [this] { makeBackupInBackground(); }, true);
+    m_untitledWriteTimer.start(2, [this] {
+        if (isSaved())
+            return;
+        const std::optional<QString> text = currentProgram();
+        if (!text || *text == m_lastUntitledContent)
+            return;
+        m_lastUntitledContent = *text;
+        QString reason;
+        if (!platform::writeTextAtomically(programPath(), *text, &reason))
+            platform::Log::error(kDomain, QStringLiteral("Could not keep the untitled program in %1: %2").arg(programPath(), reason));
+    }, true);
 }
 
 void RBDocument::reloadPreview()
@@ -561,6 +576,54 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
 }
 
 // ---------------------------------------------------------------- backups
+
+void RBDocument::offerUnsavedBackup()
+{
+    if (!isSaved() || !editor())
+        return;
+    const QString backup = RunLeftovers::unsavedBackup(projectPath());
+    // This run's own backup is of edits still in the editor.
+    if (backup.isEmpty() || QFileInfo(backup).fileName() == ProjectFolder::backupFileName(m_services.launchDate))
+        return;
+    const QString text = platform::readTextFile(backup);
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Warning);
+    alert.setMessageText(QStringLiteral("\u201C%1\u201D has changes that were never saved.").arg(displayName()));
+    alert.setInformativeText(
+        QStringLiteral("Zelvor Studio ended on %1 before they were saved. Restore them into the editor? The saved program "
+                       "stays as it is on disk until you save.")
+            .arg(QLocale().toString(QFileInfo(backup).lastModified(), QLocale::ShortFormat)));
+    alert.addButton(QStringLiteral("Restore Changes"));
+    alert.addButton(QStringLiteral("Keep Saved Version"));
+    if (alert.runModalSheetForWindow(windowForSheet()) != platform::Alert::kFirstButtonReturn) {
+        RunLeftovers::setBackupAside(backup);
+        return;
+    }
+    restoreProgram(text);
+}
+
+void RBDocument::restoreProgram(const QString& text)
+{
+    if (editor())
+        editor()->replaceAllText(text);
+    else
+        m_contentToLoad = text;
+    updateChangeCount(ChangeDone);
+}
+
+bool RBDocument::canCloseDocument()
+{
+    const bool edited = isSaved() && isDocumentEdited();
+    if (!platform::Document::canCloseDocument())
+        return false;
+    // Closed with its edits still unsaved: the user chose not to keep them.
+    if (edited && isDocumentEdited()) {
+        waitForBackups();
+        RunLeftovers::setBackupAside(join(join(projectPath(), QStringLiteral("zelvor/backups")),
+                                          ProjectFolder::backupFileName(m_services.launchDate)));
+    }
+    return true;
+}
 
 void RBDocument::makeBackupInBackground()
 {
@@ -928,6 +991,7 @@ void RBDocument::cleanup()
         return;
     m_cleanedUp = true;
     m_backupTimer.stop();
+    m_untitledWriteTimer.stop();
     m_fileSystemEvents.stop();
     platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
     platform::NotificationCenter::defaultCenter().removeObserver(this);

@@ -63,6 +63,13 @@ public:
     int documentVersion() const;
     void writeDocumentVersion();
     void checkDocumentVersion();
+    // The program as the editor holds it now (as read at opening without an editor).
+    std::optional<QString> currentProgram() const;
+    // Puts a recovered program in place of the present one, as an unsaved change.
+    void restoreProgram(const QString& text);
+    // Offers the edits of a run that ended before they were saved (a newer backup that differs
+    // from the program), once the window is up.
+    void offerUnsavedBackup();
     void presentDocumentVersionUpgrade();
     void upgradeDocument();
 
@@ -87,6 +94,8 @@ public:
     void makeWindowControllers() override { setup(); }
     void setup();
     bool hasUnsavedWork() const override { return isDocumentEdited() || !isSaved(); }
+    // After "Don't Save" this run's backup of the discarded edits is not offered again.
+    bool canCloseDocument() override;
     bool saveDocument() override;
     bool saveDocumentAs() override;
     // Saves in place, or through the save panel with `sheet`; `success` runs after a save
@@ -144,7 +153,6 @@ protected:
 private:
     QString templateFolder() const;
     QString programPath() const;
-    std::optional<QString> currentProgram() const;
     void configValueChanged(const QString& key, const QJsonValue& value);
     // Whether another open project works in the folder.
     bool isOpenElsewhere(const QString& folder) const;
@@ -196,6 +204,9 @@ private:
     bool m_devicePickerEnabled = true;
 
     platform::Timer m_backupTimer;
+    // An untitled project's program reaches its temporary folder within seconds of an edit.
+    platform::Timer m_untitledWriteTimer;
+    QString m_lastUntitledContent;
     std::unique_ptr<platform::SerialQueue> m_backupQueue;
     platform::FileWatcher m_fileSystemEvents;
 };

@@ -26,6 +26,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QSplitter>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -131,6 +132,13 @@ void RBCodeEditViewController::observeEditor()
                        [this](const platform::Notification&) { mouseDidEnter(); }, this);
     center.addObserver(KVCodeView::TextRecolouredNotification, m_codeView,
                        [this](const platform::Notification&) { codeDidRecolour(); }, this);
+    // The text's undo history knows the state it was saved in: undoing (or redoing) back to it
+    // makes the document unchanged again.
+    // Whichever comes first, this or the text's change report, the last one leaves it right.
+    connect(textView->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (m_document && hasView() && !m_settingContent && !m_contentLoading && !m_codeView->textView()->isLoading())
+            m_document->updateChangeCount(modified ? platform::Document::ChangeDone : platform::Document::ChangeCleared);
+    });
 }
 
 void RBCodeEditViewController::observeDocument()
@@ -170,7 +178,15 @@ RBDocument* RBCodeEditViewController::document() const
 
 void RBCodeEditViewController::setDocument(RBDocument* document)
 {
+    if (m_document)
+        disconnect(m_document, &platform::Document::changeCountChanged, this, nullptr);
     m_document = document;
+    // A saved (or reverted) document marks the text's present state as the unchanged one.
+    if (document)
+        connect(document, &platform::Document::changeCountChanged, this, [this](bool edited) {
+            if (!edited && hasView())
+                m_codeView->textView()->document()->setModified(false);
+        });
     observeDocument();
     // Completion comes from the engine for an editor of a project; without one the view falls
     // back to completing the words of its text.
@@ -277,7 +293,8 @@ void RBCodeEditViewController::textDidChange()
     if (m_contentLoading && !m_codeView->textView()->isLoading())
         m_contentLoading = false;
     if (m_document && !loading)
-        m_document->updateChangeCount(platform::Document::ChangeDone);
+        m_document->updateChangeCount(m_codeView->textView()->document()->isModified() ? platform::Document::ChangeDone
+                                                                                      : platform::Document::ChangeCleared);
     m_transpiler->transpileFromLines(*m_lines);
     const double delay = updateDelay();
     clearErrors();

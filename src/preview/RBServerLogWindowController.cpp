@@ -2,9 +2,11 @@
 
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
+#include "platform/gui/WindowPlacement.h"
 #include "preview/CSTaskManager.h"
 #include "preview/RBServerController.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -53,6 +55,8 @@ QWidget* RBServerLogWindowController::window()
 void RBServerLogWindowController::showWindow()
 {
     QWidget* w = window();
+    if (!w->isVisible())
+        platform::placeWindow(w, QSize(640, 420), QApplication::activeWindow());
     w->show();
     w->raise();
     w->activateWindow();

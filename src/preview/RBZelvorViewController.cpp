@@ -822,6 +822,16 @@ void RBZelvorViewController::showInspector()
     m_webViewController->showInspector(true);
 }
 
+void RBZelvorViewController::showConsole()
+{
+    m_webViewController->showInspectorTool(RBWebViewController::InspectorTool::Console);
+}
+
+void RBZelvorViewController::startElementPicker()
+{
+    m_webViewController->showInspectorTool(RBWebViewController::InspectorTool::ElementPicker);
+}
+
 void RBZelvorViewController::toggleInspector()
 {
     RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|inspector.toggle"));

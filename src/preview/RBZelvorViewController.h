@@ -55,6 +55,9 @@ public:
     // mounted on the local server it only marks the latest program as pending.
     void reload();
     void showInspector();
+    // The inspector on its console, or picking an element of the page.
+    void showConsole();
+    void startElementPicker();
     void toggleInspector();
 
     // A message of the page (the bridge handler of the page).

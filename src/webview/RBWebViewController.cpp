@@ -3,6 +3,7 @@
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
+#include "platform/gui/WindowPlacement.h"
 #include "webview/BridgeJson.h"
 #include "webview/RBWebViewBridge.h"
 #include "webview/RBWebViewPage.h"
@@ -288,11 +289,35 @@ void RBWebViewController::showInspector(bool)
         m_inspector = new QWebEngineView;
         m_inspector->setAttribute(Qt::WA_DeleteOnClose, false);
         m_inspector->setWindowTitle(QStringLiteral("Web Inspector"));
-        m_inspector->resize(900, 600);
         m_inspector->page()->setInspectedPage(m_page);
+        connect(m_inspector->page(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            m_inspectorLoaded = ok;
+            if (ok && !m_inspectorCall.isEmpty())
+                showInspectorTool(m_inspectorCall == QLatin1String("console") ? InspectorTool::Console : InspectorTool::ElementPicker);
+        });
     }
+    if (!m_inspector->isVisible())
+        platform::placeWindow(m_inspector, QSize(900, 600), webView());
     m_inspector->show();
     m_inspector->raise();
+}
+
+void RBWebViewController::showInspectorTool(InspectorTool tool)
+{
+    showInspector(true);
+    if (!m_inspector)
+        return;
+    const bool console = tool == InspectorTool::Console;
+    m_inspectorCall = console ? QStringLiteral("console") : QStringLiteral("picker");
+    if (!m_inspectorLoaded)
+        return; // asked again once the tools have loaded
+    m_inspectorCall.clear();
+    // The tools' own interface takes the call once its panels are up; until then it is retried.
+    const QString call = console ? QStringLiteral("DevToolsAPI.showPanel('console')")
+                                 : QStringLiteral("DevToolsAPI.enterInspectElementMode()");
+    m_inspector->page()->runJavaScript(
+        QStringLiteral("(function attempt(left) { try { %1; } catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(50);")
+            .arg(call));
 }
 
 bool RBWebViewController::isInspectorOpen() const

@@ -48,6 +48,9 @@ public:
     void sendBridgeMethod(const QString& method, const QVariant& arguments = QVariant());
     // Opens the developer tools of the page in their own window.
     void showInspector(bool ignored = true);
+    // Opens them on a tool: the console, or the picker that selects an element by pointing.
+    enum class InspectorTool { Console, ElementPicker };
+    void showInspectorTool(InspectorTool tool);
     // Whether the developer tools of the page are shown (a script paused there does not answer).
     bool isInspectorOpen() const;
     // Detaches the page channel; owners call it before letting the wrapper go.
@@ -94,6 +97,8 @@ private:
     QWebChannel* m_channel = nullptr;
     RBWebViewBridge* m_bridge = nullptr;
     QPointer<QWebEngineView> m_inspector;
+    bool m_inspectorLoaded = false;
+    QString m_inspectorCall; // run in the tools once they have loaded
     bool m_isLoadingReady = false;
     bool m_isDocumentReady = false;
     bool m_logConsoleOutput = false;

@@ -2,10 +2,12 @@
 
 #include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "platform/gui/WindowPlacement.h"
 #include "platform/gui/Workspace.h"
 #include "welcome/WelcomeImages.h"
 #include "welcome/WindowDrag.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHBoxLayout>
@@ -98,6 +100,9 @@ void KVAboutWindow::showWindow()
         m_loaded = true;
         windowDidLoad();
     }
+    // Centred on the window it was asked from, wholly on screen.
+    if (!isVisible())
+        platform::placeWindow(this, size(), QApplication::activeWindow());
     show();
     raise();
     activateWindow();

@@ -4,6 +4,8 @@
 #include "app/TerminationSignals.h"
 #include "document/ProjectFolder.h"
 #include "document/RBDocument.h"
+#include "platform/Bundle.h"
+#include "platform/FileUtils.h"
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
@@ -270,4 +272,46 @@ TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItKeepsItInTheRecentListAn
     start({});
     ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
     quitWith(SIGHUP);
+}
+
+TEST(Recovery, TheUntitledProjectOfAKilledRunIsOfferedAtTheNextStartAndItsFolderGoes)
+{
+    QTemporaryDir home;
+    const QString temporary = home.filePath(QStringLiteral("tmp"));
+    // A run that kept an untitled project's program in its temporary folder, then was killed.
+    QProcess killed;
+    killed.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(killed.waitForStarted());
+    const QString run = QDir(temporary).filePath(QStringLiteral("zelvor-studio-%1").arg(killed.processId()));
+    const QString project = run + QStringLiteral("/0b6c/Untitled.zelvor");
+    ASSERT_TRUE(QDir().mkpath(project));
+    ASSERT_TRUE(ProjectFolder::createProjectAtPath(project, QStringLiteral("card = new Layer\n"),
+                                                   platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate"))).ok);
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(10000));
+
+    AppHarness harness;
+    auto options = harness.options();
+    options.leftoversFolder = temporary;
+    QStringList asked;
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        asked << alert.informativeText();
+        return platform::Alert::kFirstButtonReturn; // Open
+    });
+    RBApplication next(options);
+    next.launch();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !asked.isEmpty(); }, 10000));
+    platform::Alert::setTestResponder({});
+    EXPECT_TRUE(asked.first().contains(QStringLiteral("Untitled"))) << asked.first().toStdString();
+    RBDocument* recovered = nullptr;
+    for (platform::Document* document : next.documentController().documents())
+        if (auto* project = qobject_cast<RBDocument*>(document); project && project->currentProgram() == QStringLiteral("card = new Layer\n"))
+            recovered = project;
+    ASSERT_NE(recovered, nullptr);
+    EXPECT_TRUE(recovered->isDocumentEdited());
+    EXPECT_FALSE(QFileInfo::exists(run));
+    for (platform::Document* document : next.documentController().documents()) {
+        document->updateChangeCount(platform::Document::ChangeCleared);
+        document->close();
+    }
 }

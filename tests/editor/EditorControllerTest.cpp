@@ -114,6 +114,18 @@ TEST_F(EditorTest, EditsMarkTheDocumentChangedButLoadingAProgramDoesNot)
     document->updateChangeCount(platform::Document::ChangeCleared);
     controller->replaceAllText("a = 3");
     EXPECT_TRUE(document->isDocumentEdited());
+
+    // Undoing back to the saved text makes the document unchanged again; redoing changes it.
+    document->updateChangeCount(platform::Document::ChangeCleared); // saved
+    KVCodeTextView* text = controller->codeView()->textView();
+    text->setSelectedRange({text->textLength(), 0});
+    QTest::keyClick(text, Qt::Key_B);
+    EXPECT_TRUE(document->isDocumentEdited());
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text->string(), "a = 3");
+    EXPECT_FALSE(document->isDocumentEdited());
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(document->isDocumentEdited());
 }
 
 TEST_F(EditorTest, UpdateDelayFollowsTheProjectSettingWithTheDefaultForAbsentOrWrongValues)

@@ -15,6 +15,7 @@
 #include "editor/RBCodeEditViewController.h"
 #include "platform/NotificationCenter.h"
 #include "preview/RBLayerPanelViewController.h"
+#include "platform/gui/WindowPlacement.h"
 #include "preview/RBZelvorViewController.h"
 #include "document/window/DocumentPreviewPane.h"
 #include "preview/drop/RBFullScreenView.h"
@@ -62,10 +63,11 @@ void reportSaves(RBDocument& document)
 void buildDocumentWindow(RBDocument& document)
 {
     auto* window = new RBDocumentWindow(&document);
-    window->resize(kInitialWidth, kInitialHeight);
-    window->splitView()->setPosition(kInitialWidth / 2);
+    // Within the screen's free area, whatever its size and scale.
+    platform::placeWindow(window, QSize(kInitialWidth, kInitialHeight));
+    window->splitView()->setPosition(window->width() / 2);
     // The layer panel's pane starts closed.
-    window->codeEditSplitView()->setPosition(kInitialWidth);
+    window->codeEditSplitView()->setPosition(window->width());
 
     // The code editor, beside the (closed) layer panel.
     auto editor = std::make_unique<RBCodeEditViewController>(&document);

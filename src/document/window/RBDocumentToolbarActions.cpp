@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/Workspace.h"
+#include "preview/PreviewPage.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBDocsWindowController.h"
 #include "preview/RBServerLogWindowController.h"
@@ -202,7 +203,32 @@ void RBDocumentToolbarActions::toolbarOpenUrl()
         platform::Log::warning(kDomain, QStringLiteral("The project is not served yet; nothing to open"));
         return;
     }
+    if (!confirmStandalonePage())
+        return;
     open(url);
+}
+
+bool RBDocumentToolbarActions::confirmStandalonePage() const
+{
+    // The page of a project made by an earlier version shows an empty device outside the
+    // application: its "zelvor" folder has the compiler and the loader now, but its page is the
+    // user's and is never rewritten, so the user is told which lines to add.
+    bool readable = false;
+    const QString html = platform::readTextFile(QDir(m_document->projectPath()).filePath(QStringLiteral("index.html")), &readable);
+    const QStringList missing = readable ? preview::missingStandaloneScripts(html) : QStringList();
+    if (missing.isEmpty())
+        return true;
+    platform::Alert alert;
+    alert.setAlertStyle(platform::Alert::Informational);
+    alert.setMessageText(QStringLiteral("The page of \u201C%1\u201D does not run its program outside Zelvor Studio.").arg(m_document->displayName()));
+    alert.setInformativeText(
+        QStringLiteral("A browser or a mirrored device shows an empty screen until the project\u2019s \u201Cindex.html\u201D "
+                       "loads the compiler and the loader that are now in its \u201Czelvor\u201D folder. Add %1 to "
+                       "\u201Cindex.html\u201D, after the line that loads \u201Czelvor/zelvor.generated.js\u201D:\n\n%2")
+            .arg(missing.size() == 1 ? QStringLiteral("this line") : QStringLiteral("these lines"), missing.join(QLatin1Char('\n'))));
+    alert.addButton(QStringLiteral("Open Anyway"));
+    alert.addButton(QStringLiteral("Cancel"));
+    return alert.runModalSheetForWindow(m_window ? m_window->window() : nullptr) == platform::Alert::kFirstButtonReturn;
 }
 
 void RBDocumentToolbarActions::toolbarShowServerLogWindow()
@@ -213,7 +239,7 @@ void RBDocumentToolbarActions::toolbarShowServerLogWindow()
 void RBDocumentToolbarActions::toolbarShowConsole()
 {
     if (m_preview)
-        m_preview->showInspector();
+        m_preview->showConsole();
 }
 
 void RBDocumentToolbarActions::toolbarDocs()
@@ -224,7 +250,7 @@ void RBDocumentToolbarActions::toolbarDocs()
 void RBDocumentToolbarActions::toolbarInspect()
 {
     if (m_preview)
-        m_preview->showInspector();
+        m_preview->startElementPicker();
 }
 
 bool RBDocumentToolbarActions::validateUserInterfaceItem(const QString& action) const

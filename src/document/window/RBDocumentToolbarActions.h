@@ -52,6 +52,9 @@ public:
     void toolbarDeviceSettingsMenu(QWidget* sender);
     void toolbarRefresh();
     void toolbarOpenUrl();
+    // Tells what a page made by an earlier version lacks to run outside the application;
+    // answers whether to open it anyway.
+    bool confirmStandalonePage() const;
     void toolbarShowServerLogWindow();
     void toolbarShowConsole();
     void toolbarInspect();

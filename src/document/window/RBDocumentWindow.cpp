@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QToolButton>
@@ -398,6 +399,15 @@ void RBDocumentWindow::changeEvent(QEvent* event)
         center.post(kKeyWindowChanged);
     else
         center.post(NotificationName::HideActions());
+}
+
+void RBDocumentWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isFullScreen()) {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void RBDocumentWindow::closeEvent(QCloseEvent* event)

@@ -1,0 +1,41 @@
+#include "platform/gui/WindowPlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace platform {
+
+QRect placedWindowRect(QSize preferred, const QRect& available, const QRect& owner)
+{
+    if (available.isEmpty())
+        return QRect(owner.isEmpty() ? QPoint() : owner.center() - QPoint(preferred.width() / 2, preferred.height() / 2), preferred);
+    const QSize size = preferred.boundedTo(available.size());
+    QRect rect(QPoint(), size);
+    rect.moveCenter(owner.isEmpty() ? available.center() : owner.center());
+    rect.moveLeft(std::clamp(rect.left(), available.left(), available.right() + 1 - size.width()));
+    rect.moveTop(std::clamp(rect.top(), available.top(), available.bottom() + 1 - size.height()));
+    return rect;
+}
+
+void placeWindow(QWidget* window, QSize preferred, const QWidget* owner)
+{
+    if (!window)
+        return;
+    const QWidget* ownerWindow = owner ? owner->window() : nullptr;
+    QScreen* screen = ownerWindow && ownerWindow->screen() ? ownerWindow->screen() : window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QRect ownerFrame = ownerWindow && ownerWindow->isVisible() ? ownerWindow->frameGeometry() : QRect();
+    // The frame adds to the size; its size is known only once the window is shown.
+    const QSize frame = window->isVisible() ? window->frameGeometry().size() - window->size() : QSize(0, 0);
+    const QSize wanted = preferred.expandedTo(window->minimumSize());
+    const QRect placed = placedWindowRect(wanted + frame, available, ownerFrame);
+    window->resize(placed.size() - frame);
+    window->move(placed.topLeft());
+}
+
+} // namespace platform

@@ -1,0 +1,20 @@
+#include "platform/gui/WindowPlacement.h"
+
+#include <QList>
+
+#include <gtest/gtest.h>
+
+TEST(WindowPlacement, WindowsFitTheFreeAreaAndCentreOnTheirOwner)
+{
+    struct Case { const char* name; QSize preferred; QRect available; QRect owner; QRect expected; };
+    const QList<Case> cases{
+        {"small screen", {1280, 800}, {0, 0, 800, 572}, {}, {0, 0, 800, 572}},
+        {"scaled 2560x1440 with a panel", {1280, 800}, {0, 28, 1280, 692}, {}, {0, 28, 1280, 692}},
+        {"room to spare", {640, 420}, {0, 0, 1920, 1080}, {}, {640, 330, 640, 420}},
+        {"on its owner", {640, 420}, {0, 0, 1920, 1080}, {100, 100, 1000, 700}, {280, 240, 640, 420}},
+        {"owner near the edge", {640, 420}, {0, 0, 1920, 1080}, {1700, 900, 400, 300}, {1280, 660, 640, 420}},
+        {"second screen", {900, 600}, {1920, 0, 1280, 1024}, {}, {2110, 212, 900, 600}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::placedWindowRect(c.preferred, c.available, c.owner), c.expected) << c.name;
+}
