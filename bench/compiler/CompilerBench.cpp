@@ -23,6 +23,12 @@
 //                              the next compile after the editor was left alone for 3 s
 //   inference overhead         what scope and type inference add to a compile of the same program
 //                              in the same engine (median of 15 each, taking turns), in percent
+//   compile big program ms     the slower of two generated programs, 4,000 layer definitions and
+//                              4,000 plain object assignments, through the compiler front (median
+//                              of 3 each)
+//   compile big program ratio embedded/node
+//                              the larger of the two against the unpatched package in Node, which
+//                              compiles such programs in quadratic time (one compile each)
 #include "compiler/CodeTranspiler.h"
 #include "compiler/CompileReply.h"
 #include "compiler/V8Wrapper.h"
@@ -37,8 +43,11 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +68,15 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A program of `count` statements made by `statement` from the statement's number.
+QString generatedProgram(int count, const std::function<QString(int)>& statement)
+{
+    QString text;
+    for (int n = 0; n < count; ++n)
+        text += statement(n) + QLatin1Char('\n');
+    return text;
 }
 
 double residentMB()
@@ -218,6 +236,55 @@ int main(int argc, char** argv)
     }
     const double bare = median(withoutInference);
     std::printf("inference overhead: %.0f%%\n", bare > 0 ? (median(withInference) - bare) / bare * 100.0 : 0.0);
+
+    // Big programs: the front against the unpatched compiler in Node, one program at a time.
+    {
+        const QList<QString> bigPrograms{
+            generatedProgram(4000, [](int n) {
+                return QStringLiteral("p%1 = new Layer x: %2, y: %3, width: 5, height: 5, backgroundColor: \"#e33\"")
+                    .arg(n).arg(n % 300).arg(n % 500);
+            }),
+            generatedProgram(4000, [](int n) {
+                return QStringLiteral("o%1 = {name: \"n%1\", value: %1, nested: {a: 1, b: [1, 2, 3]}}").arg(n);
+            })};
+        QTemporaryDir folder;
+        double slowest = 0, ratio = 0;
+        for (int i = 0; i < bigPrograms.size(); ++i) {
+            std::vector<double> times;
+            for (int run = 0; run < 3; ++run) {
+                const std::int64_t before = transpiler.lastSuccessfulId();
+                transpiler.transpileFromString(bigPrograms[i] + QStringLiteral("# run %1\n").arg(run));
+                QDeadlineTimer deadline(600000);
+                while (!(transpiler.isIdle() && transpiler.lastSuccessfulId() > before) && !deadline.hasExpired())
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                if (transpiler.lastSuccessfulId() <= before) {
+                    std::fprintf(stderr, "the big program did not compile\n");
+                    return 1;
+                }
+                times.push_back(transpiler.duration() * 1000.0);
+            }
+            const QString file = folder.filePath(QStringLiteral("big%1.coffee").arg(i));
+            QFile out(file);
+            if (!out.open(QIODevice::WriteOnly) || out.write(bigPrograms[i].toUtf8()) < 0)
+                return 1;
+            out.close();
+            QProcess peer;
+            peer.start(QStringLiteral("node"), {QStringLiteral(ZELVOR_SOURCE_DIR "/bench/compiler/node_compile.js"),
+                                                QStringLiteral(ZELVOR_SOURCE_DIR "/tools/coffee-script/node_modules/coffee-script"),
+                                                file, QStringLiteral("0")});
+            peer.waitForStarted();
+            peer.write("go\n");
+            peer.closeWriteChannel();
+            peer.waitForFinished(-1);
+            const QList<QByteArray> answer = peer.readAllStandardOutput().split('\n');
+            const double nodeBig = answer.size() > 1 ? answer[1].trimmed().toDouble() : 0;
+            slowest = std::max(slowest, median(times));
+            if (nodeBig > 0)
+                ratio = std::max(ratio, median(times) / nodeBig);
+        }
+        std::printf("compile big program ms: %.1f\n", slowest);
+        std::printf("compile big program ratio embedded/node: %.3f\n", ratio);
+    }
     std::printf("compile ratio embedded/node: %.2f\n", nodeMs > 0 ? embeddedMs / nodeMs : 0.0);
     std::fclose(sink);
     return 0;

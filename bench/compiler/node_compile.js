@@ -1,12 +1,12 @@
 // The peer of the embedded compile: the same coffee-script package compiling the same file in
 // Node. Warms up, then compiles once per line read from standard input and answers each with
 // the time it took in milliseconds, so that the two sides can take turns under the same load.
-// Usage: node node_compile.js <coffee-script package folder> <file.coffee>
+// Usage: node node_compile.js <coffee-script package folder> <file.coffee> [warm-up compiles, 5]
 'use strict';
-const [packageDir, file] = process.argv.slice(2);
+const [packageDir, file, warmUps] = process.argv.slice(2);
 const CoffeeScript = require(require('path').resolve(packageDir));
 const code = require('fs').readFileSync(file, 'utf8');
-for (let i = 0; i < 5; i++) CoffeeScript.compile(code, { sourceMap: true });
+for (let i = 0; i < (warmUps === undefined ? 5 : Number(warmUps)); i++) CoffeeScript.compile(code, { sourceMap: true });
 console.log('ready');
 require('readline').createInterface({ input: process.stdin }).on('line', () => {
   const start = process.hrtime.bigint();

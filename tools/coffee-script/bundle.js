@@ -1,16 +1,87 @@
 #!/usr/bin/env node
 // Turns the pinned coffee-script package into one script without `require`, for the embedded
 // engine: each library file becomes a function in a small module table, and the Node modules
-// the compiler only needs for running or reading files become empty stand-ins.
-// Usage: node bundle.js <package folder> <output file>
+// the compiler only needs for running or reading files become empty stand-ins. The library
+// files are first patched with linear-time.patch (or the patch given), which must apply
+// exactly: a changed package stops the build instead of bundling a compiler nobody compared.
+// Usage: node bundle.js <package folder> <output file> [patch file]
 'use strict';
 const fs = require('fs');
 const path = require('path');
 
-const [packageDir, outFile] = process.argv.slice(2);
+const [packageDir, outFile, patchArgument] = process.argv.slice(2);
 if (!packageDir || !outFile) {
-  console.error('usage: node bundle.js <coffee-script package folder> <output file>');
+  console.error('usage: node bundle.js <coffee-script package folder> <output file> [patch file]');
   process.exit(2);
+}
+const patchFile = patchArgument || path.join(__dirname, 'linear-time.patch');
+
+// The files of a unified diff: {path, hunks: [{oldStart, lines}]}, the path without its "a/".
+function parsePatch(text) {
+  const files = [];
+  const lines = text.split('\n');
+  for (let i = 0; i < lines.length; i++) {
+    if (lines[i].startsWith('--- ') && i + 1 < lines.length && lines[i + 1].startsWith('+++ ')) {
+      files.push({ path: lines[i + 1].slice(4).trim().replace(/^b\//, ''), hunks: [] });
+      i++;
+      continue;
+    }
+    const header = /^@@ -(\d+)(?:,(\d+))? \+(\d+)(?:,(\d+))? @@/.exec(lines[i]);
+    if (!header) continue;
+    if (!files.length) throw new Error(`hunk before any file at line ${i + 1}`);
+    let oldCount = header[2] === undefined ? 1 : Number(header[2]);
+    let newCount = header[4] === undefined ? 1 : Number(header[4]);
+    const hunk = { oldStart: Number(header[1]), lines: [], at: i + 1 };
+    while (oldCount > 0 || newCount > 0) {
+      const line = lines[++i];
+      if (line === undefined) throw new Error(`hunk at line ${hunk.at} ends early`);
+      if (line.startsWith('\\')) continue; // "\ No newline at end of file"
+      const kind = line[0];
+      if (kind === ' ' || kind === '-') oldCount--;
+      if (kind === ' ' || kind === '+') newCount--;
+      if (kind !== ' ' && kind !== '-' && kind !== '+') throw new Error(`unexpected line ${i + 1} in hunk at line ${hunk.at}`);
+      hunk.lines.push(line);
+    }
+    files[files.length - 1].hunks.push(hunk);
+  }
+  return files;
+}
+
+// The text with the hunks applied where they say, each of their old lines exactly in place.
+function applyHunks(text, hunks, name) {
+  const lines = text.split('\n');
+  const out = [];
+  let next = 0; // the next old line, 0-based, not yet copied
+  for (const hunk of hunks) {
+    const start = Math.max(hunk.oldStart - 1, 0);
+    if (start < next) throw new Error(`${name}: hunk at line ${hunk.at} overlaps the one before`);
+    while (next < start) out.push(lines[next++]);
+    for (const line of hunk.lines) {
+      const body = line.slice(1);
+      if (line[0] === '+') {
+        out.push(body);
+        continue;
+      }
+      if (lines[next] !== body)
+        throw new Error(`${name}: the hunk at line ${hunk.at} of the patch does not apply at line ${next + 1}`);
+      if (line[0] === ' ') out.push(body);
+      next++;
+    }
+  }
+  while (next < lines.length) out.push(lines[next++]);
+  return out.join('\n');
+}
+
+let patched;
+try {
+  patched = new Map(parsePatch(fs.readFileSync(patchFile, 'utf8')).map((file) => {
+    const source = fs.readFileSync(path.join(packageDir, file.path), 'utf8');
+    return [file.path, applyHunks(source, file.hunks, file.path)];
+  }));
+} catch (error) {
+  console.error(`bundle.js: ${path.basename(patchFile)} does not apply to the coffee-script package in ${packageDir}: ${error.message}`);
+  console.error('Port the patch to the new version of the package and compare the two compilers again.');
+  process.exit(1);
 }
 
 const libDir = path.join(packageDir, 'lib', 'coffee-script');
@@ -35,7 +106,8 @@ parts.push(`  function require(name) {
     return module.exports;
   }`);
 for (const name of modules) {
-  const source = fs.readFileSync(path.join(libDir, name + '.js'), 'utf8');
+  const relative = `lib/coffee-script/${name}.js`;
+  const source = patched.has(relative) ? patched.get(relative) : fs.readFileSync(path.join(libDir, name + '.js'), 'utf8');
   parts.push(`  definitions[${JSON.stringify(name)}] = function (exports, require, module, __filename, __dirname) {\n${source}\n  };`);
 }
 parts.push('  var loaded = { require: require };');
