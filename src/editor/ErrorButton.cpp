@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -50,8 +51,36 @@ void ErrorButton::setTitle(const QString& text, const QColor& colour, const QCol
     update();
 }
 
+void ErrorButton::showBusyMessage(const QString& message)
+{
+    if (!m_busy)
+        m_busy = Look{m_errorState, text(), m_runs, toolTip()};
+    m_errorState = false;
+    setTitle(message, hex(kOkText));
+    m_layerBackground = Qt::transparent;
+    setToolTip(QString());
+    calculateWidth(10);
+}
+
+void ErrorButton::endBusyMessage()
+{
+    if (!m_busy)
+        return;
+    const Look look = *std::exchange(m_busy, std::nullopt);
+    m_errorState = look.errorState;
+    setText(look.text);
+    m_runs = look.runs;
+    m_titleBackground = QColor();
+    setToolTip(look.toolTip);
+    if (m_errorState && m_hovered)
+        showHoverLook();
+    calculateWidth(10);
+    update();
+}
+
 void ErrorButton::showOkMessageWithTime(qint64 milliseconds)
 {
+    m_busy.reset();
     m_errorState = false;
     const QString title = QStringLiteral("No Errors %1ms").arg(milliseconds);
     setTitle(title, hex(kOkText));
@@ -65,6 +94,7 @@ void ErrorButton::showOkMessageWithTime(qint64 milliseconds)
 
 void ErrorButton::showErrorMessage(const QString& message)
 {
+    m_busy.reset();
     m_errorState = true;
     QString text = message;
     text.remove(u'\n');

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // The status button of the editor bar. In its ok state it shows "No Errors " and the last
 // compile time ("No Errors 42ms"); in its error state the current error message in yellow,
 // darkening while hovered or pressed, and a click sends clicked(). It sizes itself to its text,
@@ -32,6 +34,11 @@ public:
 
     void showOkMessageWithTime(qint64 milliseconds);
     void showErrorMessage(const QString& message);
+    // A passing message in the ok colour (a compile that takes long): the ok or error message
+    // shown before comes back with endBusyMessage, unless another one replaced it meanwhile.
+    void showBusyMessage(const QString& message);
+    void endBusyMessage();
+    bool isBusy() const { return m_busy.has_value(); }
     // Fits the width to the title plus `extraWidth`, limited by the parent's width.
     void calculateWidth(double extraWidth = 10);
     // The bar calls it whenever it changes size.
@@ -56,8 +63,16 @@ private:
     void showHoverLook();
     void showPlainLook();
 
+    struct Look {
+        bool errorState;
+        QString text;
+        QList<TitleRun> runs;
+        QString toolTip;
+    };
     bool m_errorState = false;
     bool m_hovered = false;
+    // What showBusyMessage covered.
+    std::optional<Look> m_busy;
     QList<TitleRun> m_runs;
     QColor m_titleBackground;
     QColor m_layerBackground = Qt::transparent;

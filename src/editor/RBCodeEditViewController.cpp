@@ -332,6 +332,22 @@ void RBCodeEditViewController::stopShowingErrors()
     m_showErrors = false;
 }
 
+void RBCodeEditViewController::transpilationStart(CodeTranspiler*, std::int64_t)
+{
+    QPointer<RBCodeEditViewController> self(this);
+    m_compilingMessageTimer.start(kCompilingMessageDelay, [self] {
+        if (self && self->hasView() && self->m_transpiler && !self->m_transpiler->isIdle())
+            self->errorButton()->showBusyMessage(QStringLiteral("Compiling…"));
+    });
+}
+
+void RBCodeEditViewController::compileEnded()
+{
+    m_compilingMessageTimer.stop();
+    if (hasView())
+        errorButton()->endBusyMessage();
+}
+
 void RBCodeEditViewController::handleStateUpdate(const platform::Notification& notification)
 {
     std::optional<RBDocumentStateUpdate> update = RBDocumentStateUpdate::fromNotification(notification);

@@ -5,6 +5,7 @@
 #include "messages/RBDocumentStateUpdate.h"
 #include "editor/SnippetRenderer.h"
 #include "platform/StringExtras.h"
+#include "platform/Timer.h"
 
 #include <QHash>
 #include <QList>
@@ -153,11 +154,16 @@ public:
     // Puts the whole text, with its colours, on the clipboard as rich text and plain text.
     void copyToPasteBoard();
 
-    // --- CodeTranspilerDelegate: results reach the editor as state updates from the preview.
-    void transpilationStart(CodeTranspiler*, std::int64_t) override {}
-    void transpilationComplete(CodeTranspiler*) override {}
-    void transpilationFailed(CodeTranspiler*, const QVariantMap&) override {}
-    void transpilerIdle(CodeTranspiler*) override {}
+    // How long a compile runs before the editor bar says that it is compiling.
+    static constexpr double kCompilingMessageDelay = 0.5;
+
+    // --- CodeTranspilerDelegate: results reach the editor as state updates from the preview;
+    // only a compile that runs long shows in the editor bar, so that a user knows the preview
+    // is not stuck.
+    void transpilationStart(CodeTranspiler*, std::int64_t) override;
+    void transpilationComplete(CodeTranspiler*) override { compileEnded(); }
+    void transpilationFailed(CodeTranspiler*, const QVariantMap&) override { compileEnded(); }
+    void transpilerIdle(CodeTranspiler*) override { compileEnded(); }
 
 private:
     bool hasView() const;
@@ -173,6 +179,7 @@ private:
     void mouseDidEnter();
     void codeDidRecolour();
     void handleStateUpdate(const platform::Notification& notification);
+    void compileEnded();
     void startShowingErrors();
     void stopShowingErrors();
     void updateEditorErrors();
@@ -192,6 +199,7 @@ private:
     QPointer<KVCodeView> m_codeView;
     BlinkVeil* m_blinkVeil = nullptr;
     CodeTranspiler* m_transpiler = nullptr;
+    platform::Timer m_compilingMessageTimer;
     std::shared_ptr<CodeLines> m_lines;
     std::unique_ptr<CodeHighlighter> m_highlighter;
     std::optional<RBDocumentStateUpdate> m_currentErrorState;

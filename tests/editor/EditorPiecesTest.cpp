@@ -99,6 +99,28 @@ TEST_F(ErrorButtonTest, OnlyTheErrorStateReactsToHoverAndClicks)
     EXPECT_EQ(button->titleRuns().value(0).colour, hex("FFC22C"));
 }
 
+TEST_F(ErrorButtonTest, ABusyMessageGivesWayToTheMessageItCoveredOrToANewerOne)
+{
+    button->showErrorMessage("Boom");
+    button->showBusyMessage("Compiling…");
+    EXPECT_EQ(button->text(), "Compiling…");
+    EXPECT_FALSE(button->errorState());
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+    button->showBusyMessage("Compiling…");
+    button->endBusyMessage();
+    EXPECT_EQ(button->text(), "Boom");
+    EXPECT_TRUE(button->errorState());
+    EXPECT_EQ(button->titleRuns().value(0).colour, hex("FFC22C"));
+    EXPECT_EQ(button->toolTip(), "Boom");
+
+    // A result that arrives while the busy message shows stays.
+    button->showBusyMessage("Compiling…");
+    button->showOkMessageWithTime(7);
+    button->endBusyMessage();
+    EXPECT_EQ(button->text(), "No Errors 7ms");
+    EXPECT_EQ(button->titleRuns().size(), 2);
+}
+
 TEST(EditorSettings, RefreshSwitchAndDelayWriteTheProjectSetting)
 {
     RBDocument document;
