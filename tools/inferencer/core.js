@@ -116,7 +116,8 @@ var Inferencer = (function () {
   // needs. `pairs` links the nodes that inference reads to their JSON (node, json, node, json...).
   // The range of the node or list written last is left in `hasRange` and `first*`/`last*`
   // (numbers, not arrays: a tree has thousands of nodes).
-  function TreeWriter(code) {
+  function TreeWriter(code, positions) {
+    this.positions = positions || null;
     this.whiles = [];
     this.pairs = [];
     this.creations = []; // the `new` calls and operators, children before their parent
@@ -132,7 +133,7 @@ var Inferencer = (function () {
   // The column of the keyword of `new X(...)`: the compiler starts such a call at X, so the
   // keyword would belong to no node. -1 when the line holds no `new` just before the start.
   TreeWriter.prototype.newKeyword = function (line, column) {
-    if (!this.lines) this.lines = String(this.code || '').split('\n');
+    if (!this.lines) this.lines = compilerText(String(this.code || '')).split('\n');
     var m = /(?:^|[^\w$])(new\s+)$/.exec((this.lines[line] || '').slice(0, column));
     return m ? column - m[1].length : -1;
   };
@@ -204,9 +205,22 @@ var Inferencer = (function () {
         a1 = keyword;
       }
     }
-    if (has) json.location = a0 + ':' + a1 + '-' + a2 + ':' + a3;
+    if (has) {
+      if (this.positions) {
+        json.location = this.positions.location(a0, a1, a2, a3);
+        // The layer tracing looks the start up in the compiler's source map.
+        if (!json.compiledStart && data === 'new')
+          Object.defineProperty(json, 'compiledStart', { value: a0 + ':' + a1 });
+      } else {
+        json.location = a0 + ':' + a1 + '-' + a2 + ':' + a3;
+      }
+    }
     // A loop is reported where the compiler places it: its first line.
-    if (info.isWhile) this.whiles.push({ location: locationText(own) || '0:0-0:0' });
+    if (info.isWhile) {
+      var loopAt = own && this.positions ? this.positions.location(own.first_line, own.first_column, own.last_line, own.last_column)
+                                         : locationText(own);
+      this.whiles.push({ location: loopAt || '0:0-0:0' });
+    }
     if (info.paired) this.pairs.push(node, json);
     if (data === 'new' && (info.kind === CALL || info.kind === OP)) this.creations.push(json);
     this.hasRange = has;
@@ -256,7 +270,31 @@ var Inferencer = (function () {
     return record;
   }
 
-  function wholeTextLocation(code) {
+  // The error record with its position moved to the editor's lines; the compiler's own stays
+  // beside it as "compilerLocation".
+  function editorErrorRecord(error, positions) {
+    var record = errorRecord(error);
+    if (!positions) return record;
+    var at = record.location;
+    record.compilerLocation = { first_line: at.first_line, first_column: at.first_column };
+    var first = positions.editor(at.first_line, at.first_column);
+    at.first_line = first[0];
+    at.first_column = first[1];
+    if (at.last_line !== undefined) {
+      record.compilerLocation.last_line = at.last_line;
+      record.compilerLocation.last_column = at.last_column;
+      var last = positions.editor(at.last_line, at.last_column);
+      at.last_line = last[0];
+      at.last_column = last[1];
+    }
+    return record;
+  }
+
+  function wholeTextLocation(code, positions) {
+    if (positions) {
+      var last = positions.editorLines.length - 1;
+      return '0:0-' + last + ':' + Math.max(code.length - positions.editorLines[last] - 1, 0);
+    }
     var lastBreak = code.lastIndexOf('\n');
     var lastLine = 0;
     for (var i = code.indexOf('\n'); i !== -1; i = code.indexOf('\n', i + 1)) lastLine++;
@@ -327,12 +365,65 @@ var Inferencer = (function () {
     return js;
   };
 
-  // The editor breaks lines at CR, CRLF, U+0085, U+2028 and U+2029 as well as at LF; the lexer
-  // only at LF (it drops CR). Each break becomes one LF, which keeps every line and column of
-  // the tree, the maps and the errors where the editor shows them.
-  function normalizedCode(code) {
-    if (typeof code !== 'string') code = code === undefined || code === null ? '' : String(code);
-    return code.replace(/\r\n?|[\u0085\u2028\u2029]/g, '\n');
+  function textOf(code) {
+    return typeof code === 'string' ? code : code === undefined || code === null ? '' : String(code);
+  }
+
+  // The compiler reads the text as written, so that the JavaScript, its map and its errors are
+  // the compiler's own; but it breaks lines only at LF, after dropping a leading byte-order mark
+  // and every CR, while the editor also breaks them at CR, CRLF, U+0085, U+2028 and U+2029.
+  // A PositionMap turns the compiler's lines and columns into the editor's. Texts without those
+  // characters (nearly all) need none: `positionMapOf` answers null for them.
+  var EDITOR_BREAK = /\r\n?|\n|[\u0085\u2028\u2029]/g;
+  function positionMapOf(code) {
+    return /[\r\u0085\u2028\u2029]/.test(code) || code.charCodeAt(0) === 0xFEFF ? new PositionMap(code) : null;
+  }
+
+  function PositionMap(code) {
+    this.code = code;
+    this.skip = code.charCodeAt(0) === 0xFEFF ? 1 : 0;
+    // Where each of the compiler's lines starts in the text.
+    this.compilerLines = [this.skip];
+    for (var i = code.indexOf('\n'); i !== -1; i = code.indexOf('\n', i + 1)) this.compilerLines.push(i + 1);
+    // Where each of the editor's lines starts.
+    this.editorLines = [0];
+    EDITOR_BREAK.lastIndex = 0;
+    for (var m = EDITOR_BREAK.exec(code); m; m = EDITOR_BREAK.exec(code)) this.editorLines.push(m.index + m[0].length);
+  }
+
+  // The offset in the text of the compiler's line and column: the column counts the characters
+  // the compiler kept, so the CRs before it are stepped over.
+  PositionMap.prototype.offset = function (line, column) {
+    var start = this.compilerLines[Math.min(Math.max(line, 0), this.compilerLines.length - 1)];
+    var end = line + 1 < this.compilerLines.length ? this.compilerLines[line + 1] : this.code.length;
+    var at = start;
+    for (var kept = 0; at < end; at++) {
+      if (this.code.charCodeAt(at) === 13) continue;
+      if (kept === column) break;
+      kept++;
+    }
+    return at;
+  };
+
+  // The editor's [line, column] of the compiler's line and column.
+  PositionMap.prototype.editor = function (line, column) {
+    var offset = this.offset(line, column);
+    var lines = this.editorLines, low = 0, high = lines.length - 1;
+    while (low < high) {
+      var middle = (low + high + 1) >> 1;
+      if (lines[middle] <= offset) low = middle; else high = middle - 1;
+    }
+    return [low, offset - lines[low]];
+  };
+
+  PositionMap.prototype.location = function (a0, a1, a2, a3) {
+    var first = this.editor(a0, a1), last = this.editor(a2, a3);
+    return first[0] + ':' + first[1] + '-' + last[0] + ':' + last[1];
+  };
+
+  // The text as the compiler sees it, for reading its lines by the compiler's numbers.
+  function compilerText(code) {
+    return (code.charCodeAt(0) === 0xFEFF ? code.slice(1) : code).replace(/\r/g, '');
   }
 
   function compileOptions(options) {
@@ -349,13 +440,13 @@ var Inferencer = (function () {
   // The side of a compile that needs only the parsed tree: its JSON, its loops, its scope and
   // the `new` nodes whose layers can be traced to their code. `tree` is null when the text
   // parsed to nothing.
-  function analyzeTree(tree, code, extra) {
-    var writer = new TreeWriter(code);
+  function analyzeTree(tree, code, extra, positions) {
+    var writer = new TreeWriter(code, positions);
     var ast = tree ? writer.node(tree) : null;
     if (!ast) ast = { type: 'Block' };
     // The parser gives the root only the range of its first line; the program's scope and
     // tree cover the whole text.
-    ast.location = wholeTextLocation(code);
+    ast.location = wholeTextLocation(code, positions);
     var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null };
     if (extra.returnScope !== false) {
       try {
@@ -417,21 +508,22 @@ var Inferencer = (function () {
   api.cs2js = function (code, options, optionsEx) {
     var missing = notLoaded();
     if (missing) return missing;
-    code = normalizedCode(code);
+    code = textOf(code);
+    var positions = positionMapOf(code);
     var extra = copyOptions(optionsEx);
     var analysis = null;
     onParsed = function (tree) {
-      analysis = analyzeTree(tree, code, extra);
+      analysis = analyzeTree(tree, code, extra, positions);
     };
     var compiled;
     try {
       compiled = CoffeeScript.compile(code, compileOptions(options));
     } catch (error) {
-      return { error: errorRecord(error) };
+      return { error: editorErrorRecord(error, positions) };
     } finally {
       onParsed = null;
     }
-    if (!analysis) analysis = analyzeTree(null, code, extra);
+    if (!analysis) analysis = analyzeTree(null, code, extra, positions);
     return joinedReply(generatedReply(compiled, analysis.creations, true), analysis, extra);
   };
 
@@ -445,15 +537,16 @@ var Inferencer = (function () {
   api.analyze = function (code, options, optionsEx) {
     var missing = notLoaded();
     if (missing) return missing;
-    code = normalizedCode(code);
+    code = textOf(code);
+    var positions = positionMapOf(code);
     var extra = copyOptions(optionsEx);
     var tree;
     try {
       tree = CoffeeScript.nodes(code, compileOptions(options));
     } catch (error) {
-      return { error: errorRecord(error) };
+      return { error: editorErrorRecord(error, positions) };
     }
-    var analysis = analyzeTree(tree, code, extra);
+    var analysis = analyzeTree(tree, code, extra, positions);
     var reply = analysisReply(analysis, extra);
     if (analysis.creations) reply.creations = analysis.creations;
     return reply;
@@ -465,10 +558,11 @@ var Inferencer = (function () {
     generated = null;
     var missing = notLoaded();
     if (missing) return missing;
+    code = textOf(code);
     try {
-      generated = CoffeeScript.compile(normalizedCode(code), compileOptions(options));
+      generated = CoffeeScript.compile(code, compileOptions(options));
     } catch (error) {
-      return { error: errorRecord(error) };
+      return { error: editorErrorRecord(error, positionMapOf(code)) };
     }
     return true;
   };
