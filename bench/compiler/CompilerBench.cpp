@@ -29,6 +29,8 @@
 //   compile big program ratio embedded/node
 //                              the larger of the two against the unpatched package in Node, which
 //                              compiles such programs in quadratic time (one compile each)
+//   quit while compiling ms    destroying a compiler front (as quitting does) one second into the
+//                              compile of a program just below the size limit
 #include "compiler/CodeTranspiler.h"
 #include "compiler/CompileReply.h"
 #include "compiler/V8Wrapper.h"
@@ -284,6 +286,19 @@ int main(int argc, char** argv)
         }
         std::printf("compile big program ms: %.1f\n", slowest);
         std::printf("compile big program ratio embedded/node: %.3f\n", ratio);
+    }
+
+    {
+        auto busy = std::make_unique<CodeTranspiler>();
+        busy->transpileFromString(generatedProgram(40000, [](int n) {
+            return QStringLiteral("p%1 = new Layer x: %1, width: 5, height: 5").arg(n);
+        }).left(CodeTranspiler::kCompileSizeLimit));
+        QDeadlineTimer started(1000);
+        while (!started.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        timer.restart();
+        busy.reset();
+        std::printf("quit while compiling ms: %.1f\n", timer.nsecsElapsed() / 1e6);
     }
     std::printf("compile ratio embedded/node: %.2f\n", nodeMs > 0 ? embeddedMs / nodeMs : 0.0);
     std::fclose(sink);

@@ -10,6 +10,7 @@
 #include "model/CodeLines.h"
 #include "model/SourceMap.h"
 #include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 
@@ -201,6 +202,24 @@ void CodeTranspiler::debouncedTranspile()
         if (self)
             self->transpilationCallback(std::move(reply));
     };
+    if (code.size() > kCompileSizeLimit) {
+        // Answered on the next turn of the event loop, as every compile is.
+        auto tooLarge = std::make_shared<CompileReply>();
+        tooLarge->failure = tooLargeFailure(code.size());
+        platform::dispatchMain([self, tooLarge] {
+            if (self)
+                self->transpilationCallback(std::move(*tooLarge));
+        });
+        return;
+    }
+    if (code.size() > kAnalysisSizeLimit) {
+        const QVariantMap withoutAnalysis{{QStringLiteral("returnScope"), false},
+                                          {QStringLiteral("returnAST"), false},
+                                          {QStringLiteral("returnGlobals"), false}};
+        m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, withoutAnalysis},
+                                          [](const QByteArray& reply) { return CompileReply::read(reply); }, std::move(done));
+        return;
+    }
     if (m_compilesInTwo) {
         const QString analyzeArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions, m_cs2jsOptionsEx});
         std::shared_future<CompileReply> analysis = m_analysisV8->runForFuture<CompileReply>(
@@ -216,6 +235,16 @@ void CodeTranspiler::debouncedTranspile()
     m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, m_cs2jsOptionsEx},
                                       [globals = m_globals](const QByteArray& reply) { return withScopeTree(CompileReply::read(reply), globals); },
                                       std::move(done));
+}
+
+QVariantMap CodeTranspiler::tooLargeFailure(qsizetype length)
+{
+    const QString message = QStringLiteral("The program is too large to compile: %1 MB of text, the most is %2 MB")
+                                .arg(double(length) / 1e6, 0, 'f', 1)
+                                .arg(double(kCompileSizeLimit) / 1e6, 0, 'f', 0);
+    return {{QStringLiteral("message"), message},
+            {QStringLiteral("errorType"), QStringLiteral("Transpiler")},
+            {QStringLiteral("location"), QVariantMap{{QStringLiteral("first_line"), 0}, {QStringLiteral("first_column"), 0}}}};
 }
 
 std::optional<QJsonObject> CodeTranspiler::jsonStringToObject(const QString& reply)

@@ -53,6 +53,14 @@ public:
     // time: so only once the user has left the code alone for a while, not in a pause between
     // two bursts of typing.
     static constexpr double kReleaseMemoryDelay = 60.0;
+    // The compiler needs several hundred times the size of the text in memory, and the syntax
+    // tree and types add as much again. Texts longer than kAnalysisSizeLimit characters compile
+    // without them (so without completion and layer tracing); texts longer than
+    // kCompileSizeLimit do not compile: the failure says so.
+    static constexpr qsizetype kAnalysisSizeLimit = 500'000;
+    static constexpr qsizetype kCompileSizeLimit = 2'000'000;
+    // The failure record of a text too long to compile.
+    static QVariantMap tooLargeFailure(qsizetype length);
 
     explicit CodeTranspiler(QObject* parent = nullptr);
     ~CodeTranspiler() override;

@@ -16,12 +16,19 @@ V8Engine::V8Engine(std::FILE* out)
 {
     const std::int64_t number = s_nrOfInstances.fetch_add(1);
     m_queue = std::make_unique<platform::SerialQueue>(QStringLiteral("V8EngineQueue_%1").arg(number));
-    m_queue->async([this, out] { m_v8 = std::make_unique<V8Wrapper>(out); });
+    m_queue->async([this, out] {
+        m_v8 = std::make_unique<V8Wrapper>(out);
+        m_started.store(m_v8.get());
+    });
 }
 
 V8Engine::~V8Engine()
 {
-    // Runs what is queued, then stops the thread; the wrapper goes after it.
+    // The jobs that have not started are dropped and the one that runs ends at once; then the
+    // thread stops and the wrapper goes after it.
+    m_stopping.store(true);
+    if (V8Wrapper* running = m_started.load())
+        running->terminateExecution();
     m_queue.reset();
 }
 
@@ -38,6 +45,8 @@ QString V8Engine::queueLabel() const
 void V8Engine::queueJob(std::function<QString(V8Wrapper&)> job, Callback callback)
 {
     m_queue->async([this, job = std::move(job), callback = std::move(callback)] {
+        if (m_stopping.load())
+            return;
         const QString result = m_v8 ? job(*m_v8) : QString();
         if (callback)
             platform::dispatchMain([callback, result] { callback(result); });
@@ -47,6 +56,8 @@ void V8Engine::queueJob(std::function<QString(V8Wrapper&)> job, Callback callbac
 void V8Engine::queueWork(std::function<std::function<void()>(V8Wrapper*)> work)
 {
     m_queue->async([this, work = std::move(work)] {
+        if (m_stopping.load())
+            return;
         if (std::function<void()> then = work(m_v8.get()))
             platform::dispatchMain(std::move(then));
     });

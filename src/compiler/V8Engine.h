@@ -21,8 +21,9 @@ class V8Wrapper;
 // thread, in the order queued. Results come back to callbacks on the main thread, in the
 // order their jobs finished. Every open editor's compiler has its own engine.
 //
-// Destroying the engine waits for the jobs already queued, then disposes the isolate; their
-// callbacks still arrive on the main thread, so a callback must not assume its owner lives.
+// Destroying the engine stops the script that runs, drops the jobs that have not started and
+// disposes the isolate: quitting never waits for a compile, however long. The callbacks of
+// jobs that ran still arrive on the main thread, so a callback must not assume its owner lives.
 class V8Engine {
 public:
     using Callback = std::function<void(const QString& result)>;
@@ -110,6 +111,9 @@ private:
     // Only touched by jobs of the queue. Declared before the queue so that the queue (and its
     // thread) is gone before the wrapper is destroyed.
     std::unique_ptr<V8Wrapper> m_v8;
+    // The wrapper once the queue made it, for stopping its script from the main thread.
+    std::atomic<V8Wrapper*> m_started{nullptr};
+    std::atomic<bool> m_stopping{false};
     std::unique_ptr<platform::SerialQueue> m_queue;
 
     static std::atomic<std::int64_t> s_nrOfInstances;

@@ -101,6 +101,12 @@ void V8Wrapper::setup()
     evaluate(QStringLiteral("print('V8 up and running.');"));
 }
 
+void V8Wrapper::terminateExecution()
+{
+    if (m_isolate)
+        m_isolate->TerminateExecution();
+}
+
 void V8Wrapper::createContext()
 {
     v8::Locker locker(m_isolate);

@@ -56,6 +56,10 @@ public:
     bool hasContext() const { return !m_context.IsEmpty(); }
     bool isReady() const { return m_isolate != nullptr; }
 
+    // Stops the script that runs (or the next one to run) with an exception that no script can
+    // catch. The one call that any thread may make, while the wrapper lives.
+    void terminateExecution();
+
     void dispose();
 
 private:

@@ -356,6 +356,28 @@ TEST(CodeTranspilerTest, AMissingOrBrokenInferencerIsLoggedAndEveryCompileFails)
     }
 }
 
+TEST(CodeTranspilerTest, LongTextsCompileWithoutTreeAndTypesAndTooLongOnesNotAtAll)
+{
+    CodeTranspiler transpiler;
+    Recorder recorder(transpiler);
+    QString longText;
+    for (int n = 0; longText.size() <= CodeTranspiler::kAnalysisSizeLimit; ++n)
+        longText += QStringLiteral("p%1 = new Layer x: %1, width: 5, height: 5\n").arg(n);
+    transpiler.transpileFromString(longText);
+    ASSERT_TRUE(waitIdle(transpiler));
+    ASSERT_TRUE(recorder.failures.isEmpty());
+    EXPECT_TRUE(transpiler.javaScript().contains(QStringLiteral("new Layer")));
+    EXPECT_NE(transpiler.ast()->type(), QStringLiteral("Block")); // no tree
+
+    QString tooLong(CodeTranspiler::kCompileSizeLimit + 1, QLatin1Char('#'));
+    transpiler.transpileFromString(tooLong);
+    ASSERT_TRUE(waitIdle(transpiler));
+    ASSERT_EQ(recorder.failures.size(), 1);
+    EXPECT_EQ(recorder.failures.first().value(QStringLiteral("message")).toString(),
+              QStringLiteral("The program is too large to compile: 2.0 MB of text, the most is 2 MB"));
+    EXPECT_TRUE(transpiler.isStale());
+}
+
 TEST(CodeTranspilerTest, ATranspilerDestroyedMidCompileSendsNothingMore)
 {
     QStringList seen;
