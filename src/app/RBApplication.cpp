@@ -9,6 +9,7 @@
 #include "app/RBPreferencesWindow.h"
 #include "webview/RBUserAgent.h"
 #include "app/UpdateChecker.h"
+#include "app/install/PFMoveToApplicationsFolder.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
 #include "document/RunLeftovers.h"
@@ -23,6 +24,7 @@
 #include "platform/gui/RestorableWindow.h"
 #include "platform/gui/WindowRestoration.h"
 #include "preview/RBServerController.h"
+#include "preview/midi/RBMIDIController.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -219,6 +221,11 @@ void RBApplication::applicationDidFinishLaunching()
 {
     offerCrashReports();
     step(QStringLiteral("didFinish.crashReports"));
+
+    // A copy started from Downloads, a temporary folder or removable media offers to move
+    // itself where applications live (and then starts anew from there).
+    PFMoveToApplicationsFolderIfNecessary(*m_defaults);
+    step(QStringLiteral("didFinish.moveToApplications"));
 
     setUpMenuItems();
     step(QStringLiteral("didFinish.menus"));
@@ -711,4 +718,13 @@ void RBApplication::saveDocumentsAndTerminate()
         if (self && !QCoreApplication::closingDown())
             self->saveDocumentsAndTerminate();
     });
+}
+
+void RBApplication::setupMIDI()
+{
+    if (!m_midiController)
+        m_midiController = std::make_unique<RBMIDIController>();
+    const QList<platform::MIDIDevice> devices = m_midiController->availableDevices();
+    if (!devices.isEmpty())
+        m_midiController->setDevice(devices.last());
 }

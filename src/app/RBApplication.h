@@ -18,6 +18,7 @@ class Mixpanel;
 class RBDocumentController;
 class RBGoogleAnalytics;
 class RBMainMenu;
+class RBMIDIController;
 class RBMetrics;
 class UpdateChecker;
 namespace platform {
@@ -164,6 +165,11 @@ public:
     UpdateChecker* updateChecker() const { return m_updateChecker.get(); }
     RBMainMenu* mainMenu() const { return m_mainMenu.get(); }
     platform::UserDefaults& defaults() const { return *m_defaults; }
+    // The MIDI listener, made by setupMIDI; null until then. Start-up does not make it: nothing
+    // listens to its commands yet.
+    RBMIDIController* midiController() const { return m_midiController.get(); }
+    // Makes the MIDI listener and connects it to the last device offered, if any.
+    void setupMIDI();
 
     // The activity timer's work: counts an active minute for analytics.
     void handleMinuteInterval();
@@ -191,6 +197,7 @@ private:
     std::unique_ptr<RBMetrics> m_metrics;
     std::unique_ptr<UpdateChecker> m_updateChecker;
     std::unique_ptr<RBMainMenu> m_mainMenu;
+    std::unique_ptr<RBMIDIController> m_midiController;
     QPointer<QWidget> m_welcomeWindow;
     QDateTime m_launchDate;
     platform::Timer m_minuteIntervalTimer;

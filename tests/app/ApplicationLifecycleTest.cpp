@@ -20,6 +20,7 @@ const QStringList kLaunchOrder = {
     QStringLiteral("init.documentController"), QStringLiteral("init.metrics"),
     QStringLiteral("willFinish.launchDate"),   QStringLiteral("willFinish.updates"),
     QStringLiteral("willFinish.linkHandler"),  QStringLiteral("didFinish.crashReports"),
+    QStringLiteral("didFinish.moveToApplications"),
     QStringLiteral("didFinish.menus"),         QStringLiteral("didFinish.defaults"),
     QStringLiteral("didFinish.welcome"),       QStringLiteral("didFinish.docsWindow"),
     QStringLiteral("didFinish.activityTimer"),

@@ -3,6 +3,7 @@
 #include "platform/Dispatch.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -74,7 +75,17 @@ int Alert::show(QWidget* parent)
             box.setDefaultButton(button);
         buttons.append(button);
     }
+    QCheckBox* suppression = nullptr;
+    if (m_showsSuppressionButton) {
+        suppression = new QCheckBox(QStringLiteral("Do not show this message again"), &box);
+        QFont small = suppression->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        suppression->setFont(small);
+        box.setCheckBox(suppression);
+    }
     box.exec();
+    if (suppression)
+        m_suppressionState = suppression->isChecked();
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return kFirstButtonReturn + int(index < 0 ? (m_buttons.size() > 1 ? 1 : 0) : index);
 }

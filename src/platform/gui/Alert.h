@@ -25,6 +25,12 @@ public:
     QString informativeText() const { return m_informativeText; }
     void setAlertStyle(Style style) { m_style = style; }
     Style alertStyle() const { return m_style; }
+    // A "Do not show this message again" check box under the text; its state once answered.
+    void setShowsSuppressionButton(bool shows) { m_showsSuppressionButton = shows; }
+    bool showsSuppressionButton() const { return m_showsSuppressionButton; }
+    bool suppressionButtonState() const { return m_suppressionState; }
+    // What the user ticked (test responders tick it through this).
+    void setSuppressionButtonState(bool on) const { m_suppressionState = on; }
     // Adds a button and answers its index.
     int addButton(const QString& title);
     QStringList buttonTitles() const { return m_buttons; }
@@ -48,6 +54,8 @@ private:
     QString m_informativeText;
     Style m_style = Warning;
     QStringList m_buttons;
+    bool m_showsSuppressionButton = false;
+    mutable bool m_suppressionState = false;
 };
 
 } // namespace platform
