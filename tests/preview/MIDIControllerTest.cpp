@@ -4,6 +4,7 @@
 #include "preview/midi/RBMIDIController.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QThread>
