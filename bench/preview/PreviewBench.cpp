@@ -52,8 +52,9 @@ int main(int argc, char** argv)
     benchsupport::prepareWebEnvironment();
     QApplication app(argc, argv);
 
-    QTemporaryDir folder;
-    QDir(folder.path()).mkpath(QStringLiteral("zelvor"));
+    QTemporaryDir parent;
+    const QDir folder(parent.filePath(QStringLiteral("Bench.zelvor"))); // only projects are served
+    folder.mkpath(QStringLiteral("zelvor"));
     const QString library = QFileInfo(platform::Bundle::main().pathForResource(
         QStringLiteral("zelvor"), QStringLiteral("js"), QStringLiteral("ZelvorTemplate/zelvor"))).absolutePath();
     QFile::copy(library + QStringLiteral("/zelvor.js"), folder.filePath(QStringLiteral("zelvor/zelvor.js")));

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QTcpSocket>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -67,7 +68,9 @@ int main(int argc, char** argv)
     std::sort(readyMs.begin(), readyMs.end());
     std::printf("server ready ms: %.1f\n", readyMs[readyMs.size() / 2]);
 
-    QTemporaryDir folder;
+    QTemporaryDir parent;
+    const QDir folder(parent.filePath(QStringLiteral("Bench.zelvor"))); // only projects are served
+    folder.mkpath(QStringLiteral("."));
     QFile file(folder.filePath(QStringLiteral("big.bin")));
     if (!file.open(QIODevice::WriteOnly))
         return 1;

@@ -1,12 +1,18 @@
 """The request handling of the local preview server (see run.py)."""
 
-import hashlib
+import fcntl
+import hmac
+import ipaddress
 import json
 import mimetypes
 import os
 import queue
+import select
+import socket
+import struct
 import sys
 import threading
+import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -16,6 +22,18 @@ PROJECTS_PREFIX = "/projects/"
 EVENTS_PATH = "/_server/events"
 CLIENT_PATH = "/_server/client.js"
 MAX_BODY = 1 << 20
+# The page the application writes into a project for its own preview: the one hidden name served.
+PREVIEW_PAGE = ".temp.html"
+SECRET_HEADER = "X-Zelvor-Secret"
+PROJECT_SUFFIX = ".zelvor"
+# A phone or a browser holds one stream per page; a few more are kept for reloads whose old
+# stream has not been noticed as closed yet.
+MAX_STREAMS_PER_CLIENT = 4
+# Connections one address may hold at once; the next ones are closed at once, so that one
+# device cannot take every thread of the server.
+MAX_CONNECTIONS_PER_CLIENT = 32
+# Seconds a connection may stay silent (or stall a write) before it is closed.
+CONNECTION_TIMEOUT = 20
 
 # Listens for scripts from the application and runs them in the page. Reconnects by itself.
 CLIENT_SCRIPT = b"""(function () {
@@ -37,15 +55,19 @@ def say(line):
 
 
 class Mounts:
-    """Project folders by the identifier of their URL."""
+    """Project folders by the identifier of their URL.
 
-    def __init__(self):
+    The identifier is keyed with a salt that the application keeps for the user: nobody can
+    derive it from a folder's path, and a mirrored phone's address stays the same from one run
+    to the next."""
+
+    def __init__(self, salt):
         self._lock = threading.Lock()
         self._folders = {}
+        self._salt = salt
 
-    @staticmethod
-    def _ident(real):
-        return hashlib.md5(real.encode("utf-8", "surrogateescape")).hexdigest()[:12]
+    def _ident(self, real):
+        return hmac.new(self._salt, real.encode("utf-8", "surrogateescape"), "sha256").hexdigest()[:24]
 
     def mount(self, path):
         real = os.path.realpath(path)
@@ -70,21 +92,24 @@ class Mounts:
 
 
 class Listeners:
-    """The pages connected for scripts, one queue each."""
+    """The pages connected for scripts, one queue each, a few per client address."""
 
     def __init__(self):
         self._lock = threading.Lock()
-        self._queues = set()
+        self._queues = {}
 
-    def add(self):
-        q = queue.Queue()
+    def add(self, client):
+        """A new queue for the client, or None when it holds as many streams as it may."""
         with self._lock:
-            self._queues.add(q)
+            if sum(1 for owner in self._queues.values() if owner == client) >= MAX_STREAMS_PER_CLIENT:
+                return None
+            q = queue.Queue()
+            self._queues[q] = client
         return q
 
     def remove(self, q):
         with self._lock:
-            self._queues.discard(q)
+            self._queues.pop(q, None)
 
     def broadcast(self, script):
         with self._lock:
@@ -94,19 +119,31 @@ class Listeners:
         return len(targets)
 
 
-def resolve_inside(root, relative):
-    """The real path of `relative` under `root`, or None when it would leave the root.
+def resolve_inside(root, relative, served_hidden=()):
+    """The real path of `relative` under `root`, or None when it would leave the root or name
+    a hidden file.
 
     `relative` is already percent-decoded. Parent steps, absolute parts and symbolic links that
-    lead outside are refused."""
+    lead outside are refused, and so is every name that starts with "." on the way there or at
+    the end of the links (".git", ".env", backups): those are never served. `served_hidden` names
+    the hidden files at the top of the root that are served all the same."""
     if root is None or "\0" in relative:
         return None
     parts = [p for p in relative.split("/") if p not in ("", ".")]
-    if any(p == ".." or "\\" in p for p in parts):
+    if any("\\" in p for p in parts):
+        return None
+    allowed = len(parts) == 1 and parts[0] in served_hidden
+    if not allowed and any(p.startswith(".") for p in parts):
         return None
     real_root = os.path.realpath(root)
     candidate = os.path.realpath(os.path.join(real_root, *parts)) if parts else real_root
-    if candidate != real_root and not candidate.startswith(real_root.rstrip("/") + "/"):
+    if candidate == real_root:
+        return candidate
+    prefix = real_root.rstrip("/") + "/"
+    if not candidate.startswith(prefix):
+        return None
+    inside = candidate[len(prefix):].split("/")
+    if any(p.startswith(".") for p in inside) and not (allowed and inside == parts):
         return None
     return candidate
 
@@ -115,12 +152,105 @@ def is_loopback(address):
     return address.startswith("127.") or address in ("::1", "::ffff:127.0.0.1") or address.startswith("::ffff:127.")
 
 
+class LocalNames:
+    """This machine's own names and addresses: the only hosts a request may name, so that a
+    page of another site whose name was pointed at this machine (DNS rebinding) reads nothing."""
+
+    REFRESH_SECONDS = 5.0
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._addresses = set()
+        self._names = set()
+        self._read_at = None
+
+    @staticmethod
+    def _local_table_addresses():
+        """Every IPv4 address of this machine, secondary ones too, from the kernel's table of
+        local routes."""
+        found = set()
+        last = None
+        with open("/proc/net/fib_trie", encoding="ascii", errors="replace") as table:
+            for line in table:
+                text = line.strip()
+                if text.startswith("|--"):
+                    last = text[3:].strip()
+                elif text.startswith("/32 host LOCAL") and last:
+                    found.add(last)
+        return found
+
+    @classmethod
+    def _interface_addresses(cls):
+        try:
+            found = cls._local_table_addresses()
+        except OSError:
+            found = set()
+        probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        try:
+            for _, name in socket.if_nameindex():
+                request = struct.pack("256s", name.encode("utf-8")[:15])
+                try:
+                    answer = fcntl.ioctl(probe.fileno(), 0x8915, request)  # SIOCGIFADDR
+                except OSError:
+                    continue  # no IPv4 address on that interface
+                found.add(socket.inet_ntoa(answer[20:24]))
+        finally:
+            probe.close()
+        return found
+
+    def _refresh(self):
+        now = time.monotonic()
+        if self._read_at is not None and now - self._read_at < self.REFRESH_SECONDS:
+            return
+        self._read_at = now
+        try:
+            self._addresses = self._interface_addresses()
+        except OSError:
+            self._addresses = set()
+        host = socket.gethostname().lower().rstrip(".")
+        names = {"localhost", host, host + ".local"}
+        short = host.split(".")[0]
+        names.update({short, short + ".local"})
+        self._names = names
+
+    def allows(self, host, local_address):
+        """Whether a Host header value (with or without port) names this machine."""
+        if not host:
+            return False
+        host = host.strip().lower()
+        if host.startswith("["):
+            end = host.find("]")
+            if end < 0:
+                return False
+            address = host[1:end]
+        else:
+            address = host.rsplit(":", 1)[0] if host.count(":") == 1 else host
+        address = address.rstrip(".")
+        try:
+            ip = ipaddress.ip_address(address)
+        except ValueError:
+            ip = None
+        if ip is not None:
+            if ip.is_loopback or address == local_address:
+                return True
+            with self._lock:
+                self._refresh()
+                return address in self._addresses
+        if address.endswith(".localhost"):
+            return True
+        with self._lock:
+            self._refresh()
+            return address in self._names
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "ZelvorPreview/1"
     # Headers and body go out in separate writes: on a kept-alive connection the body would
     # wait for the client's delayed acknowledgement of the headers (40 ms on every request).
     disable_nagle_algorithm = True
+    # A connection that stays silent or does not take what is sent this long is closed.
+    timeout = CONNECTION_TIMEOUT
 
     # -- plumbing ---------------------------------------------------------------------------
 
@@ -154,14 +284,37 @@ class Handler(BaseHTTPRequestHandler):
         except UnicodeDecodeError:
             return None
 
+    def host_is_ours(self):
+        """Whether the request names this machine; refuses it with an answer when not."""
+        try:
+            local_address = self.connection.getsockname()[0]
+        except OSError:
+            local_address = None
+        if self.server.local_names.allows(self.headers.get("Host", ""), local_address):
+            return True
+        self.close_connection = True  # a body that may follow is not read
+        self.send_status(403, "Forbidden: unknown host")
+        return False
+
+    def has_secret(self):
+        given = self.headers.get(SECRET_HEADER, "")
+        secret = self.server.secret
+        return bool(secret) and hmac.compare_digest(given.encode("utf-8", "surrogateescape"), secret.encode("utf-8"))
+
     # -- control ----------------------------------------------------------------------------
 
     def do_POST(self):
+        if not self.host_is_ours():
+            return
         path = urllib.parse.urlsplit(self.path).path
+        # A refusal leaves the body unread: the connection cannot carry another request.
+        self.close_connection = True
         if not path.startswith(API_PREFIX):
             return self.send_status(405, "Method not allowed")
-        if not is_loopback(self.client_address[0]):
-            return self.send_json(403, {"error": "control requests are accepted from this computer only"})
+        # Only the application knows the secret of this run: the pages it serves share the
+        # server's address, so neither the address nor the peer can tell them apart.
+        if not is_loopback(self.client_address[0]) or not self.has_secret():
+            return self.send_json(403, {"error": "control requests are accepted from the application only"})
         # A JSON content type cannot be sent across origins without a preflight we never
         # answer, so web pages elsewhere cannot drive the server.
         if self.headers.get("Content-Type", "").split(";")[0].strip().lower() != "application/json":
@@ -193,6 +346,9 @@ class Handler(BaseHTTPRequestHandler):
             return self.send_json(400, {"error": "mount needs a \"path\""})
         if not os.path.isdir(folder):
             return self.send_json(404, {"error": "no such folder: " + folder})
+        name = os.path.basename(os.path.realpath(folder))
+        if not name.lower().endswith(PROJECT_SUFFIX) or name.startswith("."):
+            return self.send_json(403, {"error": "only project folders (named \u201c\u2026%s\u201d) are served: %s" % (PROJECT_SUFFIX, folder)})
         url = self.server.mounts.mount(folder)
         return self.send_json(200, {"result": {"url": url}})
 
@@ -216,6 +372,8 @@ class Handler(BaseHTTPRequestHandler):
         self.do_GET()
 
     def do_GET(self):
+        if not self.host_is_ours():
+            return
         path = self.url_path()
         if path is None:
             return self.send_status(400, "Bad request")
@@ -235,7 +393,7 @@ class Handler(BaseHTTPRequestHandler):
                 return self.send_status(404, "Not found")
             if not rest and not path.endswith("/"):
                 return self.redirect(urllib.parse.urlsplit(self.path).path + "/")
-            return self.serve_file(root, rest, inject=self.wants_reloader())
+            return self.serve_file(root, rest, inject=self.wants_reloader(), served_hidden=(PREVIEW_PAGE,))
         return self.send_status(404, "Not found")
 
     def wants_reloader(self):
@@ -261,10 +419,10 @@ class Handler(BaseHTTPRequestHandler):
         if self.command != "HEAD":
             self.wfile.write(body)
 
-    def serve_file(self, root, relative, inject):
+    def serve_file(self, root, relative, inject, served_hidden=()):
         if not root:
             return self.send_status(404, "Not found")
-        target = resolve_inside(root, relative)
+        target = resolve_inside(root, relative, served_hidden)
         if target is None:
             return self.send_status(403, "Forbidden")
         if os.path.isdir(target):
@@ -301,30 +459,52 @@ class Handler(BaseHTTPRequestHandler):
                 self.close_connection = True
 
     def serve_events(self):
+        listener = self.server.listeners.add(self.client_address[0])
+        if listener is None:
+            self.close_connection = True
+            return self.send_status(429, "Too many event streams")
+        if self.command == "HEAD":
+            self.server.listeners.remove(listener)
+            listener = None
         self.send_response(200)
         self.send_header("Content-Type", "text/event-stream")
         self.send_header("Cache-Control", "no-store")
         self.send_header("Connection", "close")
         self.end_headers()
         self.close_connection = True
-        if self.command == "HEAD":
+        if listener is None:
             return
-        listener = self.server.listeners.add()
         try:
             self.wfile.write(b": connected\n\n")
             self.wfile.flush()
+            quiet = 0.0
             while not self.server.stopping:
                 try:
-                    script = listener.get(timeout=15)
+                    script = listener.get(timeout=1.0)
                     message = b"data: " + json.dumps(script).encode("utf-8") + b"\n\n"
+                    quiet = 0.0
                 except queue.Empty:
+                    # A page that went away frees its place at once, not at the next write.
+                    if self.client_gone():
+                        break
+                    quiet += 1.0
+                    if quiet < 15.0:
+                        continue
                     message = b": keep-alive\n\n"
+                    quiet = 0.0
                 self.wfile.write(message)
                 self.wfile.flush()
         except (BrokenPipeError, ConnectionResetError, OSError):
             pass
         finally:
             self.server.listeners.remove(listener)
+
+    def client_gone(self):
+        try:
+            readable, _, _ = select.select([self.connection], [], [], 0)
+            return bool(readable) and self.connection.recv(1, socket.MSG_PEEK) == b""
+        except OSError:
+            return True
 
 
 def with_client(html):
@@ -342,23 +522,58 @@ class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, sock):
+    def __init__(self, sock, secret, salt):
         super().__init__(sock.getsockname(), Handler, bind_and_activate=False)
         self.socket.close()
         self.socket = sock
         self.server_address = sock.getsockname()
-        self.mounts = Mounts()
+        self.mounts = Mounts(salt)
         self.listeners = Listeners()
+        self.local_names = LocalNames()
+        self.secret = secret
         self.stopping = False
+        self._clients_lock = threading.Lock()
+        self._clients = {}
+
+    def process_request(self, request, client_address):
+        client = client_address[0]
+        with self._clients_lock:
+            held = self._clients.get(client, 0)
+            if held >= MAX_CONNECTIONS_PER_CLIENT:
+                self.shutdown_request(request)
+                return
+            self._clients[client] = held + 1
+        try:
+            super().process_request(request, client_address)
+        except Exception:
+            self._release(client)
+            raise
+
+    def process_request_thread(self, request, client_address):
+        try:
+            super().process_request_thread(request, client_address)
+        finally:
+            self._release(client_address[0])
+
+    def _release(self, client):
+        with self._clients_lock:
+            held = self._clients.get(client, 0) - 1
+            if held > 0:
+                self._clients[client] = held
+            else:
+                self._clients.pop(client, None)
 
 
-def serve(sock):
-    """Serves on the socket that run.py opened, until the program ends."""
+def serve(sock, secret, salt, timeout=None):
+    """Serves on the socket that run.py opened, until the program ends. Control requests must
+    carry `secret`; `salt` (bytes) keys the identifiers of the mounted folders."""
     mimetypes.add_type("application/javascript", ".js")
     mimetypes.add_type("application/javascript", ".coffee")
     mimetypes.add_type("application/json", ".json")
     mimetypes.add_type("image/svg+xml", ".svg")
-    server = Server(sock)
+    if timeout and timeout > 0:
+        Handler.timeout = timeout
+    server = Server(sock, secret, salt)
     try:
         server.serve_forever(poll_interval=0.25)
     except KeyboardInterrupt:

@@ -6,12 +6,15 @@
 #include "platform/NetService.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
+#include "platform/UserDefaults.h"
 #include "preview/CSTaskManager.h"
 
 #include <algorithm>
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -26,6 +29,13 @@
 namespace {
 const QString kDomain = QStringLiteral("RBServerController");
 constexpr int kRequestTimeoutMs = 15000;
+
+QByteArray randomHex(int bytes)
+{
+    QByteArray raw(bytes, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(raw.begin(), raw.end());
+    return raw.toHex();
+}
 } // namespace
 
 RBServerController& RBServerController::sharedInstance()
@@ -44,6 +54,31 @@ const QString& RBServerController::ServiceType()
 {
     static const QString type = QStringLiteral("_zelvorstudio._tcp.");
     return type;
+}
+
+const QString& RBServerController::IdentifierSaltKey()
+{
+    static const QString key = QStringLiteral("previewServerIdentifierSalt");
+    return key;
+}
+
+const QByteArray& RBServerController::SecretHeader()
+{
+    static const QByteArray name = QByteArrayLiteral("X-Zelvor-Secret");
+    return name;
+}
+
+QString RBServerController::identifierSalt()
+{
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    QString salt = defaults.stringForKey(IdentifierSaltKey());
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{32,}$"));
+    if (!hex.match(salt).hasMatch()) {
+        salt = QString::fromLatin1(randomHex(32));
+        defaults.setString(IdentifierSaltKey(), salt);
+        defaults.synchronize();
+    }
+    return salt;
 }
 
 RBServerController::RBServerController(QObject* parent)
@@ -81,7 +116,10 @@ void RBServerController::launch()
     platform::Bundle& bundle = platform::Bundle::main();
     task.setLaunchPath(platform::Task::pythonPath());
     task.setArguments({bundle.pathForResource(QStringLiteral("run"), QStringLiteral("py"), QStringLiteral("python"))});
+    m_secret = randomHex(32);
     task.setEnvironment({
+        {QStringLiteral("ZELVOR_SERVER_SECRET"), QString::fromLatin1(m_secret)},
+        {QStringLiteral("ZELVOR_SERVER_SALT"), identifierSalt()},
         {QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1")},
         {QStringLiteral("DESKTOPAPP"), QStringLiteral("1")},
         {QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1")},
@@ -211,6 +249,7 @@ void RBServerController::sendNextRequest()
     }
     QNetworkRequest httpRequest(QUrl(QStringLiteral("%1/_server/api/%2").arg(m_url, request.endpoint)));
     httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    httpRequest.setRawHeader(SecretHeader(), m_secret);
     httpRequest.setTransferTimeout(kRequestTimeoutMs);
     QNetworkReply* reply = m_network->post(httpRequest, QJsonDocument(request.payload).toJson(QJsonDocument::Compact));
     m_requestInFlight = reply;

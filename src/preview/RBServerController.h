@@ -25,7 +25,10 @@ class NetService;
 // pages it serves, and announces it on the local network.
 //
 // All calls come from the main thread. Control requests go to the server one at a time, in the
-// order they were made.
+// order they were made, each with the secret of the current launch: the server refuses every
+// control request without it, so the pages it serves cannot mount folders or send scripts.
+// The identifiers of the served folders are keyed with a salt kept in the user's settings
+// (IdentifierSaltKey), so that a mirrored device's address survives a restart.
 class RBServerController : public QObject {
     Q_OBJECT
 public:
@@ -36,6 +39,8 @@ public:
     static RBServerController& sharedInstance();
     static const QString& DidStartNotification(); // "RBServerDidStartNotification"
     static const QString& ServiceType();          // "_zelvorstudio._tcp."
+    static const QString& IdentifierSaltKey();    // "previewServerIdentifierSalt"
+    static const QByteArray& SecretHeader();      // "X-Zelvor-Secret"
     // How long stop() lets the server end by itself before it is killed.
     static constexpr int StopGraceMs = 2000;
     // A server that ends by itself after it was ready is started again after RestartDelayMs;
@@ -110,7 +115,11 @@ private:
     void sendNextRequest();
     void finishRequest(QNetworkReply* reply, const CompletionHandler& handler);
 
+    static QString identifierSalt();
+
     std::unique_ptr<CSTaskManager> m_serverTaskManager;
+    // The secret of the current launch; never printed, logged or put in a URL.
+    QByteArray m_secret;
     bool m_running = false;
     QString m_url;
     std::vector<std::pair<QString, CompletionHandler>> m_pendingMounts;

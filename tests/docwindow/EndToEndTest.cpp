@@ -118,4 +118,47 @@ TEST(DocumentWindowEndToEnd, TypingReachesThePreviewErrorsShowAndTheTextSurvives
     platform::Alert::setTestResponder({});
 }
 
+// A program runs in a page served from the same address as the server's control side: it can
+// send requests there, and each is refused for want of the application's secret.
+TEST(DocumentWindowEndToEnd, AProgramInThePreviewCannotControlTheServer)
+{
+    useTemporaryUserFolders();
+    servertest::isolateFromTheSystemBus();
+    ASSERT_TRUE(servertest::startAndWait(RBServerController::sharedInstance()));
+    RBDocumentController* controller = RBDocumentController::shared();
+    if (!controller) {
+        controller = new RBDocumentController(qApp);
+        RBDocumentServices services = controller->services();
+        services.buildWindow = buildDocumentWindow;
+        controller->setServices(services);
+    }
+    QTemporaryDir dir;
+    const QString project = dir.path() + "/Hostile.zelvor";
+    QDir().mkpath(project);
+    QFile program(project + "/app.coffee");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("post = (endpoint) ->\n"
+                  "\tbody = JSON.stringify({path: \"/etc\", script: \"document.title = 'taken'\"})\n"
+                  "\theaders = {\"Content-Type\": \"application/json\", \"X-Zelvor-Secret\": \"guess\"}\n"
+                  "\tfetch(\"/_server/api/\" + endpoint, {method: \"POST\", headers: headers, body: body}).then(\n"
+                  "\t\t((response) -> window.controlAnswers[endpoint] = response.status),\n"
+                  "\t\t((error) -> window.controlAnswers[endpoint] = String(error)))\n"
+                  "window.controlAnswers = {}\n"
+                  "post(endpoint) for endpoint in [\"mount\", \"eval\", \"unmount\"]\n");
+    program.close();
+
+    QPointer<RBDocument> document = openProject(*controller, project);
+    ASSERT_TRUE(document);
+    WindowProbe probe(*document);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return probe.pageValue("window.controlAnswers ? Object.keys(window.controlAnswers).length : 0").toInt() == 3; }, 60000))
+        << "the program's requests never came back";
+    EXPECT_EQ(probe.pageValue("JSON.stringify(window.controlAnswers)").toString(),
+              QStringLiteral(R"({"mount":403,"eval":403,"unmount":403})"));
+    EXPECT_TRUE(probe.pageValue("location.href").toString().startsWith(RBServerController::sharedInstance().url()));
+    EXPECT_NE(probe.pageValue("document.title").toString(), QStringLiteral("taken"));
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
@@ -16,15 +17,17 @@
 TEST(RBServerControllerPage, EvalRunsInAServedPage)
 {
     servertest::isolateFromTheSystemBus();
-    QTemporaryDir project;
-    QFile index(project.filePath(QStringLiteral("index.html")));
+    QTemporaryDir folder;
+    const QString project = folder.filePath(QStringLiteral("Page.zelvor"));
+    QDir().mkpath(project);
+    QFile index(project + QStringLiteral("/index.html"));
     ASSERT_TRUE(index.open(QIODevice::WriteOnly));
     index.write("<html><head><title>before</title></head><body>page</body></html>");
     index.close();
 
     RBServerController controller;
     ASSERT_TRUE(servertest::startAndWait(controller));
-    const QString served = servertest::mountAndWait(controller, project.path());
+    const QString served = servertest::mountAndWait(controller, project);
     ASSERT_FALSE(served.isEmpty());
 
     QWebEngineView view;

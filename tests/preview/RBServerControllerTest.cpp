@@ -4,19 +4,24 @@
 #include "platform/NetService.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
+#include "platform/UserDefaults.h"
 #include "preview/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QNetworkInterface>
+#include <QSysInfo>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -144,10 +149,10 @@ TEST_F(RBServerControllerTest, NoRequestLeavesAMountedFolderOrTheResources)
     }
     EXPECT_EQ(rawRequest(url, "GET", base + "images/./dot.bin").status, 200) << "harmless steps are fine";
 
-    // Control requests: JSON only, and from this computer only.
-    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", R"({"script": "1"})", "text/plain").status, 415);
+    // Control requests: from the application only, whatever they carry.
+    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", R"({"script": "1"})", "text/plain").status, 403);
     EXPECT_EQ(rawRequest(url, "GET", "/_server/api/eval").status, 405);
-    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", "not json", "application/json").status, 400);
+    EXPECT_EQ(rawRequest(url, "POST", "/_server/api/eval", "not json", "application/json").status, 403);
     QString failure;
     EXPECT_TRUE(servertest::mountAndWait(controller, folder.filePath(QStringLiteral("missing")), &failure).isEmpty());
     EXPECT_TRUE(failure.contains(QStringLiteral("no such folder"))) << failure.toStdString();
@@ -425,4 +430,213 @@ TEST_F(RBServerControllerTest, AnUnmountedFolderIsNoLongerServedNorMountedAgainA
     controller.unmount(project, recordInto(afterStop));
     ASSERT_TRUE(testsupport::waitUntil([&] { return afterStop->count == 1; }));
     EXPECT_TRUE(afterStop->error.isEmpty());
+}
+
+namespace {
+// Starts run.py directly, as the application would, with the given secret and extra variables.
+bool launchServer(CSTaskManager& server, const QMap<QString, QString>& extra, QString* url)
+{
+    QMap<QString, QString> environment = {{QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1")},
+                                          {QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1")},
+                                          {QStringLiteral("PARENT_PROCESS"), QString::number(QCoreApplication::applicationPid())},
+                                          {QStringLiteral("BUNDLE_RESOURCE_PATH"), platform::Bundle::main().resourcePath()}};
+    environment.insert(extra);
+    server.task().setLaunchPath(platform::Task::pythonPath());
+    server.task().setArguments({platform::Bundle::main().pathForResource(QStringLiteral("run"), QStringLiteral("py"), QStringLiteral("python"))});
+    server.task().setEnvironment(environment);
+    if (!server.run() || !testsupport::waitUntil([&] { return !server.objects().isEmpty(); }))
+        return false;
+    *url = server.objects().first().value(QStringLiteral("url")).toString();
+    return true;
+}
+
+QByteArray postWithSecret(const QByteArray& endpoint, const QByteArray& body, const QByteArray& secret)
+{
+    return "POST /_server/api/" + endpoint + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+           "Content-Type: application/json\r\nX-Zelvor-Secret: " + secret + "\r\nContent-Length: "
+           + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+} // namespace
+
+TEST_F(RBServerControllerTest, OnlyTheApplicationControlsTheServerAndOnlyItsOpenProjects)
+{
+    CSTaskManager server;
+    QString url;
+    ASSERT_TRUE(launchServer(server, {{QStringLiteral("ZELVOR_SERVER_SECRET"), QStringLiteral("s3cret")}}, &url));
+    const QByteArray mountProject = "{\"path\": \"" + QFile::encodeName(project) + "\"}";
+
+    // Without the secret, or with another one, nothing is mounted or run, from loopback too.
+    for (const QByteArray& secret : {QByteArray(), QByteArray("wrong"), QByteArray("s3cre"), QByteArray("s3cret ")}) {
+        EXPECT_EQ(servertest::sendRaw(url, postWithSecret("mount", mountProject, secret)).status, 403) << secret.toStdString();
+        EXPECT_EQ(servertest::sendRaw(url, postWithSecret("eval", R"({"script": "1"})", secret)).status, 403);
+    }
+    EXPECT_EQ(servertest::sendRaw(url, postWithSecret("eval", "not json", "s3cret")).status, 400);
+    const auto mounted = servertest::sendRaw(url, postWithSecret("mount", mountProject, "s3cret"));
+    EXPECT_EQ(mounted.status, 200);
+    EXPECT_TRUE(mounted.body.contains("/projects/"));
+
+    // Even with the secret, only project folders are served: not "/etc", not a link named like
+    // a project that leads elsewhere, not a plain folder.
+    QFile::link(QStringLiteral("/etc"), folder.filePath(QStringLiteral("Etc.zelvor")));
+    for (const QString& path : {QStringLiteral("/etc"), folder.filePath(QStringLiteral("Etc.zelvor")), folder.path(), QStringLiteral("/")}) {
+        const auto refused = servertest::sendRaw(url, postWithSecret("mount", "{\"path\": \"" + QFile::encodeName(path) + "\"}", "s3cret"));
+        EXPECT_EQ(refused.status, 403) << path.toStdString();
+        EXPECT_TRUE(refused.body.contains("only project folders")) << refused.body.toStdString();
+    }
+    server.task().terminate();
+    server.waitUntilEnd(5000);
+
+    // A server started without a secret takes no control request at all.
+    CSTaskManager bare;
+    ASSERT_TRUE(launchServer(bare, {}, &url));
+    EXPECT_EQ(servertest::sendRaw(url, postWithSecret("mount", mountProject, "")).status, 403);
+    bare.task().terminate();
+    bare.waitUntilEnd(5000);
+}
+
+TEST_F(RBServerControllerTest, OnlyRequestsThatNameThisMachineAreAnswered)
+{
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    const QByteArray page = servertest::mountAndWait(controller, project).toUtf8() + "index.html";
+    ASSERT_FALSE(page.isEmpty());
+    const QByteArray port = QByteArray::number(QUrl(controller.url()).port());
+    const QByteArray hostName = QSysInfo::machineHostName().toUtf8();
+
+    struct Case {
+        QByteArray hostLine; // empty: no Host header
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"Host: 127.0.0.1:" + port, 200},         {"Host: localhost:" + port, 200},
+        {"Host: LOCALHOST", 200},                    {"Host: " + hostName + ":" + port, 200},
+        {"Host: " + hostName + ".local:" + port, 200}, {"Host: 127.0.0.2:" + port, 200},
+        {"Host: attacker.example:" + port, 403},     {"Host: attacker.example", 403},
+        {"Host: 127.0.0.1.attacker.example", 403},   {"Host: localhost.attacker.example:" + port, 403},
+        {"Host: 8.8.8.8:" + port, 403},              {"Host: [::1", 403},
+        {"", 403},
+    };
+    for (const Case& c : cases) {
+        QByteArray request = "GET " + page + " HTTP/1.1\r\nConnection: close\r\n";
+        if (!c.hostLine.isEmpty())
+            request += c.hostLine + "\r\n";
+        const auto response = servertest::sendRaw(controller.url(), request + "\r\n");
+        EXPECT_EQ(response.status, c.status) << c.hostLine.toStdString();
+        if (c.status != 200)
+            EXPECT_FALSE(response.body.contains("first")) << c.hostLine.toStdString();
+    }
+    // A forged Host cannot reach the control side either, even from the application.
+    EXPECT_EQ(servertest::sendRaw(controller.url(), "POST /_server/api/eval HTTP/1.1\r\nHost: attacker.example:" + port
+                                                        + "\r\nContent-Type: application/json\r\nContent-Length: 2\r\n\r\n{}")
+                  .status,
+              403);
+    // The addresses of this machine's interfaces are its own names too (phones use them).
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        const auto response = servertest::sendRaw(controller.url(), "GET " + page + " HTTP/1.1\r\nHost: " + address.toString().toUtf8()
+                                                                        + ":" + port + "\r\nConnection: close\r\n\r\n");
+        EXPECT_EQ(response.status, 200) << address.toString().toStdString();
+    }
+    controller.stop();
+}
+
+TEST_F(RBServerControllerTest, HiddenFilesAreNeverServedAndAddressesAreKeyedWithTheUsersSalt)
+{
+    writeFile(project + QStringLiteral("/.git/config"), "secret");
+    writeFile(project + QStringLiteral("/.env"), "secret");
+    writeFile(project + QStringLiteral("/zelvor/backups/.app.coffee.1"), "secret");
+    writeFile(project + QStringLiteral("/.hidden/index.html"), "secret");
+    QFile::link(project + QStringLiteral("/.env"), project + QStringLiteral("/plain.txt"));
+    QFile::link(project + QStringLiteral("/.git"), project + QStringLiteral("/repo"));
+
+    platform::UserDefaults::standard().setString(RBServerController::IdentifierSaltKey(), QString(64, QLatin1Char('a')));
+    RBServerController controller;
+    ASSERT_TRUE(servertest::startAndWait(controller));
+    const QString served = servertest::mountAndWait(controller, project);
+    ASSERT_FALSE(served.isEmpty());
+    for (const char* name : {"/.git/config", "/.env", "/%2eenv", "/zelvor/backups/.app.coffee.1", "/.hidden/", "/plain.txt", "/repo/config"}) {
+        const auto response = rawRequest(controller.url(), "GET", served.chopped(1).toUtf8() + name);
+        EXPECT_TRUE(response.status == 403 || response.status == 404) << name << " gave " << response.status;
+        EXPECT_FALSE(response.body.contains("secret")) << name;
+    }
+    // The page the preview writes for itself is the one hidden name served, at the top only.
+    writeFile(project + QStringLiteral("/.temp.html"), "page");
+    writeFile(project + QStringLiteral("/images/.temp.html"), "secret");
+    EXPECT_EQ(rawRequest(controller.url(), "GET", served.toUtf8() + ".temp.html?reloader=0").body, QByteArray("page"));
+    EXPECT_EQ(rawRequest(controller.url(), "GET", served.toUtf8() + "images/.temp.html").status, 403);
+
+    // The same folder has the same address in the next run, but nothing outside the user's
+    // settings gives it away: a new salt gives a new address.
+    controller.stop();
+    RBServerController next;
+    ASSERT_TRUE(servertest::startAndWait(next));
+    EXPECT_EQ(servertest::mountAndWait(next, project), served);
+    next.stop();
+    platform::UserDefaults::standard().removeObject(RBServerController::IdentifierSaltKey());
+    RBServerController salted;
+    ASSERT_TRUE(servertest::startAndWait(salted));
+    const QString resalted = servertest::mountAndWait(salted, project);
+    EXPECT_NE(resalted, served);
+    EXPECT_GE(resalted.size(), QStringLiteral("/projects/").size() + 24);
+    const QString kept = platform::UserDefaults::standard().stringForKey(RBServerController::IdentifierSaltKey());
+    EXPECT_EQ(kept.size(), 64) << "a new salt is made once and kept";
+    salted.stop();
+}
+
+TEST_F(RBServerControllerTest, OneClientCannotTakeTheServersThreads)
+{
+    CSTaskManager server;
+    QString url;
+    ASSERT_TRUE(launchServer(server, {{QStringLiteral("ZELVOR_SERVER_CONNECTION_TIMEOUT"), QStringLiteral("3")}}, &url));
+    const QUrl base(url);
+
+    // A few event streams per client; the next is refused, and a closed one frees its place.
+    std::vector<std::unique_ptr<QTcpSocket>> streams;
+    const auto openStream = [&] {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(base.host(), quint16(base.port()));
+        socket->waitForConnected(5000);
+        socket->write("GET /_server/events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QByteArray answer;
+        testsupport::waitUntil([&] {
+            answer += socket->readAll();
+            return answer.contains("\r\n\r\n");
+        }, 5000);
+        streams.push_back(std::move(socket));
+        return answer;
+    };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(openStream().startsWith("HTTP/1.1 200")) << i;
+    EXPECT_TRUE(openStream().startsWith("HTTP/1.1 429"));
+    streams.front()->abort();
+    testsupport::waitUntil([&] { return openStream().startsWith("HTTP/1.1 200"); }, 5000);
+    EXPECT_TRUE(streams.back()->state() == QAbstractSocket::ConnectedState);
+
+    // One address holding many connections does not keep others out: past its share, its
+    // connections are closed at once (long before the time-out).
+    std::vector<std::unique_ptr<QTcpSocket>> greedy;
+    for (int i = 0; i < 40; ++i) {
+        greedy.push_back(std::make_unique<QTcpSocket>());
+        greedy.back()->bind(QHostAddress(QStringLiteral("127.0.0.3")));
+        greedy.back()->connectToHost(base.host(), quint16(base.port()));
+        greedy.back()->waitForConnected(5000);
+        greedy.back()->write("GET /_server/resources/");
+    }
+    testsupport::spin(500);
+    const auto refused = std::count_if(greedy.begin(), greedy.end(), [](const auto& s) { return s->state() != QAbstractSocket::ConnectedState; });
+    EXPECT_GE(refused, 40 - 32);
+    EXPECT_LT(refused, 40);
+    EXPECT_EQ(rawRequest(url, "GET", "/_server/resources/python/run.py").status, 200);
+
+    // A connection that says nothing is closed after the time-out; a stream is kept open.
+    QTcpSocket silent;
+    silent.connectToHost(base.host(), quint16(base.port()));
+    ASSERT_TRUE(silent.waitForConnected(5000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return silent.state() == QAbstractSocket::UnconnectedState; }, 10000))
+        << "a silent connection was kept";
+    EXPECT_TRUE(streams.back()->state() == QAbstractSocket::ConnectedState);
+    EXPECT_EQ(rawRequest(url, "GET", "/_server/resources/python/run.py").status, 200);
+    server.task().terminate();
+    server.waitUntilEnd(5000);
 }

@@ -14,6 +14,16 @@
 
 namespace servertest {
 
+TemporaryProject::TemporaryProject()
+{
+    QDir().mkpath(path());
+}
+
+QString TemporaryProject::path() const
+{
+    return m_parent.filePath(QStringLiteral("Project.zelvor"));
+}
+
 void isolateFromTheSystemBus()
 {
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zelvor-test-bus");
@@ -23,6 +33,18 @@ Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByt
                     const QByteArray& contentType, const QString& from)
 {
     const QUrl url(baseUrl);
+    QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: " + url.host().toUtf8() + "\r\nConnection: close\r\n";
+    if (!contentType.isEmpty())
+        request += "Content-Type: " + contentType + "\r\n";
+    if (!body.isEmpty() || method == "POST")
+        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    request += "\r\n" + body;
+    return sendRaw(baseUrl, request, from);
+}
+
+Response sendRaw(const QString& baseUrl, const QByteArray& request, const QString& from)
+{
+    const QUrl url(baseUrl);
     QTcpSocket socket;
     if (!from.isEmpty())
         socket.bind(QHostAddress(from));
@@ -30,12 +52,6 @@ Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByt
     Response response;
     if (!socket.waitForConnected(5000))
         return response;
-    QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: " + url.host().toUtf8() + "\r\nConnection: close\r\n";
-    if (!contentType.isEmpty())
-        request += "Content-Type: " + contentType + "\r\n";
-    if (!body.isEmpty() || method == "POST")
-        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    request += "\r\n" + body;
     socket.write(request);
     QByteArray all;
     while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))

@@ -3,11 +3,24 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QTemporaryDir>
 
 class RBServerController;
 
 // Helpers for tests that talk to the real preview server over loopback.
 namespace servertest {
+
+// A temporary project folder: the server serves only folders named "....zelvor". It goes with
+// the temporary folder that holds it.
+class TemporaryProject {
+public:
+    TemporaryProject();
+    QString path() const;
+    bool isValid() const { return m_parent.isValid(); }
+
+private:
+    QTemporaryDir m_parent;
+};
 
 // Points Avahi at a bus that does not exist, so that no test announces anything on a real
 // network, whatever runs on this machine.
@@ -24,6 +37,8 @@ struct Response {
 Response rawRequest(const QString& baseUrl, const QByteArray& method, const QByteArray& path,
                     const QByteArray& body = {}, const QByteArray& contentType = {},
                     const QString& from = {});
+// Sends the request bytes exactly as given (headers and all) and reads the whole answer.
+Response sendRaw(const QString& baseUrl, const QByteArray& request, const QString& from = {});
 
 // Starts the controller with a stand-in server script written into `resourceFolder` (which must
 // outlive the launch); later launches use the real server again.

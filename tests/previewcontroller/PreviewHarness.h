@@ -1,6 +1,7 @@
 #pragma once
 #include "FakePreviewDocument.h"
 #include "messages/RBDocumentStateUpdate.h"
+#include "preview/ServerTestSupport.h"
 
 #include <QTemporaryDir>
 #include <QVariant>
@@ -35,7 +36,7 @@ public:
     static QString defaultIndexHtml();
     static RBServerController& server();
 
-    QTemporaryDir folder;
+    servertest::TemporaryProject folder;
     std::unique_ptr<FakePreviewDocument> document;
     std::unique_ptr<RBZelvorViewController> preview;
     std::vector<RBDocumentStateUpdate> updates;
