@@ -31,7 +31,9 @@ namespace {
 
 constexpr double kDefaultFontSize = 12;
 
-QFont editorFont(double pointSize)
+} // namespace
+
+QFont KVCodeView::editorFont(double pointSize)
 {
     // The editor's face; fontconfig substitutes the system's monospace face when it is absent.
     QFont font(QStringLiteral("Roboto Mono"));
@@ -40,8 +42,6 @@ QFont editorFont(double pointSize)
     font.setPointSizeF(pointSize);
     return font;
 }
-
-} // namespace
 
 KVCodeView::KVCodeView(QWidget* parent, platform::UserDefaults* defaults)
     : QWidget(parent), m_defaults(defaults ? defaults : &platform::UserDefaults::standard())
@@ -145,7 +145,9 @@ void KVCodeView::setLineNumberViewWidth(qreal width)
 
 void KVCodeView::setShowActions(bool show)
 {
-    if (show == m_showActions)
+    // Showing again repaints: the links may have gone meanwhile (the window lost the focus while
+    // the key was held, and its release never reached the editor).
+    if (!show && !m_showActions)
         return;
     m_showActions = show;
     if (!m_textActionsDelegate)

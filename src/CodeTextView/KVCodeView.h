@@ -41,6 +41,9 @@ public:
     explicit KVCodeView(QWidget* parent = nullptr, platform::UserDefaults* defaults = nullptr);
     ~KVCodeView() override;
 
+    // The editor's face at a size: the completion list draws its words with it too.
+    static QFont editorFont(double pointSize);
+
     KVCodeTextView* textView() const { return m_textView; }
     // The find bar above the text (hidden until asked for).
     KVFindBar* findBar() const { return m_findBar; }

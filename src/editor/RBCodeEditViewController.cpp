@@ -1,5 +1,6 @@
 #include "editor/RBCodeEditViewController.h"
 
+#include "autocomplete/KVAutoCompleteController.h"
 #include "CodeTextView/KVCodeError.h"
 #include "CodeTextView/KVCodeLayoutManager.h"
 #include "CodeTextView/KVCodeTextStorage.h"
@@ -97,6 +98,8 @@ void RBCodeEditViewController::setupView(platform::UserDefaults* defaults)
     auto* containerLayout = new QVBoxLayout(m_codeContainerView);
     containerLayout->setContentsMargins(0, 0, 0, 0);
     m_codeView = new KVCodeView(m_codeContainerView, defaults);
+    // Completions show in the application's one popup.
+    KVAutoCompleteController::sharedInstance();
     containerLayout->addWidget(m_codeView);
     m_blinkVeil = new BlinkVeil(m_codeContainerView);
     m_toolbarView = new RBEditorBar(m_view);

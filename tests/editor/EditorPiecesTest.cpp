@@ -5,7 +5,7 @@
 #include "document/RBDocument.h"
 #include "editor/CodeHighlighter.h"
 #include "editor/ErrorButton.h"
-#include "editor/KVAntialiasedLabel.h"
+#include "autocomplete/KVAntialiasedLabel.h"
 #include "editor/RBEditorBar.h"
 #include "editor/RBEditorSettingsViewController.h"
 #include "editor/RBPopUpMenuController.h"

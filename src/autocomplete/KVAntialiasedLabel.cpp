@@ -1,4 +1,4 @@
-#include "editor/KVAntialiasedLabel.h"
+#include "autocomplete/KVAntialiasedLabel.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
