@@ -668,12 +668,110 @@ void KVCodeTextView::clickedOnLink(const QVariant& link)
                                                        {{QStringLiteral("link"), link}});
 }
 
+// ---- links -----------------------------------------------------------------------------------
+
+void KVCodeTextView::addLink(TextRange range, const QVariant& link)
+{
+    const qsizetype from = qBound<qsizetype>(0, range.location, textLength());
+    const qsizetype to = qBound<qsizetype>(from, range.location + range.length, textLength());
+    if (to == from)
+        return;
+    QTextCursor cursor(document());
+    cursor.setPosition(int(from));
+    cursor.setPosition(int(to), QTextCursor::KeepAnchor);
+    m_links.append({cursor, cursor.selectedText(), link});
+    viewport()->setMouseTracking(true);
+    viewport()->update();
+}
+
+void KVCodeTextView::removeAllLinks()
+{
+    if (m_links.isEmpty() && !m_linkCursorShown)
+        return;
+    m_links.clear();
+    if (m_linkCursorShown) {
+        m_linkCursorShown = false;
+        viewport()->setCursor(Qt::IBeamCursor);
+    }
+    viewport()->update();
+}
+
+bool KVCodeTextView::isLinkCurrent(const TextLink& link) const
+{
+    return link.cursor.hasSelection() && link.cursor.selectedText() == link.text;
+}
+
+QList<KVCodeTextView::TextRange> KVCodeTextView::linkRanges() const
+{
+    QList<TextRange> ranges;
+    for (const TextLink& link : m_links)
+        if (isLinkCurrent(link))
+            ranges.append({link.cursor.selectionStart(), link.cursor.selectionEnd() - link.cursor.selectionStart()});
+    return ranges;
+}
+
+QList<QRectF> KVCodeTextView::linkRects(const TextLink& link) const
+{
+    // One rectangle per laid-out line the link covers (a wrapped link has two).
+    QList<QRectF> rects;
+    const int from = link.cursor.selectionStart();
+    const int to = link.cursor.selectionEnd();
+    const QTextBlock block = document()->findBlock(from);
+    if (!block.isValid() || !block.layout())
+        return rects;
+    const QPointF origin = textBlockRect(block).topLeft();
+    const QTextLayout* layout = block.layout();
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const int lineFrom = block.position() + line.textStart();
+        const int lineTo = lineFrom + line.textLength();
+        const int a = qMax(from, lineFrom);
+        const int b = qMin(to, lineTo);
+        if (b <= a)
+            continue;
+        const qreal x1 = line.cursorToX(a - block.position());
+        const qreal x2 = line.cursorToX(b - block.position());
+        rects.append(QRectF(origin.x() + qMin(x1, x2), origin.y() + line.y(), qAbs(x2 - x1), line.height()));
+    }
+    return rects;
+}
+
+void KVCodeTextView::drawLinks(QPainter& painter) const
+{
+    const qreal height = viewport()->height();
+    for (const TextLink& link : m_links) {
+        if (!isLinkCurrent(link))
+            continue;
+        const QColor colour = m_layoutManager ? m_layoutManager->colourAt(link.cursor.selectionStart()) : QColor();
+        painter.setPen(QPen(colour.isValid() ? colour : palette().color(QPalette::Text), 1.0));
+        const QFontMetricsF metrics(font());
+        for (const QRectF& r : linkRects(link)) {
+            if (r.bottom() < 0 || r.top() > height)
+                continue;
+            const qreal y = std::floor(r.top() + metrics.ascent() + metrics.underlinePos()) + 0.5;
+            painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+        }
+    }
+}
+
+QVariant KVCodeTextView::linkAtPoint(const QPoint& viewportPoint) const
+{
+    for (const TextLink& link : m_links) {
+        if (!isLinkCurrent(link))
+            continue;
+        for (const QRectF& r : linkRects(link))
+            if (r.contains(viewportPoint))
+                return link.value;
+    }
+    return {};
+}
+
 // ---- events ---------------------------------------------------------------------------------
 
 void KVCodeTextView::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    if (event->key() == Qt::Key_Control && m_codeView)
+    if (event->key() == Qt::Key_Control && !event->isAutoRepeat() && m_codeView)
         m_codeView->setShowActions(true);
     if (isReadOnly()) {
         QPlainTextEdit::keyPressEvent(event);
@@ -791,7 +889,7 @@ void KVCodeTextView::keyPressEvent(QKeyEvent* event)
 
 void KVCodeTextView::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Control && m_codeView)
+    if (event->key() == Qt::Key_Control && !event->isAutoRepeat() && m_codeView)
         m_codeView->setShowActions(false);
     QPlainTextEdit::keyReleaseEvent(event);
 }
@@ -835,6 +933,31 @@ void KVCodeTextView::mouseDoubleClickEvent(QMouseEvent* event)
     event->accept();
 }
 
+void KVCodeTextView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && !m_links.isEmpty()) {
+        const QVariant link = linkAtPoint(event->position().toPoint());
+        if (link.isValid()) {
+            event->accept();
+            clickedOnLink(link);
+            return;
+        }
+    }
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void KVCodeTextView::mouseMoveEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseMoveEvent(event);
+    if (m_links.isEmpty() && !m_linkCursorShown)
+        return;
+    const bool overLink = linkAtPoint(event->position().toPoint()).isValid();
+    if (overLink != m_linkCursorShown) {
+        m_linkCursorShown = overLink;
+        viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    }
+}
+
 void KVCodeTextView::focusInEvent(QFocusEvent* event)
 {
     QPlainTextEdit::focusInEvent(event);
@@ -876,6 +999,8 @@ void KVCodeTextView::paintEvent(QPaintEvent* event)
     }
     if (m_layoutManager)
         m_layoutManager->drawInvisibles(painter);
+    if (!m_links.isEmpty())
+        drawLinks(painter);
     if (hasFocus() && !isReadOnly()) {
         const QRect caret = cursorRect();
         const qreal height = std::ceil(caret.height() * 1.1);

@@ -163,6 +163,16 @@ public:
     // A click on a link of the text actions.
     void clickedOnLink(const QVariant& link);
 
+    // Links drawn over the text (the Control-key links): underlined, a pointing hand over them, a
+    // click posts ClickedOnLinkNotification with the link. They follow edits of the text, lapse
+    // when their own characters change, and never touch the document, its undo history or its
+    // modified state.
+    void addLink(TextRange range, const QVariant& link);
+    void removeAllLinks();
+    // The ranges of the links still in force, in the order they were added.
+    QList<TextRange> linkRanges() const;
+    QVariant linkAtPoint(const QPoint& viewportPoint) const;
+
     // Geometry helpers for the ruler and the layout manager.
     QTextBlock firstVisibleTextBlock() const { return firstVisibleBlock(); }
     QRectF textBlockRect(const QTextBlock& block) const;
@@ -173,6 +183,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -189,6 +201,14 @@ private:
     void highlightEqualWordsToSelection();
     QList<TextRange> rangesForVisibleWords() const;
     template <typename Rule> void runRule(Rule rule);
+    struct TextLink {
+        QTextCursor cursor; // selects the link's characters and follows edits
+        QString text;       // the characters as they were when the link was made
+        QVariant value;
+    };
+    bool isLinkCurrent(const TextLink& link) const;
+    QList<QRectF> linkRects(const TextLink& link) const;
+    void drawLinks(QPainter& painter) const;
 
     QPointer<KVCodeView> m_codeView;
     std::unique_ptr<KVCodeTextStorage> m_textStorage;
@@ -222,6 +242,9 @@ private:
 
     double m_autoCompleteDelay = 0;
     QTimer m_autoCompleteTimer;
+
+    QList<TextLink> m_links;
+    bool m_linkCursorShown = false;
 
     QString m_selectedName;
     QList<TextRange> m_equalNameRanges;
