@@ -40,19 +40,6 @@
 
 namespace {
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
-double ms(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 // Runs the event loop until the compiler front is idle with nothing waiting; answers the longest
 // single pass.
@@ -102,6 +89,9 @@ QString firstTypeHash(const ASTNodePtr& node)
 
 } // namespace
 
+using benchsupport::ms;
+using benchsupport::percentile;
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -111,12 +101,11 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     platform::UserDefaults defaults(dir.filePath("defaults.json"));
 
-    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QString program = benchsupport::benchmarkProgram();
+    if (program.isEmpty()) {
         std::fprintf(stderr, "app1000.coffee not found\n");
         return 1;
     }
-    const QString program = QString::fromUtf8(file.readAll());
 
     RBDocument document;
     RBCodeEditViewController controller(&document, nullptr, &defaults);

@@ -2,12 +2,39 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+
+#include <algorithm>
+#include <vector>
 
 #include <functional>
 
 #include <unistd.h>
 
 namespace benchsupport {
+
+// The 1,000-line benchmark program (tests/fixtures/compiler/app1000.coffee); empty when unreadable.
+inline QString benchmarkProgram()
+{
+    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+inline double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+inline double ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
 
 // Runs the event loop until the condition holds; false when the timeout (ms) passed first.
 inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
