@@ -5,6 +5,7 @@
 #include "app/RBColor.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
+#include "autocomplete/KVAutoCompleteController.h"
 #include "compiler/V8Runtime.h"
 #include "document/RBDocumentController.h"
 #include "document/window/BuildDocumentWindow.h"
@@ -61,6 +62,9 @@ int main(int argc, char** argv)
     options.showAbout = [] { KVAboutWindow::sharedInstance().showWindow(); };
     options.makeDocumentationWindow = [] { RBDocsWindowController::sharedInstance(); };
     options.leftoversFolder = QDir::tempPath();
+    // The completion description's documentation link opens the documentation window there.
+    KVAutoCompleteController::sharedInstance().setDocumentationOpener(
+        [](const QString& anchor) { RBDocsWindowController::sharedInstance().showInfoForAnchor(anchor); });
     RBApplication application(std::move(options));
     RBDocumentServices services = application.documentController().services();
     services.buildWindow = buildDocumentWindow;

@@ -38,6 +38,9 @@
 #include <cstdio>
 #include <vector>
 
+using benchsupport::ms;
+using benchsupport::percentile;
+
 namespace {
 
 
@@ -88,9 +91,6 @@ QString firstTypeHash(const ASTNodePtr& node)
 }
 
 } // namespace
-
-using benchsupport::ms;
-using benchsupport::percentile;
 
 int main(int argc, char** argv)
 {

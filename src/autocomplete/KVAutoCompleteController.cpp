@@ -53,16 +53,24 @@ autocomplete::PopupKey popupKey(const QKeyEvent* event)
 
 } // namespace
 
+namespace {
+QPointer<KVAutoCompleteController> sharedController;
+
+// Widgets must go while the application object still stands: its destructor runs this first.
+void deleteSharedController()
+{
+    delete sharedController.data();
+}
+} // namespace
+
 KVAutoCompleteController& KVAutoCompleteController::sharedInstance()
 {
-    // Owned by the application object, so that its window goes before the application does.
-    static QPointer<KVAutoCompleteController> shared;
-    if (!shared) {
-        shared = new KVAutoCompleteController;
-        shared->setParent(qApp);
-        KVAutoCompletePresenter::setShared(shared);
+    if (!sharedController) {
+        sharedController = new KVAutoCompleteController;
+        KVAutoCompletePresenter::setShared(sharedController);
+        qAddPostRoutine(deleteSharedController);
     }
-    return *shared;
+    return *sharedController;
 }
 
 KVAutoCompleteController::KVAutoCompleteController(platform::UserDefaults* defaults, const QString& autocompleteInfoPath)
