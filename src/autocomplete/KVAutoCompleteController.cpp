@@ -67,7 +67,9 @@ KVAutoCompleteController& KVAutoCompleteController::sharedInstance()
 {
     if (!sharedController) {
         sharedController = new KVAutoCompleteController;
-        KVAutoCompletePresenter::setShared(sharedController);
+        // A presenter put in place before (a test's) keeps its place.
+        if (!KVAutoCompletePresenter::shared())
+            KVAutoCompletePresenter::setShared(sharedController);
         qAddPostRoutine(deleteSharedController);
     }
     return *sharedController;
