@@ -18,7 +18,7 @@ TEST(RBServerLogWindowController, ShowsTheServerRunSoFarThenPlainLinesOfEveryChi
     EXPECT_TRUE(never.logText().isEmpty()) << "nothing when the server was never started";
 
     ASSERT_TRUE(servertest::startAndWait(controller));
-    ASSERT_FALSE(servertest::mountAndWait(controller, QStringLiteral(ZELVOR_SOURCE_DIR "/resources")).isEmpty());
+    ASSERT_FALSE(servertest::mountAndWait(controller, QStringLiteral(ZELVOR_SOURCE_DIR "/resources/Examples/animate.zelvor")).isEmpty());
     ASSERT_TRUE(testsupport::waitUntil([&] { return controller.serverTaskManager()->output().contains(QStringLiteral("/_server/api/mount")); }));
 
     RBServerLogWindowController log(controller);
@@ -44,7 +44,7 @@ TEST(RBServerLogWindowController, AServerThatEndedAndCameBackKeepsItsEarlierLine
     servertest::isolateFromTheSystemBus();
     RBServerController controller;
     ASSERT_TRUE(servertest::startAndWait(controller));
-    ASSERT_FALSE(servertest::mountAndWait(controller, QStringLiteral(ZELVOR_SOURCE_DIR "/resources")).isEmpty());
+    ASSERT_FALSE(servertest::mountAndWait(controller, QStringLiteral(ZELVOR_SOURCE_DIR "/resources/Examples/animate.zelvor")).isEmpty());
     CSTaskManager* first = controller.serverTaskManager();
     ASSERT_TRUE(testsupport::waitUntil([&] { return first->output().contains(QStringLiteral("/_server/api/mount")); }));
 
