@@ -21,8 +21,18 @@
 //                              reads it: what a compile costs when it is not split over two engines
 //   compile after a 3 s pause ms
 //                              the next compile after the editor was left alone for 3 s
-//   inference overhead         what scope and type inference add to a compile of the same program
-//                              in the same engine (median of 15 each, taking turns), in percent
+//   compile work ratio embedded/node
+//                              the processor time of the process (every thread: both engines,
+//                              the deferred read of the whole tree, the front, the collectors)
+//                              from each compile's request to its quiet end, against the
+//                              processor time Node spends on its one compile (median of 20 each)
+//   inference overhead         what scope and type inference add to the time a user waits for a
+//                              compile on the application's path (the front, compiling in two
+//                              halves), against code generation alone in one engine, its reply
+//                              read as the front reads it (medians), in percent
+//   inference overhead in one engine
+//                              the same with inference and generation in one engine (median of
+//                              15 each, taking turns)
 //   compile big program ms     the slower of two generated programs, 4,000 layer definitions and
 //                              4,000 plain object assignments, through the compiler front (median
 //                              of 3 each)
@@ -39,6 +49,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -46,6 +57,9 @@
 #include <QProcess>
 
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -90,6 +104,32 @@ double residentMB()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
+}
+
+// Processor time of the whole process so far, every thread, in milliseconds.
+double processCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// Lets the event loop run until the process has used no processor time for a while (the
+// deferred work of a compile has ended), at most `limitMs`.
+void settle(int limitMs = 3000)
+{
+    QDeadlineTimer deadline(limitMs);
+    double last = processCpuMs();
+    while (!deadline.hasExpired()) {
+        // A blocking wait: a loop of processEvents would spin and count its own time.
+        QEventLoop loop;
+        QTimer::singleShot(30, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double now = processCpuMs();
+        if (now - last < 1.0)
+            return;
+        last = now;
+    }
 }
 
 std::unique_ptr<V8Wrapper> startEngine(std::FILE* sink, const QString& compiler, const QString& inferencer)
@@ -171,6 +211,12 @@ int main(int argc, char** argv)
                 return {};
         return node.readLine().trimmed();
     };
+    // A timed answer of Node: the wall time, then the processor time, of one compile.
+    auto nodeTimes = [&](std::vector<double>& wall, std::vector<double>& cpu) {
+        const QList<QByteArray> fields = nodeLine().split(' ');
+        wall.push_back(fields.value(0).toDouble());
+        cpu.push_back(fields.value(1).toDouble());
+    };
     if (!node.waitForStarted() || nodeLine() != "ready") {
         std::fprintf(stderr, "node failed: %s\n", node.readAllStandardError().constData());
         return 1;
@@ -184,13 +230,26 @@ int main(int argc, char** argv)
                          .arg(QString::fromUtf8(QJsonDocument(QJsonArray{program}).toJson(QJsonDocument::Compact))));
     for (int i = 0; i < 5; ++i)
         engine->invoke(QStringLiteral("compile"), QStringLiteral("BenchCompiler"), QStringLiteral("[]"));
-    std::vector<double> embedded, nodeTimes, compilerOnly, oneEngine;
+    std::vector<double> embedded, nodeWall, nodeCpu, embeddedCpu, compilerOnly, oneEngine, generateOnly;
+    // Code generation alone, its reply read as the front reads it: a compile without inference.
+    const QByteArray generateArguments = QJsonDocument(QJsonArray{
+        program, QJsonObject{{QStringLiteral("sourceMap"), true}},
+        QJsonObject{{QStringLiteral("returnScope"), false}, {QStringLiteral("returnAST"), false},
+                    {QStringLiteral("returnGlobals"), false}}}).toJson(QJsonDocument::Compact);
     for (int i = 0; i < 20; ++i) {
+        settle();
+        const double cpuBefore = processCpuMs();
         if (!compileOnce(100 + i)) {
             std::fprintf(stderr, "the program did not compile\n");
             return 1;
         }
+        // Until the deferred read of the whole tree on the analysis engine has ended too.
+        settle();
+        embeddedCpu.push_back(processCpuMs() - cpuBefore);
         embedded.push_back(transpiler.duration() * 1000.0);
+        timer.restart();
+        CompileReply::read(engine->invokeUtf8(QStringLiteral("cs2js"), QStringLiteral("Inferencer"), QString::fromUtf8(generateArguments)));
+        generateOnly.push_back(timer.nsecsElapsed() / 1e6);
         timer.restart();
         engine->invoke(QStringLiteral("compile"), QStringLiteral("BenchCompiler"), QStringLiteral("[]"));
         compilerOnly.push_back(timer.nsecsElapsed() / 1e6);
@@ -198,16 +257,22 @@ int main(int argc, char** argv)
         CompileReply::read(engine->invokeUtf8(QStringLiteral("cs2js"), QStringLiteral("Inferencer"), QString::fromUtf8(arguments)));
         oneEngine.push_back(timer.nsecsElapsed() / 1e6);
         node.write("go\n");
-        nodeTimes.push_back(nodeLine().toDouble());
+        nodeTimes(nodeWall, nodeCpu);
     }
     node.closeWriteChannel();
     node.waitForFinished(10000);
     const double embeddedMs = median(embedded);
-    const double nodeMs = median(nodeTimes);
+    const double nodeMs = median(nodeWall);
     std::printf("compile embedded ms: %.1f\n", embeddedMs);
     std::printf("compile node ms: %.1f\n", nodeMs);
     std::printf("compile embedded compiler only ms: %.1f\n", median(compilerOnly));
     std::printf("compile embedded one engine ms: %.1f\n", median(oneEngine));
+    std::printf("compile embedded generation only ms: %.1f\n", median(generateOnly));
+    std::printf("compile embedded processor ms: %.1f\n", median(embeddedCpu));
+    std::printf("compile node processor ms: %.1f\n", median(nodeCpu));
+    std::printf("compile work ratio embedded/node: %.2f\n", median(nodeCpu) > 0 ? median(embeddedCpu) / median(nodeCpu) : 0.0);
+    std::printf("inference overhead: %.0f%%\n",
+                median(generateOnly) > 0 ? (embeddedMs - median(generateOnly)) / median(generateOnly) * 100.0 : 0.0);
 
     // A pause in typing, as between two thoughts: the next compile should find the engine as warm.
     {
@@ -237,7 +302,7 @@ int main(int argc, char** argv)
         withoutInference.push_back(compileWithScope(false));
     }
     const double bare = median(withoutInference);
-    std::printf("inference overhead: %.0f%%\n", bare > 0 ? (median(withInference) - bare) / bare * 100.0 : 0.0);
+    std::printf("inference overhead in one engine: %.0f%%\n", bare > 0 ? (median(withInference) - bare) / bare * 100.0 : 0.0);
 
     // Big programs: the front against the unpatched compiler in Node, one program at a time.
     {
@@ -279,7 +344,7 @@ int main(int argc, char** argv)
             peer.closeWriteChannel();
             peer.waitForFinished(-1);
             const QList<QByteArray> answer = peer.readAllStandardOutput().split('\n');
-            const double nodeBig = answer.size() > 1 ? answer[1].trimmed().toDouble() : 0;
+            const double nodeBig = answer.size() > 1 ? answer[1].trimmed().split(' ').value(0).toDouble() : 0;
             slowest = std::max(slowest, median(times));
             if (nodeBig > 0)
                 ratio = std::max(ratio, median(times) / nodeBig);
