@@ -1,5 +1,11 @@
 #include "messages/KVAnchorLinkHelper.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,6 +61,50 @@ TEST(AnchorRules, TypeShortCutsAtTheFirstCapitalAfterTheFirstCharacter)
     EXPECT_EQ(KVAnchorLinkHelper::typeShort({}), QString());
     EXPECT_EQ(KVAnchorLinkHelper::anchorComponents(QStringLiteral("a.b.c")),
               (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+}
+
+} // namespace
+
+namespace {
+
+QByteArray readSourceFile(const char* path)
+{
+    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/") + QString::fromUtf8(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every description the popup can show leads, through its link, to an entry the documentation
+// page really has: the two are generated apart, so a renamed member or anchor rule shows here.
+TEST(AnchorRules, EveryLinkOfAPopupDescriptionOpensAnEntryOfTheDocumentationPage)
+{
+    const QByteArray page = readSourceFile("resources/ZelvorDocs/native.html");
+    const QJsonObject info = QJsonDocument::fromJson(readSourceFile("resources/KVAutocompleteInfo.json")).object();
+    ASSERT_FALSE(page.isEmpty());
+    ASSERT_FALSE(info.isEmpty());
+    QSet<QString> ids;
+    static const QRegularExpression id(QStringLiteral(R"re(id="([^"]+)")re"));
+    for (auto match = id.globalMatch(QString::fromUtf8(page)); match.hasNext();)
+        ids.insert(match.next().captured(1));
+
+    // A constructor's text stands under its own name, a member's under its type.
+    QStringList keys;
+    for (auto type = info.begin(); type != info.end(); ++type) {
+        const QJsonObject entries = type.value().toObject();
+        if (entries.value(QStringLiteral("description")).isString())
+            keys << type.key();
+        else
+            for (const QString& member : entries.keys())
+                keys << type.key() + QLatin1Char('.') + member;
+    }
+    int linked = 0;
+    for (const QString& key : keys) {
+        const QString anchor = KVAnchorLinkHelper::anchorForKey(key);
+        if (anchor.isEmpty())
+            continue;
+        ++linked;
+        EXPECT_TRUE(ids.contains(anchor)) << key.toStdString() << " opens #" << anchor.toStdString();
+    }
+    EXPECT_GT(linked, 50);
 }
 
 } // namespace
