@@ -927,3 +927,70 @@ TEST_F(DocumentTest, ASaveAsThatFailsLeavesTheProjectWhereItWasAndServedFromTher
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "work = 1\n");
 }
 } // namespace
+
+namespace {
+// An untitled program reaches its temporary folder every two seconds, so that a run that ends
+// abruptly can offer it at the next start; a saved project's text goes to its backups instead.
+TEST_F(DocumentTest, AnUntitledProgramReachesItsTemporaryFolderWithinTwoSeconds)
+{
+    RBDocument d(services());
+    d.makeWindowControllers();
+    editor.text = "kept while untitled\n";
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return testsupport::readFile(d.projectPath() + "/app.coffee") == "kept while untitled\n"; }, 5000));
+    editor.text = "and again\n";
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return testsupport::readFile(d.projectPath() + "/app.coffee") == "and again\n"; }, 5000));
+    EXPECT_FALSE(d.isSaved());
+}
+
+// A saved project whose newest backup (of an earlier run) is newer than its program and differs
+// offers the changes; declining sets the backup aside so that the next open does not ask again.
+TEST_F(DocumentTest, UnsavedChangesOfAnEarlierRunAreOfferedOnceAndRestoredIntoTheEditor)
+{
+    makeProject("saved = 1\n");
+    const QString backups = project + "/zelvor/backups";
+    ASSERT_TRUE(QDir().mkpath(backups));
+    const QString backup = backups + "/backup-1600000000.coffee";
+    write(backup, "saved = 1\nunsaved = 2\n");
+    {
+        QFile f(backup);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    }
+
+    answers = {Alert::kFirstButtonReturn + 1}; // Keep Saved Version
+    {
+        auto d = open(project);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
+        EXPECT_TRUE(alerts.first().contains("has changes that were never saved")) << alerts.first().toStdString();
+        EXPECT_FALSE(d->isDocumentEdited());
+        d->close();
+    }
+    EXPECT_FALSE(QFileInfo::exists(backup));
+    EXPECT_TRUE(QFileInfo::exists(backups + "/kept-backup-1600000000.coffee"));
+    alerts.clear();
+    {
+        auto d = open(project);
+        testsupport::spin(300);
+        EXPECT_TRUE(alerts.isEmpty());
+        d->close();
+    }
+
+    // A newer backup again, and this time "Restore Changes": the editor gets the backup's text,
+    // the document counts it as unsaved, and the program on disk is untouched until a save.
+    const QString second = backups + "/backup-1600000100.coffee";
+    write(second, "restored = 3\n");
+    {
+        QFile f(second);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime);
+    }
+    answers = {Alert::kFirstButtonReturn};
+    auto d = open(project);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
+    EXPECT_EQ(editor.text, "restored = 3\n");
+    EXPECT_TRUE(d->isDocumentEdited());
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
+}
+} // namespace
