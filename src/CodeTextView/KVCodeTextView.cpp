@@ -11,6 +11,7 @@
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/TypingRules.h"
 #include "messages/NotificationName.h"
+#include "messages/PasteNotificationName.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/ColorExtras.h"
@@ -33,9 +34,9 @@ const QString KVCodeTextView::TextDidChangeNotification = QStringLiteral("KVCode
 const QString KVCodeTextView::SelectionDidChangeNotification = QStringLiteral("KVCodeTextViewSelectionDidChangeNotification");
 const QString KVCodeTextView::ClickedOnLinkNotification = QStringLiteral("KVCodeTextViewClickedOnLinkNotification");
 const QString KVCodeTextView::ResignFirstResponderNotification = QStringLiteral("KVCodeTextViewResignFirstResponderNotification");
-const QString KVCodeTextView::PastedImageNotification = QStringLiteral("KVCodeTextViewPastedImageNotification");
-const QString KVCodeTextView::PastedVideoNotification = QStringLiteral("KVCodeTextViewPastedVideoNotification");
-const QString KVCodeTextView::PastedModuleNotification = QStringLiteral("KVCodeTextViewPastedModuleNotification");
+const QString KVCodeTextView::PastedImageNotification = PasteNotificationName::Image();
+const QString KVCodeTextView::PastedVideoNotification = PasteNotificationName::Video();
+const QString KVCodeTextView::PastedModuleNotification = PasteNotificationName::Module();
 
 KVCodeTextView::KVCodeTextView(KVCodeView* codeView, QWidget* parent)
     : QPlainTextEdit(parent), m_codeView(codeView)

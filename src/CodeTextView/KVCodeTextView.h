@@ -36,6 +36,7 @@ public:
     static const QString SelectionDidChangeNotification; // "KVCodeTextViewSelectionDidChangeNotification"
     static const QString ClickedOnLinkNotification;      // "KVCodeTextViewClickedOnLinkNotification"
     static const QString ResignFirstResponderNotification;
+    // The paste notifications (PasteNotificationName), with the pasted file's "filePath".
     static const QString PastedImageNotification;
     static const QString PastedVideoNotification;
     static const QString PastedModuleNotification;

@@ -5,7 +5,6 @@
 #include "Mixpanel/MixpanelEncoding.h"
 #include "Mixpanel/MixpanelPeople.h"
 #include "Mixpanel/MixpanelRequest.h"
-#include "analytics/AnalyticsBuildSettings.h"
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
 #include "platform/SerialQueue.h"
@@ -44,9 +43,14 @@ QJsonArray toJsonArray(const QVariantList& list)
 
 Mixpanel* Mixpanel::sharedInstanceWithToken(const QString& token)
 {
+    return sharedInstanceWithToken(token, Options());
+}
+
+Mixpanel* Mixpanel::sharedInstanceWithToken(const QString& token, const Options& options)
+{
     if (!g_sharedInstance) {
         // Lives for the whole process; the application archives it at termination.
-        g_sharedInstance = new Mixpanel(token, 60);
+        g_sharedInstance = new Mixpanel(token, 60, options);
     }
     return g_sharedInstance;
 }
@@ -68,7 +72,7 @@ Mixpanel::Mixpanel(const QString& token, unsigned flushInterval, const Options& 
     m_people = std::make_unique<MixpanelPeople>(this);
     m_flushInterval = flushInterval;
     m_flushOnBackground = true;
-    m_serverURL = options.serverURL.isEmpty() ? AnalyticsBuildSettings::mixpanelServerURL() : options.serverURL;
+    m_serverURL = options.serverURL;
     m_archiveDirectory = options.archiveDirectory.isEmpty() ? defaultArchiveDirectory() : options.archiveDirectory;
     m_distinctId = defaultDistinctId();
     m_automaticProperties = collectAutomaticProperties();

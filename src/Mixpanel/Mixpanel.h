@@ -33,13 +33,14 @@ public:
     // everything queued and sends nothing.
     struct Options {
         QString archiveDirectory; // empty: the user's data folder, sub-folder of the executable
-        QString serverURL;        // empty: "https://" and the configured host, if any
+        QString serverURL;        // "https://" and the service's API host; empty: send nothing
         bool watchReachability = true;
     };
 
     // The shared client: made once, with a flush interval of 60 s; later calls return it and
-    // ignore their token.
+    // ignore their token and options.
     static Mixpanel* sharedInstanceWithToken(const QString& token);
+    static Mixpanel* sharedInstanceWithToken(const QString& token, const Options& options);
     // The shared client, or null before sharedInstanceWithToken.
     static Mixpanel* sharedInstance();
 

@@ -73,7 +73,9 @@ void RBMetrics::setUpMetrics()
                    [] { return RBGoogleAnalytics::currentApplicationIsActive(); });
     web.trackEvent(QStringLiteral("app|start"), QVariant());
 
-    Mixpanel* client = m_mixpanel ? m_mixpanel : Mixpanel::sharedInstanceWithToken(AnalyticsBuildSettings::mixpanelToken());
+    Mixpanel::Options service;
+    service.serverURL = AnalyticsBuildSettings::mixpanelServerURL();
+    Mixpanel* client = m_mixpanel ? m_mixpanel : Mixpanel::sharedInstanceWithToken(AnalyticsBuildSettings::mixpanelToken(), service);
     // The block runs on the client's queue: read the defaults here, on the main thread.
     const QString stored = m_defaults.stringForKey(kDownloadIdKey);
     // The block may outlive this object: it keeps copies of what it needs.

@@ -86,6 +86,14 @@ RBApplication::RBApplication(Options options, QObject* parent)
     m_documentController = std::make_unique<RBDocumentController>();
     m_documentController->setRecentDocumentsStore(m_defaults);
     m_documentController->setShowWelcomeWindow([this] { showWelcomeWindow(); });
+    // What a document and its window need of the application: the controller hands these to
+    // every document it makes.
+    RBDocumentServices services = m_documentController->services();
+    services.pluginsPath = [this] { return pluginsPath(); };
+    services.showPluginsPath = [this] { showPluginsPath(); };
+    services.shouldCloseRestoredDocuments = [this] { return m_shouldCloseRestoredDocuments; };
+    services.isQuitting = [this] { return m_askingToQuit || m_terminated; };
+    m_documentController->setServices(services);
     step(QStringLiteral("init.documentController"));
 
     // Metrics come up before launching and before the defaults are registered: they see only

@@ -10,7 +10,7 @@
 #include "completion/LanguageCompletions.h"
 #include "completion/ModuleFilenameCompletions.h"
 #include "completion/WordsInCodeCompletions.h"
-#include "document/RBDocument.h"
+#include "editor/RBEditorDocument.h"
 #include "editor/RBCodeEditViewController.h"
 #include "messages/NotificationName.h"
 
@@ -22,8 +22,9 @@ AutocompleteDelegate::AutocompleteDelegate(RBCodeEditViewController* codeEditVie
 {
     if (!codeEditViewController || !codeEditViewController->document())
         qFatal("Document is nil");
-    QPointer<RBDocument> document = codeEditViewController->document();
-    auto projectPath = [document] { return document ? document->projectPath() : QString(); };
+    RBEditorDocument* editorDocument = codeEditViewController->document();
+    QPointer<QObject> document = editorDocument->documentObject();
+    auto projectPath = [document, editorDocument] { return document ? editorDocument->projectPath() : QString(); };
     const QString& refresh = NotificationName::ZelvorRefresh();
     m_importedLayers = std::make_unique<ImportedLayers>(projectPath, refresh);
     m_completionSources.push_back(std::make_unique<CodeCompletions>(m_transpiler));

@@ -1000,3 +1000,9 @@ void RBDocument::cleanup()
         m_observingConfig = false;
     }
 }
+
+void RBDocument::toggleInspector()
+{
+    if (RBDocumentPreview* target = preview())
+        target->toggleInspector();
+}

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "document/AttachedInterface.h"
-#include "document/ProjectConfig.h"
 #include "document/RBDeviceCatalog.h"
-#include "document/RBDocumentEditor.h"
 #include "document/RBDocumentPreview.h"
 #include "document/RBDocumentServer.h"
 #include "document/RBDocumentServices.h"
 #include "document/RBDocumentWindowInterface.h"
+#include "editor/RBDocumentEditor.h"
+#include "editor/RBEditorDocument.h"
+#include "messages/ProjectConfig.h"
+#include "platform/AttachedInterface.h"
 #include "platform/FileWatcher.h"
 #include "platform/Timer.h"
 #include "platform/gui/Document.h"
@@ -26,7 +27,7 @@ namespace platform { class SerialQueue; }
 // keeps it mounted on the local preview server and holds its settings. The editor, the preview
 // and the window are attached by the window builder; until they are, the document works
 // without them.
-class RBDocument : public platform::Document {
+class RBDocument : public platform::Document, public RBEditorDocument {
     Q_OBJECT
 public:
     explicit RBDocument(RBDocumentServices services = {}, QObject* parent = nullptr);
@@ -37,7 +38,7 @@ public:
     static RBDocument* newDocumentWithTemplatePath(const QString& templatePath);
 
     // --- the project folder
-    QString projectPath() const;
+    QString projectPath() const override;
     bool isSaved() const { return !fileURL().isEmpty(); }
     QString temporaryPath() const { return m_temporaryPath; }
     QString templatePath() const { return m_templatePath; }
@@ -121,7 +122,7 @@ public:
     QString serverUrl() const;
 
     // --- settings
-    ProjectConfig& config() { return m_config; }
+    ProjectConfig& config() override { return m_config; }
     const ProjectConfig& config() const { return m_config; }
     QJsonObject configDefaults() const { return m_configDefaults; }
     QString configPath() const;
@@ -141,6 +142,14 @@ public:
     int selectedDeviceScaleEntry() const { return m_selectedScaleEntry; }
 
     void cleanup();
+
+    // --- what the editor needs
+    QObject* documentObject() override { return this; }
+    void programEdited(bool stillModified) override
+    {
+        updateChangeCount(stillModified ? platform::Document::ChangeDone : platform::Document::ChangeCleared);
+    }
+    void toggleInspector() override;
 
 Q_SIGNALS:
     // After each save in place: whether the document had changes before it, and the size of
@@ -176,9 +185,9 @@ private:
     bool askToLoadOutsideChange();
 
     RBDocumentServices m_services;
-    AttachedInterface<RBDocumentEditor> m_editor;
-    AttachedInterface<RBDocumentPreview> m_preview;
-    AttachedInterface<RBDocumentWindowInterface> m_window;
+    platform::AttachedInterface<RBDocumentEditor> m_editor;
+    platform::AttachedInterface<RBDocumentPreview> m_preview;
+    platform::AttachedInterface<RBDocumentWindowInterface> m_window;
 
     QString m_temporaryPath;
     QString m_templatePath;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
 
 #include <functional>
 
@@ -18,4 +19,12 @@ struct RBDocumentServices {
     std::function<void(RBDocument&)> buildWindow;
     // The start of this application run: names the backup file of the run.
     QDateTime launchDate = QDateTime::currentDateTime();
+    // The folder of the user's own snippets, and showing it in the file manager.
+    std::function<QString()> pluginsPath;
+    std::function<void()> showPluginsPath;
+    // Whether windows brought back from the last session are to close at once (the user
+    // declined to restore them).
+    std::function<bool()> shouldCloseRestoredDocuments;
+    // Whether the application is quitting: its windows then close without further questions.
+    std::function<bool()> isQuitting;
 };

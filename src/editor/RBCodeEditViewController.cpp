@@ -9,7 +9,7 @@
 #include "compiler/CodeTranspiler.h"
 #include "completion/AutocompleteDelegate.h"
 #include "model/CodeLines.h"
-#include "document/RBDocument.h"
+#include "messages/ProjectConfig.h"
 #include "editor/BlinkVeil.h"
 #include "editor/CodeHighlighter.h"
 #include "editor/EditorImages.h"
@@ -22,6 +22,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/Alert.h"
+#include "platform/gui/Document.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -56,7 +57,7 @@ QString displayMessage(const RBDocumentStateUpdate& update)
 
 } // namespace
 
-RBCodeEditViewController::RBCodeEditViewController(RBDocument* document, QObject* parent,
+RBCodeEditViewController::RBCodeEditViewController(RBEditorDocument* document, QObject* parent,
                                                    platform::UserDefaults* defaults)
     : QObject(parent)
 {
@@ -140,7 +141,7 @@ void RBCodeEditViewController::observeEditor()
     // Whichever comes first, this or the text's change report, the last one leaves it right.
     connect(textView->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
         if (m_document && hasView() && !m_settingContent && !m_contentLoading && !m_codeView->textView()->isLoading())
-            m_document->updateChangeCount(modified ? platform::Document::ChangeDone : platform::Document::ChangeCleared);
+            m_document->programEdited(modified);
     });
 }
 
@@ -150,7 +151,7 @@ void RBCodeEditViewController::observeDocument()
     center.removeObserver(this, RBDocumentStateUpdateNotification);
     if (!m_document)
         return;
-    center.addObserver(RBDocumentStateUpdateNotification, m_document.data(),
+    center.addObserver(RBDocumentStateUpdateNotification, m_document.object(),
                        [this](const platform::Notification& n) { handleStateUpdate(n); }, this);
 }
 
@@ -174,28 +175,28 @@ QWidget* RBCodeEditViewController::toolbarView() const
     return m_toolbarView;
 }
 
-RBDocument* RBCodeEditViewController::document() const
+RBEditorDocument* RBCodeEditViewController::document() const
 {
-    return m_document.data();
+    return m_document.get();
 }
 
-void RBCodeEditViewController::setDocument(RBDocument* document)
+void RBCodeEditViewController::setDocument(RBEditorDocument* document)
 {
-    if (m_document)
-        disconnect(m_document, &platform::Document::changeCountChanged, this, nullptr);
-    m_document = document;
+    if (auto* previous = qobject_cast<platform::Document*>(m_document.object()))
+        disconnect(previous, &platform::Document::changeCountChanged, this, nullptr);
+    m_document.attach(document ? document->documentObject() : nullptr, document);
     // A saved (or reverted) document marks the text's present state as the unchanged one.
-    if (document)
-        connect(document, &platform::Document::changeCountChanged, this, [this](bool edited) {
+    if (auto* platformDocument = qobject_cast<platform::Document*>(m_document.object()))
+        connect(platformDocument, &platform::Document::changeCountChanged, this, [this](bool edited) {
             if (!edited && hasView())
                 m_codeView->textView()->document()->setModified(false);
         });
     observeDocument();
     // Completion comes from the engine for an editor of a project; without one the view falls
     // back to completing the words of its text.
-    if (m_codeView && (!document || !m_autocompleteDelegate || m_autocompleteDocument != document)) {
+    if (m_codeView && (!document || !m_autocompleteDelegate || m_autocompleteDocument != m_document.object())) {
         m_autocompleteDelegate = document ? std::make_shared<AutocompleteDelegate>(this) : nullptr;
-        m_autocompleteDocument = document;
+        m_autocompleteDocument = m_document.object();
         m_codeView->setAutoCompleteDelegate(m_autocompleteDelegate);
     }
     if (m_editorSettings)
@@ -275,13 +276,8 @@ void RBCodeEditViewController::retranspile()
 
 double RBCodeEditViewController::updateDelay() const
 {
-    if (!m_document)
-        return kDefaultUpdateDelay;
-    const QJsonValue value = m_document->config().value(QStringLiteral("updateDelay"));
-    // A value of another type (a hand-edited settings file) counts as absent.
-    if (!value.isDouble() || !std::isfinite(value.toDouble()))
-        return kDefaultUpdateDelay;
-    return value.toDouble();
+    // With refresh off (0 or less) errors show without waiting.
+    return m_document ? m_document->config().updateDelay().value_or(kDefaultUpdateDelay) : kDefaultUpdateDelay;
 }
 
 // --- the edit road
@@ -296,8 +292,7 @@ void RBCodeEditViewController::textDidChange()
     if (m_contentLoading && !m_codeView->textView()->isLoading())
         m_contentLoading = false;
     if (m_document && !loading)
-        m_document->updateChangeCount(m_codeView->textView()->document()->isModified() ? platform::Document::ChangeDone
-                                                                                      : platform::Document::ChangeCleared);
+        m_document->programEdited(m_codeView->textView()->document()->isModified());
     m_transpiler->transpileFromLines(*m_lines);
     const double delay = updateDelay();
     clearErrors();
@@ -666,8 +661,8 @@ void RBCodeEditViewController::toggleInspector()
 {
     if (m_toggleInspector)
         m_toggleInspector();
-    else if (m_document && m_document->preview())
-        m_document->preview()->toggleInspector();
+    else if (m_document)
+        m_document->toggleInspector();
 }
 
 RBEditorSettingsViewController* RBCodeEditViewController::editorSettings() const
@@ -688,7 +683,7 @@ void RBCodeEditViewController::showEditorSettings(QWidget* sender)
     auto* layout = new QVBoxLayout(popover);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* settings = new RBEditorSettingsViewController(popover);
-    settings->setDocument(m_document);
+    settings->setDocument(m_document.get());
     layout->addWidget(settings);
     popover->adjustSize();
     m_editorSettingsPopover = popover;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "compiler/CodeTranspilerDelegate.h"
-#include "document/RBDocumentEditor.h"
+#include "editor/RBDocumentEditor.h"
+#include "editor/RBEditorDocument.h"
 #include "messages/RBDocumentStateUpdate.h"
 #include "editor/SnippetRenderer.h"
+#include "platform/AttachedInterface.h"
 #include "platform/StringExtras.h"
 #include "platform/Timer.h"
 
@@ -29,7 +31,6 @@ class KVCodeView;
 class QAbstractButton;
 class QSplitter;
 class QToolButton;
-class RBDocument;
 class RBEditorBar;
 class RBEditorSettingsViewController;
 class RBPluginRunner;
@@ -54,7 +55,7 @@ public:
     static constexpr double kDefaultUpdateDelay = 0.3;
 
     // `defaults` is the editor settings store (the standard one when null).
-    explicit RBCodeEditViewController(RBDocument* document = nullptr, QObject* parent = nullptr,
+    explicit RBCodeEditViewController(RBEditorDocument* document = nullptr, QObject* parent = nullptr,
                                       platform::UserDefaults* defaults = nullptr);
     ~RBCodeEditViewController() override;
 
@@ -63,8 +64,8 @@ public:
     QWidget* toolbarView() const;
     QWidget* codeContainerView() const { return m_codeContainerView; }
 
-    RBDocument* document() const;
-    void setDocument(RBDocument* document);
+    RBEditorDocument* document() const;
+    void setDocument(RBEditorDocument* document);
 
     KVCodeView* codeView() const;
     CodeTranspiler* transpiler() const { return m_transpiler; }
@@ -211,9 +212,9 @@ private:
     std::unique_ptr<RBPluginRunner> m_pluginRunner;
     std::function<void(bool)> m_pluginFinished;
     double m_lastLayerPanelSplitPosition = 0;
-    QPointer<RBDocument> m_document;
+    platform::AttachedInterface<RBEditorDocument> m_document;
     std::shared_ptr<AutocompleteDelegate> m_autocompleteDelegate;
-    QPointer<RBDocument> m_autocompleteDocument;
+    QPointer<QObject> m_autocompleteDocument;
     QPointer<QSplitter> m_codeEditSplitView;
     bool m_layerInspectorIsAnimating = false;
     bool m_settingContent = false;

@@ -1,6 +1,6 @@
 #include "editor/RBEditorSettingsViewController.h"
 
-#include "document/RBDocument.h"
+#include "messages/ProjectConfig.h"
 #include "platform/gui/ColorExtras.h"
 
 #include <QCheckBox>
@@ -27,24 +27,20 @@ RBEditorSettingsViewController::RBEditorSettingsViewController(QWidget* parent) 
     connect(m_refreshCheckBox, &QCheckBox::toggled, this,
             [this](bool on) { setValue(QStringLiteral("isRefreshEnabled"), on); });
     connect(m_delayField, &QDoubleSpinBox::valueChanged, this,
-            [this](double v) { setValue(QStringLiteral("updateDelay"), v); });
+            [this](double v) { setValue(ProjectConfig::UpdateDelay, v); });
     showValues();
 }
 
-RBDocument* RBEditorSettingsViewController::document() const
+RBEditorDocument* RBEditorSettingsViewController::document() const
 {
-    return m_document.data();
+    return m_document.get();
 }
 
-void RBEditorSettingsViewController::setDocument(RBDocument* document)
+void RBEditorSettingsViewController::setDocument(RBEditorDocument* document)
 {
-    m_document = document;
-    double value = 0; // a missing or unreadable value counts as refresh off
-    if (document) {
-        const QJsonValue stored = document->config().value(QStringLiteral("updateDelay"));
-        if (stored.isDouble() && std::isfinite(stored.toDouble()))
-            value = stored.toDouble();
-    }
+    m_document.attach(document ? document->documentObject() : nullptr, document);
+    // A missing or unreadable value counts as refresh off.
+    const double value = document ? document->config().updateDelay().value_or(0) : 0;
     m_isRefreshEnabled = value > 0;
     m_updateDelay = m_isRefreshEnabled ? value : kDefaultDelay;
     showValues();
@@ -56,7 +52,7 @@ void RBEditorSettingsViewController::setValue(const QString& keyPath, const QVar
         return; // the controls echo what was just shown
     if (keyPath == u"isRefreshEnabled" && value.canConvert<bool>()) {
         m_isRefreshEnabled = value.toBool();
-    } else if (keyPath == u"updateDelay" && value.canConvert<double>()) {
+    } else if (keyPath == ProjectConfig::UpdateDelay && value.canConvert<double>()) {
         bool ok = false;
         const double delay = value.toDouble(&ok);
         if (!ok || !std::isfinite(delay) || delay < kMinimumDelay)
@@ -73,7 +69,7 @@ void RBEditorSettingsViewController::writeConfig()
 {
     if (!m_document)
         return;
-    m_document->config().setValue(QStringLiteral("updateDelay"), m_isRefreshEnabled ? m_updateDelay : -1.0);
+    m_document->config().setValue(ProjectConfig::UpdateDelay, m_isRefreshEnabled ? m_updateDelay : -1.0);
 }
 
 void RBEditorSettingsViewController::showValues()

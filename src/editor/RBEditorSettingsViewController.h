@@ -1,12 +1,14 @@
 #pragma once
 
+#include "editor/RBEditorDocument.h"
+#include "platform/AttachedInterface.h"
+
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
 class QCheckBox;
 class QDoubleSpinBox;
-class RBDocument;
 
 // The content of the editor settings pop-over: whether the preview follows the code by itself
 // and after what delay, kept in the project setting "updateDelay" (the delay in seconds while
@@ -20,9 +22,9 @@ public:
 
     explicit RBEditorSettingsViewController(QWidget* parent = nullptr);
 
-    RBDocument* document() const;
+    RBEditorDocument* document() const;
     // Keeps the document and shows its setting.
-    void setDocument(RBDocument* document);
+    void setDocument(RBEditorDocument* document);
 
     bool isRefreshEnabled() const { return m_isRefreshEnabled; }
     double updateDelay() const { return m_updateDelay; }
@@ -37,7 +39,7 @@ private:
     void writeConfig();
     void showValues();
 
-    QPointer<RBDocument> m_document;
+    platform::AttachedInterface<RBEditorDocument> m_document;
     bool m_isRefreshEnabled = false;
     double m_updateDelay = kDefaultDelay;
     bool m_showing = false;

@@ -1,7 +1,8 @@
 #include "editor/RBPopUpMenuController.h"
 
-#include "document/RBDocument.h"
+#include "messages/ProjectConfig.h"
 #include "platform/Log.h"
+#include "platform/VariantExtras.h"
 #include "webview/BridgeJson.h"
 
 #include <QJsonValue>
@@ -9,25 +10,6 @@
 #include <QPushButton>
 
 namespace {
-
-bool isNumber(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool isString(const QVariant& v)
 {
@@ -38,7 +20,7 @@ bool sameValue(const QVariant& a, const QVariant& b)
 {
     if (isString(a) && isString(b))
         return a.toString() == b.toString();
-    if (isNumber(a) && isNumber(b))
+    if (platform::isNumber(a) && platform::isNumber(b))
         return a.toDouble() == b.toDouble();
     return false;
 }
@@ -58,14 +40,14 @@ RBPopUpMenuController::~RBPopUpMenuController()
     delete m_menu.data();
 }
 
-RBDocument* RBPopUpMenuController::document() const
+RBEditorDocument* RBPopUpMenuController::document() const
 {
-    return m_document.data();
+    return m_document.get();
 }
 
-void RBPopUpMenuController::setDocument(RBDocument* document)
+void RBPopUpMenuController::setDocument(RBEditorDocument* document)
 {
-    m_document = document;
+    m_document.attach(document ? document->documentObject() : nullptr, document);
 }
 
 void RBPopUpMenuController::setMenuContents(const QVariantList& menuContents)
@@ -161,6 +143,6 @@ void RBPopUpMenuController::change(int tag)
     const QVariantMap entry = m_menuContents.at(tag).toMap();
     selectItem(entry);
     if (m_document)
-        m_document->config().setValue(QStringLiteral("deviceScale"),
+        m_document->config().setValue(ProjectConfig::DeviceScale,
                                       QJsonValue::fromVariant(entry.value(QStringLiteral("value"))));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include "editor/RBEditorDocument.h"
+#include "platform/AttachedInterface.h"
+
 #include <QPointer>
 #include <QVariantList>
 #include <QVariantMap>
@@ -11,7 +14,6 @@
 #include <QPushButton>
 
 class QAction;
-class RBDocument;
 
 // Fills a pop-up button's menu from plain entries and writes the chosen entry's value into the
 // document's setting "deviceScale". An entry is a map: "type" "separator" makes a separator
@@ -32,8 +34,8 @@ public:
     QMenu* menu() const { return m_menu.data(); }
     QVariantMap selectedItem() const { return m_selectedItem; }
 
-    RBDocument* document() const;
-    void setDocument(RBDocument* document);
+    RBEditorDocument* document() const;
+    void setDocument(RBEditorDocument* document);
     // Kept for the owner; the controller itself never calls it.
     std::function<void()> changeHandler() const { return m_changeHandler; }
     void setChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
@@ -62,6 +64,6 @@ private:
     QPointer<QMenu> m_menu;
     QVariantMap m_selectedItem;
     int m_selectedTag = -1;
-    QPointer<RBDocument> m_document;
+    platform::AttachedInterface<RBEditorDocument> m_document;
     std::function<void()> m_changeHandler;
 };

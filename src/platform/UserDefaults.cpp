@@ -2,6 +2,7 @@
 
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
+#include "platform/VariantExtras.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -132,14 +133,9 @@ double UserDefaults::doubleForKey(const QString& key) const
 QString UserDefaults::stringForKey(const QString& key) const
 {
     const QVariant value = objectForKey(key);
-    switch (value.typeId()) {
-    case QMetaType::QString: return value.toString();
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Double: return value.toString();
-    default: return {};
-    }
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::Bool || isNumber(value))
+        return value.toString();
+    return {};
 }
 
 QDateTime UserDefaults::dateForKey(const QString& key) const

@@ -1,5 +1,6 @@
 #include "preview/PreviewPage.h"
 
+#include "messages/ProjectConfig.h"
 #include "webview/BridgeJson.h"
 
 #include <QDateTime>
@@ -69,13 +70,14 @@ QJsonObject deviceDefaults(const QJsonObject& settings)
 {
     QJsonObject defaults{{"deviceType", ""}, {"deviceScale", ""}, {"contentScale", ""},
                          {"orientation", ""}, {"selectedHand", ""}};
-    for (const char* key : {"selectedHand", "deviceType", "deviceScale", "contentScale"}) {
-        const QString name = QString::fromLatin1(key);
-        if (settings.contains(name))
-            defaults.insert(name, settings.value(name));
+    // These four are named alike in the page and in the settings.
+    for (const QString& key : {ProjectConfig::SelectedHand, ProjectConfig::DeviceType, ProjectConfig::DeviceScale,
+                               ProjectConfig::ContentScale}) {
+        if (settings.contains(key))
+            defaults.insert(key, settings.value(key));
     }
-    if (settings.contains(QStringLiteral("deviceOrientation")))
-        defaults.insert(QStringLiteral("orientation"), settings.value(QStringLiteral("deviceOrientation")));
+    if (settings.contains(ProjectConfig::DeviceOrientation))
+        defaults.insert(QStringLiteral("orientation"), settings.value(ProjectConfig::DeviceOrientation));
     return defaults;
 }
 

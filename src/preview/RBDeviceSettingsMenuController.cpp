@@ -1,5 +1,6 @@
 #include "preview/RBDeviceSettingsMenuController.h"
 
+#include "messages/ProjectConfig.h"
 #include "preview/KVDeviceManager.h"
 #include "preview/RBPreviewDocument.h"
 #include "preview/RBZelvorViewController.h"
@@ -9,10 +10,6 @@
 #include <QRegularExpression>
 
 namespace {
-const QString kDeviceType = QStringLiteral("deviceType");
-const QString kDeviceOrientation = QStringLiteral("deviceOrientation");
-const QString kDeviceScale = QStringLiteral("deviceScale");
-
 QString representedObject(const QAction* item)
 {
     return item ? item->data().toString() : QString();
@@ -24,7 +21,7 @@ RBDeviceSettingsMenuController::RBDeviceSettingsMenuController(RBZelvorViewContr
 {
     makeMenu();
     RBPreviewDocument* document = m_zelvorViewController ? m_zelvorViewController->document() : nullptr;
-    setDeviceType(document ? document->configValues().value(kDeviceType).toString() : QString());
+    setDeviceType(document ? document->configValues().value(ProjectConfig::DeviceType).toString() : QString());
 }
 
 RBDeviceSettingsMenuController::~RBDeviceSettingsMenuController() = default;
@@ -60,7 +57,7 @@ void RBDeviceSettingsMenuController::storeDevice(const QString& identifier)
     RBPreviewDocument* document = m_zelvorViewController ? m_zelvorViewController->document() : nullptr;
     if (!document)
         return;
-    document->setConfigValue(kDeviceType, identifier);
+    document->setConfigValue(ProjectConfig::DeviceType, identifier);
     document->saveConfig();
     setDeviceType(identifier);
     m_zelvorViewController->reload();
@@ -79,7 +76,7 @@ void RBDeviceSettingsMenuController::updateDevice()
     if (!document)
         return;
     const QString current = KVDeviceManager::sharedInstance().newDeviceFromOldDevice(
-        document->configValues().value(kDeviceType).toString());
+        document->configValues().value(ProjectConfig::DeviceType).toString());
     if (!current.isEmpty())
         storeDevice(current);
 }
@@ -124,7 +121,7 @@ void RBDeviceSettingsMenuController::setupToolbarForDeviceCategory(const QString
 int RBDeviceSettingsMenuController::storedOrientation() const
 {
     RBPreviewDocument* document = m_zelvorViewController ? m_zelvorViewController->document() : nullptr;
-    return document ? document->configValues().value(kDeviceOrientation).toVariant().toInt() : 0;
+    return document ? document->configValues().value(ProjectConfig::DeviceOrientation).toVariant().toInt() : 0;
 }
 
 void RBDeviceSettingsMenuController::enableOrientationButton(const QString& category)
@@ -136,7 +133,7 @@ void RBDeviceSettingsMenuController::enableOrientationButton(const QString& cate
     document->setOrientationEnabled(devices.deviceCategorySupportLandscapeOrientation(category));
     if ((devices.deviceCategoryIsWatch(category) || devices.deviceCategoryIsDesktopBrowser(category))
         && storedOrientation() != 0) {
-        document->setConfigValue(kDeviceOrientation, 0);
+        document->setConfigValue(ProjectConfig::DeviceOrientation, 0);
         document->saveConfig();
     }
 }
@@ -156,7 +153,7 @@ void RBDeviceSettingsMenuController::setZoomLevelForDevice()
     if (!document || m_deviceCategory == m_previousDeviceCategory)
         return;
     // A new kind of device starts fitted into the view; another colour keeps its scale.
-    document->setConfigValue(kDeviceScale, -1);
+    document->setConfigValue(ProjectConfig::DeviceScale, -1);
     document->saveConfig();
 }
 

@@ -1,19 +1,18 @@
 #include "preview/RBZelvorViewController.h"
 
 #include "analytics/RBGoogleAnalytics.h"
-#include "webview/RBUserAgent.h"
 #include "compiler/CodeTranspiler.h"
+#include "messages/NotificationName.h"
+#include "messages/ProjectConfig.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "model/Location.h"
 #include "model/SourceMap.h"
-#include "messages/NotificationName.h"
-#include "messages/RBDocumentStateUpdate.h"
 #include "platform/Bundle.h"
 #include "platform/Debounce.h"
 #include "platform/Dispatch.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
-#include "webview/BridgeJson.h"
 #include "preview/DeviceScaleSteps.h"
 #include "preview/KVDeviceManager.h"
 #include "preview/PageWatchdog.h"
@@ -21,8 +20,10 @@
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewDocument.h"
 #include "preview/RBPreviewLayerPanel.h"
-#include "webview/RBWebViewController.h"
 #include "preview/RuntimeErrorArguments.h"
+#include "webview/BridgeJson.h"
+#include "webview/RBUserAgent.h"
+#include "webview/RBWebViewController.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,12 +47,12 @@ const QString kEvaluateKey = QStringLiteral("evaluateClientCode");
 const QList<QPair<QString, QString>>& devicePropertyMap()
 {
     static const QList<QPair<QString, QString>> map{
-        {QStringLiteral("deviceType"), QStringLiteral("deviceType")},
-        {QStringLiteral("deviceScale"), QStringLiteral("deviceScale")},
-        {QStringLiteral("contentScale"), QStringLiteral("contentScale")},
-        {QStringLiteral("orientation"), QStringLiteral("deviceOrientation")},
+        {QStringLiteral("deviceType"), ProjectConfig::DeviceType},
+        {QStringLiteral("deviceScale"), ProjectConfig::DeviceScale},
+        {QStringLiteral("contentScale"), ProjectConfig::ContentScale},
+        {QStringLiteral("orientation"), ProjectConfig::DeviceOrientation},
         {QStringLiteral("fullScreen"), QStringLiteral("fullScreen")},
-        {QStringLiteral("selectedHand"), QStringLiteral("selectedHand")}};
+        {QStringLiteral("selectedHand"), ProjectConfig::SelectedHand}};
     return map;
 }
 
@@ -262,7 +263,7 @@ QString RBZelvorViewController::generatedZelvorScriptText() const
     }
     QString deviceImages = QUrl::fromLocalFile(platform::Bundle::main().pathForResource(QStringLiteral("DeviceImages"))).toString();
     if (m_useHTTPServerLoading) {
-        const QString device = input.settings.value(QStringLiteral("deviceType")).toString();
+        const QString device = input.settings.value(ProjectConfig::DeviceType).toString();
         deviceImages = KVDeviceManager::sharedInstance().deviceIsDeprecated(device)
             ? QStringLiteral("//resources.zelvor.studio/static/DeviceResources")
             : QStringLiteral("/_server/resources/DeviceImages");
@@ -332,7 +333,8 @@ void RBZelvorViewController::transpilationSuccess()
         return;
     if (static_cast<std::uint64_t>(compiler->lastSuccessfulId()) <= m_lastProcessedClientCodeId)
         return;
-    const double delay = config().value(QStringLiteral("updateDelay")).toDouble(0);
+    // An unset delay means no automatic refresh.
+    const double delay = ProjectConfig::updateDelayOf(config()).value_or(0);
     if (delay > 0 || m_reloadJSPending) {
         QPointer<RBZelvorViewController> self(this);
         platform::debounce(this, kEvaluateKey, delay, [self] {
@@ -577,7 +579,7 @@ void RBZelvorViewController::handleUpdateFromDevice()
             if (parsed.typeId() != QMetaType::QVariantMap)
                 return;
             const QVariantMap values = parsed.toMap();
-            const QString device = values.value(QStringLiteral("deviceType")).toString();
+            const QString device = values.value(ProjectConfig::DeviceType).toString();
             RBPreviewDocument* document = self->m_document;
             const KVDeviceManager& devices = KVDeviceManager::sharedInstance();
             if (devices.deviceIsIncluded(device)) {
@@ -593,8 +595,8 @@ void RBZelvorViewController::handleUpdateFromDevice()
             } else if (devices.deviceIsDeprecated(device)) {
                 return;
             } else {
-                document->setConfigValue(QStringLiteral("deviceType"), devices.noDevice());
-                document->setConfigValue(QStringLiteral("deviceOrientation"), 0);
+                document->setConfigValue(ProjectConfig::DeviceType, devices.noDevice());
+                document->setConfigValue(ProjectConfig::DeviceOrientation, 0);
                 document->saveConfig();
                 if (self->m_deviceMenu)
                     self->m_deviceMenu->setDeviceType(devices.noDevice());
@@ -606,14 +608,14 @@ void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonV
 {
     if (!m_webViewController->isDocumentReady())
         return; // the page reads the settings from the generated script when it loads
-    if (key == QLatin1String("deviceScale") || key == QLatin1String("deviceOrientation"))
+    if (key == ProjectConfig::DeviceScale || key == ProjectConfig::DeviceOrientation)
         ++m_deviceSettingsSent;
-    if (key == QLatin1String("deviceScale")) {
+    if (key == ProjectConfig::DeviceScale) {
         const double scale = value.isString() ? -1 : value.toDouble();
         const QString argument = scale < 0 ? QStringLiteral("\"fit\"") : jsonValueText(value);
         m_webViewController->evaluateJavaScript(
             deviceSettingScript(QStringLiteral("Zelvor.Device.setDeviceScale(%1, true)").arg(argument)));
-    } else if (key == QLatin1String("deviceOrientation")) {
+    } else if (key == ProjectConfig::DeviceOrientation) {
         m_webViewController->evaluateJavaScript(
             deviceSettingScript(QStringLiteral("Zelvor.Device.setOrientation(%1, true)").arg(jsonValueText(value))));
     }
@@ -623,7 +625,7 @@ void RBZelvorViewController::writeDeviceScale(double scale)
 {
     if (!m_document || !m_documentGuard)
         return;
-    m_document->setConfigValue(QStringLiteral("deviceScale"), scale);
+    m_document->setConfigValue(ProjectConfig::DeviceScale, scale);
     m_document->saveConfig();
 }
 
@@ -634,7 +636,7 @@ void RBZelvorViewController::fitDeviceScale()
 
 void RBZelvorViewController::increaseDeviceScale()
 {
-    const auto step = preview::stepDeviceScale(config().value(QStringLiteral("deviceScale")), m_phoneScale, true);
+    const auto step = preview::stepDeviceScale(config().value(ProjectConfig::DeviceScale), m_phoneScale, true);
     if (step.action == preview::DeviceScaleStep::Action::Write)
         writeDeviceScale(step.scale);
     else if (step.action == preview::DeviceScaleStep::Action::Beep)
@@ -643,7 +645,7 @@ void RBZelvorViewController::increaseDeviceScale()
 
 void RBZelvorViewController::decreaseDeviceScale()
 {
-    const auto step = preview::stepDeviceScale(config().value(QStringLiteral("deviceScale")), m_phoneScale, false);
+    const auto step = preview::stepDeviceScale(config().value(ProjectConfig::DeviceScale), m_phoneScale, false);
     if (step.action == preview::DeviceScaleStep::Action::Write)
         writeDeviceScale(step.scale);
     else if (step.action == preview::DeviceScaleStep::Action::Beep)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/VariantExtras.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -27,17 +29,7 @@ inline const QString DataCollectionDisabledKey = QStringLiteral("RBDataCollectio
 // Whether a stored value is a number (or Boolean) at all.
 inline bool isNumber(const QVariant& value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
+    return value.typeId() == QMetaType::Bool || platform::isNumber(value);
 }
 
 // Whether a stored value is a number (or Boolean) whose value is true; text never is.

@@ -4,7 +4,7 @@
 // to; each records what it was asked.
 
 #include "document/RBDeviceCatalog.h"
-#include "document/RBDocumentEditor.h"
+#include "editor/RBDocumentEditor.h"
 #include "document/RBDocumentPreview.h"
 #include "document/RBDocumentServer.h"
 #include "document/RBDocumentWindowInterface.h"

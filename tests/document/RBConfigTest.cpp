@@ -1,4 +1,4 @@
-#include "document/ProjectConfig.h"
+#include "messages/ProjectConfig.h"
 #include "document/RBConfig.h"
 #include "support/TestSupport.h"
 

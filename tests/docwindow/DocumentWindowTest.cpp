@@ -92,9 +92,10 @@ protected:
     }
 
     // Opens the project folder with the real window, as the document controller does.
-    void open(bool saved = true)
+    // `services` may hold those of a running application, as its document controller hands
+    // them to the documents it makes.
+    void open(bool saved = true, RBDocumentServices services = {})
     {
-        RBDocumentServices services;
         services.server = &server;
         services.deviceCatalog = &catalog;
         services.buildWindow = buildDocumentWindow;
@@ -437,7 +438,7 @@ TEST_F(DocumentWindowTest, TheSnippetMenuOfARunningApplicationOffersTheUsersSnip
     QStringList opened;
     options.openURL = [&opened](const QString& url, bool) { opened << url; };
     RBApplication application(std::move(options));
-    open();
+    open(true, application.documentController().services());
 
     std::unique_ptr<QMenu> menu = window->toolbarActions()->makeSnippetMenu();
     QStringList titles;

@@ -73,7 +73,7 @@ protected:
         };
         options.sendPendingSignUp = [] {};
         application = std::make_unique<RBApplication>(std::move(options));
-        RBDocumentServices services;
+        RBDocumentServices services = application->documentController().services();
         services.server = &server;
         services.deviceCatalog = &catalog;
         services.buildWindow = buildDocumentWindow;

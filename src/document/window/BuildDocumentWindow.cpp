@@ -4,7 +4,6 @@
 #include "CodeTextView/KVCodeView.h"
 #include "Mixpanel/Mixpanel.h"
 #include "Mixpanel/MixpanelPeople.h"
-#include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
 #include "document/window/LayerPanelEditorLink.h"
@@ -107,14 +106,8 @@ void buildDocumentWindow(RBDocument& document)
     toolbarActions->setFullScreenView(pane.view);
     toolbarActions->setPluginRunner([code](const std::optional<QString>& source) { code->runPlugin(source.value_or(QString())); });
     // The user's own snippets sit in the application's snippet folder.
-    if (RBApplication* application = RBApplication::sharedInstance()) {
-        QPointer<RBApplication> app(application);
-        toolbarActions->setPluginsFolder([app] { return app ? app->pluginsPath() : QString(); },
-                                         [app] {
-                                             if (app)
-                                                 app->showPluginsPath();
-                                         });
-    }
+    if (const RBDocumentServices& services = document.services(); services.pluginsPath && services.showPluginsPath)
+        toolbarActions->setPluginsFolder(services.pluginsPath, services.showPluginsPath);
     connectToolbar(document, *window, *actions);
     if (KVCodeView* codeView = code->codeView())
         platform::NotificationCenter::defaultCenter().addObserver(

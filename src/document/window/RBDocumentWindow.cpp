@@ -1,7 +1,6 @@
 #include "document/window/RBDocumentWindow.h"
 
 #include "messages/NotificationName.h"
-#include "app/RBApplication.h"
 #include "document/RBDocument.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/RBDocumentController.h"
@@ -359,8 +358,8 @@ QVariantMap RBDocumentWindow::encodeRestorableState() const
 
 void RBDocumentWindow::windowDidDecodeRestorableState(const QVariantMap& state)
 {
-    const RBApplication* application = RBApplication::sharedInstance();
-    if (application && application->shouldCloseRestoredDocuments()) {
+    const RBDocumentServices* services = m_document ? &m_document->services() : nullptr;
+    if (services && services->shouldCloseRestoredDocuments && services->shouldCloseRestoredDocuments()) {
         move(kOutOfSight, kOutOfSight);
         QPointer<RBDocumentWindow> self(this);
         platform::dispatchMain([self] {
@@ -412,6 +411,8 @@ void RBDocumentWindow::keyPressEvent(QKeyEvent* event)
 
 void RBDocumentWindow::closeEvent(QCloseEvent* event)
 {
+    // Read before the document closes: it may be gone afterwards.
+    const std::function<bool()> isQuitting = m_document ? m_document->services().isQuitting : nullptr;
     if (m_document && !m_document->isClosed()) {
         // The user closes the window: the document decides, asking about unsaved work.
         if (!m_document->canCloseDocument()) {
@@ -425,8 +426,7 @@ void RBDocumentWindow::closeEvent(QCloseEvent* event)
         event->accept();
     }
     // Quitting closes every window: the welcome window is not for the way out.
-    if (const RBApplication* application = RBApplication::sharedInstance();
-        application && (application->isAskingToQuit() || application->isTerminating()))
+    if (isQuitting && isQuitting())
         return;
     RBDocumentController* controller = RBDocumentController::shared();
     if (controller && controller->documents().isEmpty() && welcomeWindowShouldShowOnStartup())

@@ -1,5 +1,6 @@
 #include "preview/drop/RBPreviewDropController.h"
 
+#include "messages/PasteNotificationName.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/StringExtras.h"
@@ -18,9 +19,6 @@
 
 namespace {
 const QString kDomain = QStringLiteral("RBZelvorDragDropView");
-const QString kPastedImage = QStringLiteral("KVCodeTextViewPastedImageNotification");
-const QString kPastedVideo = QStringLiteral("KVCodeTextViewPastedVideoNotification");
-const QString kPastedModule = QStringLiteral("KVCodeTextViewPastedModuleNotification");
 
 // A name that CoffeeScript takes as a variable ("my-module" -> "myModule").
 QString variableName(const QString& moduleName)
@@ -111,7 +109,7 @@ void RBPreviewDropController::observePastedFiles(QObject* codeTextView)
     center.removeObserver(this);
     if (!codeTextView)
         return;
-    for (const QString& name : {kPastedImage, kPastedVideo, kPastedModule}) {
+    for (const QString& name : {PasteNotificationName::Image(), PasteNotificationName::Video(), PasteNotificationName::Module()}) {
         center.addObserver(name, codeTextView, [this](const platform::Notification& n) {
             pastedMediaOrModule(n.name, n.userInfo.value(QStringLiteral("filePath")).toString());
         }, this);
@@ -122,11 +120,11 @@ void RBPreviewDropController::pastedMediaOrModule(const QString& notificationNam
 {
     if (filePath.isEmpty())
         return;
-    if (notificationName == kPastedImage)
+    if (notificationName == PasteNotificationName::Image())
         droppedImage(filePath);
-    else if (notificationName == kPastedVideo)
+    else if (notificationName == PasteNotificationName::Video())
         droppedVideo(filePath);
-    else if (notificationName == kPastedModule)
+    else if (notificationName == PasteNotificationName::Module())
         droppedModule(filePath);
     reportProblems();
 }

@@ -32,8 +32,8 @@ public:
     // The files of one drop, in order. Answers whether at least one was of a supported kind.
     bool handleDroppedFiles(const QStringList& paths);
 
-    // Follows the paste notifications ("KVCodeTextViewPastedImageNotification", "...Video...",
-    // "...Module...") that this code text view posts, each with the pasted file's "filePath".
+    // Follows the paste notifications (PasteNotificationName) that this code text view posts,
+    // each with the pasted file's "filePath".
     void observePastedFiles(QObject* codeTextView);
     // One pasted file, by the notification's name.
     void pastedMediaOrModule(const QString& notificationName, const QString& filePath);

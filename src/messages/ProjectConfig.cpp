@@ -1,4 +1,4 @@
-#include "document/ProjectConfig.h"
+#include "messages/ProjectConfig.h"
 
 #include <cmath>
 
@@ -67,4 +67,12 @@ QString ProjectConfig::stringValue(const QString& key) const
     if (v.isDouble())
         return QString::number(v.toDouble());
     return QString();
+}
+
+std::optional<double> ProjectConfig::updateDelayOf(const QJsonObject& settings)
+{
+    const QJsonValue value = settings.value(UpdateDelay);
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return std::nullopt;
+    return value.toDouble();
 }

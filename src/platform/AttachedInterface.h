@@ -3,17 +3,25 @@
 #include <QObject>
 #include <QPointer>
 
-// A non-owning reference to an object that implements one of the document's interfaces. It
-// reads as null once the object is destroyed, so a document never calls a controller that is
-// gone.
+namespace platform {
+
+// A non-owning reference to an object through one of its interfaces. It reads as null once
+// the object is destroyed, so a caller never reaches a controller or document that is gone.
 template <class Interface>
 class AttachedInterface {
 public:
+    // An object that is both the QObject and the interface.
     template <class Object>
     void attach(Object* object)
     {
         m_object = object;
         m_interface = object;
+    }
+    // An interface whose lifetime is that of `object`.
+    void attach(QObject* object, Interface* interface)
+    {
+        m_object = object;
+        m_interface = object ? interface : nullptr;
     }
     void detach()
     {
@@ -29,3 +37,5 @@ private:
     QPointer<QObject> m_object;
     Interface* m_interface = nullptr;
 };
+
+} // namespace platform

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <optional>
+
 // The settings of one open project: the defaults with the values of "zelvor/config.json" laid
 // over them. Everyone who shows a setting (preview, device menu, scale pop-up, editor) reads it
 // here and hears each change through valueChanged; RBDocument::saveConfig writes it back.
@@ -39,6 +41,12 @@ public:
     double doubleValue(const QString& key, double fallback = 0) const;
     int intValue(const QString& key, int fallback = 0) const; // numbers and numeric strings
     QString stringValue(const QString& key) const;
+
+    // "updateDelay" in seconds: the stored number, or none when the key is absent or holds
+    // anything else (a hand-edited file). A delay of 0 or less, or none, means that the preview
+    // does not run edits by itself; each reader chooses what none stands for.
+    std::optional<double> updateDelay() const { return updateDelayOf(m_values); }
+    static std::optional<double> updateDelayOf(const QJsonObject& settings);
 
 Q_SIGNALS:
     void valueChanged(const QString& key, const QJsonValue& value);
