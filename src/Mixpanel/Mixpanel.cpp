@@ -334,26 +334,17 @@ void Mixpanel::flushQueue(QVariantList& queue, const QString& endpoint)
 void Mixpanel::startFlushTimer()
 {
     stopFlushTimer();
-    QPointer<Mixpanel> self(this);
-    platform::dispatchMain([self] {
-        if (!self)
-            return;
-        const unsigned interval = self->flushInterval();
+    platform::dispatchMain(this, [this] {
+        const unsigned interval = flushInterval();
+        // The timer is the client's own: it cannot fire once the client is gone.
         if (interval > 0)
-            self->m_timer->start(interval, [self] {
-                if (self)
-                    self->flush();
-            }, true);
+            m_timer->start(interval, [this] { flush(); }, true);
     });
 }
 
 void Mixpanel::stopFlushTimer()
 {
-    QPointer<Mixpanel> self(this);
-    platform::dispatchMain([self] {
-        if (self)
-            self->m_timer->stop();
-    });
+    platform::dispatchMain(this, [this] { m_timer->stop(); });
 }
 
 bool Mixpanel::isFlushTimerActive() const

@@ -120,10 +120,7 @@ RBApplication::RBApplication(Options options, QObject* parent)
 #endif
         connect(app, &QGuiApplication::lastWindowClosed, this, [this] {
             // Closing a project window may bring the welcome window up: decide once the close is over.
-            platform::dispatchAfter(0.2, [self = QPointer<RBApplication>(this)] {
-                if (self)
-                    self->lastWindowClosed();
-            });
+            platform::dispatchAfter(0.2, this, [this] { lastWindowClosed(); });
         });
     }
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { applicationWillTerminate(); });
@@ -148,10 +145,7 @@ void RBApplication::launch(const QStringList& items)
     else if (!restored)
         applicationShouldOpenUntitledFile();
     if (!m_options.leftoversFolder.isEmpty())
-        platform::dispatchMain([self = QPointer<RBApplication>(this)] {
-            if (self)
-                self->offerLeftoverProjects();
-        });
+        platform::dispatchMain(this, [this] { offerLeftoverProjects(); });
 }
 
 void RBApplication::offerLeftoverProjects()
@@ -722,9 +716,9 @@ void RBApplication::saveDocumentsAndTerminate()
         // The user kept the application open when asked: do not ask again and again.
         return;
     }
-    platform::dispatchAfter(10, [self = QPointer<RBApplication>(this)] {
-        if (self && !QCoreApplication::closingDown())
-            self->saveDocumentsAndTerminate();
+    platform::dispatchAfter(10, this, [this] {
+        if (!QCoreApplication::closingDown())
+            saveDocumentsAndTerminate();
     });
 }
 

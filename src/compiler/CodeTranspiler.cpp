@@ -175,14 +175,12 @@ void CodeTranspiler::transpileFromString(const QString& code)
 
 void CodeTranspiler::transpileFromLines(const CodeLines& lines)
 {
+    // Its state is unguarded: requests and replies both run on the main thread.
+    ZELVOR_ASSERT_MAIN_THREAD();
     m_nextCoffeeLinesToEvaluate = std::make_unique<CodeLines>(lines);
     m_isIdle = false;
     m_releaseMemoryTimer.stop();
-    QPointer<CodeTranspiler> self(this);
-    m_debounceTimer.start(kDebounceTime, [self] {
-        if (self)
-            self->debouncedTranspile();
-    });
+    m_debounceTimer.start(kDebounceTime, [this] { debouncedTranspile(); });
 }
 
 void CodeTranspiler::debouncedTranspile()

@@ -56,6 +56,8 @@ void V8Engine::queueJob(std::function<QString(V8Wrapper&)> job, Callback callbac
 void V8Engine::queueWork(std::function<std::function<void()>(V8Wrapper*)> work)
 {
     m_queue->async([this, work = std::move(work)] {
+        // The wrapper is only ever touched here, on the engine's own thread.
+        Q_ASSERT(m_queue->isCurrent());
         if (m_stopping.load())
             return;
         if (std::function<void()> then = work(m_v8.get()))
@@ -107,8 +109,7 @@ void V8Engine::invokeMethod(const QString& object, const QString& method, const 
 {
     // Encoded here, on the calling thread: the arguments may be shared Qt values.
     const QString json = anyArrayToJSONString(arguments);
-    queueJob([object, method, json](V8Wrapper& v8) { return v8.invoke(method, object, json); },
-             std::move(callback));
+    queueJob([object, method, json](V8Wrapper& v8) { return v8.invoke(method, object, json); }, std::move(callback));
 }
 
 namespace {

@@ -60,10 +60,9 @@ void RBDocumentController::openDocument()
 {
     closeWelcomeWindow();
     platform::DocumentController::openDocument();
-    QPointer<RBDocumentController> self(this);
-    platform::dispatchAfter(0.05, [self] {
-        if (self && self->documents().isEmpty() && self->m_showWelcomeWindow)
-            self->m_showWelcomeWindow();
+    platform::dispatchAfter(0.05, this, [this] {
+        if (documents().isEmpty() && m_showWelcomeWindow)
+            m_showWelcomeWindow();
     });
 }
 

@@ -1,6 +1,7 @@
 #include "platform/Dispatch.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -26,6 +27,28 @@ void dispatchAfter(double seconds, std::function<void()> fn)
         schedule();
     else
         dispatchMain(std::move(schedule));
+}
+
+namespace {
+
+std::function<void()> whileAlive(const QObject* context, std::function<void()> fn)
+{
+    return [guard = QPointer<const QObject>(context), fn = std::move(fn)] {
+        if (guard)
+            fn();
+    };
+}
+
+} // namespace
+
+void dispatchMain(const QObject* context, std::function<void()> fn)
+{
+    dispatchMain(whileAlive(context, std::move(fn)));
+}
+
+void dispatchAfter(double seconds, const QObject* context, std::function<void()> fn)
+{
+    dispatchAfter(seconds, whileAlive(context, std::move(fn)));
 }
 
 bool isMainThread()

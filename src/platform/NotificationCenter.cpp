@@ -1,5 +1,7 @@
 #include "platform/NotificationCenter.h"
 
+#include "platform/Dispatch.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -10,8 +12,8 @@ NotificationCenter& NotificationCenter::defaultCenter()
     return center;
 }
 
-NotificationCenter::Token NotificationCenter::addObserver(const QString& name, const QObject* object,
-                                                          Handler handler, QObject* owner)
+NotificationCenter::Token NotificationCenter::addObserver(const QString& name, const QObject* object, Handler handler,
+                                                          QObject* owner)
 {
     const Token token = m_nextToken++;
     m_observers.push_back(Observer{token, name, object, object != nullptr, QPointer<const QObject>(object),
@@ -41,6 +43,8 @@ void NotificationCenter::post(const QString& name, QObject* object, const QVaria
 
 void NotificationCenter::post(const Notification& notification)
 {
+    // Observers are widgets and documents: they are only ever told on their own thread.
+    ZELVOR_ASSERT_MAIN_THREAD();
     // Observers may add or remove observers while being notified: deliver to a snapshot of
     // tokens and skip any that were removed in the meantime.
     std::vector<Token> targets;

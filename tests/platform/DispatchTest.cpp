@@ -163,3 +163,25 @@ TEST(Dispatch, AfterRunsLaterOnTheMainThreadFromAnyThread)
     ASSERT_TRUE(waitUntil([&] { return ran; }, 2000));
     EXPECT_TRUE(onMain);
 }
+
+// A job that belongs to an object runs while the object lives and is dropped once it is gone,
+// whether it was queued from the main thread or from a worker, at once or after a delay.
+TEST(Dispatch, AJobWithAContextIsDroppedWhenItsObjectIsGone)
+{
+    auto kept = std::make_unique<QObject>();
+    auto gone = std::make_unique<QObject>();
+    std::atomic<int> keptRuns{0}, goneRuns{0};
+    dispatchMain(kept.get(), [&] { ++keptRuns; });
+    dispatchMain(gone.get(), [&] { ++goneRuns; });
+    dispatchAfter(0.02, kept.get(), [&] { ++keptRuns; });
+    dispatchAfter(0.02, gone.get(), [&] { ++goneRuns; });
+    std::thread worker([&, keptObject = kept.get(), goneObject = gone.get()] {
+        dispatchMain(keptObject, [&] { ++keptRuns; });
+        dispatchMain(goneObject, [&] { ++goneRuns; });
+    });
+    worker.join();
+    gone.reset();
+    ASSERT_TRUE(waitUntil([&] { return keptRuns == 3; }, 2000));
+    spin(50);
+    EXPECT_EQ(goneRuns, 0);
+}

@@ -361,11 +361,7 @@ void RBDocumentWindow::windowDidDecodeRestorableState(const QVariantMap& state)
     const RBDocumentServices* services = m_document ? &m_document->services() : nullptr;
     if (services && services->shouldCloseRestoredDocuments && services->shouldCloseRestoredDocuments()) {
         move(kOutOfSight, kOutOfSight);
-        QPointer<RBDocumentWindow> self(this);
-        platform::dispatchMain([self] {
-            if (self)
-                self->close();
-        });
+        platform::dispatchMain(this, [this] { close(); });
         return;
     }
     const QVariantList frame = state.value(QStringLiteral("frame")).toList();
