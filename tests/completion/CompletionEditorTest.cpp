@@ -162,6 +162,12 @@ TEST_F(CompletionEditorTest, CommentsModulesAndImportedLayers)
     QStringList names = delegate->importedLayers().layerNames().value("\"imported/Home@2x\"");
     names.sort();
     EXPECT_EQ(names, QStringList({"header", "menuButton"}));
+
+    // The library's loader tells completion which import a variable holds.
+    for (const QString& load : {"Importer.load", "Zelvor.Importer.load"}) {
+        typeAfter("home = " + load + " \"imported/Home@2x\"\n", "home.");
+        EXPECT_TRUE(presenter.find("menuButton")) << load.toStdString() << presenter.words().join(",").toStdString();
+    }
 }
 
 TEST_F(CompletionEditorTest, SelectionFollowsWhatIsTyped)

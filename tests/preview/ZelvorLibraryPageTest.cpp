@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QProcess>
 
 
 namespace {
@@ -348,4 +350,47 @@ TEST_F(ZelvorLibraryPage, LayersCarryTheHashOfTheCodeThatMadeThem)
     EXPECT_EQ(page.eval("document.querySelectorAll('.zelvor-highlighted').length").toInt(), 1);
     page.eval("window._receive('ui:highlight', {data: {}})");
     EXPECT_EQ(page.eval("document.querySelectorAll('.zelvor-highlighted').length").toInt(), 0);
+}
+
+// An export written by the Sketch exporter into the page's project: the loader makes its layers
+// with their nesting, frames and images, answers them by name, and reads only inside the import.
+TEST_F(ZelvorLibraryPage, TheImporterBuildsTheLayersOfAnExport)
+{
+    const QString folder = page.projectPath() + "/imported/Home@2x";
+    ASSERT_TRUE(QDir().mkpath(page.projectPath() + "/imported"));
+    QProcess exporter;
+    exporter.start("/usr/bin/python3", {ZELVOR_SOURCE_DIR "/tests/exporters/make_export.py", folder, "2"});
+    ASSERT_TRUE(exporter.waitForFinished(60000));
+    ASSERT_EQ(exporter.exitCode(), 0) << exporter.readAllStandardError().toStdString();
+
+    page.takeMessages();
+    page.run("window.home = Zelvor.Importer.load('imported/Home@2x'); window.again = Importer.load('imported/Home@2x/');");
+    EXPECT_EQ(page.eval("home.Home.frame").toObject(),
+              (QJsonObject{{"x", 0}, {"y", 0}, {"width", 400}, {"height", 600}}));
+    EXPECT_EQ(page.eval("[home['Red Bar'].superLayer.name, home.Header.superLayer.name, home.Dot.superLayer.name]")
+                  .toArray(), (QJsonArray{"Header", "Home", "Icons"}));
+    // A shape's image reaches past its frame by its border; the layer takes the image's frame.
+    const QJsonObject bar = page.eval("home['Red Bar'].frame").toObject();
+    EXPECT_EQ(bar["width"].toInt() - 400, -2 * bar["x"].toInt());
+    EXPECT_EQ(page.eval("home['Button Label'].superLayer.name").toString(), "OK Button");
+    EXPECT_TRUE(page.eval("home['Red Bar'].image").toString().startsWith("imported/Home@2x/images/"));
+    EXPECT_FALSE(page.eval("home.Header.image").toBool());
+    EXPECT_EQ(page.eval("Object.keys(home).length").toInt(), page.eval("Object.keys(again).length").toInt());
+
+    // The first red pixel of the preview is the bar's, in the header of the artboard.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return page.eval("home['Red Bar']._element.style.backgroundImage").toString().contains("Red");
+    }));
+    for (const RuntimePage::Message& m : page.takeMessages())
+        EXPECT_NE(m.method, "runtime.error") << m.arguments.toString().toStdString();
+
+    // A missing import is an error on the program's line; a tree whose image paths leave the
+    // import folder gets layers without those images.
+    page.run("try { Importer.load('imported/Nothing@1x') } catch (e) { window.missing = e.message }");
+    EXPECT_TRUE(page.eval("window.missing").toString().contains("imported/Nothing@1x"));
+    page.run("window.__zelvorImportedLayers = {'Evil@1x': [{name: 'a', frame: {x: 1, y: 2, width: 3, height: 4},"
+             " image: {path: '../../secret.png'}, children: [{name: 'b', image: {path: 'http://x/y.png'}},"
+             " 7, null, {name: 'c', frame: 'wrong'}]}]};"
+             "window.evil = Importer.load('imported/Evil@1x');");
+    EXPECT_EQ(page.eval("[evil.a.image, evil.b.image, evil.c.x, evil.a.x]").toArray(), (QJsonArray{"", "", 0, 1}));
 }
