@@ -6,7 +6,8 @@ The output folder holds:
   images/<safe unique name>.png   one PNG per layer that has pixels
   layers.json                     the layer tree (see Layer.as_json)
   layers.json.js                  the same tree for a page that cannot read files: it registers
-                                  the tree under the folder's name in window.__zelvorImportedLayers
+                                  the tree in window.__zelvorImportedLayers under the name of the
+                                  folder it is loaded from
 
 Only files inside the output folder are ever written, never through a symbolic link.
 """
@@ -170,9 +171,15 @@ class OutputFolder:
         text = json.dumps(tree, ensure_ascii=False, separators=(',', ':'))
         with self._open('layers.json') as f:
             f.write(text.encode('utf-8'))
-        key = json.dumps(os.path.basename(self.path.rstrip('/')), ensure_ascii=False)
-        script = ('window.__zelvorImportedLayers = window.__zelvorImportedLayers || {};\n'
-                  'window.__zelvorImportedLayers[%s] = %s;\n' % (key, text))
+        # Registered under the name of the folder the script is loaded from, so that an import
+        # moved into place after the export still finds its tree.
+        fallback = json.dumps(os.path.basename(self.path.rstrip('/')), ensure_ascii=False)
+        script = ('(function (tree) {\n'
+                  '  var all = window.__zelvorImportedLayers = window.__zelvorImportedLayers || {};\n'
+                  '  var script = document.currentScript;\n'
+                  '  var match = script && /([^\\/]+)\\/layers\\.json\\.js(?:[?#].*)?$/.exec(script.src);\n'
+                  '  all[match ? decodeURIComponent(match[1]) : %s] = tree;\n'
+                  '})(%s);\n' % (fallback, text))
         # Both are line ends in JavaScript source older engines reject inside strings.
         script = script.replace('\u2028', '\\u2028').replace('\u2029', '\\u2029')
         with self._open('layers.json.js') as f:

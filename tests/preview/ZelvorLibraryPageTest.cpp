@@ -384,6 +384,16 @@ TEST_F(ZelvorLibraryPage, TheImporterBuildsTheLayersOfAnExport)
     for (const RuntimePage::Message& m : page.takeMessages())
         EXPECT_NE(m.method, "runtime.error") << m.arguments.toString().toStdString();
 
+    // A page that cannot read files loads the tree's script, which registers it under the name
+    // of the folder it came from, even when the import was moved there after the export.
+    ASSERT_TRUE(QDir().rename(folder, page.projectPath() + "/imported/Moved@2x"));
+    page.eval("(function(){ var s = document.createElement('script'); s.src = 'imported/Moved@2x/layers.json.js';"
+              " document.head.appendChild(s); })()");
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return page.eval("window.__zelvorImportedLayers && window.__zelvorImportedLayers['Moved@2x'][0].name")
+                   .toString() == "Home";
+    }));
+
     // A missing import is an error on the program's line; a tree whose image paths leave the
     // import folder gets layers without those images.
     page.run("try { Importer.load('imported/Nothing@1x') } catch (e) { window.missing = e.message }");
