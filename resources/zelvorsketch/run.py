@@ -31,7 +31,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 import layerexport as lx  # noqa: E402
 
 MIN_VERSION = 43
-MAX_JSON_BYTES = 200 << 20
+MAX_PART_BYTES = 200 << 20
 SKIPPED_CLASSES = {'slice', 'MSImmutableHotspotLayer', 'hotspot', 'symbolMaster'}
 SHAPE_CLASSES = {'rectangle', 'oval', 'shapePath', 'triangle', 'star', 'polygon', 'shapeGroup'}
 KAPPA = 0.5522847498
@@ -51,6 +51,8 @@ class Archive:
         try:
             self.zip = zipfile.ZipFile(path)
         except (zipfile.BadZipFile, OSError, ValueError):
+            if head.startswith(b'PK\x03\x04'):  # an archive that ends too soon
+                raise lx.ExportError('The Sketch file is damaged or incomplete and cannot be read.')
             raise lx.ExportError('This is not a Sketch file.')
         self.names = set(self.zip.namelist())
         if 'document.json' not in self.names:
@@ -79,7 +81,7 @@ class Archive:
 
     def json(self, name):
         try:
-            value = json.loads(self.read(name, MAX_JSON_BYTES))
+            value = json.loads(self.read(name, MAX_PART_BYTES))
         except (ValueError, RecursionError):
             raise lx.ExportError('The Sketch file is damaged: "%s" is not readable.' % name)
         if not isinstance(value, dict):
@@ -313,7 +315,7 @@ class Renderer:
             return None
         if name not in self.archive.names and name + '.png' in self.archive.names:
             name += '.png'
-        data = self.archive.read(name, lx.MAX_FILE_BYTES)
+        data = self.archive.read(name, MAX_PART_BYTES)
         too_large = lx.ExportError('An image in the Sketch file is too large to import.')
         try:
             image = Image.open(io.BytesIO(data))  # reads only the header

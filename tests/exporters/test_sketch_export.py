@@ -125,7 +125,7 @@ class SketchExport(ExporterTestCase):
             ('old database format', b'SQLite format 3\0' + b'\0' * 100, None, 'Minimum required version is 43.'),
             ('old app version', archive({'document.json': '{"pages":[]}', 'meta.json': '{"appVersion":"42.1"}'}), None,
              'Sketch files older than version 43 are not supported. Minimum required version is 43.'),
-            ('truncated', data[:len(data) // 2], None, 'This is not a Sketch file.'),
+            ('truncated', data[:len(data) // 2], None, 'damaged or incomplete'),
             ('2 GB', data[:100], 2 << 30, 'too large to import'),
             ('broken page json', archive({'document.json': '{"pages":[{"_ref":"pages/a"}]}', 'pages/a.json': '{"layers": ['}),
              None, 'damaged'),
