@@ -9,7 +9,9 @@
 #include "compiler/V8Runtime.h"
 #include "document/RBDocumentController.h"
 #include "document/window/BuildDocumentWindow.h"
+#include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "platform/gui/ApplicationFonts.h"
 #include "preview/RBDocsWindowController.h"
 #include "welcome/KVAboutWindow.h"
 #include "welcome/WelcomeWindow.h"
@@ -48,6 +50,7 @@ int main(int argc, char** argv)
     }
 
     RBColor::install(app);
+    platform::loadApplicationFonts(platform::Bundle::main().pathForResource(QStringLiteral("Fonts")));
     // Made on first showing, after the shared document controller exists, so that it registers
     // with it; it outlives the application object.
     std::unique_ptr<WelcomeWindowController> welcomeController;

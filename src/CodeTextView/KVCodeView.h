@@ -73,9 +73,10 @@ public:
     qsizetype syntaxColoringLocation() const { return m_syntaxColoringLocation; }
 
     // Font zoom: one point per step between the minimum and maximum size; beeps at the ends.
-    void menuLarger() { increaseFontSize(); }
-    void menuSmaller() { decreaseFontSize(); }
-    void menuReset() { resetFontSize(); }
+    // The View menu's commands reach these while the code has the focus.
+    Q_INVOKABLE void menuLarger() { increaseFontSize(); }
+    Q_INVOKABLE void menuSmaller() { decreaseFontSize(); }
+    Q_INVOKABLE void menuReset() { resetFontSize(); }
     void increaseFontSize();
     void decreaseFontSize();
     void resetFontSize();

@@ -179,6 +179,7 @@ bool CrashReporter::offerPendingReports(const QString& directory, const std::fun
                                  .arg(newest));
     alert.addButton(QStringLiteral("Show Report"));
     alert.addButton(QStringLiteral("Not Now"));
+    alert.setCancelButton(1);
     if (alert.runModal() == platform::Alert::kFirstButtonReturn) {
         if (show)
             show(newest);

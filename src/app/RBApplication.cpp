@@ -21,6 +21,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/Document.h"
+#include "platform/gui/ModalQuestions.h"
 #include "platform/gui/RestorableWindow.h"
 #include "platform/gui/WindowRestoration.h"
 #include "preview/RBServerController.h"
@@ -303,6 +304,12 @@ bool RBApplication::terminate()
 {
     if (m_terminated)
         return true;
+    if (m_askingToQuit)
+        return false; // the quit under way asks its own questions
+    if (m_quitWaitingForQuestions || platform::ModalQuestions::openCount() > 0) {
+        quitOnceQuestionsEnd();
+        return true;
+    }
     // The windows open now come back at the next launch (the list is rewritten at every quit).
     platform::WindowRestoration::saveDocuments(*m_defaults, m_documentController->documents());
     m_askingToQuit = true;
@@ -313,6 +320,26 @@ bool RBApplication::terminate()
     applicationWillTerminate();
     QCoreApplication::quit();
     return true;
+}
+
+void RBApplication::quitOnceQuestionsEnd()
+{
+    // The code that asked is still on the stack, waiting for the answer, and may hold the very
+    // document a quit would delete: the questions are answered as Cancel (later ones too, at
+    // once), and the quit goes on from the main loop once the last has returned.
+    if (m_quitWaitingForQuestions)
+        return;
+    m_quitWaitingForQuestions = true;
+    platform::Log::info(kDomain, QStringLiteral("Quitting once the open questions are answered"));
+    platform::ModalQuestions::setCancellingEveryQuestion(true);
+    platform::ModalQuestions::cancelAll();
+    platform::ModalQuestions::whenNoneOpen([self = QPointer<RBApplication>(this)] {
+        platform::ModalQuestions::setCancellingEveryQuestion(false);
+        if (!self)
+            return;
+        self->m_quitWaitingForQuestions = false;
+        self->terminate();
+    });
 }
 
 void RBApplication::applicationWillTerminate()

@@ -106,6 +106,7 @@ public:
     // analytics queues, stopping the server and writing the defaults. Unsaved programs of saved
     // projects are written to their backups first.
     void handleTerminationSignal(int signal);
+    bool isQuitWaitingForQuestions() const { return m_quitWaitingForQuestions; }
     // The desktop session is ending. When it lets us ask, quits as the Quit command does and
     // answers false when the user kept the application (the session should not end); when it
     // does not, only writes down what must survive (the defaults, and the unsaved programs of
@@ -189,6 +190,7 @@ private:
     void lastWindowClosed();
     // Writes the program of every saved project with unsaved changes to its backup now.
     void backUpUnsavedWork();
+    void quitOnceQuestionsEnd();
     void openProjectFolder(const QString& path);
 
     Options m_options;
@@ -206,4 +208,6 @@ private:
     bool m_launched = false;
     bool m_terminated = false;
     bool m_askingToQuit = false;
+    // A quit arrived while a question was open: it goes on once the last one has returned.
+    bool m_quitWaitingForQuestions = false;
 };

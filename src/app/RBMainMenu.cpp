@@ -55,6 +55,36 @@ void findAgain(bool forward)
         bar->findPrevious();
 }
 
+bool answers(QObject* object, const char* signature)
+{
+    return object->metaObject()->indexOfMethod(signature) >= 0;
+}
+
+// A View command goes, as along a responder chain, to the nearest widget from the keyboard
+// focus outwards that answers it (the code view zooms its font), else to the preview of the
+// active window.
+void sendToResponder(const char* command)
+{
+    const QByteArray signature = QByteArray(command) + "()";
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (answers(widget, signature.constData())) {
+            QMetaObject::invokeMethod(widget, command);
+            return;
+        }
+    }
+    QWidget* window = QApplication::activeWindow();
+    if (!window)
+        return;
+    QList<QWidget*> candidates{window};
+    candidates += window->findChildren<QWidget*>();
+    for (QWidget* widget : candidates) {
+        if (answers(widget, "reloadPreview()") && answers(widget, signature.constData())) {
+            QMetaObject::invokeMethod(widget, command);
+            return;
+        }
+    }
+}
+
 bool isMenuWindow(QWidget* window)
 {
     if (!window || !window->isWindow())
@@ -148,6 +178,13 @@ void RBMainMenu::buildActions()
         if (QWidget* window = QApplication::activeWindow())
             window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
     });
+    add(QStringLiteral("menuLarger"), QStringLiteral("&Larger"), QKeySequence::ZoomIn, [] { sendToResponder("menuLarger"); })
+        ->setShortcuts({QKeySequence::ZoomIn, QKeySequence(QStringLiteral("Ctrl+="))});
+    add(QStringLiteral("menuSmaller"), QStringLiteral("&Smaller"), QKeySequence::ZoomOut, [] { sendToResponder("menuSmaller"); });
+    add(QStringLiteral("menuReset"), QStringLiteral("&Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")),
+        [] { sendToResponder("menuReset"); });
+    add(QStringLiteral("reloadPreview"), QStringLiteral("&Reload Preview"), QKeySequence(QStringLiteral("Ctrl+R")),
+        [] { sendToResponder("reloadPreview"); });
     // Window
     add(QStringLiteral("performMiniaturize"), QStringLiteral("&Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [] {
         if (QWidget* window = QApplication::activeWindow())
@@ -280,6 +317,12 @@ QMenu* RBMainMenu::buildEditMenu(QWidget* parent)
 QMenu* RBMainMenu::buildViewMenu(QWidget* parent)
 {
     auto* menu = new QMenu(QStringLiteral("&View"), parent);
+    menu->addAction(action(QStringLiteral("menuLarger")));
+    menu->addAction(action(QStringLiteral("menuSmaller")));
+    menu->addAction(action(QStringLiteral("menuReset")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("reloadPreview")));
+    menu->addSeparator();
     menu->addAction(action(QStringLiteral("toggleFullScreen")));
     return menu;
 }

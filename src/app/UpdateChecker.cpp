@@ -148,6 +148,7 @@ void UpdateChecker::present(const Result& result)
         alert.addButton(QStringLiteral("Download"));
         alert.addButton(QStringLiteral("Skip This Version"));
         alert.addButton(QStringLiteral("Remind Me Later"));
+        alert.setCancelButton(2);
         const int answer = alert.runModal();
         if (answer == platform::Alert::kFirstButtonReturn)
             QDesktopServices::openUrl(result.release.url);

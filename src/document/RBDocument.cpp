@@ -54,6 +54,7 @@ RBDocument::RBDocument(RBDocumentServices services, QObject* parent)
     const QString device = m_services.deviceCatalog ? m_services.deviceCatalog->defaultDevice() : QString();
     m_configDefaults = ProjectConfig::makeDefaults(device);
     m_config.reset(m_configDefaults);
+    connect(this, &platform::Document::changeCountChanged, this, [this](bool edited) { m_everEdited |= edited; });
 }
 
 RBDocument::~RBDocument()
@@ -270,6 +271,25 @@ bool RBDocument::readFromURL(const QString& path, const QString& type, QString* 
     updateServerMount();
     setupFileListener();
     return true;
+}
+
+bool RBDocument::hasUnsavedWork() const
+{
+    if (isDocumentEdited())
+        return true;
+    if (isSaved())
+        return false;
+    if (m_everEdited)
+        return true;
+    if (projectPath().isEmpty())
+        return false; // not set up: nothing was made yet
+    // Drops and imports copy files into these folders without editing the program.
+    for (const char* folder : {"images", "modules", "imported"}) {
+        const QDir given(join(projectPath(), QLatin1String(folder)));
+        if (!given.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
+            return true;
+    }
+    return false;
 }
 
 void RBDocument::setup()

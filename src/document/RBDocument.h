@@ -94,7 +94,9 @@ public:
     bool readFromURL(const QString& path, const QString& type, QString* error) override;
     void makeWindowControllers() override { setup(); }
     void setup();
-    bool hasUnsavedWork() const override { return isDocumentEdited() || !isSaved(); }
+    // Edited, or an untitled project that was ever changed or was given files (pictures,
+    // modules, imports): an untitled project nobody touched holds nothing to lose.
+    bool hasUnsavedWork() const override;
     // After "Don't Save" this run's backup of the discarded edits is not offered again.
     bool canCloseDocument() override;
     bool saveDocument() override;
@@ -190,6 +192,7 @@ private:
     platform::AttachedInterface<RBDocumentWindowInterface> m_window;
 
     QString m_temporaryPath;
+    bool m_everEdited = false;
     QString m_templatePath;
     std::optional<QString> m_contentToLoad;
     QString m_lastBackupContent;

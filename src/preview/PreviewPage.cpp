@@ -8,7 +8,26 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#ifndef ZELVOR_DEVICE_RESOURCES_URL
+#define ZELVOR_DEVICE_RESOURCES_URL ""
+#endif
+
 namespace preview {
+
+QString deviceImagesUrl(bool servedOverHttp, bool deviceOfEarlierFormat, const QString& localImagesFolderUrl,
+                        const QString& outsideUrl)
+{
+    if (!servedOverHttp)
+        return localImagesFolderUrl;
+    if (deviceOfEarlierFormat && !outsideUrl.trimmed().isEmpty())
+        return outsideUrl.trimmed();
+    return QStringLiteral("/_server/resources/DeviceImages");
+}
+
+QString outsideDeviceResourcesUrl()
+{
+    return QStringLiteral(ZELVOR_DEVICE_RESOURCES_URL).trimmed();
+}
 
 const QStringList& cacheBustedPaths()
 {

@@ -38,6 +38,15 @@ struct GeneratedScriptInput {
     QString viewerScript;             // the text of the viewer script
 };
 
+// The address of the device frames for the page ("deviceImagesUrl"). The application's own
+// images serve every device, those of an earlier format too (the library shows them as their
+// current counterparts); only a build that names an outside address for the frames of earlier
+// devices (`outsideUrl`, a build setting without default) sends those devices there.
+QString deviceImagesUrl(bool servedOverHttp, bool deviceOfEarlierFormat, const QString& localImagesFolderUrl,
+                        const QString& outsideUrl);
+// The build's outside address for the frames of earlier devices; empty unless the build names one.
+QString outsideDeviceResourcesUrl();
+
 // The text of "zelvor/zelvor.generated.js".
 QString generatedZelvorScript(const GeneratedScriptInput& input);
 

@@ -208,10 +208,12 @@ void RBZelvorViewController::reload()
     QString pageProblem;
     const QString pagePath = project.filePath(QStringLiteral(".temp.html"));
     if (readable) {
-        const auto fingerprint = [&project](const QString& path) {
+        // A project without modules has no module bundle, and needs none.
+        const bool modules = hasModules(project);
+        const auto fingerprint = [&project, modules](const QString& path) {
             const QString full = project.filePath(path);
             const QString print = QFileInfo::exists(full) ? platform::md5OfFile(full) : QString();
-            if (print.isEmpty())
+            if (print.isEmpty() && (modules || path != QLatin1String("zelvor/zelvor.modules.js")))
                 platform::Log::warning(kDomain, QStringLiteral("RBZelvorViewController.reload: missing md5 hash at %1").arg(full));
             return print;
         };
@@ -248,6 +250,12 @@ void RBZelvorViewController::reload()
     m_isLoading = false;
 }
 
+bool RBZelvorViewController::hasModules(const QDir& project)
+{
+    const QString modules = project.filePath(QStringLiteral("modules"));
+    return QFileInfo(modules).isDir() && !QDir(modules).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot);
+}
+
 QString RBZelvorViewController::generatedZelvorScriptText() const
 {
     preview::GeneratedScriptInput input;
@@ -261,13 +269,11 @@ QString RBZelvorViewController::generatedZelvorScriptText() const
                 input.importedLayerScripts << text;
         }
     }
-    QString deviceImages = QUrl::fromLocalFile(platform::Bundle::main().pathForResource(QStringLiteral("DeviceImages"))).toString();
-    if (m_useHTTPServerLoading) {
-        const QString device = input.settings.value(ProjectConfig::DeviceType).toString();
-        deviceImages = KVDeviceManager::sharedInstance().deviceIsDeprecated(device)
-            ? QStringLiteral("//resources.zelvor.studio/static/DeviceResources")
-            : QStringLiteral("/_server/resources/DeviceImages");
-    }
+    const QString device = input.settings.value(ProjectConfig::DeviceType).toString();
+    const QString deviceImages = preview::deviceImagesUrl(
+        m_useHTTPServerLoading, KVDeviceManager::sharedInstance().deviceIsDeprecated(device),
+        QUrl::fromLocalFile(platform::Bundle::main().pathForResource(QStringLiteral("DeviceImages"))).toString(),
+        preview::outsideDeviceResourcesUrl());
     input.studioInfo = QJsonObject{{"deviceImagesUrl", deviceImages},
                                    {"documentTitle", m_document ? m_document->displayName() : QString()}};
     input.viewerScript = platform::readTextFile(platform::Bundle::main().pathForResource(
@@ -289,9 +295,9 @@ void RBZelvorViewController::generateZelvorScript()
 void RBZelvorViewController::generateZelvorModulesScript()
 {
     const QDir project(m_document->projectPath());
-    const QString modules = project.filePath(QStringLiteral("modules"));
-    if (!QFileInfo(modules).isDir() || QDir(modules).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
+    if (!hasModules(project))
         return;
+    const QString modules = project.filePath(QStringLiteral("modules"));
     if (!m_moduleManager) {
         if (!m_moduleBuilderFactory)
             return; // no module builder in this build: the page loads without modules

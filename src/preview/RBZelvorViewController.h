@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QDir;
 class CodeTranspiler;
 
 class PageWatchdog;
@@ -122,6 +123,8 @@ Q_SIGNALS:
     void clientCodeEvaluated(bool succeeded);
 
 private:
+    // Whether the project has modules to build (a "modules" folder with something in it).
+    static bool hasModules(const QDir& project);
     void setUpWebView();
     void showSpinner();
     void showProblem(const QString& message, const QString& hint);

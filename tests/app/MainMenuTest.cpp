@@ -5,12 +5,15 @@
 #include "CodeTextView/KVFindBar.h"
 #include "app/RBMainMenu.h"
 #include "document/RBDocumentController.h"
+#include "preview/RBZelvorViewController.h"
+#include "preview/drop/RBFullScreenView.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -222,3 +225,85 @@ TEST(MainMenu, RecentProjectsAndTheActiveWindowsDocument)
     one->close();
     two->close();
 }
+
+namespace {
+// Stand-ins that answer the View commands as the code view and the preview's pane do.
+class ZoomingCode : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    Q_INVOKABLE void menuLarger() { calls << QStringLiteral("code larger"); }
+    Q_INVOKABLE void menuSmaller() { calls << QStringLiteral("code smaller"); }
+    Q_INVOKABLE void menuReset() { calls << QStringLiteral("code reset"); }
+    QStringList calls;
+};
+
+class PreviewRoot : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+public Q_SLOTS:
+    void menuLarger() { calls << QStringLiteral("preview larger"); }
+    void menuSmaller() { calls << QStringLiteral("preview smaller"); }
+    void menuReset() { calls << QStringLiteral("preview reset"); }
+    void reloadPreview() { calls << QStringLiteral("preview reload"); }
+
+public:
+    QStringList calls;
+};
+} // namespace
+
+// Larger, Smaller, Actual Size and Reload are in the View menu with the usual keys; the code
+// zooms its font while it has the focus, and the preview answers otherwise.
+TEST(MainMenu, ViewCommandsGoToTheCodeWhileItHasTheFocusElseToThePreview)
+{
+    AppWithMenus launched;
+    RBApplication& app = *launched.app;
+    RBMainMenu& menu = *app.mainMenu();
+    EXPECT_EQ(menu.action(QStringLiteral("menuLarger"))->shortcuts().first(), QKeySequence(QKeySequence::ZoomIn));
+    EXPECT_EQ(menu.action(QStringLiteral("menuSmaller"))->shortcut(), QKeySequence(QKeySequence::ZoomOut));
+    EXPECT_EQ(menu.action(QStringLiteral("menuReset"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+0")));
+    EXPECT_EQ(menu.action(QStringLiteral("reloadPreview"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+    // The real views answer by these names.
+    EXPECT_GE(KVCodeView::staticMetaObject.indexOfMethod("menuLarger()"), 0);
+    EXPECT_GE(RBFullScreenView::staticMetaObject.indexOfMethod("reloadPreview()"), 0);
+    EXPECT_GE(RBFullScreenView::staticMetaObject.indexOfMethod("menuReset()"), 0);
+
+    QMainWindow window;
+    auto* central = new QWidget;
+    auto* code = new ZoomingCode(central);
+    auto* text = new QLineEdit(code);
+    auto* preview = new PreviewRoot(central);
+    auto* page = new QLineEdit(preview);
+    preview->move(0, 100);
+    window.setCentralWidget(central);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &window; }));
+    QMenu* view = menuTitled(qobject_cast<QMenuBar*>(window.menuWidget()), QStringLiteral("View"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(names(*view).mid(0, 5), (QStringList{QStringLiteral("menuLarger"), QStringLiteral("menuSmaller"),
+                                                   QStringLiteral("menuReset"), QStringLiteral("-"),
+                                                   QStringLiteral("reloadPreview")}));
+
+    const auto choose = [&menu](const char* name) { menu.action(QLatin1String(name))->trigger(); };
+    text->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return text->hasFocus(); }));
+    choose("menuSmaller");
+    choose("menuReset");
+    choose("menuLarger");
+    choose("reloadPreview"); // the code has no reload: the preview reloads
+    EXPECT_EQ(code->calls, (QStringList{QStringLiteral("code smaller"), QStringLiteral("code reset"), QStringLiteral("code larger")}));
+    EXPECT_EQ(preview->calls, QStringList{QStringLiteral("preview reload")});
+
+    page->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page->hasFocus(); }));
+    choose("menuSmaller");
+    choose("menuLarger");
+    choose("menuReset");
+    EXPECT_EQ(preview->calls.mid(1), (QStringList{QStringLiteral("preview smaller"), QStringLiteral("preview larger"),
+                                                  QStringLiteral("preview reset")}));
+    EXPECT_EQ(code->calls.size(), 3);
+}
+
+#include "MainMenuTest.moc"

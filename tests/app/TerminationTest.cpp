@@ -20,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -313,5 +315,72 @@ TEST(Recovery, TheUntitledProjectOfAKilledRunIsOfferedAtTheNextStartAndItsFolder
     for (platform::Document* document : next.documentController().documents()) {
         document->updateChangeCount(platform::Document::ChangeCleared);
         document->close();
+    }
+}
+
+// A signal that arrives while a question of the start-up is on screen (the code that asked is
+// still waiting for the answer) answers it as Cancel and then quits cleanly.
+TEST_F(ApplicationProcess, ASignalWhileAStartUpQuestionIsOpenQuitsCleanly)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const QString& project)> prepare; // of the project "Q.zelvor"
+        const char* question;
+        bool openProject;
+    };
+    const auto writeProgram = [](const QString& project, const QByteArray& bytes) {
+        QFile program(project + QStringLiteral("/app.coffee"));
+        ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+        program.write(bytes);
+    };
+    const std::vector<Case> cases = {
+        {"program not UTF-8", [&](const QString& p) { writeProgram(p, QByteArray("a = '\xff\xfe'\n")); },
+         "is not UTF-8 text.", true},
+        {"program a dangling link", [](const QString& p) { QFile::link(p + "/gone.coffee", p + "/app.coffee"); },
+         "could not be read.", true},
+        {"program a folder", [](const QString& p) { QDir().mkpath(p + "/app.coffee"); }, "could not be read.", true},
+        {"library of an earlier version",
+         [&](const QString& p) {
+             writeProgram(p, "layer = new Layer\n");
+             QDir().mkpath(p + "/zelvor");
+             QFile version(p + "/zelvor/version");
+             ASSERT_TRUE(version.open(QIODevice::WriteOnly));
+             version.write("1");
+         },
+         "Update Zelvor Library", true},
+        {"a crash report to offer",
+         [&](const QString&) {
+             const QString crashes = home.filePath(QStringLiteral("XDG_STATE_HOME/ZelvorStudio/crashes"));
+             QDir().mkpath(crashes);
+             QFile report(crashes + QStringLiteral("/earlier.crash"));
+             ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+             report.write("crashed\n");
+         },
+         "quit unexpectedly the last time it ran.", false},
+        {"a project that is not a folder", [&](const QString& p) { QDir().rmdir(p); QFile(p).open(QIODevice::WriteOnly); },
+         "could not be opened.", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir projects;
+        const QString project = projects.filePath(QStringLiteral("Q.zelvor"));
+        ASSERT_TRUE(QDir().mkpath(project));
+        c.prepare(project);
+
+        output.clear();
+        app.setProcessEnvironment(environment());
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        const auto reader = QObject::connect(&app, &QProcess::readyRead, [this] { output += app.readAll(); });
+        app.start(QStringLiteral(ZELVOR_APP_BINARY), c.openProject ? QStringList{project} : QStringList{});
+        ASSERT_TRUE(app.waitForStarted(10000));
+        ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("Asking: ") && output.contains(c.question); }, 60000))
+            << output.toStdString();
+        quitWith(SIGTERM);
+        QObject::disconnect(reader);
+        EXPECT_TRUE(output.contains("Quitting once the open questions are answered")) << output.toStdString();
+        if (c.openProject && QFileInfo(project).isDir() && QFileInfo(project + "/app.coffee").isFile())
+            EXPECT_FALSE(testsupport::readFile(project + "/app.coffee").isEmpty()) << "nothing is lost";
+        // The next run starts without the project windows of this one asking again.
+        QFile::remove(defaultsPath());
     }
 }

@@ -609,10 +609,11 @@ TEST_F(DocumentTest, ClosingAsksAndCleansUpOnlyWhenItReallyCloses)
     EXPECT_TRUE(guard.isNull());
 }
 
-TEST_F(DocumentTest, AnUnsavedNewProjectIsNeverClosedWithoutAsking)
+TEST_F(DocumentTest, AChangedNewProjectIsNeverClosedWithoutAsking)
 {
     RBDocument d(services());
     d.makeWindowControllers();
+    d.updateChangeCount(platform::Document::ChangeDone);
     answers = {Alert::kFirstButtonReturn + 2};
     EXPECT_FALSE(d.canCloseDocument());
     EXPECT_EQ(alerts.size(), 1);
@@ -791,6 +792,32 @@ TEST_F(DocumentTest, AnUntitledProjectClosedWithoutSavingLeavesNoFolderOnceServe
     ASSERT_EQ(server.unmountAnswers.size(), 1u);
     server.unmountAnswers[0]({}, {});
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// Nothing can be lost with an untitled project that nobody touched; one that was edited (even
+// back to where it was) or given a picture is asked about.
+TEST_F(DocumentTest, AnUntouchedUntitledProjectClosesWithoutAsking)
+{
+    auto d = std::make_unique<RBDocument>(services());
+    d->makeWindowControllers();
+    EXPECT_FALSE(d->hasUnsavedWork());
+    EXPECT_TRUE(d->canCloseDocument());
+    EXPECT_TRUE(alerts.isEmpty());
+
+    QFile picture(d->temporaryPath() + "/images/dropped.png");
+    ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+    picture.close();
+    EXPECT_TRUE(d->hasUnsavedWork());
+    answers = {Alert::kFirstButtonReturn + 2}; // Cancel
+    EXPECT_FALSE(d->canCloseDocument());
+    EXPECT_EQ(alerts.size(), 1);
+    QFile::remove(picture.fileName());
+    EXPECT_FALSE(d->hasUnsavedWork());
+
+    d->updateChangeCount(platform::Document::ChangeDone);
+    d->updateChangeCount(platform::Document::ChangeUndone);
+    EXPECT_FALSE(d->isDocumentEdited());
+    EXPECT_TRUE(d->hasUnsavedWork());
 }
 
 TEST_F(DocumentTest, AnUntitledProjectsFolderThatIsAlsoOpenAsAProjectStays)

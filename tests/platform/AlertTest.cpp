@@ -1,6 +1,10 @@
 #include "platform/gui/Alert.h"
+#include "platform/gui/ApplicationFonts.h"
+#include "platform/gui/ModalQuestions.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -64,4 +68,63 @@ TEST(Alert, TheRealDialogReturnsThePressedButton)
     });
     EXPECT_EQ(plain.runModal(), 1000);
     EXPECT_EQ(plain.buttonTitles(), QStringList{QStringLiteral("OK")});
+}
+
+namespace {
+QMessageBox* openBox()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+} // namespace
+
+// Escape, and a quit that answers the open questions, give the answer that changes nothing:
+// never "Don't Save", never "Load from Disk" over unsaved edits. The quit goes on only once the
+// code that asked has its answer and has returned to the loop.
+TEST(Alert, EscapeAndAQuitAnswerTheQuestionAsCancel)
+{
+    using platform::ModalQuestions;
+    Alert save;
+    save.addButton(QStringLiteral("Save"));
+    save.addButton(QStringLiteral("Don't Save"));
+    save.addButton(QStringLiteral("Cancel"));
+    QTimer::singleShot(50, [] { QTest::keyClick(openBox(), Qt::Key_Escape); });
+    EXPECT_EQ(save.runModal(), 1002);
+
+    Alert outsideChange;
+    outsideChange.addButton(QStringLiteral("Keep My Version"));
+    outsideChange.addButton(QStringLiteral("Load from Disk"));
+    QStringList order;
+    QTimer::singleShot(50, [&] {
+        EXPECT_EQ(ModalQuestions::openCount(), 1);
+        ModalQuestions::whenNoneOpen([&] { order << QStringLiteral("quit"); });
+        ModalQuestions::cancelAll();
+    });
+    EXPECT_EQ(outsideChange.runModal(), 1000);
+    order << QStringLiteral("answered");
+    EXPECT_EQ(ModalQuestions::openCount(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (QStringList{QStringLiteral("answered"), QStringLiteral("quit")}));
+
+    // On the way out, later questions are answered at once, without showing.
+    ModalQuestions::setCancellingEveryQuestion(true);
+    Alert update;
+    update.addButton(QStringLiteral("Download"));
+    update.addButton(QStringLiteral("Skip This Version"));
+    update.addButton(QStringLiteral("Remind Me Later"));
+    update.setCancelButton(2);
+    EXPECT_EQ(update.runModal(), 1002);
+    EXPECT_EQ(save.runModal(), 1002);
+    ModalQuestions::setCancellingEveryQuestion(false);
+}
+
+TEST(ApplicationFonts, TheEditorsFacesAreShippedWithTheApplication)
+{
+    const QStringList families = platform::loadApplicationFonts(QStringLiteral(ZELVOR_SOURCE_DIR "/resources/Fonts"));
+    EXPECT_TRUE(families.contains(QStringLiteral("Roboto"))) << families.join(", ").toStdString();
+    EXPECT_TRUE(families.contains(QStringLiteral("Roboto Mono"))) << families.join(", ").toStdString();
+    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("Roboto Mono"))).fixedPitch());
+    EXPECT_TRUE(platform::loadApplicationFonts(QString()).isEmpty());
 }

@@ -84,6 +84,25 @@ TEST(PreviewPage, GeneratedScriptOrdersLayersDefaultsInfoAndViewer)
     EXPECT_TRUE(script.endsWith(QLatin1String("\nVIEWER")));
 }
 
+// Every device's frame comes from the application's own images unless the build names an
+// outside address for the devices of an earlier format; no build contacts one by default.
+TEST(PreviewPage, DeviceFramesComeFromTheApplicationUnlessTheBuildNamesAnOutsideAddress)
+{
+    const QString local = QStringLiteral("file:///app/DeviceImages");
+    const QString served = QStringLiteral("/_server/resources/DeviceImages");
+    const QString outside = QStringLiteral("https://frames.example/old");
+    struct Case {
+        bool http, earlier;
+        QString outsideUrl, expected;
+    };
+    for (const Case& c : {Case{true, false, {}, served}, Case{true, true, {}, served}, Case{true, true, QStringLiteral("  "), served},
+                          Case{true, false, outside, served}, Case{true, true, outside, outside},
+                          Case{false, true, outside, local}, Case{false, false, {}, local}})
+        EXPECT_EQ(preview::deviceImagesUrl(c.http, c.earlier, local, c.outsideUrl), c.expected)
+            << c.http << c.earlier << c.outsideUrl.toStdString();
+    EXPECT_EQ(preview::outsideDeviceResourcesUrl(), QString()) << "a plain build names no outside address";
+}
+
 TEST(DeviceScaleSteps, FitModeStepsPastTheReportedScale)
 {
     const auto larger = preview::stepDeviceScale(QJsonValue(-1), 0.6, true);

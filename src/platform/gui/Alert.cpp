@@ -1,6 +1,10 @@
 #include "platform/gui/Alert.h"
 
 #include "platform/Dispatch.h"
+#include "platform/Log.h"
+#include "platform/gui/ModalQuestions.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,6 +37,13 @@ int Alert::addButton(const QString& title)
     return int(m_buttons.size() - 1);
 }
 
+int Alert::cancelAnswer() const
+{
+    if (m_cancelButton >= 0 && m_cancelButton < m_buttons.size())
+        return kFirstButtonReturn + m_cancelButton;
+    return kFirstButtonReturn + int(std::max<qsizetype>(m_buttons.indexOf(QStringLiteral("Cancel")), 0));
+}
+
 int Alert::runModal()
 {
     return runModalSheetForWindow(nullptr);
@@ -58,7 +69,10 @@ int Alert::show(QWidget* parent)
 {
     if (responder())
         return responder()(*this);
+    if (ModalQuestions::isCancellingEveryQuestion())
+        return cancelAnswer(); // the application is on its way out
 
+    Log::info(QStringLiteral("alerts"), QStringLiteral("Asking: %1").arg(m_messageText));
     QMessageBox box(parent);
     box.setText(m_messageText);
     box.setInformativeText(m_informativeText);
@@ -83,11 +97,19 @@ int Alert::show(QWidget* parent)
         suppression->setFont(small);
         box.setCheckBox(suppression);
     }
+    QAbstractButton* cancel = buttons.value(cancelAnswer() - kFirstButtonReturn);
+    box.setEscapeButton(cancel);
+    const ModalQuestions::Scope open([&box, cancel] {
+        if (cancel)
+            cancel->click();
+        else
+            box.reject();
+    });
     box.exec();
     if (suppression)
         m_suppressionState = suppression->isChecked();
     const qsizetype index = buttons.indexOf(box.clickedButton());
-    return kFirstButtonReturn + int(index < 0 ? (m_buttons.size() > 1 ? 1 : 0) : index);
+    return index < 0 ? cancelAnswer() : kFirstButtonReturn + int(index);
 }
 
 } // namespace platform

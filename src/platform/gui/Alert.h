@@ -11,6 +11,8 @@ namespace platform {
 
 // A modal message with buttons. The answer is 1000 plus the index of the pressed button
 // (first button 1000, second 1001, ...); an alert without buttons gets "OK".
+// Escape, closing the alert and a quit that arrives while it is open give the cancel answer:
+// the button set by setCancelButton(), else the one titled "Cancel", else the first one.
 // Tests answer alerts without showing them through setTestResponder().
 class Alert {
 public:
@@ -34,6 +36,9 @@ public:
     // Adds a button and answers its index.
     int addButton(const QString& title);
     QStringList buttonTitles() const { return m_buttons; }
+    void setCancelButton(int index) { m_cancelButton = index; }
+    // The answer that changes nothing (a return code).
+    int cancelAnswer() const;
 
     // Shows the alert application-modal and waits for a button.
     int runModal();
@@ -56,6 +61,7 @@ private:
     QStringList m_buttons;
     bool m_showsSuppressionButton = false;
     mutable bool m_suppressionState = false;
+    int m_cancelButton = -1;
 };
 
 } // namespace platform

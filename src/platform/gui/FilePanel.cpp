@@ -1,5 +1,7 @@
 #include "platform/gui/FilePanel.h"
 
+#include "platform/gui/ModalQuestions.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -134,6 +136,9 @@ QString SavePanel::runModal(QWidget* window)
         dialog.setProxyModel(new EnablingProxyModel(*this, &dialog));
     if (window)
         dialog.setWindowModality(Qt::WindowModal);
+    if (ModalQuestions::isCancellingEveryQuestion())
+        return {};
+    const ModalQuestions::Scope open([&dialog] { dialog.reject(); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     // The dialog has refused whatever its validator refused.
@@ -149,9 +154,16 @@ QString OpenPanel::runModal(QWidget* window)
 {
     if (openResponder())
         return openResponder()(*this);
-    return QFileDialog::getExistingDirectory(window, m_title.isEmpty() ? QStringLiteral("Open") : m_title,
-                                             m_directory.isEmpty() ? QDir::homePath() : m_directory,
-                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (ModalQuestions::isCancellingEveryQuestion())
+        return {};
+    QFileDialog dialog(window, m_title.isEmpty() ? QStringLiteral("Open") : m_title,
+                       m_directory.isEmpty() ? QDir::homePath() : m_directory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    const ModalQuestions::Scope open([&dialog] { dialog.reject(); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace platform
