@@ -164,8 +164,11 @@ void RBApplication::offerLeftoverProjects()
                                          .arg(project.name));
             alert.addButton(QStringLiteral("Open"));
             alert.addButton(QStringLiteral("Delete"));
-            if (alert.runModal() != platform::Alert::kFirstButtonReturn)
-                continue;
+            const int answer = alert.runModal();
+            if (answer == platform::Alert::kFirstButtonReturn + 1)
+                continue; // deleted with the folder below
+            if (answer != platform::Alert::kFirstButtonReturn)
+                return; // not answered (the application is quitting): all stays for the next start
             auto* document = qobject_cast<RBDocument*>(m_documentController->newDocument());
             if (!document) {
                 platform::Log::error(kDomain, QStringLiteral("No project for the recovered %1; it stays in %2").arg(project.name, run));

@@ -615,10 +615,13 @@ void RBDocument::offerUnsavedBackup()
             .arg(QLocale().toString(QFileInfo(backup).lastModified(), QLocale::ShortFormat)));
     alert.addButton(QStringLiteral("Restore Changes"));
     alert.addButton(QStringLiteral("Keep Saved Version"));
-    if (alert.runModalSheetForWindow(windowForSheet()) != platform::Alert::kFirstButtonReturn) {
+    const int answer = alert.runModalSheetForWindow(windowForSheet());
+    if (answer == platform::Alert::kFirstButtonReturn + 1) {
         RunLeftovers::setBackupAside(backup);
         return;
     }
+    if (answer != platform::Alert::kFirstButtonReturn)
+        return; // not answered (the application is quitting): offered again at the next opening
     restoreProgram(text);
 }
 

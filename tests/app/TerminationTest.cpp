@@ -190,12 +190,35 @@ protected:
         for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
             environment.insert(QLatin1String(name), home.filePath(QLatin1String(name)));
         environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), home.filePath(QStringLiteral("app.socket")));
+        // Untitled projects live in the temporary folder, and a run finds those of ended runs
+        // there: each test's runs have a temporary folder of their own.
+        QDir().mkpath(home.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
         environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
         return environment;
     }
     QString defaultsPath() const { return home.filePath(QStringLiteral("XDG_CONFIG_HOME/ZelvorStudio/UserDefaults.json")); }
+
+    // The temporary folder of a run that ended (its process is gone) holding an untitled
+    // project with work in it, as the application leaves it when it is killed.
+    bool makeEndedRun()
+    {
+        QProcess ended;
+        ended.start(QStringLiteral("true"));
+        if (!ended.waitForStarted(10000))
+            return false;
+        const qint64 pid = ended.processId();
+        if (!ended.waitForFinished(10000))
+            return false;
+        endedRun = QDir(home.filePath(QStringLiteral("tmp"))).filePath(QStringLiteral("zelvor-studio-%1").arg(pid));
+        const QString project = endedRun + QStringLiteral("/0b6c/Untitled.zelvor");
+        return QDir().mkpath(project)
+            && ProjectFolder::createProjectAtPath(project, QStringLiteral("card = new Layer\n"),
+                                                  platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate"))).ok;
+    }
+    QString endedRun;
 
     void start(const QStringList& arguments)
     {
@@ -359,6 +382,8 @@ TEST_F(ApplicationProcess, ASignalWhileAStartUpQuestionIsOpenQuitsCleanly)
          "quit unexpectedly the last time it ran.", false},
         {"a project that is not a folder", [&](const QString& p) { QDir().rmdir(p); QFile(p).open(QIODevice::WriteOnly); },
          "could not be opened.", true},
+        {"the untitled project of an ended run", [&](const QString&) { ASSERT_TRUE(makeEndedRun()); },
+         "An untitled project was never saved.", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -380,6 +405,12 @@ TEST_F(ApplicationProcess, ASignalWhileAStartUpQuestionIsOpenQuitsCleanly)
         EXPECT_TRUE(output.contains("Quitting once the open questions are answered")) << output.toStdString();
         if (c.openProject && QFileInfo(project).isDir() && QFileInfo(project + "/app.coffee").isFile())
             EXPECT_FALSE(testsupport::readFile(project + "/app.coffee").isEmpty()) << "nothing is lost";
+        // An offer of an ended run's work that was not answered is made again at the next start.
+        if (!endedRun.isEmpty()) {
+            EXPECT_EQ(testsupport::readFile(endedRun + "/0b6c/Untitled.zelvor/app.coffee"), "card = new Layer\n");
+            QDir(endedRun).removeRecursively();
+            endedRun.clear();
+        }
         // The next run starts without the project windows of this one asking again.
         QFile::remove(defaultsPath());
     }

@@ -102,7 +102,7 @@ TEST(Alert, EscapeAndAQuitAnswerTheQuestionAsCancel)
         ModalQuestions::whenNoneOpen([&] { order << QStringLiteral("quit"); });
         ModalQuestions::cancelAll();
     });
-    EXPECT_EQ(outsideChange.runModal(), 1000);
+    EXPECT_EQ(outsideChange.runModal(), Alert::kNoAnswerReturn);
     order << QStringLiteral("answered");
     EXPECT_EQ(ModalQuestions::openCount(), 0);
     QCoreApplication::processEvents();

@@ -41,7 +41,10 @@ int Alert::cancelAnswer() const
 {
     if (m_cancelButton >= 0 && m_cancelButton < m_buttons.size())
         return kFirstButtonReturn + m_cancelButton;
-    return kFirstButtonReturn + int(std::max<qsizetype>(m_buttons.indexOf(QStringLiteral("Cancel")), 0));
+    const qsizetype cancel = m_buttons.indexOf(QStringLiteral("Cancel"));
+    if (cancel >= 0)
+        return kFirstButtonReturn + int(cancel);
+    return m_buttons.size() <= 1 ? kFirstButtonReturn : kNoAnswerReturn;
 }
 
 int Alert::runModal()

@@ -12,12 +12,15 @@ namespace platform {
 // A modal message with buttons. The answer is 1000 plus the index of the pressed button
 // (first button 1000, second 1001, ...); an alert without buttons gets "OK".
 // Escape, closing the alert and a quit that arrives while it is open give the cancel answer:
-// the button set by setCancelButton(), else the one titled "Cancel", else the first one.
+// the button set by setCancelButton(), else the one titled "Cancel", else, for an alert of one
+// button, that button. A question of several buttons none of which cancels gets no answer
+// (kNoAnswerReturn): none of its choices was made.
 // Tests answer alerts without showing them through setTestResponder().
 class Alert {
 public:
     enum Style { Warning, Informational, Critical };
     static constexpr int kFirstButtonReturn = 1000;
+    static constexpr int kNoAnswerReturn = kFirstButtonReturn - 1;
 
     Alert() = default;
 
