@@ -226,4 +226,21 @@ QString newProjectPathInside(const QString& folder)
     }
 }
 
+QString saveTargetProblem(const QString& target, const QString& ownPath, const QString& workingPath,
+                          bool openElsewhere)
+{
+    if (target == ownPath)
+        return {};
+    if (!ownPath.isEmpty() && isSameOrInside(target, ownPath))
+        return QStringLiteral("A project cannot be saved inside its own folder.");
+    // Making room would move the project itself to the Trash, before it is copied.
+    if (isSameOrInside(workingPath, target))
+        return QStringLiteral("A project cannot be saved over a folder that holds it.");
+    // Two windows would then write one folder, each over the other's work.
+    if (openElsewhere)
+        return QStringLiteral("\u201C%1\u201D is open in another window. Close that window first, or choose another name.")
+            .arg(QFileInfo(target).fileName());
+    return {};
+}
+
 } // namespace ProjectFolder

@@ -67,4 +67,10 @@ bool isSameOrInside(const QString& path, const QString& folder);
 // Whether both paths name one folder (after resolving links).
 bool isSameFolder(const QString& path, const QString& other);
 
+// Why a project cannot be saved at `target` (absolute), or an empty text when it can. `ownPath`
+// is where the project is saved ("" when it never was), `workingPath` the folder it works in
+// now, `openElsewhere` whether another window has `target` open.
+QString saveTargetProblem(const QString& target, const QString& ownPath, const QString& workingPath,
+                          bool openElsewhere);
+
 } // namespace ProjectFolder

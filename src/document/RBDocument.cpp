@@ -488,6 +488,31 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
 {
     m_isSaving = true;
     const QString ownPath = isSaved() ? QFileInfo(fileURL()).absoluteFilePath() : QString();
+    const QString chosen = chooseSaveTarget(ownPath);
+    if (chosen.isEmpty()) {
+        endUnsavedSave();
+        return false;
+    }
+    const QString target = QFileInfo(chosen).absoluteFilePath();
+    const QString wasUnsaved = isSaved() ? QString() : m_temporaryPath;
+    QString problem = ProjectFolder::saveTargetProblem(target, ownPath, projectPath(),
+                                                       target != ownPath && isOpenElsewhere(target));
+    if (problem.isEmpty())
+        problem = copyIntoPlace(target, ownPath, wasUnsaved);
+    if (!problem.isEmpty()) {
+        endUnsavedSave();
+        alertSaveFailure({problem});
+        return false;
+    }
+    const bool saved = commitSaveAt(target, ownPath, wasUnsaved);
+    if (saved && success)
+        success();
+    m_isSaving = false;
+    return saved;
+}
+
+QString RBDocument::chooseSaveTarget(const QString& ownPath)
+{
     platform::SavePanel panel;
     panel.setAllowedFileType(QStringLiteral("zelvor"));
     if (isSaved())
@@ -506,29 +531,11 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
     } else {
         panel.setNameFieldStringValue(displayName());
     }
-    const QString chosen = panel.runModal(windowForSheet());
-    if (chosen.isEmpty()) {
-        endUnsavedSave();
-        return false;
-    }
-    const QString target = QFileInfo(chosen).absoluteFilePath();
-    auto fail = [this](const QString& reason) {
-        endUnsavedSave();
-        alertSaveFailure({reason});
-        return false;
-    };
+    return panel.runModal(windowForSheet());
+}
 
-    if (!ownPath.isEmpty() && target != ownPath && ProjectFolder::isSameOrInside(target, ownPath))
-        return fail(QStringLiteral("A project cannot be saved inside its own folder."));
-    // Making room would move the project itself to the Trash, before it is copied.
-    const QString workingPath = projectPath();
-    if (target != ownPath && ProjectFolder::isSameOrInside(workingPath, target))
-        return fail(QStringLiteral("A project cannot be saved over a folder that holds it."));
-    // Two windows would then write one folder, each over the other's work.
-    if (target != ownPath && isOpenElsewhere(target))
-        return fail(QStringLiteral("\u201C%1\u201D is open in another window. Close that window first, or choose another name.")
-                        .arg(QFileInfo(target).fileName()));
-    const QString wasUnsaved = isSaved() ? QString() : m_temporaryPath;
+QString RBDocument::copyIntoPlace(const QString& target, const QString& ownPath, const QString& wasUnsaved)
+{
     if (!ownPath.isEmpty() && target == ownPath) {
         // The folder is about to be replaced: work from a copy of it.
         const QString copy = join(join(processTemporaryFolder(), QUuid::createUuid().toString(QUuid::WithoutBraces)),
@@ -537,7 +544,7 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         QStringList errors;
         ProjectFolder::copyFilesFrom(ownPath, copy, true, false, &errors);
         if (!errors.isEmpty())
-            return fail(errors.join(QLatin1Char('\n')));
+            return errors.join(QLatin1Char('\n'));
         platform::Log::info(kDomain, QStringLiteral("Backup at %1").arg(copy));
         setFileURL(copy);
     }
@@ -546,7 +553,7 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         // temporary copy, which the system clears.
         if (!ownPath.isEmpty() && target == ownPath)
             setFileURL(ownPath);
-        return fail(QStringLiteral("\u201C%1\u201D could not be moved to the Trash to make room.").arg(target));
+        return QStringLiteral("\u201C%1\u201D could not be moved to the Trash to make room.").arg(target);
     }
 
     const QString source = isSaved() ? fileURL() : wasUnsaved;
@@ -560,9 +567,11 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         if (!extras.isEmpty())
             ProjectFolder::copyFilesFrom(extras, target, true, false, &errors);
     }
-    if (!errors.isEmpty())
-        return fail(errors.join(QLatin1Char('\n')));
+    return errors.join(QLatin1Char('\n'));
+}
 
+bool RBDocument::commitSaveAt(const QString& target, const QString& ownPath, const QString& wasUnsaved)
+{
     const QString previousPath = ownPath.isEmpty() ? wasUnsaved : ownPath;
     const bool moving = target != ownPath;
     const QString previousUrl = m_serverLocalUrl;
@@ -589,9 +598,6 @@ bool RBDocument::saveThroughPanel(const std::function<void()>& success)
         if (moving)
             stopServing(previousPath);
     }
-    if (saved && success)
-        success();
-    m_isSaving = false;
     return saved;
 }
 

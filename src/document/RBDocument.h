@@ -176,7 +176,13 @@ private:
     void applyToolbarState();
     void setDeviceScaleEnabled(bool enabled);
     bool saveInPlace();
+    // Save As and the first save: the panel, the copy into place, then the commit (or the
+    // return to where the project was).
     bool saveThroughPanel(const std::function<void()>& success);
+    QString chooseSaveTarget(const QString& ownPath);
+    // Makes room at `target` and copies the project there; answers why it failed, or "".
+    QString copyIntoPlace(const QString& target, const QString& ownPath, const QString& wasUnsaved);
+    bool commitSaveAt(const QString& target, const QString& ownPath, const QString& wasUnsaved);
     // A save through the panel ends without saving (cancelled or failed before writing).
     void endUnsavedSave();
     void alertSaveFailure(const QStringList& reasons);

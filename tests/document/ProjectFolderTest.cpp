@@ -181,3 +181,35 @@ TEST(ProjectFolder, BackupsKeepTheNewestFiveByModificationTime)
     EXPECT_TRUE(QFileInfo::exists(folder + "/.hidden"));
     EXPECT_TRUE(ProjectFolder::pruneBackups(folder).isEmpty());
 }
+
+// Where Save As may put a project: never inside itself, never over a folder that holds the
+// folder it works in, never onto a project another window has open; its own place always.
+TEST(ProjectFolder, SaveTargetRules)
+{
+    QTemporaryDir root;
+    const QString own = root.filePath(QStringLiteral("Menu.zelvor"));
+    const QString temporary = root.filePath(QStringLiteral("tmp/Untitled.zelvor"));
+    QDir().mkpath(own);
+    QDir().mkpath(temporary);
+    struct Case {
+        QString target, ownPath, workingPath;
+        bool openElsewhere;
+        const char* problem; // a word of the message, or "" when the target is fine
+    };
+    const QList<Case> cases = {
+        {own, own, own, true, ""}, // its own place, even if it looks open elsewhere
+        {root.filePath(QStringLiteral("Copy.zelvor")), own, own, false, ""},
+        {own + QStringLiteral("/Inner.zelvor"), own, own, false, "inside its own folder"},
+        {root.path(), own, own, false, "holds it"},
+        {root.filePath(QStringLiteral("tmp")), QString(), temporary, false, "holds it"},
+        {root.filePath(QStringLiteral("Other.zelvor")), QString(), temporary, true, "open in another window"},
+        {root.filePath(QStringLiteral("New.zelvor")), QString(), temporary, false, ""},
+    };
+    for (const Case& c : cases) {
+        const QString problem = ProjectFolder::saveTargetProblem(c.target, c.ownPath, c.workingPath, c.openElsewhere);
+        if (QByteArray(c.problem).isEmpty())
+            EXPECT_TRUE(problem.isEmpty()) << c.target.toStdString() << ": " << problem.toStdString();
+        else
+            EXPECT_TRUE(problem.contains(QLatin1String(c.problem))) << c.target.toStdString() << ": " << problem.toStdString();
+    }
+}
