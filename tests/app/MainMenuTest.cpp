@@ -173,6 +173,11 @@ TEST(MainMenu, FindItemsReachTheFindBarOfTheCodeWithTheirKeys)
     EXPECT_TRUE(text->hasFocus());
     QTest::keyClick(text, Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(code->findBar()->findChild<QLineEdit*>(QStringLiteral("replaceField"))->isVisible());
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("one"));
+        QTest::qWait(200);
+        window.grab().save(shots + QStringLiteral("/find-bar.png"));
+    }
 }
 
 TEST(MainMenu, RecentProjectsAndTheActiveWindowsDocument)
