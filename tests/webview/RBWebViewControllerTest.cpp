@@ -3,6 +3,8 @@
 #include "platform/Bundle.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
@@ -177,3 +179,27 @@ TEST(RBWebViewController, CoffeeScriptIsCompiledInThePageOnFirstUse)
 } // namespace
 
 #include "RBWebViewControllerTest.moc"
+
+// Console and Inspect open the page's developer tools in one window of their own, placed beside
+// the page; asking again brings the same window back rather than a second one.
+TEST(RBWebViewController, ConsoleAndInspectOpenOneDeveloperToolsWindow)
+{
+    Page page;
+    ASSERT_TRUE(page.load(QStringLiteral("tools.html"), kEchoPage));
+    const auto inspectors = [] {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            count += window->windowTitle() == QLatin1String("Web Inspector") && window->isVisible();
+        return count;
+    };
+    EXPECT_FALSE(page.controller.isInspectorOpen());
+    page.controller.showInspectorTool(RBWebViewController::InspectorTool::Console);
+    ASSERT_TRUE(waitUntil([&] { return page.controller.isInspectorOpen(); }, 10000));
+    page.controller.showInspectorTool(RBWebViewController::InspectorTool::ElementPicker);
+    testsupport::spin(200);
+    EXPECT_EQ(inspectors(), 1);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowTitle() == QLatin1String("Web Inspector"))
+            window->close();
+    EXPECT_FALSE(page.controller.isInspectorOpen());
+}
