@@ -16,13 +16,13 @@
 #include "platform/gui/Alert.h"
 #include "platform/gui/DocumentController.h"
 #include "platform/gui/FilePanel.h"
+#include "preview/RBNetworkUtil.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QNetworkInterface>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QUrl>
@@ -812,20 +812,7 @@ void RBDocument::updateServerMount()
 
 QString RBDocument::serverUrl() const
 {
-    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
-        if (!(interface.flags() & QNetworkInterface::IsUp) || (interface.flags() & QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
-            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol || entry.ip().isNull())
-                continue;
-            const QString ip = entry.ip().toString();
-            if (!ip.isEmpty()) {
-                QString url = m_serverLocalUrl;
-                return url.replace(QStringLiteral("127.0.0.1"), ip);
-            }
-        }
-    }
-    return m_serverLocalUrl;
+    return RBNetworkUtil::networkUrl(m_serverLocalUrl);
 }
 
 // ---------------------------------------------------------------- settings

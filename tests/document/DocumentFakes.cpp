@@ -1,6 +1,10 @@
 #include "DocumentFakes.h"
 
+#include "document/RBDocument.h"
+#include "document/window/BuildDocumentWindow.h"
 #include "platform/Dispatch.h"
+#include "platform/gui/DocumentController.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 
@@ -24,4 +28,27 @@ void useTemporaryUserFolders()
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("ZELVOR_USER_DEFAULTS", (home.path() + "/defaults.json").toUtf8());
+}
+
+RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error)
+{
+    services.buildWindow = buildDocumentWindow;
+    auto* document = new RBDocument(services);
+    if (saved) {
+        if (!testsupport::writeFile(project + "/app.coffee", "box = new Layer\n")) {
+            *error = "cannot write " + project;
+            delete document;
+            return nullptr;
+        }
+        document->setFileURL(project);
+        if (!document->readFromURL(project, "zelvor", error)) {
+            delete document;
+            return nullptr;
+        }
+    }
+    platform::DocumentController::sharedDocumentController().addDocument(document);
+    document->makeWindowControllers();
+    if (document->window())
+        document->window()->show();
+    return document;
 }

@@ -7,6 +7,7 @@
 #include "editor/RBDocumentEditor.h"
 #include "document/RBDocumentPreview.h"
 #include "document/RBDocumentServer.h"
+#include "document/RBDocumentServices.h"
 #include "document/RBDocumentWindowInterface.h"
 
 #include <QJsonObject>
@@ -102,6 +103,11 @@ public:
     void setDeviceScaleEnabled(bool e) override { scale = e; }
     void selectDeviceScaleEntry(int i) override { scaleEntry = i; }
 };
+
+// Opens the project folder in the real document window, as the document controller does, with
+// "box = new Layer" as its program; with `saved` false an untitled project opens instead. The
+// window is shown. Null, with the reason, when the folder could not be read.
+RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error);
 
 // Temporary trash, user defaults and shared document controller for one test program.
 void useTemporaryUserFolders();

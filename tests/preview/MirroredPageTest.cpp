@@ -7,6 +7,7 @@
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
 #include "preview/PreviewPage.h"
+#include "preview/RBNetworkUtil.h"
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 
@@ -121,4 +122,19 @@ TEST_F(MirroredPage, ASavedChangeRunsAfterTheServerReloadsThePage)
     ASSERT_TRUE(servertest::evalUntilTaken(m_server, QStringLiteral("location.reload()")));
     EXPECT_TRUE(testsupport::waitUntil([&] { return browser.title() == QLatin1String("second 3"); }, 30000))
         << browser.title().toStdString();
+}
+
+TEST_F(MirroredPage, TheMirrorAddressRunsThePrototypeInABrowser)
+{
+    QTemporaryDir folder;
+    const QString project = folder.filePath(QStringLiteral("Phone.zelvor"));
+    prepareProject(project, QStringLiteral("new Layer\nnew Layer\n"), QJsonObject{{"deviceType", "phone-black"}});
+    const QString local = serve(project);
+    ASSERT_FALSE(local.isEmpty());
+    const QString url = RBNetworkUtil::networkUrl(local);
+    if (url == local)
+        GTEST_SKIP() << "this machine has no wired or wireless network address";
+    EXPECT_FALSE(url.contains(QStringLiteral("127.0.0.1")));
+    const QString dom = HeadlessChromium::dumpDom(url + QStringLiteral("?reloader=0"));
+    EXPECT_GE(count(dom, QStringLiteral("class=\"zelvor-layer\"")), 2) << url.toStdString() << "\n" << dom.left(2000).toStdString();
 }

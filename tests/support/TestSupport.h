@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -15,6 +16,9 @@ void spin(int ms);
 
 // The path of a file under tests/fixtures.
 QString fixturePath(const QString& relative);
+
+// Writes the bytes to the file, making its folders; answers whether all were written.
+bool writeFile(const QString& path, const QByteArray& bytes);
 
 // Reads a whole UTF-8 file (empty when unreadable).
 QString readFile(const QString& path);

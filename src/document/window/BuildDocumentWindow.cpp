@@ -6,6 +6,8 @@
 #include "Mixpanel/MixpanelPeople.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
+#include "document/window/RBDocumentSharing.h"
+#include "document/window/RBMirrorMenu.h"
 #include "document/window/LayerPanelEditorLink.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
@@ -109,6 +111,13 @@ void buildDocumentWindow(RBDocument& document)
     if (const RBDocumentServices& services = document.services(); services.pluginsPath && services.showPluginsPath)
         toolbarActions->setPluginsFolder(services.pluginsPath, services.showPluginsPath);
     connectToolbar(document, *window, *actions);
+    auto sharing = std::make_unique<RBDocumentSharing>(document, *toolbar, window);
+    auto mirror = std::make_unique<RBMirrorMenu>(document);
+    window->setDocumentSharing(sharing.get());
+    window->setMirrorMenu(mirror.get());
+    QObject::connect(toolbar->shareItem(), &QAction::triggered, sharing.get(), [s = sharing.get()] { s->toolbarShare(); });
+    QObject::connect(toolbar->mirrorItem(), &QAction::triggered, mirror.get(),
+                     [m = mirror.get(), toolbar] { m->showMirrorMenuWithSender(toolbar->widgetForAction(toolbar->mirrorItem())); });
     if (KVCodeView* codeView = code->codeView())
         platform::NotificationCenter::defaultCenter().addObserver(
             KVCodeTextView::ClickedOnLinkNotification, codeView->textView(),
@@ -124,5 +133,7 @@ void buildDocumentWindow(RBDocument& document)
     window->adoptController(std::move(layerPanelEditor));
     window->adoptController(std::move(layerPanel));
     window->adoptController(std::move(actions));
+    window->adoptController(std::move(sharing));
+    window->adoptController(std::move(mirror));
     document.attachWindow(window);
 }

@@ -6,7 +6,6 @@
 
 namespace {
 const QString kImportLater = QStringLiteral("Importing from design tools comes in a later version.");
-const QString kSharingLater = QStringLiteral("Sharing and mirroring to devices come in a later version.");
 } // namespace
 
 RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
@@ -48,10 +47,10 @@ RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     addSeparator();
 
     m_openUrl = addItem(QStringLiteral("openUrl"), QStringLiteral("Open in Browser"), QStringLiteral("Open the prototype in the web browser"));
-    m_mirror = addItem(QStringLiteral("mirror"), QStringLiteral("Mirror"), kSharingLater);
-    m_share = addItem(QStringLiteral("share"), QStringLiteral("Share"), kSharingLater);
-    markUnavailable(m_mirror, kSharingLater);
-    markUnavailable(m_share, kSharingLater);
+    m_mirror = addItem(QStringLiteral("mirror"), QStringLiteral("Mirror"),
+                       QStringLiteral("Show the prototype on a phone or tablet on the same network"));
+    m_share = addItem(QStringLiteral("share"), QStringLiteral("Share"),
+                      QStringLiteral("Upload the prototype and copy its public link"));
     addSeparator();
 
     m_serverLog = addItem(QStringLiteral("serverLog"), QStringLiteral("Server Log"), QStringLiteral("Show what the preview server printed"));

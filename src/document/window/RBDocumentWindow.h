@@ -15,7 +15,9 @@ class QAbstractButton;
 class QScreen;
 class RBDocument;
 class RBDocumentToolbar;
+class RBDocumentSharing;
 class RBDocumentToolbarActions;
+class RBMirrorMenu;
 class RBPopUpMenuController;
 class RBSplitView;
 
@@ -46,6 +48,11 @@ public:
     // What the toolbar's items do (owned as one of the controllers).
     RBDocumentToolbarActions* toolbarActions() const { return m_toolbarActions; }
     void setToolbarActions(RBDocumentToolbarActions* actions) { m_toolbarActions = actions; }
+    // The share item's uploads and the mirror item's menu (owned as controllers).
+    RBDocumentSharing* documentSharing() const { return m_documentSharing; }
+    void setDocumentSharing(RBDocumentSharing* sharing) { m_documentSharing = sharing; }
+    RBMirrorMenu* mirrorMenu() const { return m_mirrorMenu; }
+    void setMirrorMenu(RBMirrorMenu* menu) { m_mirrorMenu = menu; }
 
     // The four hosts of the panes' views.
     QWidget* codeEditLeftView() const;
@@ -124,6 +131,8 @@ private:
     std::function<void()> m_updateLayerPanelButton;
     std::vector<std::unique_ptr<QObject>> m_controllers;
     RBDocumentToolbarActions* m_toolbarActions = nullptr;
+    RBDocumentSharing* m_documentSharing = nullptr;
+    RBMirrorMenu* m_mirrorMenu = nullptr;
     std::function<QList<QAbstractButton*>()> m_imageButtons;
     qreal m_devicePixelRatio = 0;
     int m_backingChanges = 0;
