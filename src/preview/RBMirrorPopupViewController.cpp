@@ -3,7 +3,6 @@
 #include "platform/Dispatch.h"
 #include "platform/gui/Workspace.h"
 #include "preview/RBMirrorPopupBottomView.h"
-#include "preview/ShareBuildSettings.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -120,14 +119,6 @@ void RBMirrorPopupViewController::copy()
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(serverUrl());
-    closeSoon();
-}
-
-void RBMirrorPopupViewController::help()
-{
-    const QString page = ShareBuildSettings::mirrorHelpURL();
-    if (!page.isEmpty())
-        platform::Workspace::sharedWorkspace().openURL(QUrl(page));
     closeSoon();
 }
 

@@ -14,8 +14,8 @@ class QPushButton;
 class RBMirrorPopupBottomView;
 
 // Shows the address a phone on the same network opens to mirror the prototype, and offers to
-// send it by mail, open it in the browser, copy it, or read how mirroring works. It sits at the
-// top of the mirror menu; `close` hides whatever holds it.
+// send it by mail, open it in the browser or copy it. It sits at the top of the mirror menu, whose
+// own items lead to the viewer apps and the help page.
 class RBMirrorPopupViewController : public QWidget {
     Q_OBJECT
 public:
@@ -39,7 +39,6 @@ public:
     void shareByMail();
     void open();
     void copy();
-    void help();
     // Hides what holds the view, after the short pause that lets the click be seen.
     void setCloseHandler(std::function<void()> close) { m_close = std::move(close); }
 
