@@ -17,6 +17,7 @@
 #include "preview/KVDeviceManager.h"
 #include "preview/PageWatchdog.h"
 #include "preview/PreviewPage.h"
+#include "preview/PreviewPageWriter.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewDocument.h"
 #include "preview/RBPreviewLayerPanel.h"
@@ -203,32 +204,8 @@ void RBZelvorViewController::reload()
     m_reloadJSPending = true;
 
     const QDir project(m_document->projectPath());
-    bool readable = false;
-    const QString html = platform::readTextFile(project.filePath(QStringLiteral("index.html")), &readable);
-    QString pageProblem;
+    const QString pageProblem = preview::writePreviewPage(project, hasModules(project));
     const QString pagePath = project.filePath(QStringLiteral(".temp.html"));
-    if (readable) {
-        // A project without modules has no module bundle, and needs none.
-        const bool modules = hasModules(project);
-        const auto fingerprint = [&project, modules](const QString& path) {
-            const QString full = project.filePath(path);
-            const QString print = QFileInfo::exists(full) ? platform::md5OfFile(full) : QString();
-            if (print.isEmpty() && (modules || path != QLatin1String("zelvor/zelvor.modules.js")))
-                platform::Log::warning(kDomain, QStringLiteral("RBZelvorViewController.reload: missing md5 hash at %1").arg(full));
-            return print;
-        };
-        const QString page = preview::rewriteIndexPage(
-            html, fingerprint, QStringLiteral("/_server/resources/ZelvorTranspiler/inferencer.js"));
-        QString reason;
-        if (!platform::writeFileAtomically(pagePath, page.toUtf8(), &reason)) {
-            platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(pagePath, reason));
-            pageProblem = QStringLiteral("The preview page could not be written in the project folder: %1").arg(reason);
-        }
-    } else {
-        // The page as it was last written is loaded again.
-        platform::Log::error(kDomain, QStringLiteral("cannot read %1").arg(project.filePath(QStringLiteral("index.html"))));
-        pageProblem = QStringLiteral("The project\u2019s page \u201Cindex.html\u201D could not be read.");
-    }
     if (!QFileInfo::exists(pagePath) && (m_spinner || !m_serverProblem.isEmpty())) {
         // There is no page to load at all: say why instead of turning for ever.
         m_isLoading = false;
