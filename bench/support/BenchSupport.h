@@ -48,6 +48,14 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+// Runs the event loop for about `ms` milliseconds.
+inline void spinFor(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
 // What a benchmark with a web view needs before the application object exists: no system bus
 // to announce on, the web engine's sandbox off for root, an offscreen display unless one is
 // chosen, and the source tree's resources unless others are named.

@@ -113,6 +113,12 @@ void RBZelvorViewController::setUpWebView()
     m_webViewController = std::make_unique<RBWebViewController>();
     m_useHTTPServerLoading = true;
     m_webViewController->setUserAgent(getUserAgent());
+    // The page's "ui:" messages (the layer tree, the layer under the pointer) are the layer
+    // panel's: they go straight to its page.
+    QPointer<RBZelvorViewController> self(this);
+    m_webViewController->setRelay(QStringLiteral("ui:"), [self]() -> RBWebViewController* {
+        return self ? self->m_layerPanelWebView.data() : nullptr;
+    });
     QWebEngineView* webView = m_webViewController->webView();
     webView->setAcceptDrops(false);
     auto* layout = new QGridLayout(m_view);
@@ -446,10 +452,6 @@ void RBZelvorViewController::handleBridgeMethod(const QString& method, const QVa
         const double scale = arguments.toMap().value(QStringLiteral("phoneScale")).toDouble(&ok);
         m_phoneScale = ok ? std::optional<double>(scale) : std::nullopt;
     }
-    // Straight to the panel page's window._receive: a layer tree can be large, and a plain call
-    // spares it the evaluation wrapper's second encoding and parse.
-    if (method.startsWith(QLatin1String("ui:")) && m_layerPanelWebView)
-        m_layerPanelWebView->sendBridgeMethod(method, arguments);
 }
 
 void RBZelvorViewController::handleDOMReady()

@@ -7,8 +7,15 @@ QString bridgeToJson(const QVariant& value)
 {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("null");
+    return bridgeJsonValueToText(QJsonValue::fromVariant(value));
+}
+
+QString bridgeJsonValueToText(const QJsonValue& value)
+{
+    if (value.isUndefined() || value.isNull())
+        return QStringLiteral("null");
     // Wrapping in an array lets the serialiser write scalars; the brackets are then dropped.
-    const QByteArray wrapped = QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)}).toJson(QJsonDocument::Compact);
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(wrapped.mid(1, wrapped.size() - 2));
 }
 

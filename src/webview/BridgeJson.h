@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonValue>
 #include <QString>
 #include <QVariant>
 
@@ -7,4 +8,5 @@
 // "\"text\""), arrays and objects compactly; an invalid value is "null". Reading accepts any
 // JSON value, bare scalars included, and answers an invalid value for empty or malformed text.
 QString bridgeToJson(const QVariant& value);
+QString bridgeJsonValueToText(const QJsonValue& value);
 QVariant bridgeFromJson(const QString& text);

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -281,6 +283,14 @@ void RBWebViewController::sendBridgeMethod(const QString& method, const QVariant
                           QWebEngineScript::MainWorld);
 }
 
+void RBWebViewController::sendBridgeJson(const QString& method, const QJsonValue& arguments)
+{
+    if (!m_page)
+        return;
+    m_page->runJavaScript(QStringLiteral("window._receive(%1, %2)").arg(bridgeToJson(method), bridgeJsonValueToText(arguments)),
+                          QWebEngineScript::MainWorld);
+}
+
 void RBWebViewController::showInspector(bool)
 {
     if (!m_page)
@@ -379,9 +389,16 @@ void RBWebViewController::checkBridge()
 
 void RBWebViewController::webViewBridge(const QString& json)
 {
-    const QVariantMap message = bridgeFromJson(json).toMap();
-    const QString method = message.value(QStringLiteral("method")).toString();
-    const QVariant arguments = message.value(QStringLiteral("arguments"));
+    const QJsonObject message = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QString method = message.value(QLatin1String("method")).toString();
+    const QJsonValue jsonArguments = message.value(QLatin1String("arguments"));
+    if (m_relayTarget && !m_relayPrefix.isEmpty() && method.startsWith(m_relayPrefix)) {
+        if (RBWebViewController* target = m_relayTarget()) {
+            target->sendBridgeJson(method, jsonArguments);
+            return;
+        }
+    }
+    const QVariant arguments = jsonArguments.toVariant();
     if (method == QLatin1String("DOMContentLoaded")) {
         m_isDocumentReady = true;
         // Handlers may replace themselves while they run: call copies.

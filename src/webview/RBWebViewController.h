@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonValue>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -46,6 +47,7 @@ public:
     void compileCoffeeScript(const QString& source, EvaluationHandler completion = nullptr);
     // Evaluates window._receive(method, arguments) in the page.
     void sendBridgeMethod(const QString& method, const QVariant& arguments = QVariant());
+    void sendBridgeJson(const QString& method, const QJsonValue& arguments);
     // Opens the developer tools of the page in their own window.
     void showInspector(bool ignored = true);
     // Opens them on a tool: the console, or the picker that selects an element by pointing.
@@ -76,6 +78,15 @@ public:
     void setDocumentReadyHandler(DictionaryHandler handler) { m_documentReadyHandler = std::move(handler); }
     void setErrorHandler(ValueHandler handler) { m_errorHandler = std::move(handler); }
     void setBridgeHandler(BridgeHandler handler) { m_bridgeHandler = std::move(handler); }
+    // Messages whose method starts with `prefix` go as they came to the page of the wrapper that
+    // `target` answers, instead of to the bridge handler (which gets them when it answers none):
+    // a relay reads nothing of them, so a large one (a layer tree) costs no conversion.
+    using RelayTarget = std::function<RBWebViewController*()>;
+    void setRelay(const QString& prefix, RelayTarget target)
+    {
+        m_relayPrefix = prefix;
+        m_relayTarget = std::move(target);
+    }
 
     // The script injected into every page (exposed for tests and the inspector).
     static QString bridgeUserScript();
@@ -109,4 +120,6 @@ private:
     DictionaryHandler m_documentReadyHandler;
     ValueHandler m_errorHandler;
     BridgeHandler m_bridgeHandler;
+    QString m_relayPrefix;
+    RelayTarget m_relayTarget;
 };

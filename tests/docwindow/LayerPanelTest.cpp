@@ -19,6 +19,7 @@
 #include "preview/RBLayerPanelViewController.h"
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
+#include "webview/RBWebViewController.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -264,3 +265,68 @@ TEST(LayerPanelMessages, OnlyWellFormedMessagesReachTheEditor)
 }
 
 } // namespace
+
+// Layers written as "name[children] name"; "-" after a name marks a hidden layer.
+static QVariantList layersOf(const QString& text, int& at)
+{
+    QVariantList layers;
+    while (at < text.size() && text[at] != ']') {
+        if (text[at] == ' ') {
+            ++at;
+            continue;
+        }
+        QString name;
+        while (at < text.size() && !QStringLiteral("[] ").contains(text[at]))
+            name += text[at++];
+        QVariantList children;
+        if (at < text.size() && text[at] == '[') {
+            ++at;
+            children = layersOf(text, at);
+            ++at;
+        }
+        const bool hidden = name.endsWith('-');
+        layers.append(QVariantMap{{"name", hidden ? name.chopped(1) : name}, {"visible", !hidden}, {"children", children}});
+    }
+    return layers;
+}
+
+// The panel writes each new tree into the rows it already shows: whatever the tree was before,
+// the rows and their groups then nest exactly as the new tree does, with nothing left over.
+TEST(LayerPanelPage, EachTreeReplacesThePreviousOneWhateverItsShape)
+{
+    RBLayerPanelViewController panel;
+    RBWebViewController& page = *panel.webViewController();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.isDocumentReady(); }, 30000));
+    const auto outline = [&] {
+        QString result;
+        bool done = false;
+        page.evaluateJavaScript(QStringLiteral(
+            "(function outline(box) {"
+            "  return Array.prototype.map.call(box.children, function (n) {"
+            "    return n.classList.contains('row') ? n.querySelector('.name').textContent"
+            "      + (n.classList.contains('hidden') ? '-' : '') : '(' + outline(n) + ')';"
+            "  }).join(' ');"
+            "})(document.getElementById('tree')) + ' #' + zelvorLayerPanel.rowCount()"),
+            [&](const QVariant& value, const QVariant&) { result = value.toString(); done = true; });
+        testsupport::waitUntil([&] { return done; }, 5000);
+        return result;
+    };
+    const auto tree = [](const QString& text) {
+        int at = 0;
+        return QVariantMap{{"data", QVariantMap{{"layers", layersOf(text, at)}}}};
+    };
+    struct Step { const char* tree; const char* shown; };
+    const Step steps[] = {
+        {"a[b[c] d] e", "a (b (c) d) e #5"},
+        {"a e[f-]", "a e (f-) #3"},          // a loses its children, e gains some
+        {"x[y[z[w]]] e", "x (y (z (w))) e #5"},
+        {"p q r s", "p q r s #4"},            // every group goes
+        {"", " #0"},
+        {"a[b] c[d]", "a (b) c (d) #4"},
+    };
+    for (const Step& step : steps) {
+        page.sendBridgeMethod(QStringLiteral("ui:layers"), tree(QString::fromLatin1(step.tree)));
+        EXPECT_TRUE(testsupport::waitUntil([&] { return outline() == QLatin1String(step.shown); }, 5000))
+            << step.tree << " shows " << outline().toStdString();
+    }
+}

@@ -161,8 +161,8 @@ TEST(PreviewControllerInput, UiMessagesOfThePageReachTheLayerPanelPage)
     p.preview.setLayerPanelViewController(&panel);
     EXPECT_EQ(panel.preview, &p.preview);
 
-    p.preview.handleBridgeMethod(QStringLiteral("ui:highlight"), QVariantMap{{"data", QVariantMap{{"hash", "abc"}}}});
-    p.preview.handleBridgeMethod(QStringLiteral("other"), QVariantMap{{"data", 1}});
+    p.preview.webViewController()->webViewBridge(QStringLiteral(R"({"method": "ui:highlight", "arguments": {"data": {"hash": "abc"}}})"));
+    p.preview.webViewController()->webViewBridge(QStringLiteral(R"({"method": "other", "arguments": {"data": 1}})"));
     QString got;
     testsupport::waitUntil([&] {
         bool done = false;

@@ -33,57 +33,82 @@
     return typeof value === 'string' ? value : '';
   }
 
-  function makeRow(layer, depth, hasChildren) {
+  function makeRow() {
     var row = document.createElement('div');
-    row.className = 'row' + (layer.visible === false ? ' hidden' : '');
     row.setAttribute('role', 'treeitem');
-    row.style.paddingLeft = (4 + Math.min(depth, kMaxIndentDepth) * kIndent) + 'px';
-    var id = typeof layer.id === 'number' ? layer.id : null;
-    row._layerId = id;
-    row._layerHash = text(layer.hash);
-    var toggle = document.createElement('span');
-    toggle.className = 'toggle' + (hasChildren ? (id !== null && collapsed[id] ? ' closed' : ' open') : '');
-    var name = document.createElement('span');
-    var label = text(layer.name);
-    name.className = 'name' + (label ? '' : ' untitled');
-    name.textContent = label || ('Layer ' + (id !== null ? id : ''));
-    row.title = name.textContent;
-    row.appendChild(toggle);
-    row.appendChild(name);
+    row._toggle = document.createElement('span');
+    row._name = document.createElement('span');
+    row.appendChild(row._toggle);
+    row.appendChild(row._name);
     return row;
   }
 
-  // Built without recursion: a program may nest its layers deeply.
+  function makeGroup() {
+    var group = document.createElement('div');
+    group.className = 'children';
+    group.setAttribute('role', 'group');
+    return group;
+  }
+
+  // Only what changed is written: a program run again usually keeps most of its tree.
+  function fillRow(row, layer, depth, hasChildren) {
+    var id = typeof layer.id === 'number' ? layer.id : null;
+    row._layerId = id;
+    row._layerHash = text(layer.hash);
+    var rowClass = 'row' + (layer.visible === false ? ' hidden' : '');
+    if (row.className !== rowClass) row.className = rowClass;
+    var indent = (4 + Math.min(depth, kMaxIndentDepth) * kIndent) + 'px';
+    if (row._indent !== indent) row.style.paddingLeft = row._indent = indent;
+    var toggleClass = 'toggle' + (hasChildren ? (id !== null && collapsed[id] ? ' closed' : ' open') : '');
+    if (row._toggle.className !== toggleClass) row._toggle.className = toggleClass;
+    var label = text(layer.name);
+    var nameClass = 'name' + (label ? '' : ' untitled');
+    if (row._name.className !== nameClass) row._name.className = nameClass;
+    var shown = label || ('Layer ' + (id !== null ? id : ''));
+    if (row._label !== shown) row._name.textContent = row.title = row._label = shown;
+  }
+
+  // Built without recursion (a program may nest its layers deeply), into the rows and groups
+  // already shown where there are some: each container's children are its rows, each followed
+  // by the group of its children when it has any.
   function render(layers) {
-    var scroll = tree.scrollTop;
     rowsById = Object.create(null);
     hoveredRow = null;
     linkedRow = null;
     layerCount = 0;
-    var fragment = document.createDocumentFragment();
-    var stack = [];
-    for (var i = layers.length - 1; i >= 0; i--) stack.push([layers[i], fragment, 0]);
+    var stack = [[layers, tree, 0]];
     while (stack.length) {
       var item = stack.pop();
-      var layer = item[0];
-      if (!layer || typeof layer !== 'object') continue;
-      var children = Array.isArray(layer.children) ? layer.children : [];
-      var row = makeRow(layer, item[2], children.length > 0);
-      item[1].appendChild(row);
-      layerCount++;
-      if (row._layerId !== null) rowsById[row._layerId] = row;
-      if (!children.length) continue;
-      var group = document.createElement('div');
-      group.className = 'children';
-      group.setAttribute('role', 'group');
-      if (row._layerId !== null && collapsed[row._layerId]) group.hidden = true;
-      row._group = group;
-      item[1].appendChild(group);
-      for (var j = children.length - 1; j >= 0; j--) stack.push([children[j], group, item[2] + 1]);
+      var container = item[1], depth = item[2];
+      var next = container.firstChild;
+      for (var i = 0; i < item[0].length; i++) {
+        var layer = item[0][i];
+        if (!layer || typeof layer !== 'object') continue;
+        var children = Array.isArray(layer.children) ? layer.children : [];
+        var row = next && next._toggle ? next : container.insertBefore(makeRow(), next);
+        next = row.nextSibling;
+        fillRow(row, layer, depth, children.length > 0);
+        layerCount++;
+        if (row._layerId !== null) rowsById[row._layerId] = row;
+        var group = next && next.className === 'children' ? next : null;
+        if (!children.length) {
+          row._group = null;
+          if (group) { next = group.nextSibling; container.removeChild(group); }
+          continue;
+        }
+        if (!group) group = container.insertBefore(makeGroup(), next);
+        next = group.nextSibling;
+        var closed = row._layerId !== null && !!collapsed[row._layerId];
+        if (group.hidden !== closed) group.hidden = closed;
+        row._group = group;
+        stack.push([children, group, depth + 1]);
+      }
+      while (next) {
+        var after = next.nextSibling;
+        container.removeChild(next);
+        next = after;
+      }
     }
-    tree.textContent = '';
-    tree.appendChild(fragment);
-    tree.scrollTop = scroll;
     empty.hidden = layerCount > 0;
     count.textContent = layerCount ? layerCount + (layerCount === 1 ? ' layer' : ' layers') : '';
   }

@@ -21,14 +21,28 @@ var stateProperties = ['x', 'y', 'z', 'width', 'height', 'opacity', 'rotation', 
 var layerOptionKeys = stateProperties.concat(['parent', 'superLayer', 'name', 'frame', 'point', 'size',
   'midX', 'midY', 'maxX', 'maxY', 'minX', 'minY', 'style', 'ignoreEvents', 'cornerRadius', 'index']);
 
+// The layer panel gets the tree as soon as the script that changed the layers has ended (a
+// program's run, a timer, an event), not on the next animation frame: a page whose view is
+// hidden or offscreen draws no frames, and a busy one draws them late. A tree that keeps
+// changing (a layer added every frame) is sent at most once every kLayerTreeInterval ms.
+var kLayerTreeInterval = 100;
 var layerTreeDirty = false;
+var layerTreeSentAt = -Infinity;
+var afterThisScript = window.queueMicrotask.bind(window);
+function sendLayerTree() {
+  var wait = layerTreeSentAt + kLayerTreeInterval - performance.now();
+  if (wait > 0) {
+    nativeTimers.setTimeout(sendLayerTree, wait);
+    return;
+  }
+  layerTreeDirty = false;
+  layerTreeSentAt = performance.now();
+  bridge('ui:layers', {data: {layers: layerTree()}});
+}
 function markLayerTreeDirty() {
   if (layerTreeDirty) return;
   layerTreeDirty = true;
-  nativeTimers.requestAnimationFrame(function () {
-    layerTreeDirty = false;
-    bridge('ui:layers', {data: {layers: layerTree()}});
-  });
+  afterThisScript(sendLayerTree);
 }
 
 // The tree the layer panel shows. It is for display only: long names are cut, and a tree
