@@ -5,6 +5,7 @@
 #include "messages/NotificationName.h"
 #include "messages/ProjectConfig.h"
 #include "messages/RBDocumentStateUpdate.h"
+#include "model/CompilerPosition.h"
 #include "model/Location.h"
 #include "model/SourceMap.h"
 #include "platform/Bundle.h"
@@ -506,9 +507,12 @@ void RBZelvorViewController::updateWithCurrentSourceMapLocation(RBDocumentStateU
     CodeTranspiler* compiler = transpiler();
     if (!compiler)
         return;
-    const LocationPtr location = SourceMap::jsToCoffeeLocation(compiler->sourceMap(),
-                                                               static_cast<qint64>(update.lineIndex()) + 1,
-                                                               static_cast<qint64>(update.columnIndex()) + 1);
+    LocationPtr location = SourceMap::jsToCoffeeLocation(compiler->sourceMap(),
+                                                         static_cast<qint64>(update.lineIndex()) + 1,
+                                                         static_cast<qint64>(update.columnIndex()) + 1);
+    // The map counts the compiler's lines; the editor also ends lines at CR and U+2028.
+    if (const auto& lines = compiler->coffeeLines())
+        location = editorLocationOfCompilerPosition(*lines, location->firstLine(), location->firstColumn());
     // A position the map does not know gives line 0 and column 0.
     update.setLineIndex(static_cast<quint64>(std::max<qint64>(location->firstLine() + 1, 0)));
     update.setColumnIndex(static_cast<quint64>(std::max<qint64>(location->firstColumn() + 1, 0)));

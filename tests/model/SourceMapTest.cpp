@@ -1,5 +1,8 @@
 #include "model/SourceMap.h"
 
+#include "model/CodeLines.h"
+#include "model/CompilerPosition.h"
+
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -134,4 +137,27 @@ TEST(SourceMapTest, AVersion3MapReadsAsTheLineAndColumnMap)
     for (const char* broken : {"", "[]", R"({"mappings":3})", R"({"mappings":"AA!A"})", R"({"mappings":"AAA"})"})
         EXPECT_TRUE(SourceMap::fromV3(broken).value(QStringLiteral("lines")).toArray().isEmpty()
                     || SourceMap::fromV3(broken).isEmpty()) << broken;
+}
+
+// The compiler's lines end only at LF and its columns skip CRs and a leading byte-order mark;
+// the editor's lines also end at CR, CR LF, U+0085, U+2028 and U+2029.
+TEST(SourceMap, CompilerPositionsBecomeTheEditorsLines)
+{
+    struct Case { const char16_t* text; qint64 line, column; const char* editor; };
+    const Case cases[] = {
+        {u"a = 1\nb = 2", 1, 4, "[1:4-1:4]"},
+        {u"a = 1\r\nb = 2", 1, 4, "[1:4-1:4]"},
+        {u"s = 'a\u2028b'\nc = 1", 0, 8, "[1:1-1:1]"},      // after the U+2028 of the string
+        {u"s = 'a\u2029b\u0085c'\nd", 1, 0, "[3:0-3:0]"},
+        {u"s = 'a\rb'\nc", 0, 6, "[1:0-1:0]"},                // the kept b follows a lone CR
+        {u"\uFEFFa = 1\nb", 0, 2, "[0:3-0:3]"},               // the mark is the editor's column 0
+        {u"a\nb", 1, 99, "[1:1-1:1]"},                          // clamped to the line's end
+        {u"a\nb", 7, 0, "[1:0-1:0]"},                           // past the last line: its start
+        {u"a\nb", -1, -1, "[-1:-1--1:-1]"},                     // unknown stays unknown
+    };
+    for (const Case& c : cases) {
+        CodeLines lines(QStringView(c.text).toString());
+        EXPECT_EQ(editorLocationOfCompilerPosition(lines, c.line, c.column)->toString(), QString::fromLatin1(c.editor))
+            << QStringView(c.text).toString().toStdString();
+    }
 }

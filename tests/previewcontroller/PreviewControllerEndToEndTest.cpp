@@ -67,6 +67,17 @@ TEST(PreviewControllerEndToEnd, RunsCompilesInTheServedPageAndReportsErrorsAtCof
     EXPECT_LE(error->columnIndex(), 24u);
     EXPECT_TRUE(error->message().contains(QLatin1String("TypeError"))) << error->message().toStdString();
 
+    // The source map counts the compiler's lines, which end only at LF: a program whose strings
+    // hold U+2028, U+2029 or CR, with CR LF line ends, reports the error on the editor's line.
+    mark = h.updates.size();
+    h.document->setText(QStringLiteral("window.ranValue = 3\r\ns = 'a\u2028b'\r\nt = \"c\u2029d\rq\"\r\n"
+                                       "foo = null\r\nwindow.x = 1 + foo.bar\r\n"));
+    error = h.waitForUpdate(isRuntime, mark);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->lineIndex(), 8u);
+    EXPECT_GE(error->columnIndex(), 1u);
+    EXPECT_LE(error->columnIndex(), 24u);
+
     // A while loop never runs; the editor shows where it is.
     mark = h.updates.size();
     h.document->setText(QStringLiteral("window.ranValue = 4\ni = 0\nwhile i < 3\n  i++\n"));
