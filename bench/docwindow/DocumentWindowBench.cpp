@@ -10,6 +10,10 @@
 //   docs search ms            from a term sent to the documentation page to the page's
 //                             confirmation; median of 20 searches; its peer, docs page round trip
 //                             ms, is a message to the page and back that does nothing
+//   huge program open ms      from the request to open a project of a 20 MB program (one layer
+//                             definition a line) to its window shown, its editor bar saying what
+//                             happens to the program and the event loop answering; its peer,
+//                             huge program resident MB, is the memory the process then holds
 //   keystroke steps ms        medians of when the same keystrokes were compiled (the compiler
 //                             waits 25 ms for more keys, then compiles) and when the preview's
 //                             page had run the program (after the project's "updateDelay")
@@ -23,6 +27,7 @@
 #include "platform/NotificationCenter.h"
 #include "preview/RBServerController.h"
 #include "webview/RBWebViewController.h"
+#include "editor/ErrorButton.h"
 #include "editor/RBCodeEditViewController.h"
 #include "preview/RBDocsWindowController.h"
 #include "preview/RBLayerPanelViewController.h"
@@ -35,6 +40,7 @@
 #include <QKeyEvent>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "support/BenchSupport.h"
 
@@ -275,6 +281,58 @@ int main(int argc, char** argv)
         return true;
     };
 
+    // A program of 20 MB, one layer definition a line, opened as a user opens it: from the
+    // request to the window being shown, its editor bar saying what happens to the program, and
+    // the event loop answering at once. Its peer is the memory the process then holds.
+    const auto measureHugeProgram = [&](double& open, double& residentMB) -> bool {
+        const QString project = home.path() + "/Huge.zelvor";
+        QDir().mkpath(project);
+        QFile code(project + "/app.coffee");
+        if (!code.open(QIODevice::WriteOnly))
+            return false;
+        for (int i = 0; code.size() < 20'000'000; ++i)
+            code.write(QStringLiteral("p%1 = new Layer x: %2, y: %3, width: 5, height: 5, backgroundColor: \"#e33\"\n")
+                           .arg(i).arg(i % 300).arg(i % 700).toUtf8());
+        code.close();
+        QElapsedTimer clock;
+        clock.start();
+        RBDocument* document = nullptr;
+        controller->openDocumentWithContentsOfURL(project, true, [&](platform::Document* d, bool, const QString&) {
+            document = qobject_cast<RBDocument*>(d);
+        });
+        auto* window = document ? qobject_cast<RBDocumentWindow*>(document->window()) : nullptr;
+        ErrorButton* bar = window ? window->findChild<ErrorButton*>() : nullptr;
+        if (!bar) {
+            std::fprintf(stderr, "the huge program's window did not open\n");
+            return false;
+        }
+        const auto says = [bar] {
+            QString title;
+            for (const ErrorButton::TitleRun& run : bar->titleRuns())
+                title += run.text;
+            return title;
+        };
+        if (!spinUntil([&] {
+                const QString title = says();
+                return window->isVisible() && (title.contains(QLatin1String("too large")) || title.contains(QLatin1String("Compiling")));
+            }, 60000)) {
+            std::fprintf(stderr, "the huge program's window never said what it does: %s\n", qPrintable(says()));
+            return false;
+        }
+        bool answered = false;
+        QTimer::singleShot(0, [&] { answered = true; });
+        spinUntil([&] { return answered; }, 60000);
+        open = clock.nsecsElapsed() / 1e6;
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    residentMB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        document->updateChangeCount(platform::Document::ChangeCleared);
+        document->close();
+        return true;
+    };
+
     Medians quick {}, usual {};
     if (!measure(QStringLiteral("Bench"), "{\"updateDelay\": 0.01}", quick)
         || !measure(QStringLiteral("Usual"), "{}", usual))
@@ -290,6 +348,11 @@ int main(int argc, char** argv)
     std::printf("layer panel program run ms: %.1f\n", panelRun);
     std::printf("docs search ms: %.1f\n", docsSearch);
     std::printf("docs page round trip ms: %.1f\n", docsRoundTrip);
+    double hugeOpen = 0, hugeResident = 0;
+    if (!measureHugeProgram(hugeOpen, hugeResident))
+        return 1;
+    std::printf("huge program open ms: %.1f\n", hugeOpen);
+    std::printf("huge program resident MB: %.0f\n", hugeResident);
     server.stop();
     return 0;
 }

@@ -16,6 +16,8 @@ namespace {
 // fewer collections that copy its survivors. The extra memory is given back when the engine is
 // idle (releaseMemory).
 constexpr size_t kMaxYoungGenerationBytes = size_t(96) * 1024 * 1024;
+// What a stopped script may still allocate while it unwinds.
+constexpr size_t kHeapLimitHeadroomBytes = size_t(64) * 1024 * 1024;
 
 QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
 {
@@ -74,8 +76,12 @@ void writeText(std::FILE* stream, const QString& text)
 
 } // namespace
 
-V8Wrapper::V8Wrapper(std::FILE* out, std::FILE* err)
-    : m_out(out)
+const QString V8Wrapper::kOutOfMemoryMessage =
+    QStringLiteral("The program needs more memory than the compiler may use: it was not compiled");
+
+V8Wrapper::V8Wrapper(std::FILE* out, std::FILE* err, size_t maxHeapBytes)
+    : m_maxHeapBytes(std::max(maxHeapBytes, 2 * kMaxYoungGenerationBytes))
+    , m_out(out)
     , m_err(err)
 {
     setup();
@@ -96,9 +102,20 @@ void V8Wrapper::setup()
     v8::Isolate::CreateParams params;
     params.array_buffer_allocator = &m_arrayBufferAllocator;
     params.constraints.set_max_young_generation_size_in_bytes(kMaxYoungGenerationBytes);
+    params.constraints.set_max_old_generation_size_in_bytes(m_maxHeapBytes - kMaxYoungGenerationBytes);
     m_isolate = v8::Isolate::New(params);
+    m_isolate->AddNearHeapLimitCallback(&V8Wrapper::nearHeapLimit, this);
     createContext();
     evaluate(QStringLiteral("print('V8 up and running.');"));
+}
+
+size_t V8Wrapper::nearHeapLimit(void* data, size_t currentLimit, size_t initialLimit)
+{
+    auto* self = static_cast<V8Wrapper*>(data);
+    self->m_initialHeapLimit = initialLimit;
+    self->m_heapLimitReached.store(true);
+    self->m_isolate->TerminateExecution();
+    return currentLimit + kHeapLimitHeadroomBytes;
 }
 
 void V8Wrapper::terminateExecution()
@@ -306,8 +323,23 @@ void V8Wrapper::invokeWith(const QString& method, const QString& object, const Q
     // Calling something that is not a function throws, like any other failed call.
     if (!function->IsFunction()
         || !function.As<v8::Function>()->Call(context, global, int(args.size()), args.data()).ToLocal(&result)) {
-        writeLine(QStringLiteral("Invoke result: none."));
-        return;
+        if (!m_heapLimitReached.exchange(false)) {
+            writeLine(QStringLiteral("Invoke result: none."));
+            return;
+        }
+        // The script was stopped at the heap's limit: the limit is set back (the stopped script
+        // got some room to unwind), its garbage goes, and the call answers why it failed.
+        m_isolate->CancelTerminateExecution();
+        m_isolate->RemoveNearHeapLimitCallback(&V8Wrapper::nearHeapLimit, m_initialHeapLimit);
+        m_isolate->AddNearHeapLimitCallback(&V8Wrapper::nearHeapLimit, this);
+        tryCatch.Reset();
+        m_isolate->LowMemoryNotification();
+        writeText(m_err, kOutOfMemoryMessage + QLatin1Char('\n'));
+        const QString reply = QStringLiteral("{\"error\": {\"message\": %1, \"errorType\": \"Transpiler\","
+                                             " \"location\": {\"first_line\": 0, \"first_column\": 0}}}")
+                                  .arg(QStringLiteral("\"%1\"").arg(kOutOfMemoryMessage));
+        if (!v8::JSON::Parse(context, toV8String(m_isolate, reply)).ToLocal(&result))
+            return;
     }
     take(context, result);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -25,7 +26,8 @@ public:
     // Starts the process-wide engine on first use, makes the isolate and context and prints
     // the first sign of life. `out`/`err` are where the engine's lines go (tests pass files);
     // a null stream drops them.
-    explicit V8Wrapper(std::FILE* out = stdout, std::FILE* err = stderr);
+    // `maxHeapBytes`: see kMaxHeapBytes.
+    explicit V8Wrapper(std::FILE* out = stdout, std::FILE* err = stderr, size_t maxHeapBytes = kMaxHeapBytes);
     ~V8Wrapper();
     V8Wrapper(const V8Wrapper&) = delete;
     V8Wrapper& operator=(const V8Wrapper&) = delete;
@@ -60,6 +62,13 @@ public:
     // catch. The one call that any thread may make, while the wrapper lives.
     void terminateExecution();
 
+    // The most the engine's heap may hold. A script that needs more (a runaway compile) is
+    // stopped, and a call answers {"error": {"message": kOutOfMemoryMessage, ...}} instead of
+    // the process taking the machine's memory or being ended by the engine. The compile of the
+    // largest program that is compiled needs well under half of it.
+    static constexpr size_t kMaxHeapBytes = size_t(1536) * 1024 * 1024;
+    static const QString kOutOfMemoryMessage;
+
     void dispose();
 
 private:
@@ -78,8 +87,13 @@ private:
     void writeLine(const QString& line);
 
     static void print(const v8::FunctionCallbackInfo<v8::Value>& info);
+    // Called by the engine as its heap nears the limit: stops the script that runs.
+    static size_t nearHeapLimit(void* data, size_t currentLimit, size_t initialLimit);
 
     ArrayBufferAllocator m_arrayBufferAllocator;
+    std::atomic<bool> m_heapLimitReached{false};
+    size_t m_maxHeapBytes;
+    size_t m_initialHeapLimit = 0;
     v8::Isolate* m_isolate = nullptr;
     v8::Global<v8::Context> m_context;
     std::FILE* m_out;

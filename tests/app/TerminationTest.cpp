@@ -10,6 +10,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -220,6 +221,16 @@ protected:
     }
     QString endedRun;
 
+    // A project folder holding only this program; empty when it cannot be written.
+    QString projectWith(const QString& name, const QByteArray& program) const
+    {
+        const QString project = home.filePath(QStringLiteral("projects/%1.zelvor").arg(name));
+        QFile file(project + QStringLiteral("/app.coffee"));
+        if (!QDir().mkpath(project) || !file.open(QIODevice::WriteOnly) || file.write(program) != program.size())
+            return QString();
+        return project;
+    }
+
     void start(const QStringList& arguments)
     {
         app.setProcessEnvironment(environment());
@@ -272,13 +283,8 @@ TEST_F(ApplicationProcess, TakesALaterLaunchAndQuitsCleanlyOnSIGTERM)
 TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItKeepsItInTheRecentListAndReopensIt)
 {
     // A folder with only a program: opening it merges the template in.
-    QTemporaryDir projects;
-    const QString project = projects.filePath(QStringLiteral("Card.zelvor"));
-    ASSERT_TRUE(QDir().mkpath(project));
-    QFile program(project + QStringLiteral("/app.coffee"));
-    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
-    program.write("layer = new Layer\n");
-    program.close();
+    const QString project = projectWith(QStringLiteral("Card"), "layer = new Layer\n");
+    ASSERT_FALSE(project.isEmpty());
 
     start({project});
     // The preview's page is up: the whole window, web engine included, is running.
@@ -297,6 +303,26 @@ TEST_F(ApplicationProcess, CtrlCWithAProjectOpenClosesItKeepsItInTheRecentListAn
     start({});
     ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
     quitWith(SIGHUP);
+}
+
+TEST_F(ApplicationProcess, ASignalWhileAHugeProgramCompilesEndsTheApplicationWithinTwoSeconds)
+{
+    // 1.5 MB of layer definitions: its compile takes many seconds.
+    QByteArray huge;
+    for (int i = 0; huge.size() < 1'500'000; ++i)
+        huge += QStringLiteral("p%1 = new Layer x: %2, y: %3, width: 5, height: 5, backgroundColor: \"#e33\"\n")
+                    .arg(i).arg(i % 300).arg(i % 700).toUtf8();
+    const QString project = projectWith(QStringLiteral("Huge"), huge);
+    ASSERT_FALSE(project.isEmpty());
+
+    start({project});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(app.processId()), SIGTERM);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return app.state() == QProcess::NotRunning; }, 30000)) << output.toStdString();
+    EXPECT_LT(clock.elapsed(), 2000) << output.toStdString();
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << output.toStdString();
 }
 
 TEST(Recovery, TheUntitledProjectOfAKilledRunIsOfferedAtTheNextStartAndItsFolderGoes)

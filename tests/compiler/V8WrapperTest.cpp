@@ -145,6 +145,21 @@ TEST_F(V8WrapperTest, ReleasingMemoryKeepsWhatTheScriptsHold)
     EXPECT_EQ(printed(), QString());
 }
 
+// A script that keeps allocating is stopped at the heap's limit instead of ending the process:
+// the call answers why, and the engine goes on, with the limit still in force.
+TEST_F(V8WrapperTest, ARunawayScriptStopsAtTheHeapLimitAndTheEngineGoesOn)
+{
+    StreamCapture fresh;
+    V8Wrapper small(fresh.file(), err.file(), size_t(256) << 20);
+    small.evaluate(QStringLiteral("var Greedy = { add: function (a, b) { return a + b; }, eat: function () {"
+                                  " var all = []; for (;;) all.push(new Array(1000).fill(all.length)); } };"));
+    for (int round = 0; round < 2; ++round) {
+        const QString reply = small.invoke(QStringLiteral("eat"), QStringLiteral("Greedy"), QStringLiteral("[]"));
+        EXPECT_TRUE(reply.contains(V8Wrapper::kOutOfMemoryMessage)) << reply.toStdString();
+        EXPECT_EQ(small.invoke(QStringLiteral("add"), QStringLiteral("Greedy"), QStringLiteral("[1, 2]")), QStringLiteral("3"));
+    }
+}
+
 TEST_F(V8WrapperTest, ContextsOfTwoWrappersAreSeparate)
 {
     StreamCapture otherOut;
