@@ -94,6 +94,7 @@ RBApplication::RBApplication(Options options, QObject* parent)
     services.showPluginsPath = [this] { showPluginsPath(); };
     services.shouldCloseRestoredDocuments = [this] { return m_shouldCloseRestoredDocuments; };
     services.isQuitting = [this] { return m_askingToQuit || m_terminated; };
+    services.websiteURL = AppBuildSettings::websiteURL();
     m_documentController->setServices(services);
     step(QStringLiteral("init.documentController"));
 

@@ -4,6 +4,7 @@
 #include "app/UpdateChecker.h"
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/KVFindBar.h"
+#include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
 #include "platform/gui/Document.h"
 #include "preview/RBDocsWindowController.h"
@@ -141,6 +142,14 @@ void RBMainMenu::buildActions()
         if (platform::Document* document = app.currentDocument())
             document->saveDocumentAs();
     });
+    add(QStringLiteral("toolbarImport"), QStringLiteral("&Import…"), QKeySequence(QStringLiteral("Ctrl+Shift+I")), [&app] {
+        if (auto* document = qobject_cast<RBDocument*>(app.currentDocument()))
+            document->toolbarImport();
+    });
+    add(QStringLiteral("toolbarImportAgain"), QStringLiteral("Import A&gain"), QKeySequence(QStringLiteral("Ctrl+Alt+I")), [&app] {
+        if (auto* document = qobject_cast<RBDocument*>(app.currentDocument()))
+            document->toolbarImportAgain();
+    });
     add(QStringLiteral("performClose"), QStringLiteral("&Close Window"), QKeySequence(QStringLiteral("Ctrl+W")), [] {
         if (QWidget* window = QApplication::activeWindow())
             window->close();
@@ -260,6 +269,9 @@ QMenu* RBMainMenu::buildFileMenu(QWidget* parent)
     menu->addAction(action(QStringLiteral("saveDocument")));
     menu->addAction(action(QStringLiteral("saveDocumentAs")));
     menu->addSeparator();
+    menu->addAction(action(QStringLiteral("toolbarImport")));
+    menu->addAction(action(QStringLiteral("toolbarImportAgain")));
+    menu->addSeparator();
     menu->addAction(action(QStringLiteral("performClose")));
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("terminate")));
@@ -267,6 +279,9 @@ QMenu* RBMainMenu::buildFileMenu(QWidget* parent)
         const bool hasDocument = m_application.currentDocument() != nullptr;
         action(QStringLiteral("saveDocument"))->setEnabled(hasDocument);
         action(QStringLiteral("saveDocumentAs"))->setEnabled(hasDocument);
+        const bool hasProject = qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr;
+        action(QStringLiteral("toolbarImport"))->setEnabled(hasProject);
+        action(QStringLiteral("toolbarImportAgain"))->setEnabled(hasProject);
     });
     return menu;
 }

@@ -2,6 +2,7 @@
 
 #include "messages/NotificationName.h"
 #include "document/DeviceScaleMenu.h"
+#include "document/DocumentImports.h"
 #include "document/ProjectFolder.h"
 #include "document/RBConfig.h"
 #include "document/RunLeftovers.h"
@@ -49,6 +50,7 @@ QString processTemporaryFolder()
 RBDocument::RBDocument(RBDocumentServices services, QObject* parent)
     : platform::Document(parent)
     , m_services(std::move(services))
+    , m_imports(std::make_unique<DocumentImports>(*this))
 {
     setFileType(QStringLiteral("zelvor"));
     const QString device = m_services.deviceCatalog ? m_services.deviceCatalog->defaultDevice() : QString();
@@ -312,6 +314,7 @@ void RBDocument::setup()
     }
     if (m_services.buildWindow)
         m_services.buildWindow(*this);
+    m_imports->setupImportHandler();
     if (editor()) {
         if (!isSaved())
             editor()->setContent(platform::readTextFile(programPath()));
@@ -342,6 +345,16 @@ void RBDocument::setup()
         if (!platform::writeTextAtomically(programPath(), *text, &reason))
             platform::Log::error(kDomain, QStringLiteral("Could not keep the untitled program in %1: %2").arg(programPath(), reason));
     }, true);
+}
+
+void RBDocument::toolbarImport()
+{
+    m_imports->toolbarImport();
+}
+
+void RBDocument::toolbarImportAgain()
+{
+    m_imports->toolbarImportAgain();
 }
 
 void RBDocument::reloadPreview()

@@ -21,6 +21,7 @@
 #include <optional>
 
 namespace platform { class SerialQueue; }
+class DocumentImports;
 
 // One open project folder ("*.zelvor"): reads it, merges the template into it, saves it by
 // hand, writes a backup of the program every minute, follows outside edits of "app.coffee",
@@ -105,6 +106,11 @@ public:
     // through the panel. Answers whether the project was saved.
     bool saveDocumentWithSheet(bool sheet, const std::function<void()>& success = {});
     void reloadPreview();
+
+    // --- imports from design tools (the toolbar's Import and Import Again)
+    DocumentImports& imports() { return *m_imports; }
+    void toolbarImport();
+    void toolbarImportAgain();
 
     // --- backups
     // Takes the editor's text now and writes it on the backup queue.
@@ -193,6 +199,7 @@ private:
     bool askToLoadOutsideChange();
 
     RBDocumentServices m_services;
+    std::unique_ptr<DocumentImports> m_imports;
     platform::AttachedInterface<RBDocumentEditor> m_editor;
     platform::AttachedInterface<RBDocumentPreview> m_preview;
     platform::AttachedInterface<RBDocumentWindowInterface> m_window;

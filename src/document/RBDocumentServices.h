@@ -27,4 +27,6 @@ struct RBDocumentServices {
     std::function<bool()> shouldCloseRestoredDocuments;
     // Whether the application is quitting: its windows then close without further questions.
     std::function<bool()> isQuitting;
+    // The maker's web site without a trailing "/" (the import help page), or empty.
+    QString websiteURL;
 };

@@ -110,7 +110,7 @@ public:
     // reported in an alert. Answers whether the text was changed.
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, bool onTop);
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, const QString& ifNotContains,
-                            bool onTop);
+                            bool onTop) override;
     QHash<QString, int> snippetCounter() const { return m_snippets.counter(); }
 
     // --- plugins: CoffeeScript that defines plugin.run, from the whole text to a new text. It

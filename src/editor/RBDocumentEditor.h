@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
 
 // What a document needs of its code editor (the editor controller implements it).
 class RBDocumentEditor {
@@ -12,4 +13,15 @@ public:
     virtual void setContent(const QString& text) = 0;
     // Replaces the whole text as one edit (an outside change of "app.coffee").
     virtual void replaceAllText(const QString& text) = 0;
+    // Inserts the rendering of a snippet at the top or the end of the code as one edit, unless
+    // the code already holds the rendering of `ifNotContains` (when given). Answers whether it
+    // inserted; an editor without snippets inserts nothing.
+    virtual bool insertSnippetNamed(const QString& name, const QVariantMap& context, const QString& ifNotContains, bool onTop)
+    {
+        (void)name;
+        (void)context;
+        (void)ifNotContains;
+        (void)onTop;
+        return false;
+    }
 };

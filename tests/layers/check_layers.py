@@ -40,7 +40,9 @@ WINDOW = {
     "preview": {"webview", "analytics", "Mixpanel", "messages"},
     "editor": {"completion/AutocompleteDelegate", "autocomplete", "CodeTextView", "webview", "analytics",
                "Mixpanel", "messages"},
-    "document": {"preview", "editor", "completion/AutocompleteDelegate", "autocomplete", "CodeTextView",
+    # The import sheet runs its exporters through the preview's process runner.
+    "importers": {"preview", "webview", "messages"},
+    "document": {"importers", "preview", "editor", "completion/AutocompleteDelegate", "autocomplete", "CodeTextView",
                  "webview", "analytics", "Mixpanel", "messages"},
 }
 WINDOW["document/window"] = WINDOW["document"] | {"document"}

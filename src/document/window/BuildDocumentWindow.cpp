@@ -4,6 +4,7 @@
 #include "CodeTextView/KVCodeView.h"
 #include "Mixpanel/Mixpanel.h"
 #include "Mixpanel/MixpanelPeople.h"
+#include "document/DocumentImports.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
 #include "document/window/RBDocumentSharing.h"
@@ -26,6 +27,7 @@
 #include <QPointer>
 #include <QLayout>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 constexpr int kInitialWidth = 1280;
@@ -35,6 +37,8 @@ void connectToolbar(RBDocument& document, RBDocumentWindow& window, RBDocumentTo
 {
     RBDocumentToolbar* toolbar = window.toolbar();
     auto on = [&actions](QAction* item, auto handler) { QObject::connect(item, &QAction::triggered, &actions, handler); };
+    on(toolbar->importItem(), [&document] { document.toolbarImport(); });
+    on(toolbar->importAgainItem(), [&document] { document.toolbarImportAgain(); });
     on(toolbar->devicePickerItem(), [&actions, toolbar] { actions.toolbarDeviceSettingsMenu(toolbar->devicePickerButton()); });
     on(toolbar->deviceOrientationToolbarItem(), [&document] { document.orientationButtonPressed(); });
     on(toolbar->deviceHandToolbarItem(), [&document] { document.handButtonPressed(); });
@@ -46,6 +50,25 @@ void connectToolbar(RBDocument& document, RBDocumentWindow& window, RBDocumentTo
     on(toolbar->consoleItem(), [&actions] { actions.toolbarShowConsole(); });
     on(toolbar->inspectItem(), [&actions] { actions.toolbarInspect(); });
     on(toolbar->docsItem(), [&actions] { actions.toolbarDocs(); });
+}
+
+void reportImports(RBDocument& document)
+{
+    auto report = [](const char* counter, const char* event, const QString& identifier) {
+        Mixpanel* analytics = Mixpanel::sharedInstance();
+        if (!analytics)
+            return;
+        if (analytics->people())
+            analytics->people()->increment(QString::fromLatin1(counter), 1);
+        analytics->track(QString::fromLatin1(event), {{QStringLiteral("type"), identifier}});
+    };
+    QObject::connect(&document.imports(), &DocumentImports::importSucceeded, &document,
+                     [report](const QString& identifier) { report("Imports", "app.import.success", identifier); });
+    QObject::connect(&document.imports(), &DocumentImports::importFailed, &document,
+                     [report](const QString& identifier) { report("Failed Imports", "app.import.error", identifier); });
+    const QString website = document.services().websiteURL;
+    if (!website.isEmpty())
+        document.imports().setHelpUrl(QUrl(website + QStringLiteral("/learn/import/")));
 }
 
 void reportSaves(RBDocument& document)
@@ -124,6 +147,7 @@ void buildDocumentWindow(RBDocument& document)
             [toolbarActions](const platform::Notification& n) { toolbarActions->actionTapped(n.userInfo.value(QStringLiteral("link"))); },
             toolbarActions);
     reportSaves(document);
+    reportImports(document);
 
     document.attachEditor(editor.get());
     document.attachPreview(link.get());

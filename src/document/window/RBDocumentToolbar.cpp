@@ -4,10 +4,6 @@
 #include <QPushButton>
 #include <QToolButton>
 
-namespace {
-const QString kImportLater = QStringLiteral("Importing from design tools comes in a later version.");
-} // namespace
-
 RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     : QToolBar(QStringLiteral("Toolbar"), parent)
 {
@@ -19,10 +15,8 @@ RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     // The toolbar cannot be hidden from its context menu: the window has no other way to it.
     setContextMenuPolicy(Qt::PreventContextMenu);
 
-    m_import = addItem(QStringLiteral("import"), QStringLiteral("Import"), kImportLater);
-    m_importAgain = addItem(QStringLiteral("importAgain"), QStringLiteral("Import Again"), kImportLater);
-    markUnavailable(m_import, kImportLater);
-    markUnavailable(m_importAgain, kImportLater);
+    m_import = addItem(QStringLiteral("import"), QStringLiteral("Import"), QStringLiteral("Import layers from a Sketch, Photoshop or Figma design"));
+    m_importAgain = addItem(QStringLiteral("importAgain"), QStringLiteral("Import Again"), QStringLiteral("Repeat the last import"));
     addSeparator();
 
     m_devicePicker = addItem(QStringLiteral("devicePicker"), QStringLiteral("Device"), QStringLiteral("Choose the device the preview shows"));

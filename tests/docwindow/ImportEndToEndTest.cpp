@@ -1,0 +1,160 @@
+// Importing into a real offscreen project window: the toolbar's Import shows the sheet, the
+// user chooses a Sketch file and imports it at @2x; the project gets its folder in "imported",
+// the code a line that loads it (once, however often it is imported) and the preview the
+// imported layers. Import Again repeats it without a question.
+#include "../document/DocumentFakes.h"
+#include "../preview/ServerTestSupport.h"
+#include "WindowProbe.h"
+
+#include "document/DocumentImports.h"
+#include "document/RBDocument.h"
+#include "document/RBDocumentController.h"
+#include "document/window/BuildDocumentWindow.h"
+#include "document/window/RBDocumentToolbar.h"
+#include "document/window/RBDocumentWindow.h"
+#include "importers/RBImportWindowController.h"
+#include "importers/RBSketchImportViewController.h"
+#include "platform/gui/Alert.h"
+#include "preview/RBServerController.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ServerEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { RBServerController::sharedInstance().stop(); }
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Writes the layer tree the exporters write: a card with a box inside, sized by the scale.
+const char* const kExporter = R"PY(
+import json, os, sys
+design, out, scale = sys.argv[1], sys.argv[3], float(sys.argv[4])
+os.makedirs(os.path.join(out, "images"), exist_ok=True)
+box = {"name": "Box", "frame": {"x": 5 * scale, "y": 5 * scale, "width": 10 * scale, "height": 10 * scale},
+       "image": {"path": "images/Box.png"}, "children": []}
+layers = [{"name": "Card", "frame": {"x": 0, "y": 0, "width": 40 * scale, "height": 30 * scale}, "children": [box]}]
+json.dump(layers, open(os.path.join(out, "layers.json"), "w"))
+name = os.path.basename(out)
+open(os.path.join(out, "layers.json.js"), "w").write(
+    "window.__zelvorImportedLayers = window.__zelvorImportedLayers || {}; window.__zelvorImportedLayers[%s] = %s;"
+    % (json.dumps(name), json.dumps(layers)))
+open(os.path.join(out, "images", "Box.png"), "wb").write(b"\x89PNG\r\n\x1a\n")
+print("Exported 2 layers", flush=True)
+)PY";
+
+TEST(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
+{
+    useTemporaryUserFolders();
+    servertest::isolateFromTheSystemBus();
+    platform::Alert::setTestResponder([](const platform::Alert& alert) {
+        ADD_FAILURE() << "unexpected alert: " << alert.messageText().toStdString() << ": " << alert.informativeText().toStdString();
+        return platform::Alert::kFirstButtonReturn;
+    });
+    ASSERT_TRUE(servertest::startAndWait(RBServerController::sharedInstance()));
+    auto* controller = new RBDocumentController(qApp);
+    RBDocumentServices services = controller->services();
+    services.buildWindow = buildDocumentWindow;
+    controller->setServices(services);
+
+    QTemporaryDir dir;
+    const QString project = dir.path() + "/Shop.zelvor";
+    write(project + "/app.coffee", "bg = new Layer\n\tname: \"bg\"\n");
+    write(project + "/zelvor/config.json", "{\"updateDelay\": 0.05}");
+    const QString exporter = dir.path() + "/exporter/run.py";
+    write(exporter, kExporter);
+    // A design file as the format has it: a zip whose "meta.json" names the version.
+    write(dir.path() + "/design/meta.json", R"({"appVersion": "52.1"})");
+    write(dir.path() + "/design/document.json", "{}");
+    const QString design = dir.path() + "/Home.sketch";
+    QProcess zip;
+    zip.setWorkingDirectory(dir.path() + "/design");
+    zip.start("/usr/bin/zip", {"-qr", design, "."});
+    ASSERT_TRUE(zip.waitForFinished(10000) && QFileInfo::exists(design)) << "zip is needed";
+
+    QPointer<RBDocument> document;
+    controller->openDocumentWithContentsOfURL(project, true, [&document](platform::Document* d, bool, const QString&) {
+        document = qobject_cast<RBDocument*>(d);
+    });
+    ASSERT_TRUE(document);
+    WindowProbe probe(*document);
+    probe.window()->resize(1200, 800);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('bg') ? 1 : 0").toInt() == 1; }, 60000));
+
+    // The toolbar's Import shows the sheet; the Sketch row offers to choose a file.
+    QAction* importItem = probe.window()->toolbar()->importItem();
+    ASSERT_TRUE(importItem->isEnabled());
+    importItem->trigger();
+    RBImportWindowController* sheet = document->imports().importWindowController();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->outPath(), project + "/imported");
+    RBSketchImportViewController* sketch = sheet->sketchImportViewController();
+    sketch->setExporterScript(exporter);
+    RBImportViewController::setChooserForTests([design](const RBImportViewController&) { return design; });
+    sketch->chooseButton()->click();
+    RBImportViewController::setChooserForTests({});
+    ASSERT_TRUE(sketch->runButton()->isEnabled()) << sketch->subTitleTextField()->text().toStdString();
+    sketch->scalePopUpButton()->setCurrentIndex(2);
+    Q_EMIT sketch->scalePopUpButton()->activated(2);
+    const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        sheet->grab().save(shots + "/import-sheet-chosen.png");
+
+    // Import: the folder, the line at the top of the code, the sheet gone, the layers shown.
+    sketch->runButton()->click();
+    const QString line = QStringLiteral("Zelvor.Importer.load \"imported/Home@2x\"");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return document->editor()->content().contains(line); }, 20000));
+    EXPECT_TRUE(document->editor()->content().startsWith(
+        "# The layers of \"Home\", imported from Sketch (sizes and positions are scaled 1:2)\n"));
+    EXPECT_TRUE(QFileInfo(project + "/imported/Home@2x/layers.json").isFile());
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('Box') ? Layer.select('Box').width : -1").toInt() == 20; }, 30000))
+        << "the preview never showed the imported layers";
+    // The page reloads once the import is in: ask until the reloaded page answers too.
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        return probe.pageValue("Layer.select('Box') && Layer.select('Box').parent ? Layer.select('Box').parent.name : ''").toString() == "Card";
+    }, 30000));
+    if (!shots.isEmpty()) {
+        testsupport::spin(300);
+        probe.window()->grab().save(shots + "/import-done.png");
+    }
+
+    // Import Again repeats the Sketch import; the code keeps its one line.
+    write(project + "/imported/Home@2x/marker", "earlier");
+    probe.window()->toolbar()->importAgainItem()->trigger();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(project + "/imported/Home@2x/marker"); }, 20000))
+        << "the import was not repeated";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !sheet->isVisible(); }, 5000));
+    EXPECT_EQ(document->editor()->content().count(line), 1);
+
+    document->updateChangeCount(platform::Document::ChangeCleared);
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !document; }, 5000));
+    platform::Alert::setTestResponder({});
+}
+
+} // namespace
