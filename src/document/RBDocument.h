@@ -14,6 +14,7 @@
 #include "platform/gui/Document.h"
 
 #include <QJsonObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -21,6 +22,7 @@
 #include <optional>
 
 namespace platform { class SerialQueue; }
+class RBProgressWindowController;
 
 // One open project folder ("*.zelvor"): reads it, merges the template into it, saves it by
 // hand, writes a backup of the program every minute, follows outside edits of "app.coffee",
@@ -106,6 +108,15 @@ public:
     bool saveDocumentWithSheet(bool sheet, const std::function<void()>& success = {});
     void reloadPreview();
 
+    // --- the project's copy of the prototyping library
+    // Replaces "zelvor/zelvor.js" and its map with the newest build (the services' build
+    // server, else the library this application ships) under a progress sheet, keeping the
+    // old files as numbered ".old" copies, then reloads the preview. A failure leaves the
+    // library as it was and says why.
+    void updateZelvorLibrary();
+    // Hides the sheet; the update still finishes and reloads the preview.
+    void closeUpdateZelvorLibrarySheet();
+
     // --- backups
     // Takes the editor's text now and writes it on the backup queue.
     void makeBackupInBackground();
@@ -157,6 +168,8 @@ Q_SIGNALS:
     // After each save in place: whether the document had changes before it, and the size of
     // "app.coffee" in bytes (usage analytics listen).
     void documentSaved(bool afterEdit, qint64 programSize);
+    // A library update has finished: `error` is empty when the library was replaced.
+    void zelvorLibraryUpdated(const QString& error);
 
 protected:
     void documentWillClose() override;
@@ -193,6 +206,7 @@ private:
     bool askToLoadOutsideChange();
 
     RBDocumentServices m_services;
+    QPointer<RBProgressWindowController> m_progressWindowController;
     platform::AttachedInterface<RBDocumentEditor> m_editor;
     platform::AttachedInterface<RBDocumentPreview> m_preview;
     platform::AttachedInterface<RBDocumentWindowInterface> m_window;

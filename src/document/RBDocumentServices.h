@@ -27,4 +27,7 @@ struct RBDocumentServices {
     std::function<bool()> shouldCloseRestoredDocuments;
     // Whether the application is quitting: its windows then close without further questions.
     std::function<bool()> isQuitting;
+    // The maker's build server for library updates ("/latest/<file>"); empty: the library this
+    // application ships is the newest.
+    QString libraryServerURL;
 };
