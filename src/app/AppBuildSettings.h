@@ -14,5 +14,12 @@ QString updateFeedURL();
 QString websiteURL();
 // Whether the distributor switched usage analytics off for every user of this build.
 bool dataCollectionDisabled();
+// The maker's build server of the prototyping library, without a trailing "/"; empty when the
+// build names none (library updates then take the library this application ships).
+QString libraryServerURL();
+// The host of gist pages that "zelvor://" links name, and the address (scheme and host) of the
+// service that serves their raw texts.
+QString gistHost();
+QString gistRawURL();
 
 } // namespace AppBuildSettings

@@ -3,6 +3,7 @@
 #include "Mixpanel/Mixpanel.h"
 #include "analytics/RBMetrics.h"
 #include "app/AppBuildSettings.h"
+#include "app/links/RBDocumentURLManager.h"
 #include "app/CrashReporter.h"
 #include "app/LaunchArguments.h"
 #include "app/RBMainMenu.h"
@@ -213,6 +214,7 @@ void RBApplication::applicationWillFinishLaunching()
     m_launchDate = QDateTime::currentDateTime();
     RBDocumentServices services = m_documentController->services();
     services.launchDate = m_launchDate;
+    services.libraryServerURL = AppBuildSettings::libraryServerURL();
     m_documentController->setServices(services);
     step(QStringLiteral("willFinish.launchDate"));
 
@@ -437,12 +439,45 @@ bool RBApplication::applicationShouldHandleReopen(bool hasVisibleWindows)
     return false;
 }
 
+RBDocumentURLManager* RBApplication::urlManager() const
+{
+    return m_urlManager.data();
+}
+
 void RBApplication::handleURLEvent(const QString& link)
 {
     if (!isZelvorLink(link))
         return;
-    // Opening the link's project is not built yet: it is recorded so that nothing is lost.
-    platform::Log::info(kDomain, QStringLiteral("Received link: %1").arg(link));
+    platform::Log::info(kDomain, QStringLiteral("Received link: %1").arg(link.left(1000)));
+    RBDocumentURLManager::Options options;
+    options.downloadsFolder = m_options.downloadsFolder;
+    if (options.downloadsFolder.isEmpty())
+        options.downloadsFolder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (options.downloadsFolder.isEmpty())
+        options.downloadsFolder = QDir::homePath();
+    options.gistHost = m_options.gistHost.value_or(AppBuildSettings::gistHost());
+    options.gistRawURL = m_options.gistRawURL.value_or(AppBuildSettings::gistRawURL());
+    options.timeoutMs = m_options.linkTimeoutMs;
+    options.openProject = [this](const QString& path) { openProjectFolder(path); };
+    options.openProgram = [this](const QString& program) {
+        QPointer<RBDocument> document = qobject_cast<RBDocument*>(m_documentController->newDocument());
+        // The editor takes the text once the new window has settled.
+        platform::dispatchAfter(0.1, [document, program] {
+            if (document)
+                document->restoreProgram(program);
+        });
+    };
+    // Each link has its own manager and window; one that closes is done.
+    auto* manager = new RBDocumentURLManager(std::move(options), this);
+    connect(manager, &RBDocumentURLManager::closed, manager, &QObject::deleteLater);
+    m_urlManager = manager;
+    // After the caller has returned: a launch that handed the link over waits for its answer,
+    // and the link's alerts run modally.
+    QPointer<RBDocumentURLManager> pending(manager);
+    platform::dispatchMain([pending, link] {
+        if (pending)
+            pending->openUrl(link);
+    });
 }
 
 void RBApplication::lastWindowClosed()

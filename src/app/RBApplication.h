@@ -16,6 +16,7 @@
 
 class Mixpanel;
 class RBDocumentController;
+class RBDocumentURLManager;
 class RBGoogleAnalytics;
 class RBMainMenu;
 class RBMIDIController;
@@ -75,6 +76,13 @@ public:
         std::function<void()> showAbout;
         // Opens a web address (default: the desktop's browser).
         std::function<void(const QString& url, bool inBackground)> openURL;
+        // "zelvor://" links: where zip links download to (default: the user's Downloads folder)
+        // and the gist hosts (default: the build's settings), and how long a silent server is
+        // waited for.
+        QString downloadsFolder;
+        std::optional<QString> gistHost;
+        std::optional<QString> gistRawURL;
+        int linkTimeoutMs = 30000;
         // Ends the process with this code without unwinding (default: _exit); used when the
         // user insists on quitting while the quit questions are open.
         std::function<void(int code)> exitAtOnce;
@@ -120,7 +128,10 @@ public:
     bool applicationShouldOpenUntitledFile();
     // A launch with nothing to open while running: the welcome window when no window shows.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // Opens a "zelvor://" link in a progress window of its own (RBDocumentURLManager).
     void handleURLEvent(const QString& link);
+    // The manager of the most recent link, until its window closes.
+    RBDocumentURLManager* urlManager() const;
 
     // The steps taken so far, by name, in order.
     QStringList launchSteps() const { return m_launchSteps; }
@@ -201,6 +212,7 @@ private:
     std::unique_ptr<RBMainMenu> m_mainMenu;
     std::unique_ptr<RBMIDIController> m_midiController;
     QPointer<QWidget> m_welcomeWindow;
+    QPointer<RBDocumentURLManager> m_urlManager;
     QDateTime m_launchDate;
     platform::Timer m_minuteIntervalTimer;
     QStringList m_launchSteps;

@@ -194,6 +194,11 @@ void RBMainMenu::buildActions()
         [] { sendToResponder("menuReset"); });
     add(QStringLiteral("reloadPreview"), QStringLiteral("&Reload Preview"), QKeySequence(QStringLiteral("Ctrl+R")),
         [] { sendToResponder("reloadPreview"); });
+    // Project
+    add(QStringLiteral("updateZelvorLibrary"), QStringLiteral("&Update Zelvor Library"), QKeySequence(), [&app] {
+        if (auto* document = qobject_cast<RBDocument*>(app.currentDocument()))
+            document->updateZelvorLibrary();
+    });
     // Window
     add(QStringLiteral("performMiniaturize"), QStringLiteral("&Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [] {
         if (QWidget* window = QApplication::activeWindow())
@@ -342,6 +347,21 @@ QMenu* RBMainMenu::buildViewMenu(QWidget* parent)
     return menu;
 }
 
+QMenu* RBMainMenu::buildProjectMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("&Project"), parent);
+    menu->setObjectName(QStringLiteral("projectMenu"));
+    menu->setToolTipsVisible(true);
+    QAction* update = action(QStringLiteral("updateZelvorLibrary"));
+    update->setToolTip(QStringLiteral("Replaces the project's copy of the Zelvor library with the newest one, keeping the old "
+                                      "files beside it as \u201C.old\u201D copies."));
+    menu->addAction(update);
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        action(QStringLiteral("updateZelvorLibrary"))->setEnabled(qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr);
+    });
+    return menu;
+}
+
 QMenu* RBMainMenu::buildWindowMenu(QWidget* parent)
 {
     auto* menu = new QMenu(QStringLiteral("&Window"), parent);
@@ -402,6 +422,7 @@ QMenuBar* RBMainMenu::createMenuBar(QWidget* parent)
     bar->addMenu(buildFileMenu(bar));
     bar->addMenu(buildEditMenu(bar));
     bar->addMenu(buildViewMenu(bar));
+    bar->addMenu(buildProjectMenu(bar));
     bar->addMenu(buildWindowMenu(bar));
     bar->addMenu(buildHelpMenu(bar));
     return bar;

@@ -13,7 +13,7 @@ class QMenuBar;
 class QWidget;
 class RBApplication;
 
-// The application's menus on Linux desktop conventions: File, Edit, View, Window and Help, with
+// The application's menus on Linux desktop conventions: File, Edit, View, Project, Window and Help, with
 // Preferences at the bottom of Edit and About at the bottom of Help, Ctrl where other systems
 // use Command. One set of actions serves every window: each main window gets a menu bar of
 // its own over them, and other windows (the welcome window) get their shortcuts.
@@ -51,6 +51,7 @@ private:
     QMenu* buildFileMenu(QWidget* parent);
     QMenu* buildEditMenu(QWidget* parent);
     QMenu* buildViewMenu(QWidget* parent);
+    QMenu* buildProjectMenu(QWidget* parent);
     QMenu* buildWindowMenu(QWidget* parent);
     QMenu* buildHelpMenu(QWidget* parent);
     void fillRecentMenu(QMenu* menu);

@@ -3,8 +3,10 @@
 #include "messages/NotificationName.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/DocumentImports.h"
+#include "document/LibraryUpdate.h"
 #include "document/ProjectFolder.h"
 #include "document/RBConfig.h"
+#include "document/RBProgressWindowController.h"
 #include "document/RunLeftovers.h"
 #include "document/TemporaryProjectRemoval.h"
 #include "platform/Bundle.h"
@@ -1028,6 +1030,57 @@ void RBDocument::cleanup()
         disconnect(&m_config, &ProjectConfig::valueChanged, this, &RBDocument::configValueChanged);
         m_observingConfig = false;
     }
+}
+
+// ---------------------------------------------------------------- library update
+
+void RBDocument::updateZelvorLibrary()
+{
+    auto* sheet = new RBProgressWindowController(this);
+    sheet->setMessage(QStringLiteral("Updating the Zelvor library of \u201C%1\u201D\u2026").arg(displayName()));
+    m_progressWindowController = sheet;
+    connect(sheet, &RBProgressWindowController::cancelled, this, [this, sheet] {
+        if (m_progressWindowController == sheet)
+            closeUpdateZelvorLibrarySheet();
+        else
+            sheet->close();
+    });
+    sheet->beginSheet(windowForSheet());
+
+    const QString shipped = join(platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate")), QStringLiteral("zelvor"));
+    auto* update = new LibraryUpdate(join(projectPath(), QStringLiteral("zelvor")), m_services.libraryServerURL, shipped, this);
+    QPointer<RBDocument> self(this);
+    update->start([self, sheet = QPointer<RBProgressWindowController>(sheet)](const QString& error) {
+        if (sheet)
+            sheet->close();
+        if (!self)
+            return;
+        if (sheet) {
+            if (self->m_progressWindowController == sheet)
+                self->m_progressWindowController = nullptr;
+            sheet->deleteLater();
+        }
+        if (!error.isEmpty()) {
+            platform::Alert alert;
+            alert.setMessageText(QStringLiteral("The Zelvor library could not be updated."));
+            alert.setInformativeText(error + QStringLiteral("\n\nThe project keeps the library it had."));
+            alert.runModalSheetForWindow(self->windowForSheet());
+            Q_EMIT self->zelvorLibraryUpdated(error);
+            return;
+        }
+        self->reloadPreview();
+        const QString device = self->m_config.stringValue(ProjectConfig::DeviceType);
+        if (self->m_services.deviceCatalog && self->m_services.deviceCatalog->deviceCanBeMappedToNewDevice(device)
+            && self->preview())
+            self->preview()->updateDevice();
+        Q_EMIT self->zelvorLibraryUpdated(QString());
+    });
+}
+
+void RBDocument::closeUpdateZelvorLibrarySheet()
+{
+    if (m_progressWindowController)
+        m_progressWindowController->close();
 }
 
 void RBDocument::toggleInspector()

@@ -14,6 +14,7 @@
 #include "platform/gui/Document.h"
 
 #include <QJsonObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -22,6 +23,7 @@
 
 namespace platform { class SerialQueue; }
 class DocumentImports;
+class RBProgressWindowController;
 
 // One open project folder ("*.zelvor"): reads it, merges the template into it, saves it by
 // hand, writes a backup of the program every minute, follows outside edits of "app.coffee",
@@ -111,6 +113,14 @@ public:
     DocumentImports& imports() { return *m_imports; }
     void toolbarImport();
     void toolbarImportAgain();
+    // --- the project's copy of the prototyping library
+    // Replaces "zelvor/zelvor.js" and its map with the newest build (the services' build
+    // server, else the library this application ships) under a progress sheet, keeping the
+    // old files as numbered ".old" copies, then reloads the preview. A failure leaves the
+    // library as it was and says why.
+    void updateZelvorLibrary();
+    // Hides the sheet; the update still finishes and reloads the preview.
+    void closeUpdateZelvorLibrarySheet();
 
     // --- backups
     // Takes the editor's text now and writes it on the backup queue.
@@ -163,6 +173,8 @@ Q_SIGNALS:
     // After each save in place: whether the document had changes before it, and the size of
     // "app.coffee" in bytes (usage analytics listen).
     void documentSaved(bool afterEdit, qint64 programSize);
+    // A library update has finished: `error` is empty when the library was replaced.
+    void zelvorLibraryUpdated(const QString& error);
 
 protected:
     void documentWillClose() override;
@@ -200,6 +212,7 @@ private:
 
     RBDocumentServices m_services;
     std::unique_ptr<DocumentImports> m_imports;
+    QPointer<RBProgressWindowController> m_progressWindowController;
     platform::AttachedInterface<RBDocumentEditor> m_editor;
     platform::AttachedInterface<RBDocumentPreview> m_preview;
     platform::AttachedInterface<RBDocumentWindowInterface> m_window;

@@ -29,4 +29,7 @@ struct RBDocumentServices {
     std::function<bool()> isQuitting;
     // The maker's web site without a trailing "/" (the import help page), or empty.
     QString websiteURL;
+    // The maker's build server for library updates ("/latest/<file>"); empty: the library this
+    // application ships is the newest.
+    QString libraryServerURL;
 };

@@ -68,9 +68,20 @@ QString readTextFile(const QString& path, bool* ok)
     return QString::fromUtf8(readFile(path, ok));
 }
 
-bool copyItem(const QString& from, const QString& to, bool overwrite)
+bool copyItem(const QString& from, const QString& to, bool overwrite, LinksInCopy links)
 {
     const QFileInfo source(from);
+    if (links == LinksInCopy::Keep && source.isSymLink()) {
+        if (QFileInfo(to).isSymLink() || QFileInfo::exists(to)) {
+            if (!overwrite)
+                return false;
+            QFile::remove(to);
+        }
+        char target[4096];
+        const ssize_t length = ::readlink(QFile::encodeName(from).constData(), target, sizeof target);
+        return length > 0 && size_t(length) < sizeof target
+               && ::symlink(QByteArray(target, int(length)).constData(), QFile::encodeName(to).constData()) == 0;
+    }
     if (!source.exists())
         return false;
     if (!source.isDir()) {
@@ -88,7 +99,7 @@ bool copyItem(const QString& from, const QString& to, bool overwrite)
         const QString target = to + QLatin1Char('/') + entry.fileName();
         if (!entry.isDir() && QFileInfo::exists(target) && !overwrite)
             continue; // keep what is there
-        ok = copyItem(entry.filePath(), target, overwrite) && ok;
+        ok = copyItem(entry.filePath(), target, overwrite, links) && ok;
     }
     return ok;
 }

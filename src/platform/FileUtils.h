@@ -15,9 +15,13 @@ bool writeTextAtomically(const QString& path, const QString& text, QString* erro
 QByteArray readFile(const QString& path, bool* ok = nullptr);
 QString readTextFile(const QString& path, bool* ok = nullptr); // UTF-8
 
+// What a copy does with symbolic links inside a folder: copy what they point to, or make the
+// same link in the copy (a tree from a stranger may hold links that loop back into it).
+enum class LinksInCopy { Follow, Keep };
+
 // Copies a file or, recursively, a folder. Existing destination files are replaced only when
 // `overwrite` is set. Answers whether everything was copied.
-bool copyItem(const QString& from, const QString& to, bool overwrite = false);
+bool copyItem(const QString& from, const QString& to, bool overwrite = false, LinksInCopy links = LinksInCopy::Follow);
 
 // Moves a file or folder to the user's trash as the freedesktop.org trash standard lays down
 // ($XDG_DATA_HOME/Trash with a .trashinfo record; on another file system the ".Trash-$uid"

@@ -14,6 +14,7 @@ QByteArray reasonFor(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 302: return "Found";
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -62,10 +63,12 @@ FakeHttpServer::FakeHttpServer()
                             buffer->remove(0, headerEnd + 4 + length);
                             Reply reply;
                             handle(request, &reply);
+                            if (reply.hang)
+                                continue;
                             QByteArray response = "HTTP/1.1 " + QByteArray::number(reply.status) + ' '
                                 + reasonFor(reply.status) + "\r\nContent-Type: " + reply.contentType
                                 + "\r\nContent-Length: " + QByteArray::number(reply.body.size())
-                                + "\r\nConnection: keep-alive\r\n\r\n" + reply.body;
+                                + "\r\n" + reply.extraHeaders + "Connection: keep-alive\r\n\r\n" + reply.body;
                             socket->write(response);
                         }
                     });

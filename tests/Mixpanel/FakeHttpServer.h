@@ -27,6 +27,8 @@ public:
         int status = 200;
         QByteArray body = "1";
         QByteArray contentType = "text/plain";
+        QByteArray extraHeaders; // whole lines, each ending in "\r\n" (such as a Location)
+        bool hang = false;       // answer nothing, keeping the connection open
     };
     using Responder = std::function<Reply(const Request&)>;
 

@@ -1,4 +1,6 @@
 #include "AppTestSupport.h"
+#include "document/RBProgressWindowController.h"
+#include "app/links/RBDocumentURLManager.h"
 
 #include "Mixpanel/Mixpanel.h"
 #include "analytics/RBGoogleAnalytics.h"
@@ -9,6 +11,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 
@@ -193,11 +196,15 @@ TEST(ApplicationLifecycle, LinksAreRecordedAndBadFoldersExplained)
     harness.events.clear();
 
     AlertAnswers answers(QStringLiteral("OK"));
-    app.openItems({QStringLiteral("zelvor://open?url=https%3A%2F%2Fexample.invalid%2Fa.zip"),
-                   harness.dir.filePath(QStringLiteral("missing.zelvor"))});
-    EXPECT_TRUE(platform::Log::recentLines().last().contains(
-        QStringLiteral("Received link: zelvor://open?url=https%3A%2F%2Fexample.invalid%2Fa.zip")));
-    ASSERT_EQ(answers.messages.size(), 1);
+    app.openItems({QStringLiteral("zelvor://open?x=1"), harness.dir.filePath(QStringLiteral("missing.zelvor"))});
+    EXPECT_TRUE(platform::Log::recentLines().filter(QStringLiteral("Received link: zelvor://open?x=1")).size() == 1);
+    // A link that is neither a zip nor a gist is refused in its own window, once the launch
+    // that brought it has had its answer.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return answers.messages.size() == 2; }));
+    EXPECT_TRUE(answers.messages.last().startsWith(QStringLiteral("Link Error | ")));
+    ASSERT_TRUE(app.urlManager());
+    EXPECT_TRUE(app.urlManager()->progressWindow()->window()->isVisible());
+    app.urlManager()->cancel();
     EXPECT_TRUE(answers.messages.first().contains(QStringLiteral("missing.zelvor")));
     EXPECT_TRUE(answers.messages.first().contains(QStringLiteral("There is no folder")));
 
@@ -211,7 +218,7 @@ TEST(ApplicationLifecycle, LinksAreRecordedAndBadFoldersExplained)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     app.openItems({file.fileName()});
-    ASSERT_EQ(answers.messages.size(), 2);
+    ASSERT_EQ(answers.messages.size(), 3);
     EXPECT_TRUE(answers.messages.last().contains(QStringLiteral("is not a project folder")));
     EXPECT_TRUE(app.documentController().documents().isEmpty());
 }

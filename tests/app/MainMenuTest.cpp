@@ -107,7 +107,12 @@ TEST(MainMenu, WindowsGetLinuxMenusWithCtrlShortcutsAsTheyShow)
     for (QAction* action : bar->actions())
         titles << action->text().remove(QLatin1Char('&'));
     EXPECT_EQ(titles, (QStringList{QStringLiteral("File"), QStringLiteral("Edit"), QStringLiteral("View"),
-                                   QStringLiteral("Window"), QStringLiteral("Help")}));
+                                   QStringLiteral("Project"), QStringLiteral("Window"), QStringLiteral("Help")}));
+    // The library update belongs to a project: without one it is not offered.
+    QMenu* project = menuTitled(bar, QStringLiteral("Project"));
+    Q_EMIT project->aboutToShow();
+    EXPECT_FALSE(project->actions().first()->isEnabled());
+    EXPECT_EQ(project->actions().first()->objectName(), QStringLiteral("updateZelvorLibrary"));
     // Preferences closes the Edit menu, About the Help menu, Quit the File menu.
     EXPECT_EQ(menuTitled(bar, QStringLiteral("Edit"))->actions().last()->objectName(), QStringLiteral("preferences"));
     EXPECT_EQ(menuTitled(bar, QStringLiteral("Help"))->actions().last()->objectName(), QStringLiteral("about"));

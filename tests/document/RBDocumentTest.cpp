@@ -1,7 +1,9 @@
 #include "DocumentFakes.h"
+#include "../Mixpanel/FakeHttpServer.h"
 
 #include "messages/NotificationName.h"
 #include "document/DeviceScaleMenu.h"
+#include "document/LibraryUpdate.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
 #include "platform/Bundle.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,6 +72,7 @@ protected:
         s.server = &server;
         s.deviceCatalog = &catalog;
         s.launchDate = QDateTime::fromSecsSinceEpoch(1700000000);
+        s.libraryServerURL = libraryServerURL;
         s.buildWindow = [this](RBDocument& d) {
             d.attachEditor(&editor);
             d.attachPreview(&preview);
@@ -106,6 +110,7 @@ protected:
     QList<int> answers;
     QStringList panelNames, panelPrompts;
     QString panelAnswer;
+    QString libraryServerURL;
 };
 
 TEST_F(DocumentTest, OpeningRestoresMissingEntriesAndChangesNothingElse)
@@ -1021,3 +1026,135 @@ TEST_F(DocumentTest, UnsavedChangesOfAnEarlierRunAreOfferedOnceAndRestoredIntoTh
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
 }
 } // namespace
+
+// ---------------------------------------------------------------- library update
+
+TEST(LibraryUpdate, FreePathsAreNumberedFromTheTemplate)
+{
+    const struct {
+        QStringList existing;
+        const char* pathTemplate;
+        const char* expected;
+    } cases[] = {
+        {{}, "zelvor.js.old#{number}", "zelvor.js.old"},
+        {{"zelvor.js.old"}, "zelvor.js.old#{number}", "zelvor.js.old1"},
+        {{"zelvor.js.old", "zelvor.js.old1"}, "zelvor.js.old#{number}", "zelvor.js.old2"},
+        {{"a"}, "a", "a1"},
+        {{"b"}, "#{number}b", "1b"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        for (const QString& name : c.existing)
+            write(dir.filePath(name), "x");
+        EXPECT_EQ(pathForNonexistingFile(dir.filePath(QString::fromUtf8(c.pathTemplate))), dir.filePath(QString::fromUtf8(c.expected)))
+            << c.pathTemplate;
+    }
+    // Past 100 the last candidate is answered even though it exists.
+    QTemporaryDir dir;
+    write(dir.filePath("f"), "x");
+    for (int i = 1; i <= 100; ++i)
+        write(dir.filePath(QStringLiteral("f%1").arg(i)), "x");
+    EXPECT_EQ(pathForNonexistingFile(dir.filePath("f#{number}")), dir.filePath("f100"));
+}
+
+class LibraryUpdateTest : public DocumentTest {
+protected:
+    // Runs the update through the project menu's entry point and waits until it has finished.
+    void update(RBDocument& d)
+    {
+        testsupport::spin(50); // the reload of the opening comes first
+        bool done = false;
+        const auto connection = QObject::connect(&d, &RBDocument::zelvorLibraryUpdated, [&done] { done = true; });
+        d.updateZelvorLibrary();
+        EXPECT_TRUE(testsupport::waitUntil([&] { return done; }, 15000));
+        QObject::disconnect(connection);
+    }
+    QString lib(const QString& name) const { return project + "/zelvor/" + name; }
+    FakeHttpServer buildServer;
+};
+
+TEST_F(LibraryUpdateTest, ServerLibraryReplacesTheFilesKeepingNumberedOldCopiesAndReloadsThePreview)
+{
+    libraryServerURL = buildServer.baseURL();
+    makeProject();
+    auto d = open(project);
+    write(lib("zelvor.js"), "current");
+    write(lib("zelvor.js.old"), "older");
+    write(lib("zelvor.js.old1"), "oldest");
+    QFile::remove(lib("zelvor.js.map"));
+    const QByteArray newLibrary = "window.Zelvor = {version: 'new'};";
+    const QByteArray newMap = R"({"version":3,"mappings":"AAAA"})";
+    buildServer.setResponder([&](const FakeHttpServer::Request& request) {
+        FakeHttpServer::Reply reply;
+        reply.body = request.path == "/latest/zelvor.js" ? newLibrary : request.path == "/latest/zelvor.js.map" ? newMap : "";
+        reply.status = reply.body.isEmpty() ? 404 : 200;
+        return reply;
+    });
+    d->config().setValue(ProjectConfig::DeviceType, QStringLiteral("old-phone"));
+    testsupport::spin(50);
+    const int reloadsBefore = preview.reloads;
+    update(*d);
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js")).toUtf8(), newLibrary);
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old2")), "current");
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old")), "older");
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.map")).toUtf8(), newMap);
+    EXPECT_FALSE(QFileInfo::exists(lib("zelvor.js.map.old")));
+    EXPECT_EQ(preview.reloads, reloadsBefore + 1);
+    EXPECT_EQ(preview.deviceUpdates, 1);
+    // No file of the update's own is left behind.
+    EXPECT_EQ(QDir(project + "/zelvor").entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")), QStringList());
+}
+
+TEST_F(LibraryUpdateTest, WithoutAServerTheShippedLibraryIsTaken)
+{
+    makeProject();
+    auto d = open(project);
+    write(lib("zelvor.js"), "current");
+    update(*d);
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
+    const QString shipped = platform::Bundle::main().pathForResource("ZelvorTemplate") + "/zelvor/";
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js")), testsupport::readFile(shipped + "zelvor.js"));
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old")), "current");
+    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.map.old")), testsupport::readFile(shipped + "zelvor.js.map"));
+}
+
+TEST_F(LibraryUpdateTest, AFailedDownloadLeavesTheLibraryUntouchedAndSaysWhy)
+{
+    libraryServerURL = buildServer.baseURL();
+    makeProject();
+    auto d = open(project);
+    write(lib("zelvor.js"), "current");
+    write(lib("zelvor.js.map"), "currentmap");
+    testsupport::spin(50); // the reload of the opening comes first
+    const struct {
+        int status;
+        QByteArray library;
+        QByteArray map;
+        const char* reason;
+    } cases[] = {
+        {404, "<html>Not Found</html>", "{}", "status 404"},
+        {200, "<!DOCTYPE html><html>Zelvor maintenance</html>", R"({"mappings":""})", "does not look like the Zelvor library"},
+        {200, "", R"({"mappings":""})", "is empty"},
+        {200, QByteArray("Zelvor\0\x01", 8), R"({"mappings":""})", "is not text"},
+        {200, "window.Zelvor = {}", "not json", "is not a source map"},
+    };
+    for (const auto& c : cases) {
+        alerts.clear();
+        buildServer.setResponder([&](const FakeHttpServer::Request& request) {
+            FakeHttpServer::Reply reply;
+            reply.status = c.status;
+            reply.body = request.path.endsWith(".map") ? c.map : c.library;
+            return reply;
+        });
+        const int reloads = preview.reloads;
+        update(*d);
+        ASSERT_EQ(alerts.size(), 1) << c.reason;
+        EXPECT_TRUE(alerts.first().startsWith("The Zelvor library could not be updated.")) << alerts.first().toStdString();
+        EXPECT_TRUE(alerts.first().contains(c.reason)) << alerts.first().toStdString();
+        EXPECT_EQ(preview.reloads, reloads);
+        EXPECT_EQ(testsupport::readFile(lib("zelvor.js")), "current");
+        EXPECT_EQ(testsupport::readFile(lib("zelvor.js.map")), "currentmap");
+        EXPECT_FALSE(QFileInfo::exists(lib("zelvor.js.old")));
+    }
+}

@@ -1,0 +1,202 @@
+#include "document/LibraryUpdate.h"
+
+#include "platform/FileUtils.h"
+#include "platform/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString kDomain = QStringLiteral("LibraryUpdate");
+const QString kMarker = QStringLiteral("#{number}");
+// The library is a few hundred kilobytes; anything far larger is not it.
+constexpr qint64 kMaxFileSize = qint64(32) << 20;
+
+QString quoted(const QString& text)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(text);
+}
+
+} // namespace
+
+QStringList LibraryUpdate::fileNames()
+{
+    return {QStringLiteral("zelvor.js"), QStringLiteral("zelvor.js.map")};
+}
+
+LibraryUpdate::LibraryUpdate(QString projectFolder, QString serverURL, QString shippedFolder, QObject* parent)
+    : QObject(parent)
+    , m_projectFolder(std::move(projectFolder))
+    , m_serverURL(std::move(serverURL))
+    , m_shippedFolder(std::move(shippedFolder))
+{
+    while (m_serverURL.endsWith(QLatin1Char('/')))
+        m_serverURL.chop(1);
+}
+
+LibraryUpdate::~LibraryUpdate() = default;
+
+void LibraryUpdate::start(std::function<void(const QString&)> done)
+{
+    m_done = std::move(done);
+    if (m_serverURL.isEmpty()) {
+        // Without a build server the newest library is the one this application ships.
+        for (const QString& name : fileNames()) {
+            bool ok = false;
+            const QByteArray bytes = platform::readFile(m_shippedFolder + QLatin1Char('/') + name, &ok);
+            if (!ok)
+                return finish(QStringLiteral("The library that comes with Zelvor Studio is missing (%1).").arg(quoted(name)));
+            m_files.append({name, bytes});
+        }
+        // Answer after the caller has shown its progress, as a download would.
+        QMetaObject::invokeMethod(this, [this] { finish(QString()); }, Qt::QueuedConnection);
+        return;
+    }
+    m_network = new QNetworkAccessManager(this);
+    fetchNext();
+}
+
+void LibraryUpdate::fetchNext()
+{
+    const QString name = fileNames().at(m_files.size());
+    QNetworkRequest request(QUrl(m_serverURL + QStringLiteral("/latest/") + name));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setTransferTimeout(m_timeoutMs);
+    QNetworkReply* reply = m_network->get(request);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxFileSize) {
+            reply->setProperty("tooLarge", true);
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { received(reply); });
+}
+
+void LibraryUpdate::received(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    const QString name = fileNames().at(m_files.size());
+    const QString address = reply->url().toString();
+    const QByteArray bytes = reply->readAll();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 0 && status != 200) {
+        platform::Log::error(kDomain, QStringLiteral("Download error %1: HTTP status %2").arg(address).arg(status));
+        return finish(QStringLiteral("The server answered %1 with status %2 instead of the library.").arg(address).arg(status));
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        platform::Log::error(kDomain, QStringLiteral("Download error %1: %2").arg(address, reply->errorString()));
+        const QString reason = reply->property("tooLarge").toBool() ? QStringLiteral("it is far larger than the library")
+                               : reply->error() == QNetworkReply::OperationCanceledError
+                                   ? QStringLiteral("the server did not answer in time")
+                                   : reply->errorString();
+        return finish(QStringLiteral("%1 could not be downloaded from %2: %3.").arg(quoted(name), address, reason));
+    }
+    if (const QString problem = libraryFileProblem(name, bytes); !problem.isEmpty())
+        return finish(QStringLiteral("%1 (from %2) %3").arg(quoted(name), address, problem));
+    m_files.append({name, bytes});
+    if (m_files.size() < fileNames().size())
+        fetchNext();
+    else
+        finish(QString());
+}
+
+void LibraryUpdate::finish(const QString& error)
+{
+    QString message = error;
+    if (message.isEmpty())
+        message = replaceLibraryFiles(m_projectFolder, m_files);
+    if (!message.isEmpty())
+        platform::Log::error(kDomain, message);
+    if (auto done = std::move(m_done))
+        done(message);
+    deleteLater();
+}
+
+QString pathForNonexistingFile(const QString& pathTemplate)
+{
+    QString plain = pathTemplate;
+    plain.remove(kMarker);
+    if (!QFileInfo::exists(plain) && !QFileInfo(plain).isSymLink())
+        return plain;
+    QString numbered = pathTemplate;
+    if (!numbered.contains(kMarker))
+        numbered += kMarker;
+    QString candidate;
+    for (int number = 1; number <= 100; ++number) {
+        candidate = QString(numbered).replace(kMarker, QString::number(number));
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            break;
+    }
+    return candidate;
+}
+
+QString libraryFileProblem(const QString& name, const QByteArray& bytes)
+{
+    if (bytes.trimmed().isEmpty())
+        return QStringLiteral("is empty.");
+    if (bytes.size() > kMaxFileSize)
+        return QStringLiteral("is far larger than the library.");
+    if (bytes.contains('\0'))
+        return QStringLiteral("is not text.");
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    if (decoder.hasError())
+        return QStringLiteral("is not UTF-8 text.");
+    if (name.endsWith(QStringLiteral(".map"))) {
+        const QJsonObject map = QJsonDocument::fromJson(bytes).object();
+        if (!map.value(QStringLiteral("mappings")).isString())
+            return QStringLiteral("is not a source map.");
+        return {};
+    }
+    // An error page (HTML) is what a misconfigured server most often sends in its place.
+    if (text.trimmed().startsWith(QLatin1Char('<')) || !text.contains(QStringLiteral("Zelvor")))
+        return QStringLiteral("does not look like the Zelvor library.");
+    return {};
+}
+
+QString replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files)
+{
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("The folder %1 cannot be made.").arg(quoted(folder));
+    // Everything new is on disk, whole, before the first old file moves: a full disk fails here
+    // and leaves the project as it was.
+    std::vector<std::unique_ptr<QTemporaryFile>> written;
+    for (const auto& [name, bytes] : files) {
+        auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
+        if (!file->open() || file->write(bytes) != bytes.size() || !file->flush())
+            return QStringLiteral("%1 could not be written in %2: %3").arg(quoted(name), quoted(folder), file->errorString());
+        file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        file->close();
+        written.push_back(std::move(file));
+    }
+    for (size_t i = 0; i < written.size(); ++i) {
+        const QString& name = files.at(qsizetype(i)).first;
+        const QString target = folder + QLatin1Char('/') + name;
+        QString aside;
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+            aside = pathForNonexistingFile(target + QStringLiteral(".old") + kMarker);
+            if (!QFile::rename(target, aside))
+                return QStringLiteral("%1 could not be moved aside to %2.").arg(quoted(target), quoted(QFileInfo(aside).fileName()));
+        }
+        if (!QFile::rename(written[i]->fileName(), target)) {
+            if (!aside.isEmpty())
+                QFile::rename(aside, target);
+            return QStringLiteral("%1 could not be put in place.").arg(quoted(target));
+        }
+        written[i]->setAutoRemove(false);
+    }
+    return {};
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Brings a project's copy of the prototyping library ("zelvor/zelvor.js" and its source map)
+// up to date: from the maker's build server ("/latest/<file name>") when the build names one,
+// else from the library this application ships. The project's files are replaced only when
+// both new files arrived whole and look like the library; each replaced file is kept beside
+// the new one under the first free numbered ".old" name. A failed update leaves the project's
+// library untouched and says why.
+//
+// Lives on the main thread; the downloads run asynchronously, so the window never waits.
+class LibraryUpdate : public QObject {
+    Q_OBJECT
+public:
+    // The library files, in the order they are replaced.
+    static QStringList fileNames();
+
+    // `serverURL` may be empty (the shipped library is then taken from `shippedFolder`).
+    LibraryUpdate(QString projectFolder, QString serverURL, QString shippedFolder, QObject* parent = nullptr);
+    ~LibraryUpdate() override;
+
+    // Runs the update once; `done` gets an empty message on success, else the reason for the
+    // user. The update deletes itself after calling it.
+    void start(std::function<void(const QString& error)> done);
+
+    // How long a download may stay silent before it fails.
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+
+private:
+    void fetchNext();
+    void received(QNetworkReply* reply);
+    void finish(const QString& error);
+
+    QString m_projectFolder;
+    QString m_serverURL;
+    QString m_shippedFolder;
+    int m_timeoutMs = 10000;
+    QNetworkAccessManager* m_network = nullptr;
+    QList<QPair<QString, QByteArray>> m_files;
+    std::function<void(const QString&)> m_done;
+};
+
+// A path that names nothing yet, made from a template holding "#{number}": first the template
+// without the marker, then (the marker appended when it has none) the marker replaced by 1, 2,
+// 3, ... up to 100, which is answered even when it exists.
+QString pathForNonexistingFile(const QString& pathTemplate);
+
+// Why the bytes are not a usable copy of the library file `name` ("zelvor.js" or
+// "zelvor.js.map"), or empty when they are: an error page, an empty or binary body or a map
+// that is no source map would break every prototype of the project.
+QString libraryFileProblem(const QString& name, const QByteArray& bytes);
+
+// Puts each file in place in the folder, moving a file it replaces to the first free
+// "<name>.old#{number}" first. Each new file is written whole beside its target before anything
+// moves. Answers the reason on failure, empty on success.
+QString replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files);
