@@ -378,6 +378,43 @@ TEST(CodeTranspilerTest, LongTextsCompileWithoutTreeAndTypesAndTooLongOnesNotAtA
     EXPECT_TRUE(transpiler.isStale());
 }
 
+// Shapes of text a careless or hostile program can take. Each must end in a reply (a success or a
+// failure with a message), never in a crash or a hang.
+TEST(CodeTranspilerTest, HostileProgramShapesEndInAReply)
+{
+    QString oneLine = QStringLiteral("x = [");
+    while (oneLine.size() < 1'000'000)
+        oneLine += QStringLiteral("1, ");
+    oneLine += QStringLiteral("1]");
+    QString shortLines;
+    for (int n = 0; n < 200'000; ++n)
+        shortLines += QStringLiteral("a%1 = 1\n").arg(n % 10);
+    const int depth = 5'000;
+    const QString brackets = QStringLiteral("x = ") + QString(depth, QLatin1Char('[')) + QString(depth, QLatin1Char(']'));
+    QString indented;
+    for (int level = 0; level < depth; ++level)
+        indented += QString(level, QLatin1Char(' ')) + QStringLiteral("if a\n");
+    indented += QString(depth, QLatin1Char(' ')) + QStringLiteral("b = 1\n");
+
+    const struct {
+        const char* name;
+        QString text;
+    } shapes[] = {{"1 MB on one line", oneLine},
+                  {"200,000 short lines", shortLines},
+                  {"5,000 nested brackets", brackets},
+                  {"5,000 levels of indentation", indented}};
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        CodeTranspiler transpiler;
+        Recorder recorder(transpiler);
+        transpiler.transpileFromString(shape.text);
+        ASSERT_TRUE(waitIdle(transpiler, 120'000));
+        EXPECT_EQ(recorder.count(QStringLiteral("complete")) + recorder.count(QStringLiteral("failed")), 1);
+        for (const QVariantMap& failure : recorder.failures)
+            EXPECT_FALSE(failure.value(QStringLiteral("message")).toString().isEmpty());
+    }
+}
+
 TEST(CodeTranspilerTest, ATranspilerDestroyedMidCompileSendsNothingMore)
 {
     QStringList seen;
