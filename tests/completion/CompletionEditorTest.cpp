@@ -2,6 +2,7 @@
 // in for the popup that asks the text view as the popup does and keeps what it was given.
 #include "../editor/EditorHarness.h"
 
+#include "autocomplete/KVAutoCompleteController.h"
 #include "CodeTextView/KVAutoCompletePresenter.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
@@ -180,3 +181,56 @@ TEST_F(CompletionEditorTest, SelectionFollowsWhatIsTyped)
     typeAfter("layerA = new Layer\n", "layerA.");
     EXPECT_FALSE(presenter.set.selection());
 }
+
+namespace {
+
+// The engine's completions in the application's own popup: what the designer sees and touches.
+class CompletionPopupTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        popup = std::make_unique<KVAutoCompleteController>(nullptr);
+        KVAutoCompletePresenter::setShared(popup.get());
+        EditorTest::SetUp();
+        textView = controller->codeView()->textView();
+        controller->view()->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->view()));
+        controller->view()->activateWindow();
+        textView->setFocus();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return textView->hasFocus(); }));
+    }
+    void TearDown() override
+    {
+        EditorTest::TearDown();
+        KVAutoCompletePresenter::setShared(nullptr);
+        popup.reset();
+    }
+
+    std::unique_ptr<KVAutoCompleteController> popup;
+    KVCodeTextView* textView = nullptr;
+};
+
+TEST_F(CompletionPopupTest, TheEnginesMembersShowInThePopupAndReturnInsertsOneUndoableWord)
+{
+    ASSERT_TRUE(loadCompiled("layerA = new Layer\n"));
+    textView->setSelectedRange({textView->string().size(), 0});
+    QTest::keyClicks(textView, "layerA.backgroundC");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return popup->isPopupVisible(); }));
+    QStringList words;
+    for (const KVAutoCompletion& item : popup->autoCompletionSet().completions())
+        words.append(item.word());
+    ASSERT_FALSE(words.isEmpty());
+    EXPECT_EQ(words.first(), "backgroundColor") << words.join(",").toStdString();
+    EXPECT_EQ(popup->selectedRow(), 0);
+    EXPECT_TRUE(textView->hasFocus()) << "the popup never takes the keyboard";
+
+    QTest::keyClick(textView, Qt::Key_Return);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !popup->isPopupVisible(); }));
+    EXPECT_EQ(textView->string(), "layerA = new Layer\nlayerA.backgroundColor");
+    EXPECT_EQ(textView->selectedRange().location, textView->string().size());
+
+    QTest::keyClick(textView, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(textView->string(), "layerA = new Layer\nlayerA.backgroundC");
+}
+
+} // namespace
