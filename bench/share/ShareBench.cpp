@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -96,7 +97,7 @@ private:
                 return;
             QByteArray head;
             qint64 received = 0;
-            bool zip = false;
+            QByteArray start; // the body's first two bytes, however the reads split them
             qint64 length = -1;
             for (;;) {
                 const ssize_t n = recv(client, buffer.data(), buffer.size(), 0);
@@ -109,9 +110,11 @@ private:
                         continue;
                     const qsizetype at = head.toLower().indexOf("content-length:");
                     length = head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toLongLong();
-                    zip = head.mid(end + 4, 2) == "PK" || head.size() == end + 4;
+                    start = head.mid(end + 4, 2);
                     received = head.size() - end - 4;
                 } else {
+                    if (start.size() < 2)
+                        start.append(buffer.data(), std::min<qsizetype>(n, 2 - start.size()));
                     received += n;
                 }
                 if (received >= length)
@@ -121,7 +124,7 @@ private:
             const QByteArray answer = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "
                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
             send(client, answer.constData(), answer.size(), MSG_NOSIGNAL);
-            if (zip && received == length)
+            if (start == "PK" && received == length)
                 ++m_good;
             close(client);
         }
