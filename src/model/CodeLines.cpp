@@ -47,6 +47,7 @@ CodeLines::CodeLines(const CodeLines& copyFrom)
     , m_code(copyFrom.m_code)
     , m_lines(copyFrom.m_lines)
     , m_words(copyFrom.m_words)
+    , m_wordsCounted(copyFrom.m_wordsCounted)
     , m_set(copyFrom.m_set)
 {
     if (copyFrom.m_lineIndices) {
@@ -76,6 +77,11 @@ const QStringList& CodeLines::lines() const
 
 const QHash<QString, qint64>& CodeLines::words() const
 {
+    if (!m_wordsCounted) {
+        m_wordsCounted = true;
+        for (const QString& line : m_lines)
+            addWords(line);
+    }
     return m_words;
 }
 
@@ -98,11 +104,13 @@ void CodeLines::build(const QString& text)
     m_code = text;
     m_lines.clear();
     m_words.clear();
+    m_wordsCounted = false;
+    m_lines.reserve(text.count(QLatin1Char('\n')) + 1);
     std::vector<qint64> starts;
+    starts.reserve(size_t(m_lines.capacity()));
     textscan::enumerateLines(text, 0, text.size(), [&](qsizetype start, qsizetype length) {
         starts.push_back(start);
         m_lines.append(text.mid(start, length));
-        addWords(m_lines.constLast());
     });
     if (text.isEmpty() || textscan::isNewlineSetCharacter(text.back().unicode())) {
         starts.push_back(text.size());
@@ -270,13 +278,17 @@ void CodeLines::updateFromTextStorage(const platform::Notification& notification
     updateFrom(text, storage->editedRange(), storage->changeInLength());
 }
 
-void CodeLines::addWords(QStringView line)
+void CodeLines::addWords(QStringView line) const
 {
+    if (!m_wordsCounted)
+        return;
     textscan::forEachWord(line, [this](QStringView word) { ++m_words[word.toString()]; });
 }
 
 void CodeLines::removeWords(QStringView line)
 {
+    if (!m_wordsCounted)
+        return;
     textscan::forEachWord(line, [this](QStringView word) {
         const auto it = m_words.find(word.toString());
         if (it == m_words.end())

@@ -103,7 +103,7 @@ private:
     void ensureBuilt();
     void ensureCapacity(qint64 bytes);
     qint64 startOf(qint64 line) const { return m_lineIndices[line]; }
-    void addWords(QStringView line);
+    void addWords(QStringView line) const;
     void removeWords(QStringView line);
 
     static std::atomic<qint64> s_instances;
@@ -111,7 +111,10 @@ private:
     qint64 m_instanceNr = 0;
     QString m_code;
     QStringList m_lines;
-    QHash<QString, qint64> m_words;
+    // Counted on the first words() only: a program of many megabytes opens without paying for
+    // millions of words nobody asked for. Once counted, every edit keeps them up to date.
+    mutable QHash<QString, qint64> m_words;
+    mutable bool m_wordsCounted = false;
     bool m_set = false;
     std::unique_ptr<qint64[]> m_lineIndices;
     qint64 m_lineIndicesMemorySize = 0;
