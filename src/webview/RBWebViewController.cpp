@@ -373,6 +373,11 @@ void RBWebViewController::checkBridge()
                           [self](const QVariant& hasBridge) {
                               if (!self || !self->m_page || !hasBridge.isValid())
                                   return; // the page went away meanwhile
+                              // A page that navigated on at once (as pages that post and move on
+                              // do) is checked when the next one has loaded; asked now, the new
+                              // document may not have its scripts yet.
+                              if (self->m_page->isLoading())
+                                  return;
                               if (hasBridge.toBool()) {
                                   self->m_bridgeReloads = 0;
                                   return;
