@@ -41,6 +41,7 @@ public:
     // Discards the transfer under way, if any.
     void reset();
 
+    const Limits& limits() const { return m_limits; }
     bool isTransferring() const { return bool(m_file); }
     qint64 expectedChunks() const { return m_expectedChunks; }
     qint64 receivedChunks() const { return m_receivedChunks; }

@@ -55,15 +55,17 @@ FIGImportBridge::FIGImportBridge(const QString& integrationId, const QUrl& servi
     page->scripts().insert(handlers);
 
     m_web->setBridgeHandler([this](const QString& method, const QVariant& arguments) {
-        const QWebEngineView* view = m_web->webView();
-        const QUrl pageUrl = view ? view->url() : QUrl();
-        if (!figma::isServicePage(pageUrl, m_service)) {
-            if (figma::messageNames().contains(method))
-                platform::Log::warning(kDomain, QStringLiteral("ignored \"%1\" from %2, which is not the Figma service")
-                                                    .arg(method, pageUrl.toDisplayString()));
-            return;
-        }
-        handleMessage(method, arguments);
+        if (isServicePage())
+            handleMessage(method, arguments);
+        else if (figma::messageNames().contains(method))
+            platform::Log::warning(kDomain, QStringLiteral("ignored \"%1\" from %2, which is not the Figma service")
+                                                .arg(method, m_web->webView()->url().toDisplayString()));
+    });
+    // A chunk at its largest in base64, with room for the message around it.
+    const qsizetype longest = qsizetype(m_zipFile.limits().maxChunkBytes / 3 * 4) + 64 * 1024;
+    m_web->setMaximumMessageLength(longest, [this, longest](qsizetype length) {
+        if (isServicePage())
+            failTransfer(QStringLiteral("The Figma page sent a message of %1 characters, more than the %2 a chunk may take.").arg(length).arg(longest));
     });
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
@@ -79,6 +81,12 @@ FIGImportBridge::~FIGImportBridge()
     m_delegate = nullptr;
     if (m_web)
         m_web->cleanup();
+}
+
+bool FIGImportBridge::isServicePage() const
+{
+    const QWebEngineView* view = m_web ? m_web->webView() : nullptr;
+    return view && figma::isServicePage(view->url(), m_service);
 }
 
 QWidget* FIGImportBridge::contentView() const
@@ -103,31 +111,44 @@ void FIGImportBridge::fail(figma::FailureReason reason, const QString& debugMess
         m_delegate->bridgeFailed(this, reason, debugMessage);
 }
 
+void FIGImportBridge::failTransfer(const QString& reason)
+{
+    m_zipFile.reset();
+    m_transferFailed = true;
+    fail(figma::FailureReason::Internal, reason);
+}
+
 void FIGImportBridge::handleMessage(const QString& name, const QVariant& body)
 {
     const figma::Message message = figma::parseMessage(name, body);
     if (message.kind == figma::MessageKind::Unknown)
         return;
+    // The rest of a transfer that already failed says nothing new: it is dropped until the
+    // next announcement, so the failure shown is the first.
+    if (m_transferFailed && (message.kind == figma::MessageKind::Chunk || message.kind == figma::MessageKind::Commit))
+        return;
     if (!message.problem.isEmpty()) {
         if (figma::isTransferMessage(name))
-            m_zipFile.reset();
-        fail(figma::FailureReason::Internal, message.problem);
+            failTransfer(message.problem);
+        else
+            fail(figma::FailureReason::Internal, message.problem);
         return;
     }
     QString error;
     switch (message.kind) {
     case figma::MessageKind::WillSendChunks:
+        m_transferFailed = false;
         if (!m_zipFile.setExpectedChunks(message.numChunks, &error))
-            fail(figma::FailureReason::Internal, error);
+            failTransfer(error);
         break;
     case figma::MessageKind::Chunk:
         if (!m_zipFile.appendChunk(message.base64Data, &error))
-            fail(figma::FailureReason::Internal, error);
+            failTransfer(error);
         break;
     case figma::MessageKind::Commit: {
         const QString path = m_zipFile.commit(&error);
         if (path.isEmpty())
-            fail(figma::FailureReason::Internal, error);
+            failTransfer(error);
         else if (m_delegate)
             m_delegate->bridgeDownloadedFileAtTempLocation(this, path);
         else

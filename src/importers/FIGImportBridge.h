@@ -49,13 +49,18 @@ public:
     static QString messageHandlerScript();
 
 private:
+    // Whether the view shows a page of the service.
+    bool isServicePage() const;
     void fail(figma::FailureReason reason, const QString& debugMessage);
+    // Abandons the transfer under way.
+    void failTransfer(const QString& reason);
 
     QString m_integrationId;
     QUrl m_service;
     FIGImportBridgeDelegate* m_delegate;
     std::unique_ptr<RBWebViewController> m_web;
     FIGChunkedZipFile m_zipFile;
+    bool m_transferFailed = false;
     QString m_fileKey;
     QString m_fileName;
     std::function<void(const QUrl&)> m_openUrl;

@@ -394,6 +394,12 @@ void RBWebViewController::checkBridge()
 
 void RBWebViewController::webViewBridge(const QString& json)
 {
+    if (m_maximumMessageLength > 0 && json.size() > m_maximumMessageLength) {
+        platform::Log::warning(kDomain, QStringLiteral("dropped a page message of %1 characters").arg(json.size()));
+        if (OversizeHandler handler = m_oversizeHandler)
+            handler(json.size());
+        return;
+    }
     const QJsonObject message = QJsonDocument::fromJson(json.toUtf8()).object();
     const QString method = message.value(QLatin1String("method")).toString();
     const QJsonValue jsonArguments = message.value(QLatin1String("arguments"));

@@ -77,6 +77,13 @@ QStringList FakeFigmaSite::requestedPaths() const
     return paths;
 }
 
+std::string figmaPagesRequested(const FakeFigmaSite& site)
+{
+    QStringList pages = site.requestedPaths().filter("/integrations/");
+    pages.removeDuplicates();
+    return pages.join(' ').toStdString();
+}
+
 QByteArray zipOf(const QMap<QString, QByteArray>& files)
 {
     QTemporaryDir dir;

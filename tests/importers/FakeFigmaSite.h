@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <mutex>
+#include <string>
 
 // A stand-in for the Figma service on 127.0.0.1: its file picker page chooses one file at once,
 // and the export page of that file sends the archive in base64 chunks and commits it, posting
@@ -34,6 +35,10 @@ private:
     QString m_name;
     QString m_exportScript;
 };
+
+// The integration pages the site served, in order, each once (a browser may ask again for a
+// page on a new connection when the first one closes).
+std::string figmaPagesRequested(const FakeFigmaSite& site);
 
 // A zip archive of the files (name → bytes), made with Python's zipfile.
 QByteArray zipOf(const QMap<QString, QByteArray>& files);

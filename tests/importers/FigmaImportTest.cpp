@@ -17,8 +17,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -216,7 +218,7 @@ TEST_F(FigmaPaneTest, SheetTakesTheChosenFileFromTheSiteAndHearsNoOtherOrigin)
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(testsupport::waitUntil([&] { return reports.count() > 0; }, 30000)) << site.requestedPaths().join(", ").toStdString();
     ASSERT_EQ(reports.successes.size(), 1) << reports.failures.value(0).userInfo.value("error").toString().toStdString();
-    EXPECT_EQ(site.requestedPaths().filter("/integrations/").join(" ").toStdString(),
+    EXPECT_EQ(figmaPagesRequested(site),
               "/integrations/zelvor/file_picker /integrations/zelvor/export/K1");
     EXPECT_TRUE(QFile::exists(imported + "/Landing@1x/layers.json.js"));
     EXPECT_TRUE(testsupport::waitUntil([&] { return !pane.documentSheet(); }, 5000)) << "the sheet ends after the import";
@@ -238,6 +240,39 @@ TEST_F(FigmaPaneTest, SheetTakesTheChosenFileFromTheSiteAndHearsNoOtherOrigin)
     content->closeButton()->click();
     EXPECT_TRUE(testsupport::waitUntil([&] { return !pane.documentSheet() || !pane.documentSheet()->isVisible(); }, 5000));
     EXPECT_EQ(reports.count(), 1);
+}
+
+TEST_F(FigmaPaneTest, SheetSaysWhyAnExportFailedAndKeepsTheProject)
+{
+    // A message too long for any chunk is dropped unread, and the sheet says so.
+    site.setFile("K1", "Landing", zipOf(kLayers), 1);
+    site.setExportScript("post('willSendBase64EncodedZipFileChunks', {numChunks: 1});"
+                         "post('handleBase64EncodedZipFileChunk', {base64EncodedData: 'A'.repeat(23 * 1024 * 1024)});"
+                         "post('commitBase64EncodedZipFile', {});");
+    pane.show();
+    pane.runButton()->click();
+    FIGImportViewController* content = pane.figmaImportViewController();
+    ASSERT_TRUE(content);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return content->errorText().contains("more than the"); }, 30000))
+        << content->errorText().toStdString();
+    EXPECT_TRUE(content->statusText().isEmpty()) << "the overlay of the broken export goes";
+    EXPECT_EQ(reports.count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(imported));
+    EXPECT_FALSE(content->bridge()->zipFile().isTransferring());
+
+    // A service that cannot be reached: a port nothing listens on any more.
+    content->closeButton()->click();
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    pane.setServiceUrl(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+    pane.runButton()->click();
+    content = pane.figmaImportViewController();
+    ASSERT_TRUE(content);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !content->errorText().isEmpty(); }, 20000));
+    EXPECT_TRUE(content->errorText().contains("Error domain=(ConnectionErrorDomain)")) << content->errorText().toStdString();
+    EXPECT_EQ(reports.count(), 0);
 }
 
 } // namespace
