@@ -174,19 +174,4 @@ TEST(FigmaChunkedZipFile, TransfersAreCollectedOnlyWhenWholeAndWithinTheLimits)
     }
 }
 
-TEST(FigmaChunkedZipFile, ProgressCountsChunks)
-{
-    QTemporaryDir folder;
-    FIGChunkedZipFile zip(folder.path());
-    EXPECT_EQ(zip.progress(), 0.0);
-    ASSERT_TRUE(zip.setExpectedChunks(3, nullptr));
-    for (const char* chunk : {"YWJj", "ZGVm", "Z2g="})
-        ASSERT_TRUE(zip.appendChunk(chunk, nullptr));
-    EXPECT_EQ(zip.progress(), 1.0);
-    EXPECT_EQ(zip.receivedBytes(), 8);
-    // Discarding a transfer removes its temporary file.
-    zip.reset();
-    EXPECT_TRUE(QDir(folder.path()).isEmpty(QDir::Files | QDir::Hidden));
-}
-
 } // namespace
