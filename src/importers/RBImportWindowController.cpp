@@ -2,6 +2,7 @@
 
 #include "importers/DesignFileInspector.h"
 #include "importers/ImportRules.h"
+#include "importers/ImportSheetBottomBar.h"
 #include "importers/RBFigmaImportViewController.h"
 #include "importers/RBPhotoshopImportViewController.h"
 #include "importers/RBSketchImportViewController.h"
@@ -10,26 +11,11 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
 constexpr int kTopMargin = 12;
 constexpr int kBottomBarHeight = 58;
-
-// The bar along the bottom: a faint white over the window, with a grey line along its top.
-class ImportSheetBottomBar : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), QColor(255, 255, 255, 51));
-        p.fillRect(QRect(0, 0, width(), 1), QColor::fromRgbF(0.77, 0.77, 0.77));
-    }
-};
 
 void configure(RBImportViewController& pane, const QString& identifier, const QString& name, const QString& minimum,
                const QString& icon, RBImportWindowController* sheet, platform::UserDefaults* defaults)

@@ -373,6 +373,11 @@ void RBWebViewController::checkBridge()
                           [self](const QVariant& hasBridge) {
                               if (!self || !self->m_page || !hasBridge.isValid())
                                   return; // the page went away meanwhile
+                              // A page that navigated on at once (as pages that post and move on
+                              // do) is checked when the next one has loaded; asked now, the new
+                              // document may not have its scripts yet.
+                              if (self->m_page->isLoading())
+                                  return;
                               if (hasBridge.toBool()) {
                                   self->m_bridgeReloads = 0;
                                   return;
@@ -389,6 +394,12 @@ void RBWebViewController::checkBridge()
 
 void RBWebViewController::webViewBridge(const QString& json)
 {
+    if (m_maximumMessageLength > 0 && json.size() > m_maximumMessageLength) {
+        platform::Log::warning(kDomain, QStringLiteral("dropped a page message of %1 characters").arg(json.size()));
+        if (OversizeHandler handler = m_oversizeHandler)
+            handler(json.size());
+        return;
+    }
     const QJsonObject message = QJsonDocument::fromJson(json.toUtf8()).object();
     const QString method = message.value(QLatin1String("method")).toString();
     const QJsonValue jsonArguments = message.value(QLatin1String("arguments"));

@@ -88,6 +88,15 @@ public:
         m_relayTarget = std::move(target);
     }
 
+    // Messages longer than this many characters are dropped unread (0: no limit), and the
+    // handler is told their length: a page cannot make the application copy and convert them.
+    using OversizeHandler = std::function<void(qsizetype length)>;
+    void setMaximumMessageLength(qsizetype length, OversizeHandler handler)
+    {
+        m_maximumMessageLength = length;
+        m_oversizeHandler = std::move(handler);
+    }
+
     // The script injected into every page (exposed for tests and the inspector).
     static QString bridgeUserScript();
 
@@ -122,4 +131,6 @@ private:
     BridgeHandler m_bridgeHandler;
     QString m_relayPrefix;
     RelayTarget m_relayTarget;
+    qsizetype m_maximumMessageLength = 0;
+    OversizeHandler m_oversizeHandler;
 };

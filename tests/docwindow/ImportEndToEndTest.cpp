@@ -1,8 +1,10 @@
 // Importing into a real offscreen project window: the toolbar's Import shows the sheet, the
 // user chooses a Sketch file and imports it at @2x; the project gets its folder in "imported",
 // the code a line that loads it (once, however often it is imported) and the preview the
-// imported layers. Import Again repeats it without a question.
+// imported layers. Import Again repeats it without a question. A Figma file picked on a fake
+// Figma site, whose export arrives in three chunks, gets the project the same result.
 #include "../document/DocumentFakes.h"
+#include "../importers/FakeFigmaSite.h"
 #include "../preview/ServerTestSupport.h"
 #include "WindowProbe.h"
 
@@ -12,6 +14,7 @@
 #include "document/window/BuildDocumentWindow.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentWindow.h"
+#include "importers/RBFigmaImportViewController.h"
 #include "importers/RBImportWindowController.h"
 #include "importers/RBSketchImportViewController.h"
 #include "platform/gui/Alert.h"
@@ -65,24 +68,97 @@ open(os.path.join(out, "images", "Box.png"), "wb").write(b"\x89PNG\r\n\x1a\n")
 print("Exported 2 layers", flush=True)
 )PY";
 
-TEST(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
+// The layer files the exporters write for a design imported into the folder `name`: a card with
+// a box inside, sized by the scale.
+QMap<QString, QByteArray> layerFiles(const QString& name, double scale)
 {
-    useTemporaryUserFolders();
-    servertest::isolateFromTheSystemBus();
-    platform::Alert::setTestResponder([](const platform::Alert& alert) {
-        ADD_FAILURE() << "unexpected alert: " << alert.messageText().toStdString() << ": " << alert.informativeText().toStdString();
-        return platform::Alert::kFirstButtonReturn;
-    });
-    ASSERT_TRUE(servertest::startAndWait(RBServerController::sharedInstance()));
-    auto* controller = new RBDocumentController(qApp);
-    RBDocumentServices services = controller->services();
-    services.buildWindow = buildDocumentWindow;
-    controller->setServices(services);
+    const QByteArray box = QStringLiteral(R"({"name": "Box", "frame": {"x": %1, "y": %1, "width": %2, "height": %2},)"
+                                          R"( "image": {"path": "images/Box.png"}, "children": []})")
+                               .arg(5 * scale).arg(10 * scale).toUtf8();
+    const QByteArray layers = QStringLiteral(R"([{"name": "Card", "frame": {"x": 0, "y": 0, "width": %1, "height": %2}, "children": [%3]}])")
+                                  .arg(40 * scale).arg(30 * scale).arg(QString::fromUtf8(box)).toUtf8();
+    const QByteArray script = "window.__zelvorImportedLayers = window.__zelvorImportedLayers || {}; window.__zelvorImportedLayers[\""
+                              + name.toUtf8() + "\"] = " + layers + ";";
+    return {{"layers.json", layers}, {"layers.json.js", script}, {"images/Box.png", "\x89PNG\r\n\x1a\n"}};
+}
+
+// A project "Shop" open in a window whose preview runs, with the import sheet's services.
+class ImportEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        useTemporaryUserFolders();
+        servertest::isolateFromTheSystemBus();
+        platform::Alert::setTestResponder([](const platform::Alert& alert) {
+            ADD_FAILURE() << "unexpected alert: " << alert.messageText().toStdString() << ": " << alert.informativeText().toStdString();
+            return platform::Alert::kFirstButtonReturn;
+        });
+        ASSERT_TRUE(servertest::startAndWait(RBServerController::sharedInstance()));
+        controller = new RBDocumentController(qApp);
+        RBDocumentServices services = controller->services();
+        services.buildWindow = buildDocumentWindow;
+        controller->setServices(services);
+        project = dir.path() + "/Shop.zelvor";
+        write(project + "/app.coffee", "bg = new Layer\n\tname: \"bg\"\n");
+        write(project + "/zelvor/config.json", "{\"updateDelay\": 0.05}");
+        controller->openDocumentWithContentsOfURL(project, true, [this](platform::Document* d, bool, const QString&) {
+            document = qobject_cast<RBDocument*>(d);
+        });
+        ASSERT_TRUE(document);
+        probe = std::make_unique<WindowProbe>(*document);
+        probe->window()->resize(1200, 800);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return probe->pageValue("Layer.select('bg') ? 1 : 0").toInt() == 1; }, 60000));
+    }
+    void TearDown() override
+    {
+        probe.reset();
+        if (document) {
+            document->updateChangeCount(platform::Document::ChangeCleared);
+            document->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return !document; }, 5000));
+        platform::Alert::setTestResponder({});
+    }
+    // The toolbar's Import shows the sheet.
+    RBImportWindowController* showSheet()
+    {
+        QAction* importItem = probe->window()->toolbar()->importItem();
+        EXPECT_TRUE(importItem->isEnabled());
+        importItem->trigger();
+        RBImportWindowController* sheet = document->imports().importWindowController();
+        EXPECT_TRUE(sheet && sheet->isVisible());
+        return sheet;
+    }
+    // The import's line at the top of the code, its folder, the sheet gone and its layers shown.
+    void expectImported(RBImportWindowController* sheet, const QString& folder, const QString& tool, const QString& scaleComment)
+    {
+        const QString line = QStringLiteral("Zelvor.Importer.load \"imported/%1\"").arg(folder);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return document->editor()->content().contains(line); }, 30000));
+        const QString name = folder.section('@', 0, 0);
+        EXPECT_TRUE(document->editor()->content().startsWith(
+            QStringLiteral("# The layers of \"%1\", imported from %2%3\n").arg(name, tool, scaleComment)))
+            << document->editor()->content().left(200).toStdString();
+        EXPECT_TRUE(QFileInfo(project + "/imported/" + folder + "/layers.json").isFile());
+        EXPECT_FALSE(sheet->isVisible());
+        // The page reloads once the import is in: ask until the reloaded page answers too.
+        const int width = folder.endsWith("@2x") ? 20 : 10;
+        EXPECT_TRUE(testsupport::waitUntil([&] { return probe->pageValue("Layer.select('Box') ? Layer.select('Box').width : -1").toInt() == width; }, 30000))
+            << "the preview never showed the imported layers";
+        EXPECT_TRUE(testsupport::waitUntil([&] {
+            return probe->pageValue("Layer.select('Box') && Layer.select('Box').parent ? Layer.select('Box').parent.name : ''").toString() == "Card";
+        }, 30000));
+    }
 
     QTemporaryDir dir;
-    const QString project = dir.path() + "/Shop.zelvor";
-    write(project + "/app.coffee", "bg = new Layer\n\tname: \"bg\"\n");
-    write(project + "/zelvor/config.json", "{\"updateDelay\": 0.05}");
+    QString project;
+    RBDocumentController* controller = nullptr;
+    QPointer<RBDocument> document;
+    std::unique_ptr<WindowProbe> probe;
+};
+
+TEST_F(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
+{
     const QString exporter = dir.path() + "/exporter/run.py";
     write(exporter, kExporter);
     // A design file as the format has it: a zip whose "meta.json" names the version.
@@ -94,22 +170,9 @@ TEST(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
     zip.start("/usr/bin/zip", {"-qr", design, "."});
     ASSERT_TRUE(zip.waitForFinished(10000) && QFileInfo::exists(design)) << "zip is needed";
 
-    QPointer<RBDocument> document;
-    controller->openDocumentWithContentsOfURL(project, true, [&document](platform::Document* d, bool, const QString&) {
-        document = qobject_cast<RBDocument*>(d);
-    });
-    ASSERT_TRUE(document);
-    WindowProbe probe(*document);
-    probe.window()->resize(1200, 800);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('bg') ? 1 : 0").toInt() == 1; }, 60000));
-
-    // The toolbar's Import shows the sheet; the Sketch row offers to choose a file.
-    QAction* importItem = probe.window()->toolbar()->importItem();
-    ASSERT_TRUE(importItem->isEnabled());
-    importItem->trigger();
-    RBImportWindowController* sheet = document->imports().importWindowController();
+    // The Sketch row offers to choose a file.
+    RBImportWindowController* sheet = showSheet();
     ASSERT_TRUE(sheet);
-    EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->outPath(), project + "/imported");
     RBSketchImportViewController* sketch = sheet->sketchImportViewController();
     sketch->setExporterScript(exporter);
@@ -123,38 +186,44 @@ TEST(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
     if (!shots.isEmpty())
         sheet->grab().save(shots + "/import-sheet-chosen.png");
 
-    // Import: the folder, the line at the top of the code, the sheet gone, the layers shown.
     sketch->runButton()->click();
-    const QString line = QStringLiteral("Zelvor.Importer.load \"imported/Home@2x\"");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return document->editor()->content().contains(line); }, 20000));
-    EXPECT_TRUE(document->editor()->content().startsWith(
-        "# The layers of \"Home\", imported from Sketch (sizes and positions are scaled 1:2)\n"));
-    EXPECT_TRUE(QFileInfo(project + "/imported/Home@2x/layers.json").isFile());
-    EXPECT_FALSE(sheet->isVisible());
-    EXPECT_TRUE(testsupport::waitUntil([&] { return probe.pageValue("Layer.select('Box') ? Layer.select('Box').width : -1").toInt() == 20; }, 30000))
-        << "the preview never showed the imported layers";
-    // The page reloads once the import is in: ask until the reloaded page answers too.
-    EXPECT_TRUE(testsupport::waitUntil([&] {
-        return probe.pageValue("Layer.select('Box') && Layer.select('Box').parent ? Layer.select('Box').parent.name : ''").toString() == "Card";
-    }, 30000));
+    expectImported(sheet, "Home@2x", "Sketch", " (sizes and positions are scaled 1:2)");
     if (!shots.isEmpty()) {
         testsupport::spin(300);
-        probe.window()->grab().save(shots + "/import-done.png");
+        probe->window()->grab().save(shots + "/import-done.png");
     }
 
     // Import Again repeats the Sketch import; the code keeps its one line.
     write(project + "/imported/Home@2x/marker", "earlier");
-    probe.window()->toolbar()->importAgainItem()->trigger();
+    probe->window()->toolbar()->importAgainItem()->trigger();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(project + "/imported/Home@2x/marker"); }, 20000))
         << "the import was not repeated";
     ASSERT_TRUE(testsupport::waitUntil([&] { return !sheet->isVisible(); }, 5000));
-    EXPECT_EQ(document->editor()->content().count(line), 1);
+    EXPECT_EQ(document->editor()->content().count(QStringLiteral("Zelvor.Importer.load \"imported/Home@2x\"")), 1);
+}
 
-    document->updateChangeCount(platform::Document::ChangeCleared);
-    document->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !document; }, 5000));
-    platform::Alert::setTestResponder({});
+TEST_F(ImportEndToEnd, FigmaFilePickedOnTheSiteArrivesInThreeChunksLikeASketchImport)
+{
+    FakeFigmaSite site;
+    site.setFile("Fk3", "Landing", zipOf(layerFiles("Landing@1x", 1)), 3);
+    RBImportWindowController* sheet = showSheet();
+    ASSERT_TRUE(sheet);
+    RBFigmaImportViewController* figma = sheet->figmaImportViewController();
+    figma->setServiceUrl(site.serviceUrl());
+    QStringList asked;
+    figma->setSaveLocationChooser([&](const QString& name) {
+        asked << name;
+        return dir.path() + "/" + name + ".fig";
+    });
+    sheet->setup();
+    ASSERT_TRUE(figma->runButton()->isEnabled()) << figma->subTitleTextField()->text().toStdString();
+
+    figma->runButton()->click();
+    expectImported(sheet, "Landing@1x", "Figma", "");
+    EXPECT_EQ(asked, QStringList{"Landing"});
+    EXPECT_EQ(figmaPagesRequested(site), "/integrations/zelvor/file_picker /integrations/zelvor/export/Fk3");
+    EXPECT_TRUE(QFileInfo(project + "/imported/Landing@1x/images/Box.png").isFile());
+    EXPECT_EQ(QDir(project + "/imported").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"Landing@1x"});
 }
 
 } // namespace

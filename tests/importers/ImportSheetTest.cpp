@@ -1,6 +1,8 @@
 // The import sheet and its panes in real widgets, with design files read by a fake probe and
 // exporters that the tests write: what a row shows for its file, the scale remembered per
 // document, an export that succeeds, fails or cannot start, and the sheet's stack.
+#include "ImportReports.h"
+
 #include "importers/ImportRules.h"
 #include "importers/ImporterDefaults.h"
 #include "importers/RBFigmaImportViewController.h"
@@ -74,18 +76,7 @@ open(os.path.join(out, "images", "Box.png"), "wb").write(b"png")
 print("TEMP_DIR /tmp/scratch", flush=True)
 )PY";
 
-struct Reports {
-    QList<platform::Notification> successes;
-    QList<platform::Notification> failures;
-    QObject owner;
-    Reports()
-    {
-        auto& center = platform::NotificationCenter::defaultCenter();
-        center.addObserver(importers::kSuccessNotification, nullptr, [this](const platform::Notification& n) { successes << n; }, &owner);
-        center.addObserver(importers::kFailureNotification, nullptr, [this](const platform::Notification& n) { failures << n; }, &owner);
-    }
-    int count() const { return int(successes.size() + failures.size()); }
-};
+using Reports = ImportReports;
 
 class ImportPaneTest : public ::testing::Test {
 protected:
