@@ -80,6 +80,29 @@ QMessageBox* openBox()
 }
 } // namespace
 
+// A question asked before a project's window opens (as the offers of a crashed run's work are)
+// stays in front of that window once it shows, so the window never looks frozen behind it.
+TEST(Alert, AQuestionStaysInFrontOfAWindowThatOpensWhileItIsAsked)
+{
+    Alert question;
+    question.addButton(QStringLiteral("Open"));
+    question.addButton(QStringLiteral("Delete"));
+    QWidget window;
+    bool inFront = false;
+    QTimer::singleShot(50, [&] {
+        window.show();
+        window.activateWindow();
+        QTimer::singleShot(100, [&] {
+            QMessageBox* box = openBox();
+            inFront = box && QApplication::activeWindow() == box;
+            if (box)
+                box->buttons().first()->click();
+        });
+    });
+    EXPECT_EQ(question.runModal(), 1000);
+    EXPECT_TRUE(inFront);
+}
+
 // Escape, and a quit that answers the open questions, give the answer that changes nothing:
 // never "Don't Save", never "Load from Disk" over unsaved edits. The quit goes on only once the
 // code that asked has its answer and has returned to the loop.

@@ -2,9 +2,11 @@
 
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
+#include "platform/gui/KeepAboveNewWindows.h"
 #include "platform/gui/ModalQuestions.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -102,6 +104,9 @@ int Alert::show(QWidget* parent)
     }
     QAbstractButton* cancel = buttons.value(cancelAnswer() - kFirstButtonReturn);
     box.setEscapeButton(cancel);
+    std::optional<KeepAboveNewWindows> keepAbove;
+    if (!parent)
+        keepAbove.emplace(&box);
     const ModalQuestions::Scope open([&box, cancel] {
         if (cancel)
             cancel->click();
