@@ -21,7 +21,8 @@
 
 namespace {
 
-// A zip made with Python's zipfile; entries are "name=content" or "name/" (a folder).
+// A zip made with Python's zipfile; entries are "name=content", "name/" (a folder) or
+// "name->target" (a symbolic link).
 QByteArray zipOf(const QStringList& entries)
 {
     QTemporaryDir dir;
@@ -30,6 +31,13 @@ QByteArray zipOf(const QStringList& entries)
                      QStringLiteral("import sys, zipfile\n"
                                     "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
                                     "    for e in sys.argv[2:]:\n"
+                                    "        if '->' in e:\n"
+                                    "            n, _, t = e.partition('->')\n"
+                                    "            i = zipfile.ZipInfo(n)\n"
+                                    "            i.create_system = 3\n"
+                                    "            i.external_attr = 0o120777 << 16\n"
+                                    "            z.writestr(i, t)\n"
+                                    "            continue\n"
                                     "        n, _, c = e.partition('=')\n"
                                     "        z.writestr(n, c)\n"),
                      path};
@@ -196,6 +204,27 @@ TEST_F(LinkHandling, AZipLinkDownloadsIntoDownloadsAndOpensACopyOfItsProjectNeve
                                                QStringLiteral("demo (1).zip"), QStringLiteral("demo (2).zip"),
                                                QStringLiteral("demo.zip")}));
     EXPECT_TRUE(alerts.messages.isEmpty()) << alerts.messages.join(QLatin1Char('\n')).toStdString();
+}
+
+// Links inside a shared project may lead to its own files, never to files beside it once it sits
+// in Downloads.
+TEST_F(LinkHandling, AProjectsLinksThatLeadOutOfItAreDroppedBeforeItMovesIntoDownloads)
+{
+    serve(QStringLiteral("/linked.zip"),
+          zipOf({QStringLiteral("notes.txt=from the archive"), QStringLiteral("Linked.zelvor/app.coffee=layer = new Layer"),
+                 QStringLiteral("Linked.zelvor/images/notes.txt->../../notes.txt"),
+                 QStringLiteral("Linked.zelvor/modules/copy.coffee->../app.coffee")}));
+    QDir().mkpath(downloads);
+    QFile mine(downloads + QStringLiteral("/notes.txt"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("the user's own notes");
+    mine.close();
+
+    EXPECT_EQ(open(link(QStringLiteral("/linked.zip"))), QString());
+    ASSERT_EQ(opened.size(), 1);
+    const QFileInfo outward(opened.first() + QStringLiteral("/images/notes.txt"));
+    EXPECT_FALSE(outward.exists() || outward.isSymLink());
+    EXPECT_EQ(testsupport::readFile(opened.first() + QStringLiteral("/modules/copy.coffee")), QStringLiteral("layer = new Layer"));
 }
 
 TEST_F(LinkHandling, BadLinksAndBadAnswersSayWhatIsWrongAndLeaveNothingBehind)

@@ -88,6 +88,23 @@ QString failureOf(QNetworkReply* reply, const QString& abortReason, const QStrin
     return {};
 }
 
+// A link that stays inside the unpacked archive can still reach the user's own files once the
+// project sits in Downloads ("../notes.txt" then names the notes beside it): every link of the
+// project that does not lead to a file inside the project itself is dropped before it moves.
+void removeLinksLeadingOutside(const QString& project)
+{
+    const QString inside = QFileInfo(project).canonicalFilePath() + QLatin1Char('/');
+    QDirIterator it(project, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo link(it.next());
+        if (!link.isSymLink())
+            continue;
+        const QString target = link.canonicalFilePath(); // empty when it leads nowhere
+        if (target.isEmpty() || !target.startsWith(inside))
+            QFile::remove(link.filePath());
+    }
+}
+
 struct UnpackResult {
     QString project; // the copy in Downloads
     QString title;
@@ -113,6 +130,7 @@ UnpackResult unpackProject(const QString& zipPath, const QString& downloads, con
             result.error = kNoProject;
         } else {
             const QString source = projects.last();
+            removeLinksLeadingOutside(source);
             const QString target = platform::suggestFilenameAtPath(downloads + QLatin1Char('/') + QFileInfo(source).fileName());
             // The unpacked folder is removed next, so moving it out is as good as copying it,
             // and much faster when both folders are on one file system.
