@@ -4,8 +4,10 @@
 
 #include <functional>
 
-// The page of a wrapped web view: clicked links to other hosts open in the user's browser
-// while the page stays; everything else navigates inside the view.
+// The page of a wrapped web view: clicked links to other web hosts open in the user's browser
+// while the page stays; links, forms, scripts and redirects of the page that lead to other
+// programs ("smb:", "zelvor:", "ssh:"...) go nowhere, since a page may come from anyone;
+// everything else navigates inside the view.
 class RBWebViewPage : public QWebEnginePage {
     Q_OBJECT
 public:
@@ -13,6 +15,8 @@ public:
 
     // Whether a navigation goes to the system browser instead of the view.
     static bool opensInSystemBrowser(const QUrl& url, NavigationType type, bool openLinksInSystemBrowser);
+    // Whether a navigation would hand its address to another program of the desktop.
+    static bool isRefused(const QUrl& url, NavigationType type);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -32,4 +32,14 @@ TEST(NavigationPolicy, OnlyClickedLinksToOtherHostsLeaveTheView)
     EXPECT_FALSE(P::opensInSystemBrowser(QUrl(QStringLiteral("http://localhost:8000/x")), P::NavigationTypeLinkClicked, true));
     EXPECT_FALSE(P::opensInSystemBrowser(QUrl(QStringLiteral("http://127.0.0.1:8000/x")), P::NavigationTypeLinkClicked, true));
     EXPECT_FALSE(P::opensInSystemBrowser(QUrl(QStringLiteral("file:///tmp/a.html")), P::NavigationTypeLinkClicked, true));
+
+    // A page may come from anyone: its links never start other programs of the desktop.
+    for (const char* other : {"zelvor://example.org/x.zip", "smb://example.org/share", "ssh://example.org", "apt:foo"}) {
+        EXPECT_FALSE(P::opensInSystemBrowser(QUrl(QString::fromLatin1(other)), P::NavigationTypeLinkClicked, true)) << other;
+        EXPECT_TRUE(P::isRefused(QUrl(QString::fromLatin1(other)), P::NavigationTypeLinkClicked)) << other;
+    }
+    for (const char* page : {"https://example.org/", "http://127.0.0.1:9/p/", "file:///tmp/a.html", "about:blank", "data:text/html,x"})
+        EXPECT_FALSE(P::isRefused(QUrl(QString::fromLatin1(page)), P::NavigationTypeLinkClicked)) << page;
+    EXPECT_TRUE(P::isRefused(QUrl(QStringLiteral("zelvor://example.org/x.zip")), P::NavigationTypeRedirect));
+    EXPECT_FALSE(P::isRefused(QUrl(QStringLiteral("zelvor://example.org/x.zip")), P::NavigationTypeTyped));
 }
