@@ -2,7 +2,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -35,7 +37,10 @@ void debounce(QObject* receiver, const QString& key, double seconds, std::functi
         auto call = fn;
         call();
     });
-    timer->start(seconds <= 0 ? 0 : int(std::llround(seconds * 1000.0)));
+    // Delays come from project settings too: a huge or broken one waits as long as a timer can
+    // (24 days) instead of wrapping round to some other delay.
+    const double ms = std::isnan(seconds) ? 0.0 : std::clamp(seconds * 1000.0, 0.0, double(std::numeric_limits<int>::max()));
+    timer->start(int(std::llround(ms)));
 }
 
 void cancelDebounce(QObject* receiver, const QString& key)

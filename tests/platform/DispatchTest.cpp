@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -52,6 +53,18 @@ TEST(Debounce, KeysAreIndependentAndCancelStopsThem)
     spin(100);
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 0);
+}
+
+TEST(Debounce, HugeDelaysWaitInsteadOfWrappingRound)
+{
+    QObject receiver;
+    int calls = 0;
+    for (const double seconds : {1e7, 1e300, std::numeric_limits<double>::infinity()}) {
+        debounce(&receiver, QStringLiteral("huge"), seconds, [&] { ++calls; });
+        spin(30);
+        EXPECT_TRUE(isDebouncePending(&receiver, QStringLiteral("huge"))) << seconds;
+    }
+    EXPECT_EQ(calls, 0);
 }
 
 TEST(Debounce, APendingCallDiesWithItsReceiver)
