@@ -229,13 +229,21 @@ int main(int argc, char** argv)
                 "}"
                 "window.benchRun = {ms: performance.now() - benchStart, at: Date.now()}; 1").arg(i);
             const QString shown = QStringLiteral("window.benchShown && benchShown.name === 'group 0/%1' ? benchShown.at : 0").arg(i);
-            page.evaluateJavaScript(program);
             // Asked now and then only: the pages note the times, and a question takes the page's time.
             double shownAt = 0;
-            if (!spinUntil([&] {
+            const auto runAndWait = [&](int timeoutMs) {
+                page.evaluateJavaScript(program);
+                return spinUntil([&] {
                     benchsupport::spinFor(20);
                     return (shownAt = pageText(panelPage, shown).toDouble()) > 0;
-                }, 20000)) {
+                }, timeoutMs);
+            };
+            // The warm-up runs may meet the project's own program still arriving in the page, which
+            // resets the layers: they are run again then. Measured runs get one chance.
+            bool ran = false;
+            for (int attempt = 0; attempt < (i < 2 ? 3 : 1) && !ran; ++attempt)
+                ran = runAndWait(i < 2 ? 5000 : 20000);
+            if (!ran) {
                 std::fprintf(stderr, "the layer panel never showed run %d\n", i);
                 return false;
             }
