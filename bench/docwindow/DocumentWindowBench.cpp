@@ -12,7 +12,8 @@
 //                             ms, is a message to the page and back that does nothing
 //   huge program open ms      from the request to open a project of a 20 MB program (one layer
 //                             definition a line) to its window shown, its editor bar saying what
-//                             happens to the program and the event loop answering; its peer,
+//                             happens to the program (loading, compiling or too large) and the
+//                             event loop answering; its peer,
 //                             huge program resident MB, is the memory the process then holds
 //   keystroke steps ms        medians of when the same keystrokes were compiled (the compiler
 //                             waits 25 ms for more keys, then compiles) and when the preview's
@@ -322,7 +323,9 @@ int main(int argc, char** argv)
         };
         if (!spinUntil([&] {
                 const QString title = says();
-                return window->isVisible() && (title.contains(QLatin1String("too large")) || title.contains(QLatin1String("Compiling")));
+                return window->isVisible()
+                    && (title.contains(QLatin1String("too large")) || title.contains(QLatin1String("Compiling"))
+                        || title.contains(QLatin1String("Loading")));
             }, 60000)) {
             std::fprintf(stderr, "the huge program's window never said what it does: %s\n", qPrintable(says()));
             return false;

@@ -247,7 +247,18 @@ void RBCodeEditViewController::setContent(const QString& text)
     m_settingContent = false;
     // A large text is read in chunks; the change reported at the end is still the loading.
     m_contentLoading = m_codeView->textView()->isLoading();
+    showLoading();
     m_transpiler->transpileFromLines(*m_lines);
+}
+
+bool RBCodeEditViewController::showLoading()
+{
+    // While a large program is still being read in, the state of a part of it would say nothing
+    // true of the program: the bar says what is going on instead.
+    if (!m_contentLoading || !hasView())
+        return false;
+    errorButton()->showBusyMessage(QStringLiteral("Loading…"));
+    return true;
 }
 
 void RBCodeEditViewController::replaceAllText(const QString& text)
@@ -334,7 +345,7 @@ void RBCodeEditViewController::transpilationStart(CodeTranspiler*, std::int64_t)
 {
     QPointer<RBCodeEditViewController> self(this);
     m_compilingMessageTimer.start(kCompilingMessageDelay, [self] {
-        if (self && self->hasView() && self->m_transpiler && !self->m_transpiler->isIdle())
+        if (self && self->hasView() && self->m_transpiler && !self->m_transpiler->isIdle() && !self->m_contentLoading)
             self->errorButton()->showBusyMessage(QStringLiteral("Compiling…"));
     });
 }
@@ -342,7 +353,7 @@ void RBCodeEditViewController::transpilationStart(CodeTranspiler*, std::int64_t)
 void RBCodeEditViewController::compileEnded()
 {
     m_compilingMessageTimer.stop();
-    if (hasView())
+    if (hasView() && !m_contentLoading)
         errorButton()->endBusyMessage();
 }
 
@@ -360,7 +371,7 @@ void RBCodeEditViewController::handleStateUpdate(const platform::Notification& n
 
 void RBCodeEditViewController::updateEditorErrors()
 {
-    if (!hasView())
+    if (!hasView() || showLoading())
         return;
     if (m_currentErrorState && m_currentErrorState->state() == RBDocumentStateError) {
         const QString message = displayMessage(*m_currentErrorState);
@@ -375,7 +386,7 @@ void RBCodeEditViewController::updateEditorErrors()
 
 void RBCodeEditViewController::clearErrors()
 {
-    if (!hasView())
+    if (!hasView() || showLoading())
         return;
     m_codeView->textView()->setErrors({});
     qint64 milliseconds = 0;

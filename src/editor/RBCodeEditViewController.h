@@ -185,6 +185,8 @@ private:
     void stopShowingErrors();
     void updateEditorErrors();
     void clearErrors();
+    // Says "Loading…" in the bar while a large program is read in; answers whether it did.
+    bool showLoading();
     void setErrorInspectorImage(const QString& name);
     void setLayerInspectorImage(const QString& name);
     void moveLayerPanelDivider(int position);

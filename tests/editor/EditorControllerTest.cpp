@@ -169,6 +169,25 @@ TEST_F(EditorTest, DelayWithoutAnyStateShowsTheOkMessageWithZero)
     EXPECT_TRUE(controller->codeView()->textView()->errors().isEmpty());
 }
 
+// A program too large to read in at once says so while it loads, never "No Errors" for a part
+// of it, and then what becomes of it.
+TEST_F(EditorTest, ALargeProgramSaysItIsLoadingUntilItIsReadIn)
+{
+    setUpdateDelay(0.05);
+    QString big;
+    while (big.size() < 5'000'000)
+        big += QStringLiteral("p = new Layer x: 1, y: 2, width: 3, height: 4\n");
+    controller->setContent(big);
+    ASSERT_TRUE(controller->codeView()->textView()->isLoading());
+    EXPECT_EQ(buttonText(controller->errorButton()), "Loading\u2026");
+    testsupport::spin(200);
+    if (controller->codeView()->textView()->isLoading())
+        EXPECT_EQ(buttonText(controller->errorButton()), "Loading\u2026");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !controller->codeView()->textView()->isLoading(); }, 60000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return buttonText(controller->errorButton()).contains("too large"); }, 10000))
+        << buttonText(controller->errorButton()).toStdString();
+}
+
 TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesStillSaySomething)
 {
     setUpdateDelay(0.05);
