@@ -298,6 +298,14 @@ TEST(ZelvorLibraryPageBadInput, UnknownDeviceFallsBackToNoDevice)
     EXPECT_EQ(page.eval("Zelvor.Device.selectedHand").toString(), "");
     EXPECT_EQ(page.eval("Zelvor.Device.deviceScale").toString(), "fit");
     EXPECT_EQ(page.eval("Screen.size").toObject(), (QJsonObject{{"width", 500}, {"height", 800}}));
+    // Scales no screen could show leave the device fitted and the content at its usual scale.
+    page.eval("Zelvor.Device.setDeviceScale(1e308); Zelvor.Device.setContentScale(1e308)");
+    EXPECT_EQ(page.eval("Zelvor.Device.deviceScale").toString(), "fit");
+    EXPECT_EQ(page.eval("Zelvor.Device.contentScale").toDouble(), 1);
+    page.eval("Zelvor.Device.setContentScale(1e-300)");
+    EXPECT_EQ(page.eval("Zelvor.Device.contentScale").toDouble(), 1);
+    page.eval("Zelvor.Device.setContentScale(2)");
+    EXPECT_EQ(page.eval("Zelvor.Device.contentScale").toDouble(), 2);
     // An earlier identifier shows its current device.
     page.eval("Zelvor.Device.setDeviceType('iphone-6-gold-hand')");
     EXPECT_EQ(page.eval("Zelvor.Device.deviceType").toString(), "apple-iphone-6s-gold");

@@ -18,6 +18,9 @@ var deviceTable = (function () {
   return table;
 })();
 
+// The largest device or content scale taken; beyond it (or below its inverse) the device or
+// its content would not show at all.
+var maxScale = 10;
 var devicePropertyNames = ['deviceType', 'deviceScale', 'contentScale', 'orientation', 'fullScreen', 'selectedHand'];
 
 function DeviceView(options) {
@@ -83,14 +86,15 @@ DeviceView.prototype.setDeviceType = function (id, animate, quiet) {
 DeviceView.prototype.setDeviceScale = function (scale, animate, quiet) {
   var before = this.state();
   var n = +scale;
-  this._deviceScale = (scale === 'fit' || !isFinite(n) || n <= 0) ? 'fit' : n;
+  // A scale no screen can show (a project's settings may hold anything) fits the device instead.
+  this._deviceScale = (scale === 'fit' || !isFinite(n) || n <= 0 || n > maxScale) ? 'fit' : n;
   this._animateNext = !!animate;
   this._changed(before, quiet);
 };
 DeviceView.prototype.setContentScale = function (scale, animate, quiet) {
   var before = this.state();
   var n = +scale;
-  this._contentScale = isFinite(n) && n > 0 ? n : 1;
+  this._contentScale = isFinite(n) && n >= 1 / maxScale && n <= maxScale ? n : 1;
   this._changed(before, quiet);
 };
 DeviceView.prototype._supportsLandscape = function () {
