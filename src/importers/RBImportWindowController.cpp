@@ -1,6 +1,6 @@
 #include "importers/RBImportWindowController.h"
 
-#include "importers/DesignFileInspector.h"
+#include "importers/DiskDesignFileProbe.h"
 #include "importers/ImportRules.h"
 #include "importers/ImportSheetBottomBar.h"
 #include "importers/RBFigmaImportViewController.h"
@@ -66,14 +66,14 @@ RBImportWindowController::RBImportWindowController(QWidget* parent, platform::Us
     m_sketch = new RBSketchImportViewController(m_topView);
     configure(*m_sketch, QStringLiteral("com.bohemiancoding.sketch3"), QStringLiteral("Sketch"), QStringLiteral("43"),
               QStringLiteral("icon-sketch"), this, defaults);
-    m_sketch->setProbe(std::make_shared<DesignFileInspector>(DesignFileInspector::Kind::Sketch));
+    m_sketch->setProbe(std::make_shared<DiskDesignFileProbe>(DiskDesignFileProbe::Kind::Sketch));
     m_figma = new RBFigmaImportViewController(m_topView);
     m_figma->setWindowController(this);
     m_figma->setDefaults(defaults);
     m_photoshop = new RBPhotoshopImportViewController(m_topView);
     configure(*m_photoshop, QStringLiteral("com.adobe.Photoshop"), QStringLiteral("Photoshop"), QStringLiteral("1"),
               QStringLiteral("icon-photoshop"), this, defaults);
-    m_photoshop->setProbe(std::make_shared<DesignFileInspector>(DesignFileInspector::Kind::Photoshop));
+    m_photoshop->setProbe(std::make_shared<DiskDesignFileProbe>(DiskDesignFileProbe::Kind::Photoshop));
 
     setupViews();
     resizeWindow();

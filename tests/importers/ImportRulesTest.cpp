@@ -1,7 +1,7 @@
 // The importers' rules that need no window: version order, scales, folder names, the row a
 // pane shows for its state, the sheet's arithmetic, the report and the snippet context, the
 // remembered scales, installing an import over an earlier one, and reading design files.
-#include "importers/DesignFileInspector.h"
+#include "importers/DiskDesignFileProbe.h"
 #include "importers/ImportRules.h"
 #include "importers/ImportStaging.h"
 #include "importers/ImporterDefaults.h"
@@ -227,7 +227,7 @@ void zipFolder(const QString& folder, const QString& zip)
     ASSERT_TRUE(process.waitForFinished(10000));
 }
 
-TEST(DesignFileInspector, ReadsTheFormatsAndRefusesOtherFiles)
+TEST(DiskDesignFileProbe, ReadsTheFormatsAndRefusesOtherFiles)
 {
     if (!QFileInfo::exists("/usr/bin/zip"))
         GTEST_SKIP() << "zip is not installed";
@@ -244,10 +244,10 @@ TEST(DesignFileInspector, ReadsTheFormatsAndRefusesOtherFiles)
     write(d + "/Short.psd", QByteArray("8BPS\0\1", 6));
     write(d + "/Bad.psd", psdHeader(7));
 
-    const DesignFileInspector sketch(DesignFileInspector::Kind::Sketch);
-    const DesignFileInspector photoshop(DesignFileInspector::Kind::Photoshop);
+    const DiskDesignFileProbe sketch(DiskDesignFileProbe::Kind::Sketch);
+    const DiskDesignFileProbe photoshop(DiskDesignFileProbe::Kind::Photoshop);
     struct Case {
-        const DesignFileInspector& probe;
+        const DiskDesignFileProbe& probe;
         QString file;
         bool exists, document;
         QString version;

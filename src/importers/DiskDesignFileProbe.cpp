@@ -1,4 +1,4 @@
-#include "importers/DesignFileInspector.h"
+#include "importers/DiskDesignFileProbe.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,7 +75,7 @@ DesignFileInfo probePhotoshop(const QString& path, DesignFileInfo info)
 }
 } // namespace
 
-DesignFileInfo DesignFileInspector::probe(const QString& path) const
+DesignFileInfo DiskDesignFileProbe::probe(const QString& path) const
 {
     DesignFileInfo info;
     const QFileInfo file(path);
