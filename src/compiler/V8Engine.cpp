@@ -3,6 +3,7 @@
 #include "compiler/V8Wrapper.h"
 #include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
+#include "platform/VariantExtras.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -116,23 +117,15 @@ namespace {
 
 bool isJsonValue(const QVariant& value)
 {
+    // JSON has no infinities or NaN; every integer is finite.
+    if (platform::isNumber(value))
+        return std::isfinite(value.toDouble());
     switch (value.typeId()) {
     case QMetaType::UnknownType:
     case QMetaType::Nullptr:
     case QMetaType::Bool:
     case QMetaType::QString:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
         return true;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return std::isfinite(value.toDouble());
     case QMetaType::QVariantList:
         for (const QVariant& item : value.toList())
             if (!isJsonValue(item))
