@@ -18,10 +18,7 @@ const QString kRefresh = QStringLiteral("CompletionTestRefresh");
 
 void write(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path.toStdString();
 }
 
 QStringList wordsOf(const QList<Completion>& completions)

@@ -12,9 +12,7 @@
 namespace {
 void write(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path.toStdString();
 }
 } // namespace
 

@@ -31,10 +31,7 @@ namespace {
 
 void write(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path.toStdString();
 }
 
 QJsonObject readJson(const QString& path)

@@ -45,10 +45,7 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Server
 
 void write(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path.toStdString();
 }
 
 // Writes the layer tree the exporters write: a card with a box inside, sized by the scale.

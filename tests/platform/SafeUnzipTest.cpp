@@ -167,10 +167,7 @@ TEST(SafeUnzip, AFileThatIsNotAZipSaysSo)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fake.zip"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<html>Not Found</html>");
-    file.close();
+    ASSERT_TRUE(testsupport::writeFile(path, "<html>Not Found</html>"));
     const UnzipResult result = safeUnzip(path, dir.filePath(QStringLiteral("out")));
     EXPECT_EQ(result.error, UnzipError::NotAZip);
     EXPECT_TRUE(result.message.contains(QStringLiteral("fake.zip")));
