@@ -13,6 +13,7 @@
 #include "platform/Dispatch.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
 
 
 #include <QFile>
@@ -85,6 +86,8 @@ CodeTranspiler::CodeTranspiler(QObject* parent)
     : QObject(parent)
     , m_v8(V8Engine::newInstance())
     , m_analysisV8(std::make_unique<V8Engine>(nullptr))
+    , m_treeQueue(std::make_unique<platform::SerialQueue>(QStringLiteral("CodeTranspilerTreeQueue")))
+    , m_wantedTree(std::make_shared<std::atomic<std::int64_t>>(-1))
     , m_cs2jsOptions{{QStringLiteral("sourceMap"), true}}
     , m_cs2jsOptionsEx{{QStringLiteral("returnScope"), true},
                        {QStringLiteral("returnAST"), true},
@@ -103,7 +106,10 @@ CodeTranspiler::CodeTranspiler(QObject* parent)
     });
 }
 
-CodeTranspiler::~CodeTranspiler() = default;
+CodeTranspiler::~CodeTranspiler()
+{
+    m_wantedTree->store(-1);
+}
 
 CodeTranspilerDelegate* CodeTranspiler::delegate() const
 {
@@ -271,29 +277,34 @@ void CodeTranspiler::trackCompileTime(double seconds)
 
 void CodeTranspiler::readTreeWhole(const JsonText::Ref& tree)
 {
+    const std::int64_t id = m_lastSuccessfulId;
+    m_wantedTree->store(id);
     QPointer<CodeTranspiler> self(this);
-    m_analysisV8->run<ASTNodePtr>(
-        [tree](V8Wrapper*) {
-            ASTNodePtr whole = AST::create(tree);
-            whole->readWhole();
-            return whole;
-        },
-        [self, id = m_lastSuccessfulId](ASTNodePtr whole) {
-            if (!self)
-                return;
+    m_treeQueue->async([self, tree, id, wanted = m_wantedTree] {
+        if (wanted->load() != id)
+            return;
+        auto whole = std::make_shared<ASTNodePtr>(AST::create(tree));
+        (*whole)->readWhole();
+        platform::dispatchMain(self, [self, id, whole] {
             // Unless a later compile has replaced the tree meanwhile.
             if (id == self->m_lastSuccessfulId)
-                whole = std::exchange(self->m_ast, std::move(whole));
-            self->m_analysisV8->releaseOnQueue(std::move(whole));
+                *whole = std::exchange(self->m_ast, std::move(*whole));
+            self->releaseTree(std::move(*whole));
         });
+    });
+}
+
+void CodeTranspiler::releaseTree(ASTNodePtr tree)
+{
+    if (tree)
+        m_treeQueue->async([tree = std::move(tree)]() mutable { tree.reset(); });
 }
 
 void CodeTranspiler::transpilationCallback(CompileReply reply)
 {
-    // A tree read whole takes as long to take apart as a search of it: the tree that goes (the
-    // replaced one, or the new one of a failed compile) goes on the analysis engine's queue.
-    ASTNodePtr unused = reply.failure ? std::move(reply.tree) : std::exchange(m_ast, std::move(reply.tree));
-    m_analysisV8->releaseOnQueue(std::move(unused));
+    // The tree that goes (the replaced one, or the new one of a failed compile) is taken apart
+    // on the tree queue.
+    releaseTree(reply.failure ? std::move(reply.tree) : std::exchange(m_ast, std::move(reply.tree)));
     if (!reply.failure) {
         m_lastSuccessfulId = m_lastId;
         // Done in the pause before the next compile, which waits kDebounceTime at least.

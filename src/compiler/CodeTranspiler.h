@@ -13,6 +13,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,6 +23,9 @@ class CodeLines;
 struct CompileReply;
 class CodeTranspilerDelegate;
 class Scope;
+namespace platform {
+class SerialQueue;
+}
 class V8Engine;
 
 // Turns the editor's CoffeeScript into JavaScript, a syntax tree, a scope tree and source maps
@@ -114,9 +118,12 @@ public:
 private:
     void transpilationCallback(CompileReply reply);
     // The editor's search by type hash visits every node of the tree, and the first search
-    // makes them: a tree of its own is read whole on the analysis engine's queue, then takes the
-    // place of the one the compile delivered (whose nodes are made as they are asked).
+    // makes them: a tree of its own is read whole on the tree queue, then takes the place of the
+    // one the compile delivered (whose nodes are made as they are asked), unless a later compile
+    // has delivered another meanwhile.
     void readTreeWhole(const JsonText::Ref& tree);
+    // Lets go of a tree on the tree queue: taking a large one apart takes as long as reading it.
+    void releaseTree(ASTNodePtr tree);
     void handleGlobals(const QString& reply);
     QString prefixId(const QString& js) const;
     static void trackCompileTime(double seconds);
@@ -126,6 +133,12 @@ private:
     // generates the code, when the script can split a compile (Inferencer.analyze).
     std::unique_ptr<V8Engine> m_analysisV8;
     bool m_compilesInTwo = false;
+    // Reads trees whole and takes them apart, beside the engines: on the analysis engine's queue
+    // the next compile's analysis waited for the last one's tree, half a second on big programs.
+    std::unique_ptr<platform::SerialQueue> m_treeQueue;
+    // The compile whose tree is wanted whole; a read queued for an older one is skipped, and
+    // none is wanted (-1) once the front goes.
+    std::shared_ptr<std::atomic<std::int64_t>> m_wantedTree;
     QElapsedTimer m_evaluationStartedAt;
     std::unique_ptr<CodeLines> m_currentlyEvaluatingCoffeeLines;
     std::unique_ptr<CodeLines> m_nextCoffeeLinesToEvaluate;
