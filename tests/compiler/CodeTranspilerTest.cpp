@@ -131,9 +131,9 @@ TEST(CodeTranspilerTest, StartsEmptyAndLoadsTheLibraryGlobals)
     EXPECT_TRUE(transpiler.globals()->contains(QStringLiteral("Layer")));
 }
 
-// The syntax tree a compile delivers makes its nodes as they are asked; one read whole on the
-// analysis engine's queue takes its place soon after, so that the editor's first search of
-// every node costs no more than the next one.
+// The syntax tree a compile delivers makes its nodes as they are asked; one read whole on a
+// queue of its own takes its place soon after, so that the editor's first search of every node
+// costs no more than the next one.
 TEST(CodeTranspilerTest, TheTreeOfACompileIsSoonReadWhole)
 {
     CodeTranspiler transpiler;
