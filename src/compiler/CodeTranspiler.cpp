@@ -186,6 +186,9 @@ void CodeTranspiler::transpileFromLines(const CodeLines& lines)
     m_nextCoffeeLinesToEvaluate = std::make_unique<CodeLines>(lines);
     m_isIdle = false;
     m_releaseMemoryTimer.stop();
+    // A read that has not begun waits for the next pause.
+    m_wholeTreeTimer.stop();
+    m_wantedTree->store(-1);
     m_debounceTimer.start(kDebounceTime, [this] { debouncedTranspile(); });
 }
 
@@ -275,20 +278,24 @@ void CodeTranspiler::trackCompileTime(double seconds)
         tracker(QStringLiteral("app|compile|time"), float(seconds * 1000.0));
 }
 
-void CodeTranspiler::readTreeWhole(const JsonText::Ref& tree)
+void CodeTranspiler::readTreeWhole()
 {
+    if (m_treeToReadWhole.isNull())
+        return;
     const std::int64_t id = m_lastSuccessfulId;
     m_wantedTree->store(id);
     QPointer<CodeTranspiler> self(this);
-    m_treeQueue->async([self, tree, id, wanted = m_wantedTree] {
+    m_treeQueue->async([self, tree = m_treeToReadWhole, id, wanted = m_wantedTree] {
         if (wanted->load() != id)
             return;
         auto whole = std::make_shared<ASTNodePtr>(AST::create(tree));
         (*whole)->readWhole();
         platform::dispatchMain(self, [self, id, whole] {
             // Unless a later compile has replaced the tree meanwhile.
-            if (id == self->m_lastSuccessfulId)
+            if (id == self->m_lastSuccessfulId) {
                 *whole = std::exchange(self->m_ast, std::move(*whole));
+                self->m_treeToReadWhole = {};
+            }
             self->releaseTree(std::move(*whole));
         });
     });
@@ -307,8 +314,7 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
     releaseTree(reply.failure ? std::move(reply.tree) : std::exchange(m_ast, std::move(reply.tree)));
     if (!reply.failure) {
         m_lastSuccessfulId = m_lastId;
-        // Done in the pause before the next compile, which waits kDebounceTime at least.
-        readTreeWhole(reply.ast);
+        m_treeToReadWhole = reply.ast;
         m_js = prefixId(reply.js);
         m_info = std::move(reply.info);
         m_sourceMapJson = std::move(reply.sourceMapJson);
@@ -336,6 +342,8 @@ void CodeTranspiler::transpilationCallback(CompileReply reply)
         transpileFromLines(*next);
     } else {
         m_isIdle = true;
+        if (!m_treeToReadWhole.isNull())
+            m_wholeTreeTimer.start(kWholeTreeDelay, [this] { readTreeWhole(); });
         QPointer<CodeTranspiler> self(this);
         m_releaseMemoryTimer.start(kReleaseMemoryDelay, [self] {
             if (self) {

@@ -57,6 +57,7 @@ public:
     // time: so only once the user has left the code alone for a while, not in a pause between
     // two bursts of typing.
     static constexpr double kReleaseMemoryDelay = 60.0;
+    static constexpr double kWholeTreeDelay = 0.25;
     // The compiler needs several hundred times the size of the text in memory, and the syntax
     // tree and types add as much again. Texts longer than kAnalysisSizeLimit characters compile
     // without them (so without completion and layer tracing); texts longer than
@@ -120,8 +121,10 @@ private:
     // The editor's search by type hash visits every node of the tree, and the first search
     // makes them: a tree of its own is read whole on the tree queue, then takes the place of the
     // one the compile delivered (whose nodes are made as they are asked), unless a later compile
-    // has delivered another meanwhile.
-    void readTreeWhole(const JsonText::Ref& tree);
+    // has delivered another meanwhile. Started once the front has been idle for kWholeTreeDelay,
+    // not while the next compile runs: while typing in a big program each tree would be read
+    // for nothing, beside the compile, which needs the processor and memory the reading takes.
+    void readTreeWhole();
     // Lets go of a tree on the tree queue: taking a large one apart takes as long as reading it.
     void releaseTree(ASTNodePtr tree);
     void handleGlobals(const QString& reply);
@@ -144,6 +147,9 @@ private:
     std::unique_ptr<CodeLines> m_nextCoffeeLinesToEvaluate;
     platform::Timer m_debounceTimer;
     platform::Timer m_releaseMemoryTimer;
+    platform::Timer m_wholeTreeTimer;
+    // The tree of the last successful compile until it has been read whole.
+    JsonText::Ref m_treeToReadWhole;
     QVariantMap m_cs2jsOptions;
     QVariantMap m_cs2jsOptionsEx;
     std::optional<TypeTable> m_globals;
