@@ -306,12 +306,27 @@ void RBApplication::openProjectFolder(const QString& path)
     });
 }
 
+void RBApplication::bringOpenQuestionForward()
+{
+    QWidget* question = QApplication::activeModalWidget();
+    if (!question)
+        return;
+    if (QWidget* owner = question->parentWidget())
+        owner->window()->raise();
+    question->raise();
+    question->activateWindow();
+}
+
 bool RBApplication::terminate()
 {
     if (m_terminated)
         return true;
-    if (m_askingToQuit)
-        return false; // the quit under way asks its own questions
+    if (m_askingToQuit) {
+        // The quit under way asks its own questions: the one on screen comes to the front, in
+        // case another window has covered it since.
+        bringOpenQuestionForward();
+        return false;
+    }
     if (m_quitWaitingForQuestions || platform::ModalQuestions::openCount() > 0) {
         quitOnceQuestionsEnd();
         return true;

@@ -191,6 +191,8 @@ public:
     static const QString& WillResignActiveNotification(); // "RBApplicationWillResignActiveNotifcation"
 
 private:
+    // Raises the modal question on screen, and the window it hangs on.
+    void bringOpenQuestionForward();
     void step(const QString& name) { m_launchSteps << name; }
     void setUpSparkle();
     void setUpMenuItems();

@@ -9,6 +9,9 @@
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -54,6 +57,43 @@ TEST(TerminationSignals, SignalsReachTheMainLoopAndThePreviousHandlersComeBack)
     // A new owner can install them again.
     TerminationSignals again;
     EXPECT_TRUE(again.isInstalled());
+}
+
+// Quit chosen again while the quit asks about unsaved work brings the question back to the
+// front: another window may have covered it, and the second Quit would otherwise do nothing
+// the user can see.
+TEST(Quitting, QuitWhileAskingBringsTheQuestionForward)
+{
+    AppHarness harness;
+    RBApplication app(harness.options());
+    app.launch();
+    CountingDocument* document = addUnsavedDocument(app);
+    document->setWindow(new QWidget);
+    document->window()->show();
+    QWidget cover;
+    QWidget* question = nullptr;
+    bool inFrontAgain = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* open = QApplication::activeModalWidget();
+        if (!open || open == question)
+            return;
+        question = open;
+        cover.show();
+        cover.activateWindow();
+        testsupport::waitUntil([&] { return QApplication::activeWindow() == &cover; }, 2000);
+        EXPECT_FALSE(app.terminate()); // the quit under way goes on asking
+        inFrontAgain = testsupport::waitUntil([&] { return QApplication::activeWindow() == question; }, 2000);
+        poll.stop();
+        qobject_cast<QDialog*>(question)->reject(); // Cancel
+    });
+    poll.start();
+    EXPECT_FALSE(app.terminate());
+    ASSERT_TRUE(question) << "no question was asked";
+    EXPECT_TRUE(inFrontAgain);
+    EXPECT_EQ(app.documentController().documents().size(), 1);
+    document->updateChangeCount(platform::Document::ChangeCleared);
 }
 
 // A signal quits as the Quit command does: unsaved work is asked about and a cancel keeps the

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include "DocumentFakes.h"
 
 #include "document/RBDocument.h"
@@ -200,6 +201,31 @@ TEST_F(ControllerTest, QuittingAsksEachUnsavedDocumentAndACancelKeepsAllOpen)
     answers = {Alert::kFirstButtonReturn + 1, Alert::kFirstButtonReturn + 1};
     EXPECT_TRUE(controller->closeAllDocuments());
     EXPECT_TRUE(controller->documents().isEmpty());
+}
+
+// Each question of a quit comes with its document's window in front: asked behind another
+// window, it would leave the user a quit that seems to do nothing.
+TEST_F(ControllerTest, QuittingBringsEachAskingDocumentToTheFront)
+{
+    controller->openDocumentWithContentsOfURL(makeProject("E"), true, {});
+    controller->openDocumentWithContentsOfURL(makeProject("F"), true, {});
+    QList<QWidget*> windows;
+    for (platform::Document* d : controller->documents()) {
+        d->updateChangeCount(platform::Document::ChangeDone);
+        d->setWindow(new QWidget); // closing the document deletes it
+        d->window()->show();
+        windows << d->window();
+    }
+    windows.last()->activateWindow();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == windows.last(); }));
+    QList<QWidget*> inFront;
+    Alert::setTestResponder([&](const Alert&) {
+        testsupport::waitUntil([&] { return QApplication::activeWindow() == windows.value(inFront.size()); }, 2000);
+        inFront << QApplication::activeWindow();
+        return Alert::kFirstButtonReturn + 1; // Don't Save
+    });
+    EXPECT_TRUE(controller->closeAllDocuments());
+    EXPECT_EQ(inFront, windows);
 }
 
 TEST_F(ControllerTest, RecentDocumentsNewestFirstWithoutRepeatsAtMostTen)

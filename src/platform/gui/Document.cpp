@@ -68,6 +68,12 @@ bool Document::canCloseDocument()
 {
     if (!hasUnsavedWork())
         return true;
+    // The question hangs on the document's window: that window comes to the front first, or a
+    // quit that asks about several documents would ask behind the window in front.
+    if (QWidget* window = windowForSheet(); window && window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    }
     Alert alert;
     alert.setMessageText(QStringLiteral("Do you want to save the changes made to the document \u201C%1\u201D?").arg(displayName()));
     alert.setInformativeText(QStringLiteral("Your changes will be lost if you don't save them."));
