@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <unistd.h>
+
 namespace RunLeftovers {
 
 QString runFolderName(qint64 pid)
@@ -32,7 +34,10 @@ QStringList deadRunFolders(const QString& temporaryFolder, const std::function<b
     const QDir folder(temporaryFolder);
     for (const QFileInfo& entry : folder.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
         const QRegularExpressionMatch match = name.match(entry.fileName());
-        if (match.hasMatch() && entry.isWritable() && !isRunning(match.captured(1).toLongLong()))
+        // Only this user's own runs: the temporary folder is shared, and a folder another user
+        // made there (or, for root, any user's) would offer a stranger's program as lost work.
+        if (match.hasMatch() && entry.ownerId() == ::getuid() && entry.isWritable()
+            && !isRunning(match.captured(1).toLongLong()))
             dead << entry.absoluteFilePath();
     }
     return dead;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 void write(const QString& path, const QString& text, const QDateTime& time)
 {
@@ -34,10 +36,19 @@ TEST(RunLeftovers, OnlyFoldersOfRunsThatEndedWithWorkInThemAreOffered)
     write(folder + "/b/Untitled 2.zelvor/app.coffee", "card = new Layer\n", now);
     write(temporary.filePath("zelvor-studio-notanumber/c/X.zelvor/app.coffee"), "x = 1\n", now);
 
-    EXPECT_TRUE(RunLeftovers::deadRunFolders(temporary.path()).isEmpty()); // still running
+    // A dead run's folder that another user owns (one only root can make here) is not ours.
+    const QString stranger = temporary.filePath(RunLeftovers::runFolderName(999999999));
+    write(stranger + "/d/Untitled.zelvor/app.coffee", "trap = 1\n", now);
+    if (::getuid() == 0)
+        ASSERT_EQ(::chown(QFile::encodeName(stranger).constData(), 65534, 65534), 0);
+
+    const QStringList whileRunning = RunLeftovers::deadRunFolders(temporary.path());
+    EXPECT_EQ(whileRunning, ::getuid() == 0 ? QStringList() : QStringList{QDir(stranger).absolutePath()});
     run.kill();
     ASSERT_TRUE(run.waitForFinished());
-    EXPECT_EQ(RunLeftovers::deadRunFolders(temporary.path()), QStringList{QDir(folder).absolutePath()});
+    const QStringList ended = RunLeftovers::deadRunFolders(temporary.path());
+    EXPECT_TRUE(ended.contains(QDir(folder).absolutePath()));
+    EXPECT_EQ(ended.contains(QDir(stranger).absolutePath()), ::getuid() != 0);
 
     const QList<RunLeftovers::UntitledProject> projects = RunLeftovers::editedUntitledProjects(folder, "# starter\n");
     ASSERT_EQ(projects.size(), 1);
