@@ -303,8 +303,7 @@ void CodeTranspiler::readTreeWhole()
 
 void CodeTranspiler::releaseTree(ASTNodePtr tree)
 {
-    if (tree)
-        m_treeQueue->async([tree = std::move(tree)]() mutable { tree.reset(); });
+    m_treeQueue->release(std::move(tree));
 }
 
 void CodeTranspiler::transpilationCallback(CompileReply reply)

@@ -87,19 +87,6 @@ void V8Engine::releaseMemory()
     });
 }
 
-void V8Engine::releaseOnQueue(std::shared_ptr<const void> object)
-{
-    if (!object)
-        return;
-    // The job may be copied on its way to the queue: the one reference lives in a holder that
-    // every copy shares, and is dropped when the job runs.
-    auto holder = std::make_shared<std::shared_ptr<const void>>(std::move(object));
-    queueWork([holder](V8Wrapper*) {
-        holder->reset();
-        return std::function<void()>();
-    });
-}
-
 void V8Engine::evaluateScript(const QString& script, Callback callback)
 {
     queueJob([script](V8Wrapper& v8) { return v8.evaluate(script); }, std::move(callback));

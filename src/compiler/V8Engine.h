@@ -88,10 +88,6 @@ public:
 
     // Queues V8Wrapper::releaseMemory (after the jobs already queued).
     void releaseMemory();
-    // Lets go of `object` on the engine's queue (after the jobs already queued): a large result
-    // whose destruction would otherwise hold up the main thread. It is destroyed there unless
-    // someone else still holds it.
-    void releaseOnQueue(std::shared_ptr<const void> object);
 
     // "V8EngineQueue_" followed by the number of engines made before this one.
     QString queueLabel() const;

@@ -32,6 +32,16 @@ void SerialQueue::async(std::function<void()> job)
     m_wake.notify_one();
 }
 
+void SerialQueue::release(std::shared_ptr<const void> object)
+{
+    if (!object)
+        return;
+    // The job may be copied on its way to the queue: the one reference lives in a holder that
+    // every copy shares, and is dropped when the job runs.
+    auto holder = std::make_shared<std::shared_ptr<const void>>(std::move(object));
+    async([holder] { holder->reset(); });
+}
+
 void SerialQueue::sync(const std::function<void()>& job)
 {
     if (isCurrent()) {

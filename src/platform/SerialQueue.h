@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -23,6 +24,10 @@ public:
     const QString& label() const { return m_label; }
 
     void async(std::function<void()> job);
+    // Lets go of `object` on the queue (after the jobs already queued): a large result whose
+    // destruction would otherwise hold up the caller's thread. It is destroyed there unless
+    // someone else still holds it.
+    void release(std::shared_ptr<const void> object);
     // Runs the job on the queue and waits for it. Must not be called from the queue's own thread.
     void sync(const std::function<void()>& job);
     bool isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }

@@ -78,38 +78,6 @@ TEST(V8EngineTest, DestroyingAnEngineStopsItsScriptAndDropsWhatWaits)
     EXPECT_FALSE(results.contains(QStringLiteral("\"after\"")));
 }
 
-// A large result let go on the queue is destroyed there, after the jobs before it, and only once
-// the last holder has gone.
-TEST(V8EngineTest, AnObjectReleasedOnTheQueueIsDestroyedThere)
-{
-    struct Tracked {
-        Tracked(std::atomic<int>* onMain, std::atomic<int>* all) : destroyedOnMain(onMain), destroyed(all) {}
-        std::atomic<int>* destroyedOnMain;
-        std::atomic<int>* destroyed;
-        ~Tracked()
-        {
-            *destroyedOnMain += platform::isMainThread() ? 1 : 0;
-            *destroyed += 1;
-        }
-    };
-    std::atomic<int> destroyedOnMain = 0;
-    std::atomic<int> destroyed = 0;
-    V8Engine engine;
-    QStringList results;
-    engine.evaluateScript(QStringLiteral("var s = 0; for (var i = 0; i < 1e6; i++) s += i; s"),
-                          [&](const QString& r) { results << r; });
-    engine.releaseOnQueue(std::make_shared<Tracked>(&destroyedOnMain, &destroyed));
-    auto kept = std::make_shared<Tracked>(&destroyedOnMain, &destroyed);
-    engine.releaseOnQueue(kept);
-    engine.releaseOnQueue(nullptr);
-    engine.evaluateScript(QStringLiteral("'after'"), [&](const QString& r) { results << r; });
-    ASSERT_TRUE(testsupport::waitUntil([&] { return results.size() == 2; }));
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(destroyedOnMain, 0);
-    kept.reset();
-    EXPECT_EQ(destroyed, 2);
-}
-
 TEST(V8EngineTest, TwoEnginesWorkAtTheSameTimeWithoutSharingState)
 {
     V8Engine a;

@@ -145,6 +145,43 @@ TEST(SerialQueue, SyncWaitsAndPropagatesFailureAndDestructionDrainsTheQueue)
     EXPECT_EQ(ran.load(), 50);
 }
 
+// A large result let go on the queue is destroyed there, after the jobs before it, and only once
+// the last holder has gone.
+TEST(SerialQueue, AnObjectReleasedOnTheQueueIsDestroyedThere)
+{
+    struct Tracked {
+        Tracked(std::atomic<int>* onMain, std::atomic<int>* all) : destroyedOnMain(onMain), destroyed(all) {}
+        std::atomic<int>* destroyedOnMain;
+        std::atomic<int>* destroyed;
+        ~Tracked()
+        {
+            *destroyedOnMain += isMainThread() ? 1 : 0;
+            *destroyed += 1;
+        }
+    };
+    std::atomic<int> destroyedOnMain = 0;
+    std::atomic<int> destroyed = 0;
+    SerialQueue queue(QStringLiteral("release"));
+    std::atomic<bool> go{false}, before{false}, after{false};
+    queue.async([&] {
+        while (!go.load())
+            QThread::msleep(1);
+        before = true;
+    });
+    queue.release(std::make_shared<Tracked>(&destroyedOnMain, &destroyed));
+    auto kept = std::make_shared<Tracked>(&destroyedOnMain, &destroyed);
+    queue.release(kept);
+    queue.release(nullptr);
+    EXPECT_EQ(destroyed, 0); // the job before it still runs
+    go = true;
+    queue.async([&] { after = before.load(); });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return after.load(); }));
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyedOnMain, 0);
+    kept.reset();
+    EXPECT_EQ(destroyed, 2);
+}
+
 TEST(Timer, OneShotRestartsAndRepeatingTimersStop)
 {
     Timer once;
