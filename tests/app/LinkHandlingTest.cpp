@@ -183,11 +183,7 @@ TEST_F(LinkHandling, AZipLinkDownloadsIntoDownloadsAndOpensACopyOfItsProjectNeve
 {
     serve(QStringLiteral("/x/demo.zip"), zipOf({QStringLiteral("Demo.zelvor/app.coffee=layer = new Layer"),
                                                 QStringLiteral("Demo.zelvor/zelvor/"), QStringLiteral("__MACOSX/Demo.zelvor/")}));
-    QDir().mkpath(downloads);
-    QFile existing(downloads + QStringLiteral("/demo.zip"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("mine");
-    existing.close();
+    ASSERT_TRUE(testsupport::writeFile(downloads + QStringLiteral("/demo.zip"), "mine"));
 
     EXPECT_EQ(open(link(QStringLiteral("/x/demo.zip"))), QString());
     ASSERT_EQ(opened.size(), 1);
@@ -214,11 +210,7 @@ TEST_F(LinkHandling, AProjectsLinksThatLeadOutOfItAreDroppedBeforeItMovesIntoDow
           zipOf({QStringLiteral("notes.txt=from the archive"), QStringLiteral("Linked.zelvor/app.coffee=layer = new Layer"),
                  QStringLiteral("Linked.zelvor/images/notes.txt->../../notes.txt"),
                  QStringLiteral("Linked.zelvor/modules/copy.coffee->../app.coffee")}));
-    QDir().mkpath(downloads);
-    QFile mine(downloads + QStringLiteral("/notes.txt"));
-    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
-    mine.write("the user's own notes");
-    mine.close();
+    ASSERT_TRUE(testsupport::writeFile(downloads + QStringLiteral("/notes.txt"), "the user's own notes"));
 
     EXPECT_EQ(open(link(QStringLiteral("/linked.zip"))), QString());
     ASSERT_EQ(opened.size(), 1);
