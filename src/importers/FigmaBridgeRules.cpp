@@ -1,5 +1,7 @@
 #include "importers/FigmaBridgeRules.h"
 
+#include "platform/VariantExtras.h"
+
 #include <QStringList>
 #include <QVariantMap>
 
@@ -111,7 +113,7 @@ Message parseMessage(const QString& name, const QVariant& body)
     case MessageKind::WillSendChunks: {
         const QVariant count = map.value(QStringLiteral("numChunks"));
         const double value = count.toDouble();
-        if (count.typeId() != QMetaType::Double && count.typeId() != QMetaType::Int && count.typeId() != QMetaType::LongLong)
+        if (!platform::isNumber(count))
             *problem = QStringLiteral("The Figma page announced a transfer without a number of chunks.");
         else if (!(value >= -1e15 && value <= 1e15) || value != std::floor(value))
             *problem = QStringLiteral("The Figma page announced an impossible number of chunks (%1).").arg(value);
