@@ -94,7 +94,6 @@ QString FIGChunkedZipFile::commit(QString* error)
     m_file->setAutoRemove(false);
     const QString path = m_file->fileName();
     m_file->close();
-    m_file.reset();
     reset();
     return path;
 }
