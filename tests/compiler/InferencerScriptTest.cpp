@@ -281,6 +281,28 @@ TEST_F(InferencerScriptTest, EmptyProgramsAndFailingInferenceStillCompile)
               QStringLiteral("inference broke"));
 }
 
+// Inference reads the compiler's nodes through the tree's JSON nodes while it runs: none of them
+// may reach the written tree, also when inference fails halfway (here at a global that cannot
+// be read).
+TEST_F(InferencerScriptTest, NoCompilerNodeIsWrittenIntoTheTree)
+{
+    const QString program = QStringLiteral("for item in [1, 2]\n  a = item\nb = Broken\nc = \"s\"\n");
+    for (bool failing : {false, true}) {
+        if (failing)
+            v8.evaluate(QStringLiteral("Inferencer.setGlobals(Object.defineProperty({}, 'Broken', {enumerable: true,"
+                                       " get: function () { throw new Error('unreadable'); }}));"));
+        const QJsonObject reply = cs2js(program);
+        ASSERT_TRUE(reply.contains(QStringLiteral("ast"))) << failing;
+        EXPECT_EQ(reply.value(QStringLiteral("scope")).toObject().contains(QStringLiteral("inferenceError")), failing);
+        int literals = 0;
+        walk(reply.value(QStringLiteral("ast")), [&](const QJsonObject& node) {
+            literals += node.value(QStringLiteral("type")).toString() == QStringLiteral("Literal");
+            EXPECT_EQ(node.keys().filter(QStringLiteral("ompiler")), QStringList()) << failing;
+        });
+        EXPECT_GT(literals, 4);
+    }
+}
+
 TEST_F(InferencerScriptTest, TreeNodesCarryTheirKindsData)
 {
     const QJsonObject ast = cs2js(QStringLiteral("a = new Layer(x: 1)\nb = a? and not a.hidden\n")).value(QStringLiteral("ast")).toObject();

@@ -80,14 +80,18 @@ var Inferencer = (function () {
   // written, so that all nodes of a class share one shape: the writer, inference and
   // JSON.stringify then meet a few dozen shapes instead of one per combination of keys.
   // Keys that stay undefined are left out of the JSON text.
+  // The nodes of a paired class also have the slot in which inference finds their compiler node
+  // (COMPILER_NODE); it is undefined again before the tree is written out.
   var IDENTIFIER_NAME = /^[A-Za-z_$][\w$]*$/;
-  function jsonMaker(type, names) {
+  var COMPILER_NODE = '$compilerNode';
+  function jsonMaker(type, names, paired) {
     var body = 'this.type = type; this.data = undefined;';
     for (var i = 0; i < names.length; i++) {
-      if (!IDENTIFIER_NAME.test(names[i]) || names[i] === 'type' || names[i] === 'data') return null;
+      if (!IDENTIFIER_NAME.test(names[i]) || names[i] === 'type' || names[i] === 'data' || names[i] === COMPILER_NODE) return null;
       body += ' this.' + names[i] + ' = undefined;';
     }
     body += ' this.children = undefined; this.location = undefined; this.typeHash = undefined;';
+    if (paired) body += ' this.' + COMPILER_NODE + ' = undefined;';
     return new Function('type', body); // eslint-disable-line no-new-func
   }
 
@@ -95,7 +99,7 @@ var Inferencer = (function () {
     if (info.names !== names) {
       info.names = names;
       info.children = names.slice();
-      info.make = jsonMaker(info.type, names);
+      info.make = jsonMaker(info.type, names, info.paired);
     }
     return info.make ? new info.make(info.type) : { type: info.type };
   }
@@ -339,6 +343,7 @@ var Inferencer = (function () {
   }
 
   var api = {};
+  api.COMPILER_NODE = COMPILER_NODE;
 
   api.getGlobals = function () {
     return globals;

@@ -26,6 +26,7 @@
 
   var MAX_DEPTH = 48; // resolution chains through descriptions (parents, aliases, names)
   var has = Object.prototype.hasOwnProperty;
+  var COMPILER_NODE = Inferencer.COMPILER_NODE;
 
   // ----- Types -------------------------------------------------------------------------------
   // Inferred types are small records. A 'desc' holds a description of the globals unchanged; the
@@ -263,9 +264,6 @@
   function Inference(context) {
     this.types = new Types(context.globals);
     this.writer = new TypeWriter();
-    this.nodes = new Map(); // json -> compiler node
-    var pairs = context.pairs || [];
-    for (var i = 0; i + 1 < pairs.length; i += 2) this.nodes.set(pairs[i + 1], pairs[i]);
     this.created = new Map(); // json -> the type that node creates (stable across passes)
     this.scopes = new Map(); // json of a function or class -> its scope
     this.lines = String(context.code || '').split(/\r\n|\r|\n|\u0085|\u2028|\u2029/);
@@ -316,8 +314,13 @@
     return m[1] + ':' + m[2] + '-' + m[3] + ':' + Math.max(+m[4], length);
   };
 
+  // The compiler's node of a literal or loop, which the run placed in the JSON node's slot.
+  Inference.prototype.compilerNode = function (json) {
+    return json[COMPILER_NODE];
+  };
+
   Inference.prototype.kindOf = function (json) {
-    var node = this.nodes.get(json);
+    var node = this.compilerNode(json);
     return node && node.constructor ? node.constructor.name : '';
   };
 
@@ -785,7 +788,7 @@
   };
 
   Inference.prototype.loop = function (json) {
-    var node = this.nodes.get(json);
+    var node = this.compilerNode(json);
     var source = this.any(json.source);
     var isOf = node && node.object;
     var elem = isOf ? UNKNOWN : this.types.element(source);
@@ -880,6 +883,17 @@
   Inferencer.inferScope = function (tree, context) {
     if (!context || !context.ast || typeof context.ast !== 'object')
       return { vars: {}, location: '0:0-0:0', typeDict: {}, children: [] };
-    return new Inference(context).run(context.ast);
+    // Each JSON node in `pairs` holds its compiler node while the run reads it, in the slot the
+    // tree writer made for it (a property lookup, where a map of 100,000 nodes made on every
+    // compile was a tenth of the inference); set back to undefined, the slot is left out of the
+    // JSON text.
+    var pairs = context.pairs || [];
+    var i;
+    for (i = 0; i + 1 < pairs.length; i += 2) pairs[i + 1][COMPILER_NODE] = pairs[i];
+    try {
+      return new Inference(context).run(context.ast);
+    } finally {
+      for (i = 0; i + 1 < pairs.length; i += 2) pairs[i + 1][COMPILER_NODE] = undefined;
+    }
   };
 })(Inferencer);
