@@ -53,28 +53,51 @@ const QString kInferencer = QStringLiteral("Inferencer");
 
 // Whether the loaded script can make a compile in two halves (see compileInTwo).
 const QString kSplitsCompilesProbe = QStringLiteral(
-    "typeof Inferencer === 'object' && Inferencer !== null && ['analyze', 'generate', 'takeGenerated']"
+    "typeof Inferencer === 'object' && Inferencer !== null && ['analyzeFirst', 'takeAnalysis', 'generate', 'takeGenerated']"
     ".every(function (name) { return typeof Inferencer[name] === 'function'; })");
 
+// The analysis engine's part of a compile made in two halves: the tree and its scope. The `new`
+// nodes that the compiler engine needs for its layer table are handed over (`creations`, "null"
+// when there are none) as soon as inference has found them, so that the table is made while the
+// tree is still being written out as JSON.
+CompileReply analyzeInTwoSteps(V8Wrapper* v8, const QString& arguments, std::promise<QByteArray>& creations)
+{
+    const QByteArray first = V8Engine::invokeOn(v8, QStringLiteral("analyzeFirst"), kInferencer, arguments);
+    const std::optional<QByteArray> found = CompileReply::readCreations(first);
+    creations.set_value(found.value_or(QByteArrayLiteral("null")));
+    if (!found) // the compiler's error, or an engine that failed
+        return CompileReply::readAnalysis(first);
+    return CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("takeAnalysis"), kInferencer, QStringLiteral("[]")));
+}
+
+// What a future of the other engine gives, or `otherwise` when its work was dropped (the
+// engine went first).
+template <typename T>
+T valueOr(const std::shared_future<T>& future, T otherwise)
+{
+    try {
+        return future.get();
+    } catch (const std::future_error&) {
+        return otherwise;
+    }
+}
+
 // The compiler engine's part of a compile made in two halves: it generates the code while the
-// analysis engine builds the tree and its scope (`analysis`), then joins the two. The code
-// generation is the longer half, so the compile takes little more than the compiler itself.
-CompileReply compileInTwo(V8Wrapper* v8, const QString& generateArguments, const std::shared_future<CompileReply>& analysis)
+// analysis engine builds the tree and its scope (`analysis`), makes the layer table once the
+// `creations` are known, then joins the two.
+CompileReply compileInTwo(V8Wrapper* v8, const QString& generateArguments, const std::shared_future<QByteArray>& creations,
+                          const std::shared_future<CompileReply>& analysis)
 {
     const QByteArray started = V8Engine::invokeOn(v8, QStringLiteral("generate"), kInferencer, generateArguments);
     if (started != "true") // the compiler's error, or an engine that failed
         return CompileReply::readGenerated(started, CompileReply());
-    CompileReply tree;
-    try {
-        tree = analysis.get();
-    } catch (const std::future_error&) {
-        tree.failure = CompileReply::invalidReply(QString());
-    }
-    // The table that traces layers to their code needs the tree's `new` nodes.
-    const QByteArray creations = tree.failure || tree.creationsJson.isEmpty() ? QByteArray("null") : tree.creationsJson;
+    const QByteArray found = valueOr(creations, QByteArrayLiteral("null"));
     QByteArray failed;
     const std::optional<QStringList> texts = V8Engine::invokeForTextsOn(v8, QStringLiteral("takeGenerated"), kInferencer,
-                                                                        QString::fromUtf8("[" + creations + "]"), failed);
+                                                                        QString::fromUtf8("[" + found + "]"), failed);
+    CompileReply dropped;
+    dropped.failure = CompileReply::invalidReply(QString());
+    CompileReply tree = valueOr(analysis, std::move(dropped));
     if (texts && texts->size() == 2)
         return CompileReply::withGenerated(texts->at(0), texts->at(1), std::move(tree));
     return CompileReply::readGenerated(failed, std::move(tree));
@@ -229,14 +252,20 @@ void CodeTranspiler::debouncedTranspile()
     }
     if (m_compilesInTwo) {
         const QString analyzeArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions, m_cs2jsOptionsEx});
+        // Dropped unkept when the analysis engine goes first: the compiler engine then reads a
+        // broken promise, not a wait without end.
+        auto creations = std::make_shared<std::promise<QByteArray>>();
+        std::shared_future<QByteArray> creationsFound = creations->get_future().share();
         std::shared_future<CompileReply> analysis = m_analysisV8->runForFuture<CompileReply>(
-            [analyzeArguments, globals = m_globals](V8Wrapper* v8) {
-                return withScopeTree(CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("analyze"), kInferencer, analyzeArguments)),
-                                     globals);
+            [analyzeArguments, globals = m_globals, creations](V8Wrapper* v8) {
+                return withScopeTree(analyzeInTwoSteps(v8, analyzeArguments, *creations), globals);
             });
         const QString generateArguments = V8Engine::anyArrayToJSONString({code, m_cs2jsOptions});
-        m_v8->run<CompileReply>([generateArguments, analysis](V8Wrapper* v8) { return compileInTwo(v8, generateArguments, analysis); },
-                                std::move(done));
+        m_v8->run<CompileReply>(
+            [generateArguments, creationsFound, analysis](V8Wrapper* v8) {
+                return compileInTwo(v8, generateArguments, creationsFound, analysis);
+            },
+            std::move(done));
         return;
     }
     m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, m_cs2jsOptionsEx},

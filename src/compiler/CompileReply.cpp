@@ -90,8 +90,6 @@ void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
     out.info = text->value(m.info).toObject();
     if (text->isObject(m.scope))
         out.scope = text->value(m.scope).toObject();
-    if (text->isArray(m.creations))
-        out.creationsJson = text->bytes(m.creations).toByteArray();
 }
 
 // The generated half: "js" and "v3SourceMap" texts, and the "sourceMap" object unless the
@@ -133,6 +131,17 @@ CompileReply CompileReply::readAnalysis(const QByteArray& utf8)
     CompileReply out;
     takeAnalysis(objectText(utf8), utf8, out);
     return out;
+}
+
+std::optional<QByteArray> CompileReply::readCreations(const QByteArray& utf8)
+{
+    const Text text = objectText(utf8);
+    if (!text)
+        return std::nullopt;
+    const Members m = membersOf(*text);
+    if (!m.error.isEmpty() || m.creations.isEmpty() || !(text->isArray(m.creations) || text->kind(m.creations) == 'n'))
+        return std::nullopt;
+    return text->bytes(m.creations).toByteArray();
 }
 
 CompileReply CompileReply::withGenerated(QString js, QString v3SourceMap, CompileReply analysis)

@@ -43,9 +43,6 @@ struct CompileReply {
     // The scope tree made of `scope`, when the queue that read the reply made it, so that the
     // main thread need not.
     std::shared_ptr<Scope> scopeTree;
-    // The `new` nodes that the code generation needs to trace layers to their code, as JSON
-    // text (only in the reply of Inferencer.analyze).
-    QByteArray creationsJson;
 
     static CompileReply read(const QByteArray& utf8);
     static CompileReply read(const QString& reply) { return read(reply.toUtf8()); }
@@ -55,6 +52,10 @@ struct CompileReply {
     // line map: its two texts, or, when it failed, its JSON reply. The compiler's error in the
     // generated half wins over anything of the tree's half.
     static CompileReply readAnalysis(const QByteArray& utf8);
+    // The `new` nodes that the code generation needs to trace layers to their code, as JSON
+    // text, from the first step of an analysis (Inferencer.analyzeFirst: {"creations": [...] or
+    // null}); nothing when the step answered the compiler's error or no such object.
+    static std::optional<QByteArray> readCreations(const QByteArray& utf8);
     static CompileReply withGenerated(QString js, QString v3SourceMap, CompileReply analysis);
     static CompileReply readGenerated(const QByteArray& utf8, CompileReply analysis);
     // The record of a reply that is not a usable object: {"lineNumber": "-1", "errorType":

@@ -87,4 +87,26 @@ TEST(CompileReplyTest, FailuresKeepTheCompilerErrorOrNameTheWholeReply)
     }
 }
 
+// The first step of an analysis hands its creations to the engine that generates the code: a
+// list or null, as the text it was; anything else (the compiler's error included) hands none.
+TEST(CompileReplyTest, CreationsAreReadOnlyFromTheFirstStepsOwnReply)
+{
+    const struct {
+        const char* reply;
+        std::optional<QByteArray> creations;
+    } cases[] = {
+        {R"({"creations": [{"type": "Call", "typeHash": "#1", "location": "0:4"}]})",
+         QByteArray(R"([{"type": "Call", "typeHash": "#1", "location": "0:4"}])")},
+        {R"({"creations":null})", QByteArray("null")},
+        {R"({"creations":[],"error":{"message":"m"}})", std::nullopt},
+        {R"({"error":{"message":"unexpected ,","location":{"first_line":0,"first_column":2}}})", std::nullopt},
+        {R"({"creations":"[]"})", std::nullopt},
+        {R"({})", std::nullopt},
+        {R"([1])", std::nullopt},
+        {R"({"creations":[)", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CompileReply::readCreations(QByteArray(c.reply)), c.creations) << c.reply;
+}
+
 } // namespace

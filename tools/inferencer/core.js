@@ -2,7 +2,8 @@
 //
 //   Inferencer.cs2js(code, options, optionsEx)  compiles CoffeeScript; never throws.
 //   Inferencer.getGlobals()                     the type descriptions of the prototyping library.
-//   Inferencer.analyze, generate, takeGenerated cs2js in two halves for two engines (see there).
+//   Inferencer.analyze (or analyzeFirst, takeAnalysis), generate, takeGenerated
+//                                               cs2js in two halves for two engines (see there).
 //
 // cs2js answers, on success:
 //   "js"          the JavaScript
@@ -532,14 +533,28 @@ var Inferencer = (function () {
     return joinedReply(generatedReply(compiled, analysis.creations, true), analysis, extra);
   };
 
-  // cs2js in two halves that two engines can work on at the same time, the code generation
-  // being the longer one: analyze answers "ast", "info", "scope" (as cs2js) and "creations";
+  // cs2js in two halves that two engines can work on at the same time: analyze answers "ast", "info", "scope" (as cs2js) and "creations";
   // generate compiles and keeps the result; takeGenerated(creations) then answers the two texts
   // [js, v3SourceMap] as they are (an object would have them escaped to JSON and read back on
   // every compile). Together they make the reply cs2js makes of the same text, but for the line
   // map "sourceMap", which says nothing that the version 3 map does not: its reader makes it
   // from that map when a position is first looked up, which is rare, and not on every compile.
   api.analyze = function (code, options, optionsEx) {
+    var reply = api.analyzeFirst(code, options, optionsEx);
+    if (reply.error) return reply;
+    var whole = api.takeAnalysis();
+    if (reply.creations) whole.creations = reply.creations;
+    return whole;
+  };
+
+  // analyze in two steps, so that the engine that generated the code can make its layer table
+  // while this one writes the tree out: analyzeFirst answers {"creations"} (null when the
+  // program was not inferred) or the compiler's error, and keeps the rest, which takeAnalysis
+  // answers once (as analyze does, without "creations").
+  var analyzed = null;
+
+  api.analyzeFirst = function (code, options, optionsEx) {
+    analyzed = null;
     var missing = notLoaded();
     if (missing) return missing;
     code = textOf(code);
@@ -552,9 +567,14 @@ var Inferencer = (function () {
       return { error: editorErrorRecord(error, positions) };
     }
     var analysis = analyzeTree(tree, code, extra, positions);
-    var reply = analysisReply(analysis, extra);
-    if (analysis.creations) reply.creations = analysis.creations;
-    return reply;
+    analyzed = analysisReply(analysis, extra);
+    return { creations: analysis.creations };
+  };
+
+  api.takeAnalysis = function () {
+    var reply = analyzed;
+    analyzed = null;
+    return reply || { error: { message: 'Nothing was analyzed', location: { first_line: 0, first_column: 0 } } };
   };
 
   var generated = null;
