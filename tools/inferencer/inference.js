@@ -409,7 +409,7 @@
     }
     // Without the compiler's node, the text tells the kind.
     if (/^[0-9.]/.test(text)) return fromDesc('@number');
-    if (/^["']/.test(text)) return fromDesc('@string');
+    if (isQuoted(text)) return fromDesc('@string');
     if (/^(true|false|yes|no|on|off)$/.test(text)) return fromDesc('@boolean');
     if (text === 'this' || text === '@') return this.scope.self;
     return IDENTIFIER.test(text) ? this.variable(text) : UNKNOWN;
@@ -437,9 +437,10 @@
     var properties = json.properties || [];
     var t = this.expression(base, properties.length ? undefined : expected);
     var step;
-    if (base.type === 'Literal' && typeof base.data === 'string' && IDENTIFIER.test(base.data) &&
-        (this.kindOf(base) === 'IdentifierLiteral' || this.kindOf(base) === '') && (this.scope.find(base.data) ||
-        has.call(this.types.globals, base.data))) {
+    var kind = base.type === 'Literal' ? this.kindOf(base) : null;
+    // The kind first: most bases are numbers and strings, which need no pattern matched.
+    if ((kind === 'IdentifierLiteral' || kind === '') && typeof base.data === 'string' && IDENTIFIER.test(base.data) &&
+        (this.scope.find(base.data) || has.call(this.types.globals, base.data))) {
       step = base.data;
     } else {
       step = known(t) ? this.writer.key(t) : '?';
@@ -584,7 +585,7 @@
       return result;
     var literal = firstArg && firstArg.type === 'Value' && firstArg.base && !(firstArg.properties || []).length
       ? firstArg.base : null;
-    if (!literal || literal.type !== 'Literal' || typeof literal.data !== 'string' || !/^["']/.test(literal.data))
+    if (!literal || literal.type !== 'Literal' || typeof literal.data !== 'string' || !isQuoted(literal.data))
       return result;
     return this.createdType(json, function () {
       var copy = {};
@@ -664,11 +665,17 @@
     this.mark(variable, t);
   };
 
+  // Whether the literal's text starts with a quote: a string.
+  function isQuoted(text) {
+    var first = text.charCodeAt(0);
+    return first === 34 || first === 39;
+  }
+
   function objectKey(variable) {
     var base = variable.type === 'Value' && !(variable.properties || []).length ? variable.base : variable;
     if (!base || base.type !== 'Literal' || typeof base.data !== 'string') return null;
     var text = base.data;
-    if (/^["']/.test(text)) return text.slice(1, -1);
+    if (isQuoted(text)) return text.slice(1, -1);
     return text;
   }
 
