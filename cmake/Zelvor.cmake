@@ -48,7 +48,11 @@ function(zelvor_test name)
   else()
     add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
   endif()
-  set(env "ZELVOR_RESOURCES=${CMAKE_SOURCE_DIR}/resources" "QT_QPA_PLATFORM=offscreen")
+  # The tests' temporary files, the run folders of their untitled projects among them, stay in
+  # the build: left in the shared temporary folder, an application started there later would
+  # offer the untitled projects of ended test processes as its user's lost work.
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-tmp)
+  set(env "ZELVOR_RESOURCES=${CMAKE_SOURCE_DIR}/resources" "QT_QPA_PLATFORM=offscreen" "TMPDIR=${CMAKE_BINARY_DIR}/test-tmp")
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" SKIP_RETURN_CODE 77)
   # Tests labelled "web" need the web engine, whose own processes are not built with the
   # sanitizers: ./dev test --sanitize leaves them out.
