@@ -533,12 +533,13 @@ var Inferencer = (function () {
     return joinedReply(generatedReply(compiled, analysis.creations, true), analysis, extra);
   };
 
-  // cs2js in two halves that two engines can work on at the same time: analyze answers "ast", "info", "scope" (as cs2js) and "creations";
-  // generate compiles and keeps the result; takeGenerated(creations) then answers the two texts
-  // [js, v3SourceMap] as they are (an object would have them escaped to JSON and read back on
-  // every compile). Together they make the reply cs2js makes of the same text, but for the line
-  // map "sourceMap", which says nothing that the version 3 map does not: its reader makes it
-  // from that map when a position is first looked up, which is rare, and not on every compile.
+  // cs2js in two halves that two engines can work on at the same time: analyze answers "ast",
+  // "info", "scope" (as cs2js) and "creations"; generate compiles and keeps the result;
+  // takeGenerated(creations) then answers the two texts [js, v3SourceMap] as they are (an object
+  // would have them escaped to JSON and read back on every compile). Together they make the
+  // reply cs2js makes of the same text, but for the line map "sourceMap", which says nothing
+  // that the version 3 map does not: its reader makes it from that map when a position is first
+  // looked up, which is rare, and not on every compile.
   api.analyze = function (code, options, optionsEx) {
     var reply = api.analyzeFirst(code, options, optionsEx);
     if (reply.error) return reply;
