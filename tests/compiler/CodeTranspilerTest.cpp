@@ -335,6 +335,35 @@ TEST(CodeTranspilerTest, AReplyWithoutScopeStillSucceeds)
     EXPECT_EQ(transpiler.javaScript(), QStringLiteral("window.__zelvorClientCodeId = 0;var a;"));
 }
 
+// In two halves, the analysis hands the `new` nodes it found to the engine that generates the
+// code before it writes its tree out; an analysis that fails hands none, and its error is the
+// compile's.
+TEST(CodeTranspilerTest, TheAnalysisHandsItsCreationsToTheCodeHalf)
+{
+    ScriptFolder folder(QStringLiteral(
+        "var Inferencer = { getGlobals: function () { return {}; },"
+        "  analyzeFirst: function (code) {"
+        "    if (code.indexOf('broken') >= 0) return { error: { message: 'analysis broke', location: { first_line: 1, first_column: 2 } } };"
+        "    return { creations: [{ type: 'Call', data: 'new', typeHash: '#' + code.length, location: '0:0' }] }; },"
+        "  takeAnalysis: function () { return { ast: { type: 'Block' }, info: { whiles: [] } }; },"
+        "  generate: function () { return true; },"
+        "  takeGenerated: function (creations) { return ['var made = ' + JSON.stringify(creations) + ';', '{}']; } };"));
+    CodeTranspiler transpiler;
+    Recorder recorder(transpiler);
+    transpiler.transpileFromString(QStringLiteral("a = 1\n"));
+    ASSERT_TRUE(waitIdle(transpiler));
+    ASSERT_EQ(recorder.compiledJs.size(), 1) << recorder.events.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(recorder.compiledJs.first().endsWith(
+        QStringLiteral("var made = [{\"type\":\"Call\",\"data\":\"new\",\"typeHash\":\"#6\",\"location\":\"0:0\"}];")))
+        << recorder.compiledJs.first().toStdString();
+
+    transpiler.transpileFromString(QStringLiteral("broken\n"));
+    ASSERT_TRUE(waitIdle(transpiler));
+    ASSERT_EQ(recorder.failures.size(), 1);
+    EXPECT_EQ(recorder.failures.first().value(QStringLiteral("message")).toString(), QStringLiteral("analysis broke"));
+    EXPECT_EQ(transpiler.lastSuccessfulId(), 0);
+}
+
 TEST(CodeTranspilerTest, AMissingOrBrokenInferencerIsLoggedAndEveryCompileFails)
 {
     for (const std::optional<QString>& script : {std::optional<QString>(), std::optional<QString>(QStringLiteral("var Inferencer = {;"))}) {
