@@ -349,6 +349,10 @@ TEST(CodeTranspilerTest, TheAnalysisHandsItsCreationsToTheCodeHalf)
         "  generate: function () { return true; },"
         "  takeGenerated: function (creations) { return ['var made = ' + JSON.stringify(creations) + ';', '{}']; } };"));
     CodeTranspiler transpiler;
+    // The front learns that the script splits compiles from the engine, at the latest with the
+    // reply to its first compile: this one may still go the single way, which the script lacks.
+    transpiler.transpileFromString(QStringLiteral("warm = 1\n"));
+    ASSERT_TRUE(waitIdle(transpiler));
     Recorder recorder(transpiler);
     transpiler.transpileFromString(QStringLiteral("a = 1\n"));
     ASSERT_TRUE(waitIdle(transpiler));
@@ -361,7 +365,7 @@ TEST(CodeTranspilerTest, TheAnalysisHandsItsCreationsToTheCodeHalf)
     ASSERT_TRUE(waitIdle(transpiler));
     ASSERT_EQ(recorder.failures.size(), 1);
     EXPECT_EQ(recorder.failures.first().value(QStringLiteral("message")).toString(), QStringLiteral("analysis broke"));
-    EXPECT_EQ(transpiler.lastSuccessfulId(), 0);
+    EXPECT_EQ(transpiler.lastSuccessfulId(), 1);
 }
 
 TEST(CodeTranspilerTest, AMissingOrBrokenInferencerIsLoggedAndEveryCompileFails)
