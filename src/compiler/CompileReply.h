@@ -46,7 +46,7 @@ struct CompileReply {
 
     static CompileReply read(const QByteArray& utf8);
     static CompileReply read(const QString& reply) { return read(reply.toUtf8()); }
-    // A compile made in two halves by two engines at once (Inferencer.analyze, then
+    // A compile made in two halves by two engines at once (Inferencer.takeAnalysis, then
     // Inferencer.takeGenerated): the tree's half is read on its own engine's queue while the
     // other engine still generates code, then completed with the generated half, which has no
     // line map: its two texts, or, when it failed, its JSON reply. The compiler's error in the
