@@ -8,6 +8,8 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -31,6 +33,22 @@ QString toQString(v8::Isolate* isolate, v8::Local<v8::String> string)
     return out;
 }
 
+// Whether no byte has its high bit set, eight bytes at a time: a reply can be megabytes long.
+bool isAscii(const QByteArray& bytes)
+{
+    const char* at = bytes.constData();
+    const char* end = at + bytes.size();
+    std::uint64_t high = 0;
+    for (; end - at >= 8; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, at, sizeof word);
+        high |= word;
+    }
+    for (; at < end; ++at)
+        high |= std::uint8_t(*at);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
 QByteArray toUtf8(v8::Isolate* isolate, v8::Local<v8::String> string)
 {
     // JSON text is nearly always ASCII held one byte a character: copied as it is, that is
@@ -39,8 +57,7 @@ QByteArray toUtf8(v8::Isolate* isolate, v8::Local<v8::String> string)
         QByteArray out(string->Length(), Qt::Uninitialized);
         string->WriteOneByte(isolate, reinterpret_cast<uint8_t*>(out.data()), 0, int(out.size()),
                              v8::String::NO_NULL_TERMINATION);
-        const bool ascii = std::all_of(out.cbegin(), out.cend(), [](char c) { return (c & 0x80) == 0; });
-        return ascii ? out : QString::fromLatin1(out).toUtf8();
+        return isAscii(out) ? out : QString::fromLatin1(out).toUtf8();
     }
     const int length = string->Utf8Length(isolate);
     QByteArray out(length, Qt::Uninitialized);
