@@ -52,6 +52,26 @@ TEST(JsonText, FindsMembersAndItemsPastStringsWithBracketsAndQuotes)
     EXPECT_EQ(visits, 0);
 }
 
+// Strings are scanned many characters at a time: an escaped quote or backslash must be found
+// wherever it stands, and a string that runs to the end refused, whatever its length.
+TEST(JsonText, ScansStringsOfAnyLengthWithEscapesAnywhere)
+{
+    for (int length = 0; length < 40; ++length) {
+        for (int at = -1; at < length; ++at) {
+            QByteArray inner(length, 'a');
+            if (at >= 0)
+                inner.replace(at, 1, at % 2 ? "\\\"" : "\\\\");
+            const QByteArray json = "[\"" + inner + "\",{\"k\":[1]}]";
+            const auto text = JsonText::make(json);
+            ASSERT_TRUE(text) << json.constData();
+            QJsonArray items;
+            text->forEachItem(text->root(), [&](JsonText::Span item) { items.append(text->value(item)); });
+            EXPECT_EQ(items, QJsonDocument::fromJson(json).array()) << json.constData();
+            EXPECT_FALSE(JsonText::make("[\"" + inner + "]")) << json.constData();
+        }
+    }
+}
+
 TEST(JsonText, ReadsValuesAsQtDoes)
 {
     const QJsonObject object{{QStringLiteral("s"), QStringLiteral("é \"q\" \n ☃")},
