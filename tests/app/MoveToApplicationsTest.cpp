@@ -115,7 +115,11 @@ TEST(MoveToApplications, MovesARealTreeAndStartsItFromItsNewPlace)
     {
         QFile program(source + "/bin/zelvor-studio");
         ASSERT_TRUE(program.open(QIODevice::WriteOnly));
-        program.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$0\" > %1\n").arg(shellQuoted(marker)).toUtf8());
+        // Written aside and renamed, so that the marker appears whole: the shell makes the file
+        // before printf fills it, and the test reads it as soon as it exists.
+        program.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$0\" > %1 && mv %1 %2\n")
+                          .arg(shellQuoted(marker + ".part"), shellQuoted(marker))
+                          .toUtf8());
         program.close();
         program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
     }
