@@ -53,7 +53,7 @@ const QString kInferencer = QStringLiteral("Inferencer");
 
 // Whether the loaded script can make a compile in two halves (see compileInTwo).
 const QString kSplitsCompilesProbe = QStringLiteral(
-    "typeof Inferencer === 'object' && Inferencer !== null && ['analyzeFirst', 'takeAnalysis', 'generate', 'takeGenerated']"
+    "typeof Inferencer === 'object' && Inferencer !== null && ['analyzeFirst', 'takeAnalysisParts', 'generate', 'takeGenerated']"
     ".every(function (name) { return typeof Inferencer[name] === 'function'; })");
 
 // The analysis engine's part of a compile made in two halves: the tree and its scope. The `new`
@@ -67,7 +67,8 @@ CompileReply analyzeInTwoSteps(V8Wrapper* v8, const QString& arguments, std::pro
     creations.set_value(found.value_or(QByteArrayLiteral("null")));
     if (!found) // the compiler's error, or an engine that failed
         return CompileReply::readAnalysis(first);
-    return CompileReply::readAnalysis(V8Engine::invokeOn(v8, QStringLiteral("takeAnalysis"), kInferencer, QStringLiteral("[]")));
+    return CompileReply::readAnalysis(
+        V8Engine::invokeForAnalysisOn(v8, QStringLiteral("takeAnalysisParts"), kInferencer, QStringLiteral("[]")));
 }
 
 // What a future of the other engine gives, or `otherwise` when its work was dropped (the

@@ -71,6 +71,11 @@ QByteArray V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QStrin
     return v8 ? v8->invokeUtf8(method, object, json) : QByteArray();
 }
 
+QByteArray V8Engine::invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json)
+{
+    return v8 ? v8->invokeForAnalysis(method, object, json) : QByteArray();
+}
+
 std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
                                                       const QString& json, QByteArray& otherReply)
 {

@@ -82,6 +82,8 @@ public:
     // Calls global[object][method] with the arguments given as JSON text; answers the result
     // as UTF-8 JSON text, or nothing. For work that runs on the queue.
     static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
+    // The same for a method that answers a compile's analysis (see V8Wrapper::invokeForAnalysis).
+    static QByteArray invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
     // The same for a method that answers texts (see V8Wrapper::invokeForTexts).
     static std::optional<QStringList> invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
                                                        const QString& json, QByteArray& otherReply);

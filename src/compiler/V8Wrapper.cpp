@@ -1,5 +1,6 @@
 #include "compiler/V8Wrapper.h"
 
+#include "compiler/TreeReplyText.h"
 #include "compiler/V8Runtime.h"
 #include "platform/Log.h"
 
@@ -273,6 +274,53 @@ std::optional<QStringList> V8Wrapper::invokeForTexts(const QString& method, cons
             json = toUtf8(m_isolate, text);
     });
     return texts;
+}
+
+namespace {
+
+// The contents of a typed array of the engine, read in place.
+template <typename Array, typename Item>
+std::span<const Item> itemsOf(v8::Local<Array> array)
+{
+    const std::shared_ptr<v8::BackingStore> store = array->Buffer()->GetBackingStore();
+    if (!store->Data())
+        return {};
+    return {reinterpret_cast<const Item*>(static_cast<const char*>(store->Data()) + array->ByteOffset()), array->Length()};
+}
+
+} // namespace
+
+QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& object, const QString& arguments)
+{
+    QByteArray out;
+    invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
+        // [others, shapes, values, records, has, reply]
+        if (result->IsArray() && result.As<v8::Array>()->Length() == 6) {
+            v8::Local<v8::Array> array = result.As<v8::Array>();
+            v8::Local<v8::Value> item[6];
+            for (uint32_t i = 0; i < 6; ++i)
+                if (!array->Get(context, i).ToLocal(&item[i]))
+                    return;
+            if (item[0]->IsString() && item[1]->IsString() && item[2]->IsString() && item[3]->IsInt32Array()
+                && item[4]->IsUint8Array()) {
+                const QByteArray others = toUtf8(m_isolate, item[0].As<v8::String>());
+                const QByteArray shapes = toUtf8(m_isolate, item[1].As<v8::String>());
+                const QByteArray values = toUtf8(m_isolate, item[2].As<v8::String>());
+                TreeReplyParts parts{others, shapes, values,
+                                     itemsOf<v8::Int32Array, int32_t>(item[3].As<v8::Int32Array>()),
+                                     itemsOf<v8::Uint8Array, uint8_t>(item[4].As<v8::Uint8Array>())};
+                if (std::optional<QByteArray> text = treeReplyText(parts)) {
+                    out = std::move(*text);
+                    return;
+                }
+            }
+            result = item[5];
+        }
+        v8::Local<v8::String> json;
+        if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)
+            out = toUtf8(m_isolate, json);
+    });
+    return out;
 }
 
 QString V8Wrapper::evaluate(const QString& script)

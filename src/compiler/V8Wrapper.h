@@ -45,6 +45,10 @@ public:
     // answer comes as nothing, its JSON text (or "") put in `json`.
     std::optional<QStringList> invokeForTexts(const QString& method, const QString& object, const QString& arguments,
                                               QByteArray& json);
+    // The same for a method that answers a compile's analysis: the JSON text (UTF-8) of the
+    // reply, written here from the parts when it answers them (see treeReplyText), else made by
+    // JSON.stringify of what it answers.
+    QByteArray invokeForAnalysis(const QString& method, const QString& object, const QString& arguments);
 
     // Gives back what the engine holds beyond its live objects: a collection that also shrinks
     // the young generation, then the freed C heap of every thread to the system. Takes some tens

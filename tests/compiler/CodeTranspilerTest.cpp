@@ -345,7 +345,7 @@ TEST(CodeTranspilerTest, TheAnalysisHandsItsCreationsToTheCodeHalf)
         "  analyzeFirst: function (code) {"
         "    if (code.indexOf('broken') >= 0) return { error: { message: 'analysis broke', location: { first_line: 1, first_column: 2 } } };"
         "    return { creations: [{ type: 'Call', data: 'new', typeHash: '#' + code.length, location: '0:0' }] }; },"
-        "  takeAnalysis: function () { return { ast: { type: 'Block' }, info: { whiles: [] } }; },"
+        "  takeAnalysisParts: function () { return { ast: { type: 'Block' }, info: { whiles: [] } }; },"
         "  generate: function () { return true; },"
         "  takeGenerated: function (creations) { return ['var made = ' + JSON.stringify(creations) + ';', '{}']; } };"));
     CodeTranspiler transpiler;

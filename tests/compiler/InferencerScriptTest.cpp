@@ -305,6 +305,50 @@ TEST_F(InferencerScriptTest, NoCompilerNodeIsWrittenIntoTheTree)
     }
 }
 
+// The front writes a compile's tree from the tree writer's records rather than having the engine
+// write it with JSON.stringify: the text must be the one JSON.stringify makes, byte for byte,
+// whatever the program holds; a tree the records cannot say comes whole.
+TEST_F(InferencerScriptTest, TheTreeWrittenFromItsRecordsIsTheTextJsonStringifyMakes)
+{
+    const QString app = testsupport::readFile(testsupport::fixturePath(QStringLiteral("compiler/app1000.coffee")));
+    const QString classes = QStringLiteral(
+        "class A extends B\n  constructor: (@x, y = 2) ->\n    super()\n  m: => @x?.y?[0]\n"
+        "s = \"\"\"\n  heredoc #{1 + 2} \"q\" \\t \\\\ \\u0001\n\"\"\"\nr = /ab+c/g\n### block\ncomment ###\n"
+        "f = (a...) -> a\nfor k, v of {a: 1}\n  console.log k\nwhile false then 1\n"
+        "switch x\n  when 1 then 'a'\n  else 'b'\ntry\n  throw new Error \"x\"\ncatch e\n  e\nfinally\n  null\n"
+        "[a, b] = [1, 2]\n{c, d} = {c: 1, d: 2}\n");
+    const struct {
+        QString code;
+        bool recorded;
+    } programs[] = {
+        {app, true},
+        {classes, true},
+        // The editor's lines differ from the compiler's; texts beyond ASCII, a lone surrogate.
+        {QStringLiteral("a = 1\r\nb = new Layer\r\n  x: 1\r\nc = \"\u2028 \u00e9 \U0001F600\"\n"), true},
+        {QStringLiteral("\uFEFFx = \"bom\"\ny = new   Layer()\n"), true},
+        {QStringLiteral("o = new Layer\n  image: \"") + QChar(0xD800) + QStringLiteral(" lone\"\n"), true},
+        // The compiler parses these to no tree, or to its error: the reply comes whole.
+        {QStringLiteral("# only a comment\n"), false},
+        {QString(), false},
+        {QStringLiteral("x = (\n"), false},
+    };
+    for (const auto& program : programs) {
+        const QJsonArray arguments{program.code, QJsonObject{{QStringLiteral("sourceMap"), true}},
+                                   QJsonObject{{QStringLiteral("returnScope"), true}, {QStringLiteral("returnAST"), true}}};
+        const QString args = QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact));
+        const QString label = program.code.left(30);
+        v8.invoke(QStringLiteral("analyzeFirst"), QStringLiteral("Inferencer"), args);
+        EXPECT_EQ(v8.evaluate(QStringLiteral("Array.isArray(Inferencer.takeAnalysisParts())")),
+                  program.recorded ? QStringLiteral("true") : QStringLiteral("false")) << label.toStdString();
+        v8.invoke(QStringLiteral("analyzeFirst"), QStringLiteral("Inferencer"), args);
+        const QByteArray written = v8.invokeForAnalysis(QStringLiteral("takeAnalysisParts"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
+        v8.invoke(QStringLiteral("analyzeFirst"), QStringLiteral("Inferencer"), args);
+        const QByteArray stringified = v8.invokeUtf8(QStringLiteral("takeAnalysis"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
+        ASSERT_FALSE(stringified.isEmpty()) << label.toStdString();
+        EXPECT_EQ(written, stringified) << label.toStdString();
+    }
+}
+
 TEST_F(InferencerScriptTest, TreeNodesCarryTheirKindsData)
 {
     const QJsonObject ast = cs2js(QStringLiteral("a = new Layer(x: 1)\nb = a? and not a.hidden\n")).value(QStringLiteral("ast")).toObject();

@@ -2,7 +2,7 @@
 //
 //   Inferencer.cs2js(code, options, optionsEx)  compiles CoffeeScript; never throws.
 //   Inferencer.getGlobals()                     the type descriptions of the prototyping library.
-//   Inferencer.analyze (or analyzeFirst, takeAnalysis), generate, takeGenerated
+//   Inferencer.analyze (or analyzeFirst, takeAnalysis or takeAnalysisParts), generate, takeGenerated
 //                                               cs2js in two halves for two engines (see there).
 //
 // cs2js answers, on success:
@@ -103,9 +103,46 @@ var Inferencer = (function () {
       info.children = names.slice();
       info.make = jsonMaker(info.type, names, info.paired);
       info.writeChildren = childWriter(names);
+      info.shape = info.make ? shapeOf(info.type, names) : -1;
     }
     return info.make ? new info.make(info.type) : { type: info.type };
   }
+
+  // The shapes of JSON nodes the makers make, each [type, child names...], by number: the tree's
+  // records name a node's shape by its number (see TreeWriter). A shape keeps its number for the
+  // life of the engine.
+  var shapes = [];
+  var shapeNumbers = new Map();
+  function shapeOf(type, names) {
+    // The text follows the order of the maker's slots, and a child name that is one of the
+    // node's own keys, or comes twice, would change it.
+    for (var i = 0; i < names.length; i++) {
+      if (names[i] === 'children' || names[i] === 'location' || names[i] === 'typeHash' || names.indexOf(names[i]) !== i) return -1;
+    }
+    var key = JSON.stringify([type].concat(names));
+    var found = shapeNumbers.get(key);
+    if (found === undefined) {
+      found = shapes.length;
+      shapes.push([type].concat(names));
+      shapeNumbers.set(key, found);
+    }
+    return found;
+  }
+
+  // A list of 32-bit integers that grows as it is written.
+  function IntList() {
+    this.buffer = new Int32Array(1 << 16);
+    this.length = 0;
+  }
+
+  IntList.prototype.push = function (value) {
+    if (this.length === this.buffer.length) {
+      var larger = new Int32Array(this.buffer.length * 2);
+      larger.set(this.buffer);
+      this.buffer = larger;
+    }
+    this.buffer[this.length++] = value;
+  };
 
   // A writer of the children of one class's nodes: it writes the children of `node` into `json`
   // and widens the range [a0:a1-a2:a3] (when `has`) by theirs, leaving it in the writer's range
@@ -119,6 +156,7 @@ var Inferencer = (function () {
       var key = '[' + JSON.stringify(names[i]) + ']';
       body += ' value = node' + key + ';' +
         ' if (!Array.isArray(value) && !isNode(value)) { if (!listed) listed = names.slice(0, ' + i + '); } else {' +
+        ' w.records.push(' + (CHILD_RECORD - i) + ');' +
         ' json' + key + ' = w.child(value, has, a0, a1, a2, a3);' +
         ' has = w.hasRange; a0 = w.firstLine; a1 = w.firstColumn; a2 = w.lastLine; a3 = w.lastColumn;' +
         ' if (listed) listed.push(names[' + i + ']); }';
@@ -128,6 +166,15 @@ var Inferencer = (function () {
     // eslint-disable-next-line no-new-func
     return new Function('isNode', 'return function (w, node, json, names, has, a0, a1, a2, a3) { ' + body + ' };')(isNode);
   }
+
+  // The records of the tree, from which the front writes its JSON text without JSON.stringify of
+  // every node, the largest part of a big program's compile (see takeAnalysisParts). In the
+  // order of the text: a node is its shape number, then for each child present CHILD_RECORD - i
+  // (i the child's place among the shape's names) followed by the child, then END_RECORD and
+  // its location as four numbers (or NO_LOCATION_RECORD and four zeros). A list is LIST_RECORD,
+  // its items, LIST_END_RECORD; an item that is neither node nor list is NULL_RECORD.
+  var NULL_RECORD = -1, LIST_RECORD = -2, LIST_END_RECORD = -3, END_RECORD = -4, NO_LOCATION_RECORD = -5,
+      CHILD_RECORD = -16;
 
   function dataOf(node, kind) {
     switch (kind) {
@@ -157,6 +204,9 @@ var Inferencer = (function () {
     this.lastColumn = 0;
     this.code = code;
     this.lines = null;
+    this.records = new IntList();
+    this.nodes = []; // the JSON nodes in the order of their records
+    this.recorded = true; // whether every node has a shape, so that the records say the whole tree
   }
 
   // The column of the keyword of `new X(...)`: the compiler starts such a call at X, so the
@@ -171,7 +221,10 @@ var Inferencer = (function () {
   // the JSON. The widened range is left in the writer's range fields.
   TreeWriter.prototype.child = function (value, has, a0, a1, a2, a3) {
     this.hasRange = false;
-    var json = Array.isArray(value) ? this.list(value) : isNode(value) ? this.node(value) : null;
+    var json = null;
+    if (Array.isArray(value)) json = this.list(value);
+    else if (isNode(value)) json = this.node(value);
+    else this.records.push(NULL_RECORD);
     if (this.hasRange && has) {
       if (a0 < this.firstLine || (a0 === this.firstLine && a1 <= this.firstColumn)) {
         this.firstLine = a0;
@@ -198,6 +251,9 @@ var Inferencer = (function () {
     var info = classOf(node);
     var names = node.children;
     var json = newJson(info, names);
+    if (info.shape < 0) this.recorded = false;
+    this.records.push(info.shape);
+    this.nodes.push(json);
     var own = node.locationData;
     var has = !!own;
     var a0 = has ? own.first_line : 0, a1 = has ? own.first_column : 0;
@@ -226,13 +282,22 @@ var Inferencer = (function () {
     }
     if (has) {
       if (this.positions) {
-        json.location = this.positions.location(a0, a1, a2, a3);
+        var first = this.positions.editor(a0, a1), last = this.positions.editor(a2, a3);
+        json.location = first[0] + ':' + first[1] + '-' + last[0] + ':' + last[1];
+        this.end(first[0], first[1], last[0], last[1]);
         // The layer tracing looks the start up in the compiler's source map.
         if (!json.compiledStart && data === 'new')
           Object.defineProperty(json, 'compiledStart', { value: a0 + ':' + a1 });
       } else {
         json.location = a0 + ':' + a1 + '-' + a2 + ':' + a3;
+        this.end(a0, a1, a2, a3);
       }
+    } else {
+      this.records.push(NO_LOCATION_RECORD);
+      this.records.push(0);
+      this.records.push(0);
+      this.records.push(0);
+      this.records.push(0);
     }
     // A loop is reported where the compiler places it: its first line.
     if (info.isWhile) {
@@ -250,7 +315,31 @@ var Inferencer = (function () {
     return json;
   };
 
+  TreeWriter.prototype.end = function (firstLine, firstColumn, lastLine, lastColumn) {
+    // The records hold integers; a location of anything else is left to JSON.stringify.
+    if ((firstLine | 0) !== firstLine || (firstColumn | 0) !== firstColumn || (lastLine | 0) !== lastLine ||
+        (lastColumn | 0) !== lastColumn) this.recorded = false;
+    this.records.push(END_RECORD);
+    this.records.push(firstLine);
+    this.records.push(firstColumn);
+    this.records.push(lastLine);
+    this.records.push(lastColumn);
+  };
+
+  // The location of the node written last, which ends the records, as the text "l:c-l:c".
+  TreeWriter.prototype.relocateLast = function (location) {
+    var m = /^(\d+):(\d+)-(\d+):(\d+)$/.exec(location);
+    var at = this.records.length - 5;
+    if (!m || at < 0 || !(this.records.buffer[at] === END_RECORD || this.records.buffer[at] === NO_LOCATION_RECORD)) {
+      this.recorded = false;
+      return;
+    }
+    this.records.buffer[at] = END_RECORD;
+    for (var i = 1; i <= 4; i++) this.records.buffer[at + i] = +m[i];
+  };
+
   TreeWriter.prototype.list = function (list) {
+    this.records.push(LIST_RECORD);
     var out = new Array(list.length);
     var has = false, a0 = 0, a1 = 0, a2 = 0, a3 = 0;
     for (var i = 0; i < list.length; i++) {
@@ -261,6 +350,7 @@ var Inferencer = (function () {
       a2 = this.lastLine;
       a3 = this.lastColumn;
     }
+    this.records.push(LIST_END_RECORD);
     this.hasRange = has;
     this.firstLine = a0;
     this.firstColumn = a1;
@@ -467,7 +557,9 @@ var Inferencer = (function () {
     // The parser gives the root only the range of its first line; the program's scope and
     // tree cover the whole text.
     ast.location = wholeTextLocation(code, positions);
-    var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null };
+    if (tree) writer.relocateLast(ast.location);
+    var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null,
+                     writer: tree && writer.recorded ? writer : null };
     if (extra.returnScope !== false) {
       try {
         analysis.scope = api.inferScope(tree, { code: code, ast: ast, pairs: writer.pairs, globals: globals });
@@ -583,13 +675,50 @@ var Inferencer = (function () {
     }
     var analysis = analyzeTree(tree, code, extra, positions);
     analyzed = analysisReply(analysis, extra);
+    analyzedWriter = analysis.writer;
     return { creations: analysis.creations };
   };
 
   api.takeAnalysis = function () {
     var reply = analyzed;
     analyzed = null;
+    analyzedWriter = null;
     return reply || { error: { message: 'Nothing was analyzed', location: { first_line: 0, first_column: 0 } } };
+  };
+
+  // takeAnalysis for a front that writes the tree's JSON text itself from the tree writer's
+  // records: JSON.stringify of a big program's tree is the largest part of its compile. Answers
+  // [the reply's other members as JSON (an object), the shapes as JSON, the values of the nodes'
+  // "data" and "typeHash" as JSON (a list: for each node in the order of the records, its data
+  // and then its type key, those it has), the records (an Int32Array), for each node which of
+  // the two it has (a Uint8Array: 1 data, 2 type key), the reply]. The text of
+  // {"ast": <tree>, <other members>} written from these is the text JSON.stringify makes of the
+  // reply. Answers the reply alone when no records say its tree (an empty program, a node
+  // class without shape, a reply without tree).
+  var analyzedWriter = null;
+
+  api.takeAnalysisParts = function () {
+    var writer = analyzedWriter;
+    var reply = api.takeAnalysis();
+    if (!writer || reply.error || reply.ast !== writer.nodes[0]) return reply;
+    var nodes = writer.nodes, values = [], has = new Uint8Array(nodes.length);
+    for (var i = 0; i < nodes.length; i++) {
+      var json = nodes[i], flags = 0;
+      var data = json.data, typeHash = json.typeHash;
+      if (data !== undefined && typeof data !== 'function' && typeof data !== 'symbol') {
+        values.push(data);
+        flags = 1;
+      }
+      if (typeHash !== undefined && typeof typeHash !== 'function' && typeof typeHash !== 'symbol') {
+        values.push(typeHash);
+        flags |= 2;
+      }
+      has[i] = flags;
+    }
+    var others = {};
+    for (var key in reply) if (key !== 'ast' && Object.prototype.hasOwnProperty.call(reply, key)) others[key] = reply[key];
+    return [JSON.stringify(others), JSON.stringify(shapes), JSON.stringify(values),
+            writer.records.buffer.subarray(0, writer.records.length), has, reply];
   };
 
   var generated = null;

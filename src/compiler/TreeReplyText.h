@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+// What the analysis engine hands over for its reply to be written here rather than by
+// JSON.stringify, which is the largest part of a big program's compile: the syntax tree as the
+// tree writer's records, with the few values only the engine can write as JSON text.
+//
+// The records follow the text. A node is its shape number (>= 0), then for each child present
+// kChildRecord - i (i its place among the shape's child names) followed by the child, then
+// kEndRecord and its location as four numbers, or kNoLocationRecord and four numbers that say
+// nothing. A list is kListRecord, its items and kListEndRecord; an item that is neither node
+// nor list is kNullRecord.
+struct TreeReplyParts {
+    static constexpr int32_t kNullRecord = -1;
+    static constexpr int32_t kListRecord = -2;
+    static constexpr int32_t kListEndRecord = -3;
+    static constexpr int32_t kEndRecord = -4;
+    static constexpr int32_t kNoLocationRecord = -5;
+    static constexpr int32_t kChildRecord = -16;
+    // Which of its two values a node has.
+    static constexpr uint8_t kHasData = 1;
+    static constexpr uint8_t kHasTypeHash = 2;
+
+    // The reply's members other than "ast", as one JSON object.
+    QByteArrayView others;
+    // The shapes as JSON: [[type, child name, ...], ...].
+    QByteArrayView shapes;
+    // The nodes' "data" and "typeHash" values as JSON: one list, for each node in the order of
+    // the records the values it has, data first.
+    QByteArrayView values;
+    std::span<const int32_t> records;
+    // For each node in the order of the records, which values it has (kHasData, kHasTypeHash).
+    std::span<const uint8_t> has;
+};
+
+// The reply's JSON text (UTF-8): {"ast": <tree>, <others>}, each node written as
+// {"type", "data", <children by name>, "children": [names], "location": "l:c-l:c", "typeHash"},
+// leaving out what it lacks: the text JSON.stringify makes of the reply that the parts come
+// from. Nothing when the parts do not fit together (then that reply must be written whole).
+std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts);

@@ -1,0 +1,82 @@
+// Writing the analysis reply from the tree writer's records: the text of a hand-made tree, and
+// parts that do not fit together, which must give nothing rather than a wrong text.
+#include "compiler/TreeReplyText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using P = TreeReplyParts;
+
+struct Case {
+    const char* name;
+    QByteArray others;
+    QByteArray shapes;
+    QByteArray values;
+    std::vector<int32_t> records;
+    std::vector<uint8_t> has;
+};
+
+std::optional<QByteArray> write(const Case& c)
+{
+    return treeReplyText({c.others, c.shapes, c.values, c.records, c.has});
+}
+
+// A Value whose base is a list of [null, a Literal without location], and whose second child
+// is missing; the Literal has data and a type key, the Value only data.
+Case valid()
+{
+    return {"valid",
+            "{\"info\":{\"whiles\":[]}}",
+            "[[\"Value\",\"base\",\"properties\"],[\"Literal\"]]",
+            "[{\"typePath\":[\"#1\",\"?\"]},\"\\\"a,]\\\"\",\"#1\"]",
+            {0, P::kChildRecord, P::kListRecord, P::kNullRecord, 1, P::kNoLocationRecord, 0, 0, 0, 0, P::kListEndRecord,
+             P::kEndRecord, 0, 2, 10, 41},
+            {P::kHasData, P::kHasData | P::kHasTypeHash}};
+}
+
+TEST(TreeReplyTextTest, WritesNodesListsAndValuesAsJsonStringifyWould)
+{
+    EXPECT_EQ(write(valid()).value_or("none"),
+              QByteArray("{\"ast\":{\"type\":\"Value\",\"data\":{\"typePath\":[\"#1\",\"?\"]},"
+                         "\"base\":[null,{\"type\":\"Literal\",\"data\":\"\\\"a,]\\\"\",\"typeHash\":\"#1\"}],"
+                         "\"children\":[\"base\"],\"location\":\"0:2-10:41\"},\"info\":{\"whiles\":[]}}"));
+    Case alone = valid();
+    alone.others = "{}";
+    EXPECT_EQ(write(alone).value_or("none").right(2), QByteArray("}}"));
+}
+
+TEST(TreeReplyTextTest, PartsThatDoNotFitGiveNothing)
+{
+    std::vector<Case> cases;
+    auto with = [&](const char* name, auto change) {
+        Case c = valid();
+        c.name = name;
+        change(c);
+        cases.push_back(c);
+    };
+    with("unknown shape", [](Case& c) { c.records[4] = 2; });
+    with("child beyond the names", [](Case& c) { c.records[1] = P::kChildRecord - 2; });
+    with("child twice", [](Case& c) {
+        c.records.insert(c.records.begin() + 11, {P::kChildRecord, P::kNullRecord});
+    });
+    with("list not closed", [](Case& c) { c.records.erase(c.records.begin() + 10); });
+    with("location cut short", [](Case& c) { c.records.resize(c.records.size() - 1); });
+    with("records left over", [](Case& c) { c.records.push_back(P::kNullRecord); });
+    with("root not a node", [](Case& c) { c.records = {P::kNullRecord}; });
+    with("unknown record", [](Case& c) { c.records[3] = -7; });
+    with("a value missing", [](Case& c) { c.values = "[{\"typePath\":[\"#1\",\"?\"]},\"x\"]"; });
+    with("a value too many", [](Case& c) { c.values = "[1,2,3,4]"; });
+    with("values not a list", [](Case& c) { c.values = "{\"a\":1}"; });
+    with("a node without has", [](Case& c) { c.has.pop_back(); });
+    with("has left over", [](Case& c) { c.has.push_back(0); });
+    with("shape without type", [](Case& c) { c.shapes = "[[\"Value\",\"base\",\"properties\"],[]]"; });
+    with("others not an object", [](Case& c) { c.others = "[]"; });
+    for (const Case& c : cases)
+        EXPECT_FALSE(write(c)) << c.name;
+}
+
+} // namespace
