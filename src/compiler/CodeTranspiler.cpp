@@ -67,8 +67,10 @@ CompileReply analyzeInTwoSteps(V8Wrapper* v8, const QString& arguments, std::pro
     creations.set_value(found.value_or(QByteArrayLiteral("null")));
     if (!found) // the compiler's error, or an engine that failed
         return CompileReply::readAnalysis(first);
-    return CompileReply::readAnalysis(
-        V8Engine::invokeForAnalysisOn(v8, QStringLiteral("takeAnalysisParts"), kInferencer, QStringLiteral("[]")));
+    std::shared_ptr<const JsonText> indexed;
+    const QByteArray reply = V8Engine::invokeForAnalysisOn(v8, QStringLiteral("takeAnalysisParts"), kInferencer,
+                                                           QStringLiteral("[]"), indexed);
+    return CompileReply::readAnalysis(reply, std::move(indexed));
 }
 
 // What a future of the other engine gives, or `otherwise` when its work was dropped (the

@@ -126,10 +126,10 @@ CompileReply CompileReply::read(const QByteArray& utf8)
     return takeGenerated(text, utf8, std::move(out), true);
 }
 
-CompileReply CompileReply::readAnalysis(const QByteArray& utf8)
+CompileReply CompileReply::readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed)
 {
     CompileReply out;
-    takeAnalysis(objectText(utf8), utf8, out);
+    takeAnalysis(indexed && indexed->isObject(indexed->root()) ? std::move(indexed) : objectText(utf8), utf8, out);
     return out;
 }
 

@@ -51,7 +51,8 @@ struct CompileReply {
     // other engine still generates code, then completed with the generated half, which has no
     // line map: its two texts, or, when it failed, its JSON reply. The compiler's error in the
     // generated half wins over anything of the tree's half.
-    static CompileReply readAnalysis(const QByteArray& utf8);
+    // `indexed`, when given, is that text with its index, made by its writer.
+    static CompileReply readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed = nullptr);
     // The `new` nodes that the code generation needs to trace layers to their code, as JSON
     // text, from the first step of an analysis (Inferencer.analyzeFirst: {"creations": [...] or
     // null}); nothing when the step answered the compiler's error or no such object.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -16,11 +17,13 @@ using Parts = TreeReplyParts;
 // a bounds check and a copy.
 class Out {
 public:
-    explicit Out(qsizetype capacity)
+    Out(qsizetype capacity, size_t brackets)
         : m_bytes(std::max<qsizetype>(capacity, 64), Qt::Uninitialized)
         , m_at(m_bytes.data())
         , m_end(m_at + m_bytes.size())
     {
+        m_index.opens.reserve(brackets);
+        m_index.closes.reserve(brackets);
     }
 
     void put(const char* s, size_t n)
@@ -44,10 +47,34 @@ public:
         m_at = std::to_chars(m_at, m_end, value).ptr;
     }
 
-    QByteArray take()
+    qsizetype position() const { return m_at - m_bytes.data(); }
+
+    // An object or list starts at `at` (one of text copied whole): its slot in the index.
+    size_t indexOpen(qsizetype at)
     {
-        m_bytes.truncate(m_at - m_bytes.data());
-        return std::move(m_bytes);
+        m_index.opens.push_back(at);
+        m_index.closes.push_back(-1);
+        return m_index.opens.size() - 1;
+    }
+    // It ends just before `at`.
+    void indexClose(size_t slot, qsizetype at) { m_index.closes[slot] = at; }
+    // An object or list starts here.
+    size_t open(char bracket)
+    {
+        const size_t slot = indexOpen(position());
+        put(bracket);
+        return slot;
+    }
+    void close(size_t slot, char bracket)
+    {
+        put(bracket);
+        indexClose(slot, position());
+    }
+
+    std::shared_ptr<const JsonText> take()
+    {
+        m_bytes.truncate(position());
+        return JsonText::adopt(std::move(m_bytes), std::move(m_index));
     }
 
 private:
@@ -63,14 +90,15 @@ private:
     QByteArray m_bytes;
     char* m_at;
     char* m_end;
+    JsonText::Index m_index;
 };
 
 // The fixed texts of one shape of node.
 struct Shape {
-    QByteArray open; // {"type":<type>
+    QByteArray type; // "type":<type>
     std::vector<QByteArray> keys; // ,<name>: for each child name
     std::vector<QByteArray> names; // each child name as JSON
-    QByteArray allChildren; // ,"children":[<every name>]
+    QByteArray allNames; // every child name as JSON, between commas
 };
 
 std::optional<std::vector<Shape>> readShapes(QByteArrayView json)
@@ -92,7 +120,7 @@ std::optional<std::vector<Shape>> readShapes(QByteArrayView json)
             }
             const QByteArrayView quoted = text->bytes(name);
             if (first) {
-                shape.open = "{\"type\":" + quoted.toByteArray();
+                shape.type = "\"type\":" + quoted.toByteArray();
                 first = false;
                 return;
             }
@@ -101,10 +129,8 @@ std::optional<std::vector<Shape>> readShapes(QByteArrayView json)
         });
         if (first)
             fits = false;
-        shape.allChildren = ",\"children\":[";
         for (size_t i = 0; i < shape.names.size(); ++i)
-            shape.allChildren += (i > 0 ? "," : "") + shape.names[i];
-        shape.allChildren += ']';
+            shape.allNames += (i > 0 ? "," : "") + shape.names[i];
         shapes.push_back(std::move(shape));
     });
     if (!fits)
@@ -112,48 +138,97 @@ std::optional<std::vector<Shape>> readShapes(QByteArrayView json)
     return shapes;
 }
 
-// The texts of the items of a JSON list that JSON.stringify wrote (no white space), found by
-// one pass that only tracks strings and nesting; nothing when the text is not such a list.
-std::optional<std::vector<QByteArrayView>> listItems(QByteArrayView list, size_t expected)
+// Copies JSON text that JSON.stringify wrote (no white space) from `i` up to the first comma or
+// closing bracket outside any object, list or string, or to its end: one value, or one member
+// of an object. Its objects and lists go into the index as they are passed: one pass that only
+// follows strings and nesting. Without `out` it only finds where that is. Answers where it
+// stopped, or -1 when nothing is there, a string does not end or the brackets do not pair up.
+qsizetype copyStringified(QByteArrayView text, qsizetype i, Out* out, std::vector<size_t>& open)
 {
-    const char* s = list.data();
-    const qsizetype n = list.size();
-    if (n < 2 || s[0] != '[' || s[n - 1] != ']')
-        return std::nullopt;
-    std::vector<QByteArrayView> items;
-    items.reserve(expected);
-    if (n == 2)
-        return items;
-    int depth = 0;
-    qsizetype start = 1;
-    for (qsizetype i = 1; i < n - 1; ++i) {
+    const char* s = text.data();
+    const qsizetype n = text.size();
+    const qsizetype begin = i;
+    const qsizetype shift = out ? out->position() - begin : 0;
+    open.clear();
+    for (; i < n; ++i) {
         const char c = s[i];
         if (c == '"') {
             for (++i; i < n && s[i] != '"'; ++i)
                 if (s[i] == '\\')
                     ++i;
-            if (i >= n - 1)
-                return std::nullopt;
-        } else if (c == '[' || c == '{') {
-            ++depth;
-        } else if (c == ']' || c == '}') {
-            if (--depth < 0)
-                return std::nullopt;
-        } else if (c == ',' && depth == 0) {
-            items.push_back(list.sliced(start, i - start));
-            start = i + 1;
+            if (i >= n)
+                return -1;
+        } else if (c == '{' || c == '[') {
+            open.push_back(out ? out->indexOpen(shift + i) : 0);
+        } else if (c == '}' || c == ']') {
+            if (open.empty())
+                break;
+            if (out)
+                out->indexClose(open.back(), shift + i + 1);
+            open.pop_back();
+        } else if (c == ',' && open.empty()) {
+            break;
         }
     }
-    if (depth != 0 || start >= n - 1)
-        return std::nullopt;
-    items.push_back(list.sliced(start, n - 1 - start));
-    return items;
+    if (!open.empty() || i == begin)
+        return -1;
+    if (out)
+        out->put(s + begin, size_t(i - begin));
+    return i;
 }
+
+// The items of a list that JSON.stringify wrote, read one after the other.
+class StringifiedItems {
+public:
+    explicit StringifiedItems(QByteArrayView list)
+        : m_list(list)
+        , m_wellFormed(list.size() >= 2 && list.front() == '[' && list.back() == ']')
+        , m_ended(!m_wellFormed || list.size() == 2)
+    {
+    }
+
+    // Copies the next item into `out`, indexed (or, without `out`, only passes it): its text,
+    // or an empty one when the list has no more or is not well formed.
+    QByteArrayView next(Out* out)
+    {
+        if (m_ended)
+            return {};
+        const qsizetype begin = m_at;
+        const qsizetype end = copyStringified(m_list, begin, out, m_open);
+        const bool last = end == m_list.size() - 1;
+        if (end < 0 || m_list[end] != (last ? ']' : ',')) {
+            m_ended = true;
+            m_wellFormed = false;
+            return {};
+        }
+        m_at = end + 1;
+        m_ended = last;
+        return m_list.sliced(begin, end - begin);
+    }
+    // Copies an item passed before into `out`, indexed.
+    void copy(QByteArrayView item, Out& out)
+    {
+        if (item.front() == '"')
+            out.put(item); // a string, the usual type key: nothing in it to index
+        else
+            copyStringified(m_list, item.data() - m_list.data(), &out, m_open);
+    }
+    // Whether every item was read and the list is well formed.
+    bool done() const { return m_ended && m_wellFormed; }
+
+private:
+    QByteArrayView m_list;
+    bool m_wellFormed;
+    bool m_ended;
+    qsizetype m_at = 1;
+    std::vector<size_t> m_open;
+};
 
 // An open node (with its shape) or list (without) of the tree being written.
 struct Frame {
     const Shape* shape = nullptr;
-    QByteArrayView typeHash; // written as the node closes
+    size_t slot = 0; // in the index
+    QByteArrayView typeHash; // its type key, from the values: written as the node closes
     size_t listedBegin = 0; // where its children's places start in the list of places
     int lastChild = -1;
     bool first = true; // a list that has no item yet
@@ -161,69 +236,70 @@ struct Frame {
 
 } // namespace
 
-std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts)
+std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts)
 {
     const std::optional<std::vector<Shape>> shapes = readShapes(parts.shapes);
-    const std::optional<std::vector<QByteArrayView>> found = listItems(parts.values, parts.has.size() * 2);
-    if (!shapes || !found || parts.others.size() < 2 || !parts.others.startsWith('{') || !parts.others.endsWith('}'))
-        return std::nullopt;
-    const std::vector<QByteArrayView>& values = *found;
-
+    if (!shapes || !parts.values.startsWith('[') || parts.others.size() < 2 || !parts.others.startsWith('{')
+        || !parts.others.endsWith('}'))
+        return nullptr;
     const int32_t* records = parts.records.data();
     const size_t count = parts.records.size();
     if (count == 0 || records[0] < 0) // the tree is a node
-        return std::nullopt;
-    Out out(parts.values.size() + qsizetype(count) * 14 + parts.others.size() + 16);
-    out.put("{\"ast\":", 7);
+        return nullptr;
+
+    // Room for the text and the index as a big program's tree needs it: growing them as they
+    // are written would copy each again.
+    Out out(parts.values.size() + qsizetype(count) * 14 + parts.others.size() + 16, parts.has.size() * 3);
+    StringifiedItems values(parts.values);
+    const size_t reply = out.open('{');
+    out.put("\"ast\":", 6);
     std::vector<Frame> open;
     std::vector<int> listed; // the places of the children of the open nodes, in order
-    size_t at = 0, node = 0, value = 0;
+    size_t at = 0, node = 0;
     bool wantValue = true; // the next record starts a value
     for (;;) {
         if (wantValue) {
             if (at >= count)
-                return std::nullopt;
+                return nullptr;
             const int32_t record = records[at++];
             wantValue = false;
             if (record >= 0) {
                 if (size_t(record) >= shapes->size() || node >= parts.has.size())
-                    return std::nullopt;
+                    return nullptr;
                 Frame frame;
                 frame.shape = &(*shapes)[size_t(record)];
                 frame.listedBegin = listed.size();
-                out.put(frame.shape->open);
+                frame.slot = out.open('{');
+                out.put(frame.shape->type);
                 const uint8_t has = parts.has[node++];
                 if (has & Parts::kHasData) {
-                    if (value >= values.size())
-                        return std::nullopt;
                     out.put(",\"data\":", 8);
-                    out.put(values[value++]);
+                    if (values.next(&out).isEmpty())
+                        return nullptr;
                 }
-                if (has & Parts::kHasTypeHash) {
-                    if (value >= values.size())
-                        return std::nullopt;
-                    frame.typeHash = values[value++];
-                }
+                if ((has & Parts::kHasTypeHash) && (frame.typeHash = values.next(nullptr)).isEmpty())
+                    return nullptr;
                 open.push_back(frame);
             } else if (record == Parts::kListRecord) {
-                out.put('[');
-                open.push_back(Frame());
+                Frame frame;
+                frame.slot = out.open('[');
+                open.push_back(frame);
             } else if (record == Parts::kNullRecord) {
                 out.put("null", 4);
             } else {
-                return std::nullopt;
+                return nullptr;
             }
             continue;
         }
         if (open.empty())
             break; // the tree is written
         if (at >= count)
-            return std::nullopt;
+            return nullptr;
         Frame& frame = open.back();
         const int32_t record = records[at++];
         if (!frame.shape) {
             if (record == Parts::kListEndRecord) {
-                out.put(']');
+                out.close(frame.slot, ']');
                 open.pop_back();
                 continue;
             }
@@ -239,7 +315,7 @@ std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts)
             const int64_t place = int64_t(Parts::kChildRecord) - record;
             // A node's children come in the order of the shape's names, each once.
             if (place >= int64_t(shape.names.size()) || place <= frame.lastChild)
-                return std::nullopt;
+                return nullptr;
             frame.lastChild = int(place);
             listed.push_back(int(place));
             out.put(shape.keys[size_t(place)]);
@@ -247,18 +323,21 @@ std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts)
             continue;
         }
         if ((record != Parts::kEndRecord && record != Parts::kNoLocationRecord) || count - at < 4)
-            return std::nullopt;
+            return nullptr;
         const size_t children = listed.size() - frame.listedBegin;
-        if (children == shape.names.size() && children > 0) {
-            out.put(shape.allChildren);
-        } else if (children > 0) {
-            out.put(",\"children\":[", 13);
-            for (size_t i = frame.listedBegin; i < listed.size(); ++i) {
-                if (i > frame.listedBegin)
-                    out.put(',');
-                out.put(shape.names[size_t(listed[i])]);
+        if (children > 0) {
+            out.put(",\"children\":", 12);
+            const size_t list = out.open('[');
+            if (children == shape.names.size()) {
+                out.put(shape.allNames);
+            } else {
+                for (size_t i = frame.listedBegin; i < listed.size(); ++i) {
+                    if (i > frame.listedBegin)
+                        out.put(',');
+                    out.put(shape.names[size_t(listed[i])]);
+                }
             }
-            out.put(']');
+            out.close(list, ']');
         }
         listed.resize(frame.listedBegin);
         if (record == Parts::kEndRecord) {
@@ -275,18 +354,22 @@ std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts)
         at += 4;
         if (!frame.typeHash.isEmpty()) {
             out.put(",\"typeHash\":", 12);
-            out.put(frame.typeHash);
+            values.copy(frame.typeHash, out);
         }
-        out.put('}');
+        out.close(frame.slot, '}');
         open.pop_back();
     }
-    if (at != count || node != parts.has.size() || value != values.size())
-        return std::nullopt;
-    if (parts.others.size() > 2) {
+    if (at != count || node != parts.has.size() || !values.done())
+        return nullptr;
+    // The other members go in after the tree.
+    std::vector<size_t> nesting;
+    for (qsizetype i = 1; i < parts.others.size() - 1;) {
         out.put(',');
-        out.put(parts.others.sliced(1));
-    } else {
-        out.put('}');
+        const qsizetype end = copyStringified(parts.others, i, &out, nesting);
+        if (end < 0 || (end < parts.others.size() - 1 && parts.others[end] != ','))
+            return nullptr;
+        i = end + 1;
     }
+    out.close(reply, '}');
     return out.take();
 }

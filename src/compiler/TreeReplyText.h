@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QByteArray>
+#include "model/JsonText.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <span>
 
 // What the analysis engine hands over for its reply to be written here rather than by
@@ -39,8 +40,9 @@ struct TreeReplyParts {
     std::span<const uint8_t> has;
 };
 
-// The reply's JSON text (UTF-8): {"ast": <tree>, <others>}, each node written as
-// {"type", "data", <children by name>, "children": [names], "location": "l:c-l:c", "typeHash"},
-// leaving out what it lacks: the text JSON.stringify makes of the reply that the parts come
-// from. Nothing when the parts do not fit together (then that reply must be written whole).
-std::optional<QByteArray> treeReplyText(const TreeReplyParts& parts);
+// The reply's JSON text (UTF-8), indexed as it is written: {"ast": <tree>, <others>}, each node
+// written as {"type", "data", <children by name>, "children": [names], "location": "l:c-l:c",
+// "typeHash"}, leaving out what it lacks: the text JSON.stringify makes of the reply that the
+// parts come from. Null when the parts do not fit together (then that reply must be written
+// whole).
+std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts);

@@ -71,9 +71,11 @@ QByteArray V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QStrin
     return v8 ? v8->invokeUtf8(method, object, json) : QByteArray();
 }
 
-QByteArray V8Engine::invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json)
+QByteArray V8Engine::invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json,
+                                         std::shared_ptr<const JsonText>& indexed)
 {
-    return v8 ? v8->invokeForAnalysis(method, object, json) : QByteArray();
+    indexed.reset();
+    return v8 ? v8->invokeForAnalysis(method, object, json, indexed) : QByteArray();
 }
 
 std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,

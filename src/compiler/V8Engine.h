@@ -15,6 +15,7 @@
 namespace platform {
 class SerialQueue;
 }
+class JsonText;
 class V8Wrapper;
 
 // One V8Wrapper behind a serial queue of its own, so that all engine work runs off the main
@@ -83,7 +84,8 @@ public:
     // as UTF-8 JSON text, or nothing. For work that runs on the queue.
     static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
     // The same for a method that answers a compile's analysis (see V8Wrapper::invokeForAnalysis).
-    static QByteArray invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
+    static QByteArray invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json,
+                                          std::shared_ptr<const JsonText>& indexed);
     // The same for a method that answers texts (see V8Wrapper::invokeForTexts).
     static std::optional<QStringList> invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
                                                        const QString& json, QByteArray& otherReply);

@@ -290,9 +290,11 @@ std::span<const Item> itemsOf(v8::Local<Array> array)
 
 } // namespace
 
-QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& object, const QString& arguments)
+QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& object, const QString& arguments,
+                                        std::shared_ptr<const JsonText>& indexed)
 {
     QByteArray out;
+    indexed.reset();
     invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
         // [others, shapes, values, records, has, reply]
         if (result->IsArray() && result.As<v8::Array>()->Length() == 6) {
@@ -309,8 +311,8 @@ QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& ob
                 TreeReplyParts parts{others, shapes, values,
                                      itemsOf<v8::Int32Array, int32_t>(item[3].As<v8::Int32Array>()),
                                      itemsOf<v8::Uint8Array, uint8_t>(item[4].As<v8::Uint8Array>())};
-                if (std::optional<QByteArray> text = treeReplyText(parts)) {
-                    out = std::move(*text);
+                if ((indexed = treeReplyText(parts))) {
+                    out = indexed->text();
                     return;
                 }
             }

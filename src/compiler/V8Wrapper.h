@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <cstdio>
@@ -21,6 +22,8 @@
 // The context has "print", "console.log" and "console.warn", which write "<<v8>> " and each
 // argument to standard output. Not thread-safe on its own: one thread at a time per wrapper
 // (V8Engine runs every call on its own serial queue); each entry point takes the isolate's lock.
+class JsonText;
+
 class V8Wrapper {
 public:
     // Starts the process-wide engine on first use, makes the isolate and context and prints
@@ -46,9 +49,10 @@ public:
     std::optional<QStringList> invokeForTexts(const QString& method, const QString& object, const QString& arguments,
                                               QByteArray& json);
     // The same for a method that answers a compile's analysis: the JSON text (UTF-8) of the
-    // reply, written here from the parts when it answers them (see treeReplyText), else made by
-    // JSON.stringify of what it answers.
-    QByteArray invokeForAnalysis(const QString& method, const QString& object, const QString& arguments);
+    // reply, written here from the parts when it answers them (see treeReplyText), and then
+    // also put in `indexed` with its index; else made by JSON.stringify of what it answers.
+    QByteArray invokeForAnalysis(const QString& method, const QString& object, const QString& arguments,
+                                 std::shared_ptr<const JsonText>& indexed);
 
     // Gives back what the engine holds beyond its live objects: a collection that also shrinks
     // the young generation, then the freed C heap of every thread to the system. Takes some tens

@@ -127,6 +127,16 @@ std::shared_ptr<const JsonText> JsonText::make(QByteArray utf8)
     return text;
 }
 
+std::shared_ptr<const JsonText> JsonText::adopt(QByteArray utf8, Index index)
+{
+    std::shared_ptr<JsonText> text(new JsonText);
+    text->m_text = std::move(utf8);
+    text->m_root = {0, text->m_text.size()};
+    text->m_opens = std::move(index.opens);
+    text->m_closes = std::move(index.closes);
+    return text;
+}
+
 JsonText::Ref JsonText::fromValue(const QJsonValue& value)
 {
     if (value.isUndefined())

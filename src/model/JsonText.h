@@ -29,9 +29,20 @@ public:
         bool isNull() const { return !text || span.isEmpty(); }
     };
 
+    // Where each object and list of a text starts, in order, and where it ends (one past its
+    // closing bracket).
+    struct Index {
+        std::vector<qsizetype> opens;
+        std::vector<qsizetype> closes;
+    };
+
     // The text checked and indexed; null when it is not exactly one well-formed JSON value
     // (white space around it allowed).
     static std::shared_ptr<const JsonText> make(QByteArray utf8);
+    // A text that its writer indexed as it wrote it: exactly one well-formed JSON value, without
+    // white space around it. Not checked again: a writer that makes a large text knows its
+    // index for less than a reading of it costs.
+    static std::shared_ptr<const JsonText> adopt(QByteArray utf8, Index index);
     // The JSON form of the value, indexed.
     static Ref fromValue(const QJsonValue& value);
 

@@ -5,6 +5,7 @@
 #include "platform/Bundle.h"
 
 #include "StreamCapture.h"
+#include "support/JsonTextIndex.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -341,11 +342,17 @@ TEST_F(InferencerScriptTest, TheTreeWrittenFromItsRecordsIsTheTextJsonStringifyM
         EXPECT_EQ(v8.evaluate(QStringLiteral("Array.isArray(Inferencer.takeAnalysisParts())")),
                   program.recorded ? QStringLiteral("true") : QStringLiteral("false")) << label.toStdString();
         v8.invoke(QStringLiteral("analyzeFirst"), QStringLiteral("Inferencer"), args);
-        const QByteArray written = v8.invokeForAnalysis(QStringLiteral("takeAnalysisParts"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
+        std::shared_ptr<const JsonText> indexed;
+        const QByteArray written = v8.invokeForAnalysis(QStringLiteral("takeAnalysisParts"), QStringLiteral("Inferencer"),
+                                                        QStringLiteral("[]"), indexed);
         v8.invoke(QStringLiteral("analyzeFirst"), QStringLiteral("Inferencer"), args);
         const QByteArray stringified = v8.invokeUtf8(QStringLiteral("takeAnalysis"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
         ASSERT_FALSE(stringified.isEmpty()) << label.toStdString();
         EXPECT_EQ(written, stringified) << label.toStdString();
+        // The index that the writer kept is the one a reading of the text makes.
+        EXPECT_EQ(bool(indexed), program.recorded) << label.toStdString();
+        if (indexed)
+            EXPECT_TRUE(testsupport::sameIndex(*indexed, *JsonText::make(stringified))) << label.toStdString();
     }
 }
 

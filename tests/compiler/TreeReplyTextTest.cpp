@@ -2,6 +2,8 @@
 // parts that do not fit together, which must give nothing rather than a wrong text.
 #include "compiler/TreeReplyText.h"
 
+#include "support/JsonTextIndex.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,9 +22,20 @@ struct Case {
     std::vector<uint8_t> has;
 };
 
-std::optional<QByteArray> write(const Case& c)
+std::shared_ptr<const JsonText> write(const Case& c)
 {
     return treeReplyText({c.others, c.shapes, c.values, c.records, c.has});
+}
+
+// The text written, its index checked against a reading of it.
+QByteArray writtenText(const Case& c)
+{
+    const std::shared_ptr<const JsonText> written = write(c);
+    if (!written)
+        return "none";
+    const std::shared_ptr<const JsonText> read = JsonText::make(written->text());
+    EXPECT_TRUE(read && testsupport::sameIndex(*written, *read)) << c.name;
+    return written->text();
 }
 
 // A Value whose base is a list of [null, a Literal without location], and whose second child
@@ -40,13 +53,13 @@ Case valid()
 
 TEST(TreeReplyTextTest, WritesNodesListsAndValuesAsJsonStringifyWould)
 {
-    EXPECT_EQ(write(valid()).value_or("none"),
+    EXPECT_EQ(writtenText(valid()),
               QByteArray("{\"ast\":{\"type\":\"Value\",\"data\":{\"typePath\":[\"#1\",\"?\"]},"
                          "\"base\":[null,{\"type\":\"Literal\",\"data\":\"\\\"a,]\\\"\",\"typeHash\":\"#1\"}],"
                          "\"children\":[\"base\"],\"location\":\"0:2-10:41\"},\"info\":{\"whiles\":[]}}"));
     Case alone = valid();
     alone.others = "{}";
-    EXPECT_EQ(write(alone).value_or("none").right(2), QByteArray("}}"));
+    EXPECT_EQ(writtenText(alone).right(2), QByteArray("}}"));
 }
 
 TEST(TreeReplyTextTest, PartsThatDoNotFitGiveNothing)
