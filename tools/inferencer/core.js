@@ -136,12 +136,28 @@ var Inferencer = (function () {
   }
 
   IntList.prototype.push = function (value) {
-    if (this.length === this.buffer.length) {
-      var larger = new Int32Array(this.buffer.length * 2);
-      larger.set(this.buffer);
-      this.buffer = larger;
-    }
+    if (this.length === this.buffer.length) this.grow();
     this.buffer[this.length++] = value;
+  };
+
+  // Five at once: a node's last record is five numbers, and a call for each was a fifth of the
+  // writer's time.
+  IntList.prototype.push5 = function (a, b, c, d, e) {
+    var at = this.length;
+    if (at + 5 > this.buffer.length) this.grow();
+    var buffer = this.buffer;
+    buffer[at] = a;
+    buffer[at + 1] = b;
+    buffer[at + 2] = c;
+    buffer[at + 3] = d;
+    buffer[at + 4] = e;
+    this.length = at + 5;
+  };
+
+  IntList.prototype.grow = function () {
+    var larger = new Int32Array(this.buffer.length * 2);
+    larger.set(this.buffer);
+    this.buffer = larger;
   };
 
   // A writer of the children of one class's nodes: it writes the children of `node` into `json`
@@ -293,11 +309,7 @@ var Inferencer = (function () {
         this.end(a0, a1, a2, a3);
       }
     } else {
-      this.records.push(NO_LOCATION_RECORD);
-      this.records.push(0);
-      this.records.push(0);
-      this.records.push(0);
-      this.records.push(0);
+      this.records.push5(NO_LOCATION_RECORD, 0, 0, 0, 0);
     }
     // A loop is reported where the compiler places it: its first line.
     if (info.isWhile) {
@@ -319,11 +331,7 @@ var Inferencer = (function () {
     // The records hold integers; a location of anything else is left to JSON.stringify.
     if ((firstLine | 0) !== firstLine || (firstColumn | 0) !== firstColumn || (lastLine | 0) !== lastLine ||
         (lastColumn | 0) !== lastColumn) this.recorded = false;
-    this.records.push(END_RECORD);
-    this.records.push(firstLine);
-    this.records.push(firstColumn);
-    this.records.push(lastLine);
-    this.records.push(lastColumn);
+    this.records.push5(END_RECORD, firstLine, firstColumn, lastLine, lastColumn);
   };
 
   // The location of the node written last, which ends the records, as the text "l:c-l:c".
