@@ -134,7 +134,7 @@ private:
     std::unique_ptr<V8Engine> m_v8;
     // A second engine, quiet, that builds the syntax tree and its scope while the first one
     // generates the code, when the script can split a compile (Inferencer.analyzeFirst and
-    // Inferencer.takeAnalysis).
+    // Inferencer.takeAnalysisParts).
     std::unique_ptr<V8Engine> m_analysisV8;
     bool m_compilesInTwo = false;
     // Reads trees whole and takes them apart, beside the engines: on the analysis engine's queue

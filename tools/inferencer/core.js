@@ -38,9 +38,14 @@ var Inferencer = (function () {
     };
   }
 
+  // The text of a range, "l:c-l:c", as the tree's "location" holds it.
+  function rangeText(firstLine, firstColumn, lastLine, lastColumn) {
+    return firstLine + ':' + firstColumn + '-' + lastLine + ':' + lastColumn;
+  }
+
   function locationText(data) {
     if (!data) return undefined;
-    return data.first_line + ':' + data.first_column + '-' + data.last_line + ':' + data.last_column;
+    return rangeText(data.first_line, data.first_column, data.last_line, data.last_column);
   }
 
   function isNode(value) {
@@ -299,13 +304,13 @@ var Inferencer = (function () {
     if (has) {
       if (this.positions) {
         var first = this.positions.editor(a0, a1), last = this.positions.editor(a2, a3);
-        json.location = first[0] + ':' + first[1] + '-' + last[0] + ':' + last[1];
+        json.location = rangeText(first[0], first[1], last[0], last[1]);
         this.end(first[0], first[1], last[0], last[1]);
         // The layer tracing looks the start up in the compiler's source map.
         if (!json.compiledStart && data === 'new')
           Object.defineProperty(json, 'compiledStart', { value: a0 + ':' + a1 });
       } else {
-        json.location = a0 + ':' + a1 + '-' + a2 + ':' + a3;
+        json.location = rangeText(a0, a1, a2, a3);
         this.end(a0, a1, a2, a3);
       }
     } else {
@@ -334,16 +339,15 @@ var Inferencer = (function () {
     this.records.push5(END_RECORD, firstLine, firstColumn, lastLine, lastColumn);
   };
 
-  // The location of the node written last, which ends the records, as the text "l:c-l:c".
-  TreeWriter.prototype.relocateLast = function (location) {
-    var m = /^(\d+):(\d+)-(\d+):(\d+)$/.exec(location);
+  // Gives the node written last, whose records end the list, another location.
+  TreeWriter.prototype.relocateLast = function (firstLine, firstColumn, lastLine, lastColumn) {
     var at = this.records.length - 5;
-    if (!m || at < 0 || !(this.records.buffer[at] === END_RECORD || this.records.buffer[at] === NO_LOCATION_RECORD)) {
+    if (at < 0 || !(this.records.buffer[at] === END_RECORD || this.records.buffer[at] === NO_LOCATION_RECORD)) {
       this.recorded = false;
       return;
     }
-    this.records.buffer[at] = END_RECORD;
-    for (var i = 1; i <= 4; i++) this.records.buffer[at + i] = +m[i];
+    this.records.length = at;
+    this.end(firstLine, firstColumn, lastLine, lastColumn);
   };
 
   TreeWriter.prototype.list = function (list) {
@@ -407,16 +411,16 @@ var Inferencer = (function () {
     return record;
   }
 
-  function wholeTextLocation(code, positions) {
+  // [line, column] of the end of the whole text.
+  function wholeTextEnd(code, positions) {
     if (positions) {
       var last = positions.editorLines.length - 1;
-      return '0:0-' + last + ':' + Math.max(code.length - positions.editorLines[last] - 1, 0);
+      return [last, Math.max(code.length - positions.editorLines[last] - 1, 0)];
     }
     var lastBreak = code.lastIndexOf('\n');
     var lastLine = 0;
     for (var i = code.indexOf('\n'); i !== -1; i = code.indexOf('\n', i + 1)) lastLine++;
-    var lastColumn = Math.max(code.length - lastBreak - 2, 0);
-    return '0:0-' + lastLine + ':' + lastColumn;
+    return [lastLine, Math.max(code.length - lastBreak - 2, 0)];
   }
 
   // The line and column map with only what readers walk: per JavaScript line (null when it has
@@ -536,7 +540,7 @@ var Inferencer = (function () {
 
   PositionMap.prototype.location = function (a0, a1, a2, a3) {
     var first = this.editor(a0, a1), last = this.editor(a2, a3);
-    return first[0] + ':' + first[1] + '-' + last[0] + ':' + last[1];
+    return rangeText(first[0], first[1], last[0], last[1]);
   };
 
   // The text as the compiler sees it, for reading its lines by the compiler's numbers.
@@ -564,8 +568,9 @@ var Inferencer = (function () {
     if (!ast) ast = { type: 'Block' };
     // The parser gives the root only the range of its first line; the program's scope and
     // tree cover the whole text.
-    ast.location = wholeTextLocation(code, positions);
-    if (tree) writer.relocateLast(ast.location);
+    var end = wholeTextEnd(code, positions);
+    ast.location = rangeText(0, 0, end[0], end[1]);
+    if (tree) writer.relocateLast(0, 0, end[0], end[1]);
     var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null,
                      writer: tree && writer.recorded ? writer : null };
     if (extra.returnScope !== false) {
