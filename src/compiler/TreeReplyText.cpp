@@ -153,11 +153,9 @@ qsizetype copyStringified(QByteArrayView text, qsizetype i, Out* out, std::vecto
     for (; i < n; ++i) {
         const char c = s[i];
         if (c == '"') {
-            for (++i; i < n && s[i] != '"'; ++i)
-                if (s[i] == '\\')
-                    ++i;
-            if (i >= n)
+            if ((i = JsonText::stringEnd(text, i)) < 0)
                 return -1;
+            --i; // the closing quote
         } else if (c == '{' || c == '[') {
             open.push_back(out ? out->indexOpen(shift + i) : 0);
         } else if (c == '}' || c == ']') {

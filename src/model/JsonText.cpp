@@ -137,6 +137,11 @@ std::shared_ptr<const JsonText> JsonText::adopt(QByteArray utf8, Index index)
     return text;
 }
 
+qsizetype JsonText::stringEnd(QByteArrayView text, qsizetype quote)
+{
+    return scanString(text.data(), text.size(), quote);
+}
+
 JsonText::Ref JsonText::fromValue(const QJsonValue& value)
 {
     if (value.isUndefined())

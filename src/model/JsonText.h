@@ -43,6 +43,9 @@ public:
     // white space around it. Not checked again: a writer that makes a large text knows its
     // index for less than a reading of it costs.
     static std::shared_ptr<const JsonText> adopt(QByteArray utf8, Index index);
+    // One past the closing quote of the string whose opening quote is at `quote` in `text`; -1
+    // when it is not a well-formed string.
+    static qsizetype stringEnd(QByteArrayView text, qsizetype quote);
     // The JSON form of the value, indexed.
     static Ref fromValue(const QJsonValue& value);
 
