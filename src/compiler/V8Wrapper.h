@@ -15,6 +15,8 @@
 
 #include <v8.h>
 
+class JsonText;
+
 // One V8 isolate with one context, offering two synchronous operations that speak JSON text:
 // run a script, and call a method of a global object (whose answer may also be plain texts). Every failure ends in the empty
 // result "" plus one diagnostic line; nothing is thrown out of the engine.
@@ -22,8 +24,6 @@
 // The context has "print", "console.log" and "console.warn", which write "<<v8>> " and each
 // argument to standard output. Not thread-safe on its own: one thread at a time per wrapper
 // (V8Engine runs every call on its own serial queue); each entry point takes the isolate's lock.
-class JsonText;
-
 class V8Wrapper {
 public:
     // Starts the process-wide engine on first use, makes the isolate and context and prints
