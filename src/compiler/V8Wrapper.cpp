@@ -296,7 +296,7 @@ QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& ob
     QByteArray out;
     indexed.reset();
     invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
-        // [others, shapes, values, records, has, reply]
+        // [others, shapes, values, records, has, a function answering the reply whole]
         if (result->IsArray() && result.As<v8::Array>()->Length() == 6) {
             v8::Local<v8::Array> array = result.As<v8::Array>();
             v8::Local<v8::Value> item[6];
@@ -316,7 +316,10 @@ QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& ob
                     return;
                 }
             }
+            // The parts do not fit together: the reply is written whole, as the script makes it.
             result = item[5];
+            if (result->IsFunction() && !result.As<v8::Function>()->Call(context, context->Global(), 0, nullptr).ToLocal(&result))
+                return;
         }
         v8::Local<v8::String> json;
         if (toJson(context, result).ToLocal(&json)) // else JSON.stringify threw (a cyclic object)

@@ -349,6 +349,10 @@ TEST_F(InferencerScriptTest, TheTreeWrittenFromItsRecordsIsTheTextJsonStringifyM
         const QByteArray stringified = v8.invokeUtf8(QStringLiteral("takeAnalysis"), QStringLiteral("Inferencer"), QStringLiteral("[]"));
         ASSERT_FALSE(stringified.isEmpty()) << label.toStdString();
         EXPECT_EQ(written, stringified) << label.toStdString();
+        // The tree whole, its location texts given after the analysis, is the one cs2js makes.
+        EXPECT_EQ(QJsonDocument::fromJson(stringified).object().value(QStringLiteral("ast")),
+                  cs2js(program.code).value(QStringLiteral("ast")))
+            << label.toStdString();
         // The index that the writer kept is the one a reading of the text makes.
         EXPECT_EQ(bool(indexed), program.recorded) << label.toStdString();
         if (indexed)

@@ -74,6 +74,8 @@ var Inferencer = (function () {
       isWhile: node.constructor === nodes.While,
       // Inference reads the compiler's own node of literals (their kind) and loops (their variables).
       paired: node instanceof nodes.Literal || node instanceof nodes.For,
+      // Inference reads the location text of functions and classes (their scopes' ranges).
+      locatedAsText: node instanceof nodes.Code || node instanceof nodes.Class,
       names: null, // the class's own list of child names, and a copy of it to share
       children: null,
       make: null, // makes the class's JSON nodes, all of one shape (see jsonMaker)
@@ -213,8 +215,14 @@ var Inferencer = (function () {
   // needs. `pairs` links the nodes that inference reads to their JSON (node, json, node, json...).
   // The range of the node or list written last is left in `hasRange` and `first*`/`last*`
   // (numbers, not arrays: a tree has thousands of nodes).
-  function TreeWriter(code, positions) {
+  //
+  // Each node's location is in the records; as text ("location") only when `allText`, or where
+  // inference reads it (functions, classes, `new`), and the rest later when a reader wants the
+  // JSON whole (writeLocationTexts): the text of every node was a fifth of what the analysis of a
+  // big program allocates, all of it kept until the tree is written out.
+  function TreeWriter(code, positions, allText) {
     this.positions = positions || null;
+    this.allText = !!allText;
     this.whiles = [];
     this.pairs = [];
     this.creations = []; // the `new` calls and operators, children before their parent
@@ -301,16 +309,17 @@ var Inferencer = (function () {
         a1 = keyword;
       }
     }
+    var asText = this.allText || info.locatedAsText || data === 'new';
     if (has) {
       if (this.positions) {
         var first = this.positions.editor(a0, a1), last = this.positions.editor(a2, a3);
-        json.location = rangeText(first[0], first[1], last[0], last[1]);
+        if (asText) json.location = rangeText(first[0], first[1], last[0], last[1]);
         this.end(first[0], first[1], last[0], last[1]);
         // The layer tracing looks the start up in the compiler's source map.
         if (!json.compiledStart && data === 'new')
           Object.defineProperty(json, 'compiledStart', { value: a0 + ':' + a1 });
       } else {
-        json.location = rangeText(a0, a1, a2, a3);
+        if (asText) json.location = rangeText(a0, a1, a2, a3);
         this.end(a0, a1, a2, a3);
       }
     } else {
@@ -348,6 +357,26 @@ var Inferencer = (function () {
     }
     this.records.length = at;
     this.end(firstLine, firstColumn, lastLine, lastColumn);
+  };
+
+  // Gives every node written the location text its records hold, for readers of the whole JSON.
+  // Only when `recorded`: the records then say the tree node by node.
+  TreeWriter.prototype.writeLocationTexts = function () {
+    var records = this.records.buffer, length = this.records.length, nodes = this.nodes;
+    var open = [], next = 0;
+    for (var i = 0; i < length; i++) {
+      var record = records[i];
+      if (record >= 0) {
+        open.push(nodes[next++]);
+      } else if (record === END_RECORD) {
+        open.pop().location = rangeText(records[i + 1], records[i + 2], records[i + 3], records[i + 4]);
+        i += 4;
+      } else if (record === NO_LOCATION_RECORD) {
+        open.pop();
+        i += 4;
+      }
+    }
+    this.allText = true;
   };
 
   TreeWriter.prototype.list = function (list) {
@@ -561,9 +590,9 @@ var Inferencer = (function () {
 
   // The side of a compile that needs only the parsed tree: its JSON, its loops, its scope and
   // the `new` nodes whose layers can be traced to their code. `tree` is null when the text
-  // parsed to nothing.
-  function analyzeTree(tree, code, extra, positions) {
-    var writer = new TreeWriter(code, positions);
+  // parsed to nothing. `allText`: see TreeWriter.
+  function analyzeTree(tree, code, extra, positions, allText) {
+    var writer = new TreeWriter(code, positions, allText);
     var ast = tree ? writer.node(tree) : null;
     if (!ast) ast = { type: 'Block' };
     // The parser gives the root only the range of its first line; the program's scope and
@@ -571,6 +600,8 @@ var Inferencer = (function () {
     var end = wholeTextEnd(code, positions);
     ast.location = rangeText(0, 0, end[0], end[1]);
     if (tree) writer.relocateLast(0, 0, end[0], end[1]);
+    // Records that cannot say the tree cannot give its nodes their location text later either.
+    if (tree && !writer.recorded && !allText) return analyzeTree(tree, code, extra, positions, true);
     var analysis = { ast: ast, info: { whiles: writer.whiles }, scope: null, creations: null,
                      writer: tree && writer.recorded ? writer : null };
     if (extra.returnScope !== false) {
@@ -638,7 +669,7 @@ var Inferencer = (function () {
     var extra = copyOptions(optionsEx);
     var analysis = null;
     onParsed = function (tree) {
-      analysis = analyzeTree(tree, code, extra, positions);
+      analysis = analyzeTree(tree, code, extra, positions, true);
     };
     var compiled;
     try {
@@ -648,7 +679,7 @@ var Inferencer = (function () {
     } finally {
       onParsed = null;
     }
-    if (!analysis) analysis = analyzeTree(null, code, extra, positions);
+    if (!analysis) analysis = analyzeTree(null, code, extra, positions, true);
     return joinedReply(generatedReply(compiled, analysis.creations, true), analysis, extra);
   };
 
@@ -692,11 +723,18 @@ var Inferencer = (function () {
     return { creations: analysis.creations };
   };
 
-  api.takeAnalysis = function () {
+  function takeAnalyzed() {
     var reply = analyzed;
     analyzed = null;
     analyzedWriter = null;
     return reply || { error: { message: 'Nothing was analyzed', location: { first_line: 0, first_column: 0 } } };
+  }
+
+  api.takeAnalysis = function () {
+    var writer = analyzedWriter;
+    var reply = takeAnalyzed();
+    if (writer && !writer.allText && reply.ast === writer.nodes[0]) writer.writeLocationTexts();
+    return reply;
   };
 
   // takeAnalysis for a front that writes the tree's JSON text itself from the tree writer's
@@ -704,7 +742,8 @@ var Inferencer = (function () {
   // [the reply's other members as JSON (an object), the shapes as JSON, the values of the nodes'
   // "data" and "typeHash" as JSON (a list: for each node in the order of the records, its data
   // and then its type key, those it has), the records (an Int32Array), for each node which of
-  // the two it has (a Uint8Array: 1 data, 2 type key), the reply]. The text of
+  // the two it has (a Uint8Array: 1 data, 2 type key), a function answering the reply, for a
+  // front that cannot use the parts and writes the reply whole]. The text of
   // {"ast": <tree>, <other members>} written from these is the text JSON.stringify makes of the
   // reply. Answers the reply alone when no records say its tree (an empty program, a node
   // class without shape, a reply without tree).
@@ -712,7 +751,7 @@ var Inferencer = (function () {
 
   api.takeAnalysisParts = function () {
     var writer = analyzedWriter;
-    var reply = api.takeAnalysis();
+    var reply = takeAnalyzed();
     if (!writer || reply.error || reply.ast !== writer.nodes[0]) return reply;
     var nodes = writer.nodes, values = [], has = new Uint8Array(nodes.length);
     for (var i = 0; i < nodes.length; i++) {
@@ -731,7 +770,11 @@ var Inferencer = (function () {
     var others = {};
     for (var key in reply) if (key !== 'ast' && Object.prototype.hasOwnProperty.call(reply, key)) others[key] = reply[key];
     return [JSON.stringify(others), JSON.stringify(shapes), JSON.stringify(values),
-            writer.records.buffer.subarray(0, writer.records.length), has, reply];
+            writer.records.buffer.subarray(0, writer.records.length), has,
+            function () {
+              writer.writeLocationTexts();
+              return reply;
+            }];
   };
 
   var generated = null;
