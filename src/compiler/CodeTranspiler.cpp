@@ -68,9 +68,13 @@ CompileReply analyzeInTwoSteps(V8Wrapper* v8, const QString& arguments, std::pro
     if (!found) // the compiler's error, or an engine that failed
         return CompileReply::readAnalysis(first);
     std::shared_ptr<const JsonText> indexed;
-    const QByteArray reply = V8Engine::invokeForAnalysisOn(v8, QStringLiteral("takeAnalysisParts"), kInferencer,
-                                                           QStringLiteral("[]"), indexed);
-    return CompileReply::readAnalysis(reply, std::move(indexed));
+    // The scope is read beside the writing of the tree.
+    std::future<std::optional<CompileReply::Others>> others;
+    const QByteArray reply = V8Engine::invokeForAnalysisOn(
+        v8, QStringLiteral("takeAnalysisParts"), kInferencer, QStringLiteral("[]"), indexed, [&others](const QByteArray& text) {
+            others = std::async(std::launch::async, [text] { return CompileReply::readOthers(text); });
+        });
+    return CompileReply::readAnalysis(reply, std::move(indexed), others.valid() ? others.get() : std::nullopt);
 }
 
 // What a future of the other engine gives, or `otherwise` when its work was dropped (the

@@ -72,7 +72,8 @@ bool takeError(const JsonText& text, const Members& m, CompileReply& out)
 
 // The tree's half: "ast" and "info" objects, "scope" optional. A success without its products
 // breaks the script's contract: not a usable reply.
-void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
+void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out,
+                  std::optional<CompileReply::Others> others = std::nullopt)
 {
     if (!text) {
         out.failure = CompileReply::invalidReply(QString::fromUtf8(utf8));
@@ -87,6 +88,11 @@ void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out)
     }
     out.ast = JsonText::Ref{text, m.ast};
     out.tree = AST::create(out.ast);
+    if (others) {
+        out.info = std::move(others->info);
+        out.scope = std::move(others->scope);
+        return;
+    }
     out.info = text->value(m.info).toObject();
     if (text->isObject(m.scope))
         out.scope = text->value(m.scope).toObject();
@@ -126,10 +132,28 @@ CompileReply CompileReply::read(const QByteArray& utf8)
     return takeGenerated(text, utf8, std::move(out), true);
 }
 
-CompileReply CompileReply::readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed)
+CompileReply CompileReply::readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed,
+                                        std::optional<Others> others)
 {
     CompileReply out;
-    takeAnalysis(indexed && indexed->isObject(indexed->root()) ? std::move(indexed) : objectText(utf8), utf8, out);
+    if (indexed && indexed->isObject(indexed->root()))
+        takeAnalysis(std::move(indexed), utf8, out, std::move(others));
+    else
+        takeAnalysis(objectText(utf8), utf8, out);
+    return out;
+}
+
+std::optional<CompileReply::Others> CompileReply::readOthers(const QByteArray& utf8)
+{
+    const Text text = objectText(utf8);
+    if (!text)
+        return std::nullopt;
+    const Members m = membersOf(*text);
+    if (!text->isObject(m.info))
+        return std::nullopt;
+    Others out{text->value(m.info).toObject(), std::nullopt};
+    if (text->isObject(m.scope))
+        out.scope = text->value(m.scope).toObject();
     return out;
 }
 

@@ -52,7 +52,18 @@ struct CompileReply {
     // line map: its two texts, or, when it failed, its JSON reply. The compiler's error in the
     // generated half wins over anything of the tree's half.
     // `indexed`, when given, is that text with its index, made by its writer.
-    static CompileReply readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed = nullptr);
+    // `others`, when given, are its members other than "ast", read from their own text (see
+    // readOthers) while the tree was being written; they take the place of those in `indexed`.
+    struct Others {
+        QJsonObject info;
+        std::optional<QJsonObject> scope;
+    };
+    static CompileReply readAnalysis(const QByteArray& utf8, std::shared_ptr<const JsonText> indexed = nullptr,
+                                     std::optional<Others> others = std::nullopt);
+    // The "info" and "scope" of a JSON object text of an analysis reply's other members;
+    // nothing when it has no "info" object. The scope of a big program takes a tenth of the
+    // time its tree takes to be written.
+    static std::optional<Others> readOthers(const QByteArray& utf8);
     // The `new` nodes that the code generation needs to trace layers to their code, as JSON
     // text, from the first step of an analysis (Inferencer.analyzeFirst: {"creations": [...] or
     // null}); nothing when the step answered the compiler's error or no such object.

@@ -72,10 +72,11 @@ QByteArray V8Engine::invokeOn(V8Wrapper* v8, const QString& method, const QStrin
 }
 
 QByteArray V8Engine::invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json,
-                                         std::shared_ptr<const JsonText>& indexed)
+                                         std::shared_ptr<const JsonText>& indexed,
+                                         const std::function<void(const QByteArray&)>& othersRead)
 {
     indexed.reset();
-    return v8 ? v8->invokeForAnalysis(method, object, json, indexed) : QByteArray();
+    return v8 ? v8->invokeForAnalysis(method, object, json, indexed, othersRead) : QByteArray();
 }
 
 std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,

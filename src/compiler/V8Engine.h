@@ -85,7 +85,8 @@ public:
     static QByteArray invokeOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json);
     // The same for a method that answers a compile's analysis (see V8Wrapper::invokeForAnalysis).
     static QByteArray invokeForAnalysisOn(V8Wrapper* v8, const QString& method, const QString& object, const QString& json,
-                                          std::shared_ptr<const JsonText>& indexed);
+                                          std::shared_ptr<const JsonText>& indexed,
+                                          const std::function<void(const QByteArray&)>& othersRead = {});
     // The same for a method that answers texts (see V8Wrapper::invokeForTexts).
     static std::optional<QStringList> invokeForTextsOn(V8Wrapper* v8, const QString& method, const QString& object,
                                                        const QString& json, QByteArray& otherReply);

@@ -291,7 +291,8 @@ std::span<const Item> itemsOf(v8::Local<Array> array)
 } // namespace
 
 QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& object, const QString& arguments,
-                                        std::shared_ptr<const JsonText>& indexed)
+                                        std::shared_ptr<const JsonText>& indexed,
+                                        const std::function<void(const QByteArray&)>& othersRead)
 {
     QByteArray out;
     indexed.reset();
@@ -308,6 +309,8 @@ QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& ob
                 const QByteArray others = toUtf8(m_isolate, item[0].As<v8::String>());
                 const QByteArray shapes = toUtf8(m_isolate, item[1].As<v8::String>());
                 const QByteArray values = toUtf8(m_isolate, item[2].As<v8::String>());
+                if (othersRead)
+                    othersRead(others);
                 TreeReplyParts parts{others, shapes, values,
                                      itemsOf<v8::Int32Array, int32_t>(item[3].As<v8::Int32Array>()),
                                      itemsOf<v8::Uint8Array, uint8_t>(item[4].As<v8::Uint8Array>())};

@@ -51,8 +51,11 @@ public:
     // The same for a method that answers a compile's analysis: the JSON text (UTF-8) of the
     // reply, written here from the parts when it answers them (see treeReplyText), and then
     // also put in `indexed` with its index; else made by JSON.stringify of what it answers.
+    // `othersRead`, when given, gets the reply's members other than "ast" as their own JSON
+    // object before the tree is written from the parts, so that they can be read meanwhile.
     QByteArray invokeForAnalysis(const QString& method, const QString& object, const QString& arguments,
-                                 std::shared_ptr<const JsonText>& indexed);
+                                 std::shared_ptr<const JsonText>& indexed,
+                                 const std::function<void(const QByteArray&)>& othersRead = {});
 
     // Gives back what the engine holds beyond its live objects: a collection that also shrinks
     // the young generation, then the freed C heap of every thread to the system. Takes some tens

@@ -89,6 +89,32 @@ TEST(CompileReplyTest, FailuresKeepTheCompilerErrorOrNameTheWholeReply)
 
 // The first step of an analysis hands its creations to the engine that generates the code: a
 // list or null, as the text it was; anything else (the compiler's error included) hands none.
+// The analysis' other members can be read from their own text while its tree is written: what
+// is read is what the reply's whole text says.
+TEST(CompileReplyTest, TheAnalysisOtherMembersReadApartAreThoseOfTheWholeText)
+{
+    QJsonObject analysis = success();
+    for (const char* generated : {"js", "sourceMap", "v3SourceMap"})
+        analysis.remove(QLatin1String(generated));
+    QJsonObject others = analysis;
+    others.remove(QStringLiteral("ast"));
+    const QByteArray whole = compact(analysis).toUtf8();
+    const std::optional<CompileReply::Others> apart = CompileReply::readOthers(compact(others).toUtf8());
+    ASSERT_TRUE(apart);
+    const CompileReply read = CompileReply::readAnalysis(whole, JsonText::make(whole), apart);
+    const CompileReply plain = CompileReply::readAnalysis(whole);
+    ASSERT_FALSE(read.failure);
+    EXPECT_EQ(read.info, plain.info);
+    EXPECT_EQ(read.scope, plain.scope);
+    EXPECT_EQ(read.scope, analysis.value(QStringLiteral("scope")).toObject());
+    EXPECT_EQ(read.ast.text->value(read.ast.span), analysis.value(QStringLiteral("ast")));
+
+    others.remove(QStringLiteral("scope"));
+    EXPECT_FALSE(CompileReply::readOthers(compact(others).toUtf8())->scope);
+    for (const char* bad : {R"({"scope":{}})", R"({"info":[]})", "[1]", R"({"info":{})"})
+        EXPECT_FALSE(CompileReply::readOthers(QByteArray(bad))) << bad;
+}
+
 TEST(CompileReplyTest, CreationsAreReadOnlyFromTheFirstStepsOwnReply)
 {
     const struct {
