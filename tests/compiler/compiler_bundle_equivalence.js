@@ -58,6 +58,8 @@ compare('a long call on one line', `f ${Array.from({ length: 1000 }, (_, i) => `
 compare('deep nesting', Array.from({ length: 200 }, (_, i) => ' '.repeat(i) + `f${i} ->`).join('\n') + '\n' + ' '.repeat(200) + '1\n');
 compare('trailing spaces and interpolations', `a = "#{b} #{c "#{d}"}"   \n\n   \t  `);
 compare('a herecomment with trailing spaces', '###\n  note   \n      \n###\nx = 1\n');
+// Code the source map leaves out only when it is all semicolons and spaces, Unicode ones too.
+compare('embedded code of semicolons and spaces', 'a = 1\n`;\u00a0\u3000;`\nb = `\u2028 `\n`\t;\v\ufeff`\n`;\u00e9`\nc = `\u200b;`\n');
 
 // The project's own programs: examples, template, snippets, fixtures.
 function coffeeFiles(dir) {
