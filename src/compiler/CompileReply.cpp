@@ -70,6 +70,15 @@ bool takeError(const JsonText& text, const Members& m, CompileReply& out)
     return true;
 }
 
+// The "info" object and the "scope" (when it is an object) of a reply.
+CompileReply::Others othersOf(const JsonText& text, const Members& m)
+{
+    CompileReply::Others out{text.value(m.info).toObject(), std::nullopt};
+    if (text.isObject(m.scope))
+        out.scope = text.value(m.scope).toObject();
+    return out;
+}
+
 // The tree's half: "ast" and "info" objects, "scope" optional. A success without its products
 // breaks the script's contract: not a usable reply.
 void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out,
@@ -88,14 +97,9 @@ void takeAnalysis(const Text& text, const QByteArray& utf8, CompileReply& out,
     }
     out.ast = JsonText::Ref{text, m.ast};
     out.tree = AST::create(out.ast);
-    if (others) {
-        out.info = std::move(others->info);
-        out.scope = std::move(others->scope);
-        return;
-    }
-    out.info = text->value(m.info).toObject();
-    if (text->isObject(m.scope))
-        out.scope = text->value(m.scope).toObject();
+    CompileReply::Others read = others ? std::move(*others) : othersOf(*text, m);
+    out.info = std::move(read.info);
+    out.scope = std::move(read.scope);
 }
 
 // The generated half: "js" and "v3SourceMap" texts, and the "sourceMap" object unless the
@@ -151,10 +155,7 @@ std::optional<CompileReply::Others> CompileReply::readOthers(const QByteArray& u
     const Members m = membersOf(*text);
     if (!text->isObject(m.info))
         return std::nullopt;
-    Others out{text->value(m.info).toObject(), std::nullopt};
-    if (text->isObject(m.scope))
-        out.scope = text->value(m.scope).toObject();
-    return out;
+    return othersOf(*text, m);
 }
 
 std::optional<QByteArray> CompileReply::readCreations(const QByteArray& utf8)

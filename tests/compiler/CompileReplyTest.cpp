@@ -87,8 +87,6 @@ TEST(CompileReplyTest, FailuresKeepTheCompilerErrorOrNameTheWholeReply)
     }
 }
 
-// The first step of an analysis hands its creations to the engine that generates the code: a
-// list or null, as the text it was; anything else (the compiler's error included) hands none.
 // The analysis' other members can be read from their own text while its tree is written: what
 // is read is what the reply's whole text says.
 TEST(CompileReplyTest, TheAnalysisOtherMembersReadApartAreThoseOfTheWholeText)
@@ -115,6 +113,8 @@ TEST(CompileReplyTest, TheAnalysisOtherMembersReadApartAreThoseOfTheWholeText)
         EXPECT_FALSE(CompileReply::readOthers(QByteArray(bad))) << bad;
 }
 
+// The first step of an analysis hands its creations to the engine that generates the code: a
+// list or null, as the text it was; anything else (the compiler's error included) hands none.
 TEST(CompileReplyTest, CreationsAreReadOnlyFromTheFirstStepsOwnReply)
 {
     const struct {
