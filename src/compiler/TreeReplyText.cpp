@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -203,13 +204,13 @@ public:
         m_ended = last;
         return m_list.sliced(begin, end - begin);
     }
-    // Copies an item passed before into `out`, indexed.
+    // Copies an item passed before (of this list or of another) into `out`, indexed.
     void copy(QByteArrayView item, Out& out)
     {
         if (item.front() == '"')
             out.put(item); // a string, the usual type key: nothing in it to index
         else
-            copyStringified(m_list, item.data() - m_list.data(), &out, m_open);
+            copyStringified(item, 0, &out, m_open);
     }
     // Whether every item was read and the list is well formed.
     bool done() const { return m_ended && m_wellFormed; }
@@ -220,6 +221,45 @@ private:
     bool m_ended;
     qsizetype m_at = 1;
     std::vector<size_t> m_open;
+};
+
+// The nodes' values, read in order from one list or from the pieces they come in, which are
+// kept for as long as the text refers to them.
+class NodeValues {
+public:
+    explicit NodeValues(const Parts& parts)
+        : m_next(parts.nextValues)
+        , m_items(m_next ? QByteArrayView() : parts.values)
+        , m_covered(m_next ? 0 : SIZE_MAX)
+    {
+    }
+
+    // Makes the values of `node` the next to read, taking the pieces up to it: false when they
+    // do not come, or a piece before it has values left over.
+    bool reach(size_t node)
+    {
+        while (node >= m_covered) {
+            if (m_covered > 0 && !m_items.done())
+                return false;
+            std::optional<Parts::ValuesPiece> piece = m_next();
+            if (!piece || piece->nodesCovered <= m_covered)
+                return false;
+            m_pieces.push_back(std::move(piece->json));
+            m_items = StringifiedItems(m_pieces.back());
+            m_covered = piece->nodesCovered;
+        }
+        return true;
+    }
+    QByteArrayView next(Out* out) { return m_items.next(out); }
+    void copy(QByteArrayView item, Out& out) { m_items.copy(item, out); }
+    // Whether every value was read, the last node's piece being the last piece.
+    bool done(size_t nodes) const { return m_items.done() && (!m_next || m_covered == nodes); }
+
+private:
+    std::function<std::optional<Parts::ValuesPiece>()> m_next;
+    std::deque<QByteArray> m_pieces;
+    StringifiedItems m_items;
+    size_t m_covered;
 };
 
 // An open node (with its shape) or list (without) of the tree being written.
@@ -237,8 +277,8 @@ struct Frame {
 std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts)
 {
     const std::optional<std::vector<Shape>> shapes = readShapes(parts.shapes);
-    if (!shapes || !parts.values.startsWith('[') || parts.others.size() < 2 || !parts.others.startsWith('{')
-        || !parts.others.endsWith('}'))
+    if (!shapes || (!parts.nextValues && !parts.values.startsWith('[')) || parts.others.size() < 2
+        || !parts.others.startsWith('{') || !parts.others.endsWith('}'))
         return nullptr;
     const int32_t* records = parts.records.data();
     const size_t count = parts.records.size();
@@ -247,8 +287,9 @@ std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts)
 
     // Room for the text and the index as a big program's tree needs it: growing them as they
     // are written would copy each again.
-    Out out(parts.values.size() + qsizetype(count) * 14 + parts.others.size() + 16, parts.has.size() * 3);
-    StringifiedItems values(parts.values);
+    const qsizetype valuesSize = parts.nextValues ? qsizetype(parts.has.size()) * 24 : parts.values.size();
+    Out out(valuesSize + qsizetype(count) * 14 + parts.others.size() + 16, parts.has.size() * 3);
+    NodeValues values(parts);
     const size_t reply = out.open('{');
     out.put("\"ast\":", 6);
     std::vector<Frame> open;
@@ -262,7 +303,7 @@ std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts)
             const int32_t record = records[at++];
             wantValue = false;
             if (record >= 0) {
-                if (size_t(record) >= shapes->size() || node >= parts.has.size())
+                if (size_t(record) >= shapes->size() || node >= parts.has.size() || !values.reach(node))
                     return nullptr;
                 Frame frame;
                 frame.shape = &(*shapes)[size_t(record)];
@@ -357,7 +398,7 @@ std::shared_ptr<const JsonText> treeReplyText(const TreeReplyParts& parts)
         out.close(frame.slot, '}');
         open.pop_back();
     }
-    if (at != count || node != parts.has.size() || !values.done())
+    if (at != count || node != parts.has.size() || !values.done(node))
         return nullptr;
     // The other members go in after the tree.
     std::vector<size_t> nesting;

@@ -5,7 +5,9 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 // What the analysis engine hands over for its reply to be written here rather than by
@@ -38,6 +40,17 @@ struct TreeReplyParts {
     std::span<const int32_t> records;
     // For each node in the order of the records, which values it has (kHasData, kHasTypeHash).
     std::span<const uint8_t> has;
+
+    // The values of the nodes from the end of the last piece up to (not including) node
+    // `nodesCovered`, as a JSON list like `values`; their `has` is set once the piece is answered.
+    struct ValuesPiece {
+        QByteArray json;
+        size_t nodesCovered = 0;
+    };
+    // When set, the values come in pieces instead (`values` is not read): each call answers the
+    // next piece, waiting for it, or nothing when no more come. So the text can be written while
+    // the engine is still writing the later values.
+    std::function<std::optional<ValuesPiece>()> nextValues;
 };
 
 // The reply's JSON text (UTF-8), indexed as it is written: {"ast": <tree>, <others>}, each node

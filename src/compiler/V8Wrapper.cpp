@@ -9,8 +9,14 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -288,6 +294,86 @@ std::span<const Item> itemsOf(v8::Local<Array> array)
     return {reinterpret_cast<const Item*>(static_cast<const char*>(store->Data()) + array->ByteOffset()), array->Length()};
 }
 
+// The pieces of a tree's values, handed from the engine's thread to the thread writing the
+// tree's text.
+class ValuesPieces {
+public:
+    void put(std::optional<TreeReplyParts::ValuesPiece> piece)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_pieces.push_back(std::move(piece));
+        }
+        m_ready.notify_one();
+    }
+    // The next piece, waiting for it; nothing once the last was taken.
+    std::optional<TreeReplyParts::ValuesPiece> take()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_ready.wait(lock, [this] { return !m_pieces.empty(); });
+        std::optional<TreeReplyParts::ValuesPiece> piece = std::move(m_pieces.front());
+        if (piece) // the end stays for any later call
+            m_pieces.pop_front();
+        return piece;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<std::optional<TreeReplyParts::ValuesPiece>> m_pieces;
+};
+
+// How many nodes' values the engine writes at a time while the tree's text is written from the
+// earlier ones: a big program has a hundred thousand nodes and more, and a piece costs a call.
+constexpr size_t kNodesPerValuesPiece = 4096;
+// Up to how many nodes the values are written in one piece and the text after them, on the
+// engine's thread: for a tree of a thousand lines (ten thousand nodes) handing pieces to another
+// thread costs more than it saves.
+constexpr size_t kNodesWrittenAtOnce = 4 * kNodesPerValuesPiece;
+
+// The values of nodes `from` up to `to` from `valuesOf`, as JSON; nothing when it fails.
+std::optional<QByteArray> valuesJson(v8::Isolate* isolate, v8::Local<v8::Context> context, v8::Local<v8::Function> valuesOf,
+                                     size_t from, size_t to)
+{
+    v8::Local<v8::Value> range[2] = {v8::Number::New(isolate, double(from)), v8::Number::New(isolate, double(to))};
+    v8::Local<v8::Value> json;
+    if (!valuesOf->Call(context, context->Global(), 2, range).ToLocal(&json) || !json->IsString())
+        return std::nullopt;
+    return toUtf8(isolate, json.As<v8::String>());
+}
+
+// The tree's text written from the parts, its values coming from `valuesOf(from, to)` (a JSON
+// list of the values of those nodes, setting their `has`): for a big tree in pieces, each
+// written out on another thread while the engine makes the next.
+std::shared_ptr<const JsonText> treeReplyTextFromValues(v8::Isolate* isolate, v8::Local<v8::Context> context,
+                                                        v8::Local<v8::Function> valuesOf, TreeReplyParts parts)
+{
+    const size_t nodes = parts.has.size();
+    if (nodes <= kNodesWrittenAtOnce) {
+        const std::optional<QByteArray> values = valuesJson(isolate, context, valuesOf, 0, nodes);
+        if (!values)
+            return nullptr;
+        parts.values = *values;
+        return treeReplyText(parts);
+    }
+    ValuesPieces pieces;
+    parts.nextValues = [&pieces] { return pieces.take(); };
+    std::future<std::shared_ptr<const JsonText>> writing =
+        std::async(std::launch::async, [&parts] { return treeReplyText(parts); });
+    for (size_t from = 0; from < nodes;) {
+        if (writing.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            break; // the parts did not fit together
+        const size_t to = std::min(nodes, from + kNodesPerValuesPiece);
+        std::optional<QByteArray> values = valuesJson(isolate, context, valuesOf, from, to);
+        if (!values)
+            break;
+        pieces.put(TreeReplyParts::ValuesPiece{std::move(*values), to});
+        from = to;
+    }
+    pieces.put(std::nullopt);
+    return writing.get();
+}
+
 } // namespace
 
 QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& object, const QString& arguments,
@@ -297,24 +383,24 @@ QByteArray V8Wrapper::invokeForAnalysis(const QString& method, const QString& ob
     QByteArray out;
     indexed.reset();
     invokeWith(method, object, arguments, [&](v8::Local<v8::Context> context, v8::Local<v8::Value> result) {
-        // [others, shapes, values, records, has, a function answering the reply whole]
+        // [others, shapes, a function answering the values in pieces, records, has, a function
+        // answering the reply whole]
         if (result->IsArray() && result.As<v8::Array>()->Length() == 6) {
             v8::Local<v8::Array> array = result.As<v8::Array>();
             v8::Local<v8::Value> item[6];
             for (uint32_t i = 0; i < 6; ++i)
                 if (!array->Get(context, i).ToLocal(&item[i]))
                     return;
-            if (item[0]->IsString() && item[1]->IsString() && item[2]->IsString() && item[3]->IsInt32Array()
+            if (item[0]->IsString() && item[1]->IsString() && item[2]->IsFunction() && item[3]->IsInt32Array()
                 && item[4]->IsUint8Array()) {
                 const QByteArray others = toUtf8(m_isolate, item[0].As<v8::String>());
                 const QByteArray shapes = toUtf8(m_isolate, item[1].As<v8::String>());
-                const QByteArray values = toUtf8(m_isolate, item[2].As<v8::String>());
                 if (othersRead)
                     othersRead(others);
-                TreeReplyParts parts{others, shapes, values,
+                TreeReplyParts parts{others, shapes, {},
                                      itemsOf<v8::Int32Array, int32_t>(item[3].As<v8::Int32Array>()),
-                                     itemsOf<v8::Uint8Array, uint8_t>(item[4].As<v8::Uint8Array>())};
-                if ((indexed = treeReplyText(parts))) {
+                                     itemsOf<v8::Uint8Array, uint8_t>(item[4].As<v8::Uint8Array>()), {}};
+                if ((indexed = treeReplyTextFromValues(m_isolate, context, item[2].As<v8::Function>(), std::move(parts)))) {
                     out = indexed->text();
                     return;
                 }

@@ -139,8 +139,9 @@ TEST_F(InferencerScriptTest, ALargeProgramCompilesRunsAndMapsBack)
             const int line = node.value(QStringLiteral("location")).toString().section(QLatin1Char(':'), 0, 0).toInt();
             classesAtTheirLine += lines.value(line).startsWith(QStringLiteral("class ")) ? 1 : 0;
         }
-        if (type == QStringLiteral("Literal"))
+        if (type == QStringLiteral("Literal")) {
             EXPECT_TRUE(node.contains(QStringLiteral("data")));
+        }
     });
     for (const char* type : {"Class", "For", "StringWithInterpolations", "Code", "Call", "Assign", "Value", "Obj", "Switch"})
         EXPECT_TRUE(types.contains(QLatin1String(type))) << type;
@@ -318,11 +319,16 @@ TEST_F(InferencerScriptTest, TheTreeWrittenFromItsRecordsIsTheTextJsonStringifyM
         "f = (a...) -> a\nfor k, v of {a: 1}\n  console.log k\nwhile false then 1\n"
         "switch x\n  when 1 then 'a'\n  else 'b'\ntry\n  throw new Error \"x\"\ncatch e\n  e\nfinally\n  null\n"
         "[a, b] = [1, 2]\n{c, d} = {c: 1, d: 2}\n");
+    // Big enough a tree for its values to come in pieces, written out on another thread.
+    QString big;
+    for (int n = 0; n < 600; ++n)
+        big += QStringLiteral("o%1 = {name: \"n%1\", value: %1, nested: {a: 1, b: [1, 2, 3]}}\n").arg(n);
     const struct {
         QString code;
         bool recorded;
     } programs[] = {
         {app, true},
+        {big, true},
         {classes, true},
         // The editor's lines differ from the compiler's; texts beyond ASCII, a lone surrogate.
         {QStringLiteral("a = 1\r\nb = new Layer\r\n  x: 1\r\nc = \"\u2028 \u00e9 \U0001F600\"\n"), true},
@@ -355,8 +361,9 @@ TEST_F(InferencerScriptTest, TheTreeWrittenFromItsRecordsIsTheTextJsonStringifyM
             << label.toStdString();
         // The index that the writer kept is the one a reading of the text makes.
         EXPECT_EQ(bool(indexed), program.recorded) << label.toStdString();
-        if (indexed)
+        if (indexed) {
             EXPECT_TRUE(testsupport::sameIndex(*indexed, *JsonText::make(stringified))) << label.toStdString();
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ struct Case {
 
 std::shared_ptr<const JsonText> write(const Case& c)
 {
-    return treeReplyText({c.others, c.shapes, c.values, c.records, c.has});
+    return treeReplyText({c.others, c.shapes, c.values, c.records, c.has, {}});
 }
 
 // The text written, its index checked against a reading of it.
@@ -90,6 +91,46 @@ TEST(TreeReplyTextTest, PartsThatDoNotFitGiveNothing)
     with("others not an object", [](Case& c) { c.others = "[]"; });
     for (const Case& c : cases)
         EXPECT_FALSE(write(c)) << c.name;
+}
+
+// The values may come in pieces, each taken when the writing reaches its first node (the front
+// writes the text while the engine makes the later ones): the text is the one written from them
+// whole, and pieces that do not fit together give nothing.
+TEST(TreeReplyTextTest, ValuesInPiecesGiveTheTextOfTheWholeList)
+{
+    Case c = valid();
+    c.has[0] |= P::kHasTypeHash; // written as the Value closes, after the Literal's piece was taken
+    c.values = "[{\"typePath\":[\"#1\",\"?\"]},\"#0\",\"\\\"a,]\\\"\",\"#1\"]";
+    const QByteArray first = "[{\"typePath\":[\"#1\",\"?\"]},\"#0\"]", second = "[\"\\\"a,]\\\"\",\"#1\"]";
+    auto inPieces = [&c](std::vector<P::ValuesPiece> pieces) {
+        P parts{c.others, c.shapes, {}, c.records, c.has, {}};
+        size_t next = 0;
+        parts.nextValues = [&]() -> std::optional<P::ValuesPiece> {
+            return next < pieces.size() ? std::optional(pieces[next++]) : std::nullopt;
+        };
+        const std::shared_ptr<const JsonText> written = treeReplyText(parts);
+        if (written) {
+            const std::shared_ptr<const JsonText> read = JsonText::make(written->text());
+            EXPECT_TRUE(read && testsupport::sameIndex(*written, *read));
+        }
+        return written ? written->text() : QByteArray("none");
+    };
+    const QByteArray whole = writtenText(c);
+    ASSERT_NE(whole, "none");
+    EXPECT_EQ(inPieces({{first, 1}, {second, 2}}), whole);
+    EXPECT_EQ(inPieces({{c.values, 2}}), whole);
+    const struct {
+        const char* name;
+        std::vector<P::ValuesPiece> pieces;
+    } unfit[] = {
+        {"a value left over in a piece", {{"[{},\"#0\",\"x\"]", 1}, {"[\"#1\"]", 2}}},
+        {"pieces that end early", {{first, 1}}},
+        {"a piece of no new node", {{first, 1}, {"[]", 1}, {second, 2}}},
+        {"a piece beyond the last node", {{first, 1}, {second, 3}}},
+        {"a piece not a list", {{first, 1}, {"{}", 2}}},
+    };
+    for (const auto& u : unfit)
+        EXPECT_EQ(inPieces(u.pieces), "none") << u.name;
 }
 
 } // namespace

@@ -120,20 +120,27 @@ TEST_F(V8WrapperTest, InvokeForTextsTakesAnArrayOfStringsAsItIsAndAnythingElseAs
     EXPECT_TRUE(json.isEmpty());
 }
 
-// Parts that do not fit together (here a record that names no shape) are not written: the
-// reply is what the function given last answers, or that last item itself, as JSON.
+// Parts that do not fit together (a record that names no shape) or whose values fail (the
+// function answering them throws) are not written: the reply is what the function given last
+// answers, or that last item itself, as JSON.
 TEST_F(V8WrapperTest, InvokeForAnalysisWritesAReplyWholeWhenItsPartsDoNotFit)
 {
     v8.evaluate(QStringLiteral(
-        "var Parts = { take: function (last) {"
+        "var Parts = { take: function (last, values) {"
         "  var reply = { ast: { type: 'Block' }, info: {} };"
-        "  return ['{\"info\":{}}', '[]', '[]', new Int32Array([7]), new Uint8Array(1),"
+        "  var records = values ? [0, -4, 0, 0, 1, 0] : [7];"
+        "  return ['{\"info\":{}}', '[[\"Block\"]]',"
+        "          function () { if (values) throw new Error('no values'); return '[]'; },"
+        "          new Int32Array(records), new Uint8Array(1),"
         "          last ? function () { reply.ast.location = '0:0-1:0'; return reply; } : reply]; } };"));
     std::shared_ptr<const JsonText> indexed;
-    EXPECT_EQ(v8.invokeForAnalysis(QStringLiteral("take"), QStringLiteral("Parts"), QStringLiteral("[true]"), indexed),
-              QByteArray(R"({"ast":{"type":"Block","location":"0:0-1:0"},"info":{}})"));
-    EXPECT_FALSE(indexed);
-    EXPECT_EQ(v8.invokeForAnalysis(QStringLiteral("take"), QStringLiteral("Parts"), QStringLiteral("[false]"), indexed),
+    for (const QString& arguments : {QStringLiteral("[true, false]"), QStringLiteral("[true, true]")}) {
+        EXPECT_EQ(v8.invokeForAnalysis(QStringLiteral("take"), QStringLiteral("Parts"), arguments, indexed),
+                  QByteArray(R"({"ast":{"type":"Block","location":"0:0-1:0"},"info":{}})"))
+            << arguments.toStdString();
+        EXPECT_FALSE(indexed);
+    }
+    EXPECT_EQ(v8.invokeForAnalysis(QStringLiteral("take"), QStringLiteral("Parts"), QStringLiteral("[false, false]"), indexed),
               QByteArray(R"({"ast":{"type":"Block"},"info":{}})"));
 }
 

@@ -739,11 +739,13 @@ var Inferencer = (function () {
 
   // takeAnalysis for a front that writes the tree's JSON text itself from the tree writer's
   // records: JSON.stringify of a big program's tree is the largest part of its compile. Answers
-  // [the reply's other members as JSON (an object), the shapes as JSON, the values of the nodes'
-  // "data" and "typeHash" as JSON (a list: for each node in the order of the records, its data
-  // and then its type key, those it has), the records (an Int32Array), for each node which of
-  // the two it has (a Uint8Array: 1 data, 2 type key), a function answering the reply, for a
-  // front that cannot use the parts and writes the reply whole]. The text of
+  // [the reply's other members as JSON (an object), the shapes as JSON, a function (from, to)
+  // answering the values of those nodes' "data" and "typeHash" as JSON (a list: for each node
+  // in the order of the records, its data and then its type key, those it has) and setting
+  // their item of the next, the records (an Int32Array), for each node which of the two it has
+  // (a Uint8Array: 1 data, 2 type key), a function answering the reply, for a front that cannot
+  // use the parts and writes the reply whole]. The front asks for the values in pieces, so
+  // that it writes the tree's text from the first while the later ones are made. The text of
   // {"ast": <tree>, <other members>} written from these is the text JSON.stringify makes of the
   // reply. Answers the reply alone when no records say its tree (an empty program, a node
   // class without shape, a reply without tree).
@@ -753,8 +755,23 @@ var Inferencer = (function () {
     var writer = analyzedWriter;
     var reply = takeAnalyzed();
     if (!writer || reply.error || reply.ast !== writer.nodes[0]) return reply;
-    var nodes = writer.nodes, values = [], has = new Uint8Array(nodes.length);
-    for (var i = 0; i < nodes.length; i++) {
+    var nodes = writer.nodes, has = new Uint8Array(nodes.length);
+    var others = {};
+    for (var key in reply) if (key !== 'ast' && Object.prototype.hasOwnProperty.call(reply, key)) others[key] = reply[key];
+    return [JSON.stringify(others), JSON.stringify(shapes),
+            function (from, to) { return JSON.stringify(nodeValues(nodes, has, from, to)); },
+            writer.records.buffer.subarray(0, writer.records.length), has,
+            function () {
+              writer.writeLocationTexts();
+              return reply;
+            }];
+  };
+
+  // The "data" and "typeHash" values of the nodes from `from` up to `to`, in order, each
+  // node's data first; `has` says for each node which of the two it has.
+  function nodeValues(nodes, has, from, to) {
+    var values = [];
+    for (var i = from; i < to && i < nodes.length; i++) {
       var json = nodes[i], flags = 0;
       var data = json.data, typeHash = json.typeHash;
       if (data !== undefined && typeof data !== 'function' && typeof data !== 'symbol') {
@@ -767,15 +784,8 @@ var Inferencer = (function () {
       }
       has[i] = flags;
     }
-    var others = {};
-    for (var key in reply) if (key !== 'ast' && Object.prototype.hasOwnProperty.call(reply, key)) others[key] = reply[key];
-    return [JSON.stringify(others), JSON.stringify(shapes), JSON.stringify(values),
-            writer.records.buffer.subarray(0, writer.records.length), has,
-            function () {
-              writer.writeLocationTexts();
-              return reply;
-            }];
-  };
+    return values;
+  }
 
   var generated = null;
 
