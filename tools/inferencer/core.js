@@ -740,15 +740,15 @@ var Inferencer = (function () {
   // takeAnalysis for a front that writes the tree's JSON text itself from the tree writer's
   // records: JSON.stringify of a big program's tree is the largest part of its compile. Answers
   // [the reply's other members as JSON (an object), the shapes as JSON, a function (from, to)
-  // answering the values of those nodes' "data" and "typeHash" as JSON (a list: for each node
-  // in the order of the records, its data and then its type key, those it has) and setting
-  // their item of the next, the records (an Int32Array), for each node which of the two it has
-  // (a Uint8Array: 1 data, 2 type key), a function answering the reply, for a front that cannot
-  // use the parts and writes the reply whole]. The front asks for the values in pieces, so
-  // that it writes the tree's text from the first while the later ones are made. The text of
-  // {"ast": <tree>, <other members>} written from these is the text JSON.stringify makes of the
-  // reply. Answers the reply alone when no records say its tree (an empty program, a node
-  // class without shape, a reply without tree).
+  // answering the values of the nodes from `from` up to `to` as JSON (a list: for each node in
+  // the order of the records, its "data" and then its "typeHash", those it has), the records
+  // (an Int32Array), for each node which of the two it has (a Uint8Array: 1 data, 2 type key;
+  // a node's item is set when its values are asked for), a function answering the reply, for a
+  // front that cannot use the parts and writes the reply whole]. The front asks for the values
+  // in pieces, so that it writes the tree's text from the first while the later ones are made.
+  // The text of {"ast": <tree>, <other members>} written from these is the text JSON.stringify
+  // makes of the reply. Answers the reply alone when no records say its tree (an empty program,
+  // a node class without shape, a reply without tree).
   var analyzedWriter = null;
 
   api.takeAnalysisParts = function () {
