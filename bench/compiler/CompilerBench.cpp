@@ -107,6 +107,19 @@ QByteArray peerLine(QProcess& peer, int timeoutMs)
     return peer.readLine().trimmed();
 }
 
+// Compiles `text` through the front and waits for its reply, sleeping as the application's
+// event loop does (a busy wait would take the processor from the engine's thread), at most
+// `timeoutMs`: whether it compiled.
+bool compileThrough(CodeTranspiler& transpiler, const QString& text, int timeoutMs)
+{
+    const std::int64_t before = transpiler.lastSuccessfulId();
+    transpiler.transpileFromString(text);
+    QDeadlineTimer deadline(timeoutMs);
+    while (!(transpiler.isIdle() && transpiler.lastSuccessfulId() > before) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return transpiler.lastSuccessfulId() > before;
+}
+
 double residentMB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -204,14 +217,7 @@ int main(int argc, char** argv)
     const double beforeTranspiler = residentMB();
     CodeTranspiler transpiler;
     auto compileOnce = [&](int n) {
-        const std::int64_t before = transpiler.lastSuccessfulId();
-        transpiler.transpileFromString(program + QStringLiteral("\n# run %1\n").arg(n));
-        // Sleeps until the reply arrives, as the application's event loop does: a busy wait
-        // would take the processor from the engine's thread.
-        QDeadlineTimer deadline(60000);
-        while (!(transpiler.isIdle() && transpiler.lastSuccessfulId() > before) && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return transpiler.lastSuccessfulId() > before;
+        return compileThrough(transpiler, program + QStringLiteral("\n# run %1\n").arg(n), 60000);
     };
     QProcess node;
     node.start(QStringLiteral("node"), {QStringLiteral(ZELVOR_SOURCE_DIR "/bench/compiler/node_compile.js"),
@@ -341,21 +347,14 @@ int main(int argc, char** argv)
             // more on a virtual machine (a plain Python loop shows the same), and each side waits
             // while the other compiles: so each side's timed compile comes straight after an untimed
             // one of its own, and neither is measured coming out of idle.
-            auto compileOnce = [&](const QString& mark) {
-                const std::int64_t before = transpiler.lastSuccessfulId();
-                transpiler.transpileFromString(bigPrograms[i] + mark);
-                QDeadlineTimer deadline(600000);
-                while (!(transpiler.isIdle() && transpiler.lastSuccessfulId() > before) && !deadline.hasExpired())
-                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-                return transpiler.lastSuccessfulId() > before;
-            };
+            auto compileBig = [&](const QString& mark) { return compileThrough(transpiler, bigPrograms[i] + mark, 600000); };
             auto peerCompile = [&] {
                 peer.write("go\n");
                 return peerLine(peer, 600000).split(' ').value(0).toDouble();
             };
             std::vector<double> times, nodeTimes;
             for (int run = 0; run < 5; ++run) {
-                if (!compileOnce(QStringLiteral("# lead-in %1\n").arg(run)) || !compileOnce(QStringLiteral("# run %1\n").arg(run))) {
+                if (!compileBig(QStringLiteral("# lead-in %1\n").arg(run)) || !compileBig(QStringLiteral("# run %1\n").arg(run))) {
                     std::fprintf(stderr, "the big program did not compile\n");
                     return 1;
                 }
