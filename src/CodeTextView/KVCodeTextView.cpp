@@ -335,6 +335,14 @@ void KVCodeTextView::complete()
         presenter->completeForTextView(this);
 }
 
+void KVCodeTextView::showCompletions()
+{
+    m_autoCompleteTimer.stop();
+    m_completionRequested = true;
+    complete();
+    m_completionRequested = false;
+}
+
 void KVCodeTextView::completeEnd()
 {
     // A request still waiting would open the popup again right after closing it.
@@ -841,6 +849,12 @@ void KVCodeTextView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Slash:
         if (mods == Qt::ControlModifier) {
             commentSelection();
+            return;
+        }
+        break;
+    case Qt::Key_Space:
+        if (mods == Qt::ControlModifier) {
+            showCompletions();
             return;
         }
         break;

@@ -113,6 +113,11 @@ public:
     void setAutoCompleteDelay(double seconds) { m_autoCompleteDelay = seconds; }
     bool isAutoCompletePending() const { return m_autoCompleteTimer.isActive(); }
     void complete();
+    // The user asked for completions (Ctrl+Space, Edit ▸ Show Completions): the popup opens at
+    // the caret at once, also where typing would not open it (nothing typed yet).
+    Q_INVOKABLE void showCompletions();
+    // Whether the request being answered is one the user made.
+    bool isCompletionRequested() const { return m_completionRequested; }
     void completeEnd();
     void completeWithDelay();
     void maybeAutoComplete();
@@ -243,6 +248,7 @@ private:
 
     double m_autoCompleteDelay = 0;
     QTimer m_autoCompleteTimer;
+    bool m_completionRequested = false;
 
     QList<TextLink> m_links;
     bool m_linkCursorShown = false;

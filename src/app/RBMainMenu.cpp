@@ -2,6 +2,7 @@
 
 #include "app/RBApplication.h"
 #include "app/UpdateChecker.h"
+#include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/KVFindBar.h"
 #include "document/RBDocument.h"
@@ -163,6 +164,10 @@ void RBMainMenu::buildActions()
     add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy"); });
     add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste"); });
     add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll, [] { sendToFocus("selectAll"); });
+    add(QStringLiteral("showCompletions"), QStringLiteral("Show Co&mpletions"), QKeySequence(QStringLiteral("Ctrl+Space")), [] {
+        if (auto* code = qobject_cast<KVCodeTextView*>(QApplication::focusWidget()))
+            code->showCompletions();
+    });
     add(QStringLiteral("performFindPanelAction"), QStringLiteral("&Find…"), QKeySequence::Find, [] {
         if (KVFindBar* bar = activeFindBar())
             bar->showFind(false);
@@ -324,6 +329,7 @@ QMenu* RBMainMenu::buildEditMenu(QWidget* parent)
     menu->addAction(action(QStringLiteral("copy")));
     menu->addAction(action(QStringLiteral("paste")));
     menu->addAction(action(QStringLiteral("selectAll")));
+    menu->addAction(action(QStringLiteral("showCompletions")));
     menu->addSeparator();
     QMenu* find = menu->addMenu(QStringLiteral("&Find"));
     find->setObjectName(QStringLiteral("findMenu"));

@@ -78,5 +78,5 @@ void KVAntialiasedLabel::paintEvent(QPaintEvent*)
         p.fillRect(rect(), m_backgroundColor);
     p.setFont(titleFont());
     p.setPen(m_textColor);
-    p.drawText(rect(), int(m_alignment | Qt::AlignVCenter) | Qt::TextSingleLine, text());
+    p.drawText(rect(), int(m_alignment | Qt::AlignVCenter) | Qt::TextWordWrap, text());
 }

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QFont>
 
-// A one-line text label drawn with smooth text, letter spacing and an optional background:
+// A text label, wrapped at its width, drawn with smooth text, letter spacing and an optional background:
 // the completion description's label. It is a button so that it lays out like one, but it
 // never takes the keyboard focus.
 class KVAntialiasedLabel : public QAbstractButton {

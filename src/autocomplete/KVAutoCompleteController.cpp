@@ -44,8 +44,9 @@ autocomplete::PopupKey popupKey(const QKeyEvent* event)
         return autocomplete::PopupKey::Escape;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Tab:
         return autocomplete::PopupKey::Enter;
+    case Qt::Key_Tab:
+        return autocomplete::PopupKey::Tab;
     default:
         return autocomplete::PopupKey::Other;
     }
@@ -355,7 +356,10 @@ void KVAutoCompleteController::layout()
     autocomplete::PlacementInput place;
     place.line = QRectF(topLeft, word.size());
     place.content = autocomplete::contentSize(sizeInput);
-    place.descriptionHeight = autocomplete::descriptionHeight(rowHeight);
+    // A long description wraps: its panel grows by the lines it needs.
+    const double oneLine = autocomplete::descriptionHeight(rowHeight);
+    place.descriptionHeight = key.isEmpty() ? oneLine : m_extraInfoView->panelHeightForWidth(place.content.width(), oneLine);
+    place.content.rheight() += place.descriptionHeight - oneLine;
     place.borderWidth = m_appearance.borderWidth;
     place.hasDescription = !key.isEmpty();
     QScreen* screen = QGuiApplication::screenAt(place.line.center().toPoint());
@@ -436,7 +440,7 @@ bool KVAutoCompleteController::handleKey(QKeyEvent* event, bool shortcutOverride
     using autocomplete::PopupAction;
     const autocomplete::PopupEventDecision decision = autocomplete::decidePopupEvent(
         autocomplete::PopupEventKind::KeyDown, popupKey(event), event->modifiers() & Qt::AltModifier,
-        m_tableViewController->selectedRow() >= 0);
+        m_tableViewController->selectedRow() >= 0, m_autoCompletionSet.tabAcceptsFirst());
     if (shortcutOverride) {
         // Keys the popup takes are not the window's shortcuts while it is open.
         if (decision.consumed)
@@ -465,6 +469,11 @@ bool KVAutoCompleteController::handleKey(QKeyEvent* event, bool shortcutOverride
         updateTextViewWithMovement(autocomplete::CancelTextMovement, false);
         break;
     case PopupAction::Insert:
+        m_tableViewController->clickItem();
+        break;
+    case PopupAction::InsertFirst:
+        m_tableViewController->selectRow(0);
+        m_selectedRow = 0;
         m_tableViewController->clickItem();
         break;
     case PopupAction::ClearSelection:

@@ -6,6 +6,7 @@
 #include "messages/KVAnchorLinkHelper.h"
 #include "platform/gui/ColorExtras.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <cmath>
@@ -17,8 +18,8 @@ QColor panelColour()
     return QColor::fromRgbF(0.06f, 0.07f, 0.08f);
 }
 
-// The panel shows one line: a description's first line, cut short, so that a description of any
-// length lays out and paints in the time of a short one.
+// The panel shows a description's start, cut short, so that a description of any length lays
+// out and paints in the time of a short one.
 constexpr qsizetype kShownCharacters = 300;
 
 QString firstLine(const QString& text)
@@ -71,6 +72,19 @@ void KVAutoCompletionExtraInfoView::setDescription(const QString& text, const QS
     layoutSubviews();
 }
 
+double KVAutoCompletionExtraInfoView::panelHeightForWidth(double width, double oneLineHeight)
+{
+    m_oneLineHeight = oneLineHeight;
+    if (!m_textField || m_textField->text().isEmpty())
+        return oneLineHeight;
+    const bool hasLink = m_docsLinkButton && !m_docsLinkButton->isHidden();
+    const double textWidth = std::max(1.0, width - (textMargin() - 1) - textMargin() - (hasLink ? oneLineHeight : 0));
+    const QFontMetricsF metrics(m_textField->labelFont());
+    const QRectF wrapped = metrics.boundingRect(QRectF(0, 0, textWidth, 1e6), Qt::TextWordWrap, m_textField->text());
+    const int lines = std::max(1, int(std::lround(wrapped.height() / metrics.lineSpacing())));
+    return oneLineHeight + (lines - 1) * metrics.lineSpacing();
+}
+
 void KVAutoCompletionExtraInfoView::addDocsLinkForFontSize(double fontSize)
 {
     if (!m_docsLinkButton) {
@@ -88,12 +102,13 @@ void KVAutoCompletionExtraInfoView::addDocsLinkForFontSize(double fontSize)
 void KVAutoCompletionExtraInfoView::layoutSubviews()
 {
     // The panel's line is part of its height; the label and the button sit beside it.
-    const double h = height();
-    const double margin = (m_fontSize - 9) * 0.5 + 6;
+    const double h = m_oneLineHeight > 0 ? std::min<double>(m_oneLineHeight, height()) : height();
+    const double margin = textMargin();
     const double top = m_borderAtBottom ? 0 : 1;
+    const bool hasLink = m_docsLinkButton && !m_docsLinkButton->isHidden();
     if (m_textField)
-        m_textField->setGeometry(QRectF(margin - 1, top, std::max(0.0, width() - (margin - 1)),
-                                        std::max(0.0, h - 1 - m_fontSize / 3)).toRect());
+        m_textField->setGeometry(QRectF(margin - 1, top, std::max(0.0, width() - (margin - 1) - margin - (hasLink ? h : 0)),
+                                        std::max(0.0, height() - 1 - m_fontSize / 3)).toRect());
     if (m_docsLinkButton)
         m_docsLinkButton->setGeometry(QRectF(width() - h, top, h, h - 1).toRect());
 }

@@ -2,7 +2,8 @@
 
 namespace autocomplete {
 
-PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altHeld, bool rowSelected)
+PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altHeld, bool rowSelected,
+                                    bool tabAcceptsFirst)
 {
     switch (kind) {
     case PopupEventKind::MouseDownOutside:
@@ -18,6 +19,8 @@ PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altH
     if (key == PopupKey::Down)
         return {PopupAction::MoveDown, true};
     if (!rowSelected) {
+        if (key == PopupKey::Tab && tabAcceptsFirst && !altHeld)
+            return {PopupAction::InsertFirst, true};
         if (key == PopupKey::Escape)
             return {PopupAction::Close, true};
         if (key == PopupKey::Left || key == PopupKey::Right)
@@ -30,6 +33,7 @@ PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altH
     case PopupKey::Escape:
         return {PopupAction::Cancel, true};
     case PopupKey::Enter:
+    case PopupKey::Tab:
         // Alt with Return or Tab types the key itself.
         return altHeld ? PopupEventDecision{PopupAction::None, false} : PopupEventDecision{PopupAction::Insert, true};
     default:

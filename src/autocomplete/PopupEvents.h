@@ -12,8 +12,8 @@
 namespace autocomplete {
 
 enum class PopupEventKind { MouseDownOutside, MouseDownInside, KeyDown, Other };
-// Enter stands for the keys that choose: Return, Enter and Tab.
-enum class PopupKey { Up, Down, Left, Right, Escape, Enter, Other };
+// Enter stands for Return and Enter.
+enum class PopupKey { Up, Down, Left, Right, Escape, Enter, Tab, Other };
 enum class PopupAction {
     None,
     MoveUp,          // select the row above and show its description; the text stays
@@ -21,6 +21,7 @@ enum class PopupAction {
     Close,           // close, the text as it is
     Cancel,          // put back the word typed before the popup opened and close
     Insert,          // insert the selected item and close
+    InsertFirst,     // select the first item, insert it and close
     ClearSelection,  // empty the editor's selection and ask again for completions
 };
 struct PopupEventDecision {
@@ -28,7 +29,10 @@ struct PopupEventDecision {
     bool consumed = false; // the event goes no further (the editor never sees it)
 };
 
-PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altHeld, bool rowSelected);
+// Return, Enter and Tab insert the selected row; with no row selected Return and Enter go to
+// the editor (a new line), and Tab takes the first row when `tabAcceptsFirst`.
+PopupEventDecision decidePopupEvent(PopupEventKind kind, PopupKey key, bool altHeld, bool rowSelected,
+                                    bool tabAcceptsFirst = false);
 
 // The platform's text movements of a completion insertion.
 enum TextMovement { OtherTextMovement = 0, UpTextMovement = 21, DownTextMovement = 22, CancelTextMovement = 23 };

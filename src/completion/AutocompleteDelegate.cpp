@@ -1,5 +1,6 @@
 #include "completion/AutocompleteDelegate.h"
 
+#include "CodeTextView/KVAutoCompletePresenter.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "analysis/context/CodeContext.h"
@@ -10,21 +11,22 @@
 #include "completion/LanguageCompletions.h"
 #include "completion/ModuleFilenameCompletions.h"
 #include "completion/WordsInCodeCompletions.h"
-#include "editor/RBEditorDocument.h"
-#include "editor/RBCodeEditViewController.h"
 #include "messages/NotificationName.h"
 
+#include <QPointer>
 #include <QtGlobal>
 
-AutocompleteDelegate::AutocompleteDelegate(RBCodeEditViewController* codeEditViewController)
-    : m_viewController(codeEditViewController),
-      m_transpiler(codeEditViewController ? codeEditViewController->transpiler() : nullptr)
+AutocompleteDelegate::AutocompleteDelegate(AutocompleteEditor* editor)
+    : m_transpiler(editor ? editor->completionTranspiler() : nullptr)
 {
-    if (!codeEditViewController || !codeEditViewController->document())
+    if (!editor || !editor->completionDocument())
         qFatal("Document is nil");
-    RBEditorDocument* editorDocument = codeEditViewController->document();
-    QPointer<QObject> document = editorDocument->documentObject();
-    auto projectPath = [document, editorDocument] { return document ? editorDocument->projectPath() : QString(); };
+    m_editor.attach(editor->editorObject(), editor);
+    QPointer<QObject> document = editor->completionDocument();
+    const platform::AttachedInterface<AutocompleteEditor> weakEditor = m_editor;
+    auto projectPath = [document, weakEditor] {
+        return document && weakEditor ? weakEditor->completionProjectPath() : QString();
+    };
     const QString& refresh = NotificationName::ZelvorRefresh();
     m_importedLayers = std::make_unique<ImportedLayers>(projectPath, refresh);
     m_completionSources.push_back(std::make_unique<CodeCompletions>(m_transpiler));
@@ -44,7 +46,7 @@ AutocompleteDelegate::~AutocompleteDelegate()
 CompletionsProvider& AutocompleteDelegate::completionsProvider()
 {
     if (!m_completionsProvider) {
-        std::shared_ptr<CodeLines> lines = m_viewController ? m_viewController->sharedLines() : nullptr;
+        std::shared_ptr<CodeLines> lines = m_editor ? m_editor->completionLines() : nullptr;
         m_completionsProvider = std::make_unique<CompletionsProvider>(m_transpiler, std::move(lines),
                                                                       m_importedLayers.get(), m_sourceOrder);
     }
@@ -56,6 +58,8 @@ void AutocompleteDelegate::reset()
     if (m_completionsProvider)
         m_completionsProvider->clearCompletions();
     m_completing = false;
+    if (m_lastRequest)
+        m_lastRequest->answered = false;
 }
 
 void AutocompleteDelegate::complete(QObject*)
@@ -63,19 +67,43 @@ void AutocompleteDelegate::complete(QObject*)
     if (m_completing)
         return;
     m_completing = true;
-    if (m_viewController && m_viewController->codeView())
-        m_viewController->codeView()->textView()->complete();
+    if (KVCodeView* codeView = m_editor ? m_editor->completionCodeView() : nullptr)
+        codeView->textView()->complete();
     completionsProvider().clearCompletions();
+}
+
+void AutocompleteDelegate::compileSucceeded()
+{
+    KVCodeView* codeView = m_editor ? m_editor->completionCodeView() : nullptr;
+    KVAutoCompletePresenter* presenter = KVAutoCompletePresenter::shared();
+    if (!codeView || !presenter || !m_lastRequest)
+        return;
+    KVCodeTextView* textView = codeView->textView();
+    // A keystroke's own request is on its way, and another editor's popup is not this one's.
+    if (textView->isReadOnly() || !textView->hasFocus() || textView->isAutoCompletePending())
+        return;
+    const platform::TextRange selection = textView->selectedRange();
+    if (selection.length != 0 || selection.location != m_lastRequest->cursor
+        || textView->document()->revision() != m_lastRequest->revision)
+        return;
+    // A popup the user closed stays closed.
+    if (m_lastRequest->answered && !presenter->isPopupVisible())
+        return;
+    textView->complete();
 }
 
 platform::TextRange AutocompleteDelegate::rangeForUserCompletion()
 {
-    KVCodeView* codeView = m_viewController ? m_viewController->codeView() : nullptr;
+    KVCodeView* codeView = m_editor ? m_editor->completionCodeView() : nullptr;
     if (!codeView) {
         reset();
         return CompletionsProvider::kNotFoundRange;
     }
-    const platform::TextRange range = completionsProvider().rangeForUserCompletionAt(codeView->textView()->selectedRange());
+    KVCodeTextView* textView = codeView->textView();
+    const platform::TextRange selection = textView->selectedRange();
+    m_lastRequest = Request{selection.location, textView->document()->revision(), true};
+    const platform::TextRange range =
+        completionsProvider().rangeForUserCompletionAt(selection, textView->isCompletionRequested());
     if (range.isNotFound())
         reset();
     return range;
@@ -92,7 +120,8 @@ KVAutoCompletionSet AutocompleteDelegate::completionsForPartialWordRange(platfor
         items.append(KVAutoCompletion(c.text, rawValue(c.type), c.codeTypeID.value_or(QString()), c.isUsedObjectKey));
     KVAutoCompletionSet set;
     set.setCompletions(std::move(items));
-    set.setSelection(preselectsFirstCompletion(fitting.context.get()));
+    set.setSelection(preselectsFirstCompletion(fitting.context.get(), fitting.completions));
+    set.setTabAcceptsFirst(tabAcceptsFirstCompletion(fitting.context.get()));
     return set;
 }
 

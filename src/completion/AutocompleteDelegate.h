@@ -1,17 +1,17 @@
 #pragma once
 
 #include "CodeTextView/KVAutoCompleteDelegate.h"
+#include "completion/AutocompleteEditor.h"
 #include "completion/CompletionsProvider.h"
-
-#include <QPointer>
+#include "platform/AttachedInterface.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CodeTranspiler;
 class CompletionSource;
 class ImportedLayers;
-class RBCodeEditViewController;
 
 // Joins one editor to the completion engine: the editor's code view holds it as its completion
 // delegate, and the popup's requests reach it through the text view. It owns the editor's
@@ -20,14 +20,19 @@ class RBCodeEditViewController;
 // provider, made on first use. Main thread only.
 class AutocompleteDelegate : public KVAutoCompleteDelegate {
 public:
-    // The controller must have its document; the delegate keeps the controller weakly and reads
-    // the document's project folder each time the project-derived lists are rebuilt.
-    explicit AutocompleteDelegate(RBCodeEditViewController* codeEditViewController);
+    // The editor must have its document; the delegate keeps the editor weakly and reads the
+    // project folder each time the project-derived lists are rebuilt.
+    explicit AutocompleteDelegate(AutocompleteEditor* editor);
     ~AutocompleteDelegate() override;
     AutocompleteDelegate(const AutocompleteDelegate&) = delete;
     AutocompleteDelegate& operator=(const AutocompleteDelegate&) = delete;
 
     void transpilerIdle() {}
+    // A compile succeeded: its types may answer where the last request, made before it, found
+    // nothing (members of a variable just written). Asks again when the caret and the text are
+    // still those of that request, in the editor that has the focus, and refreshes a popup it
+    // opened that is still showing.
+    void compileSucceeded();
     bool isCompleting() const { return m_completing; }
     const ImportedLayers& importedLayers() const { return *m_importedLayers; }
     const QList<CompletionSource*>& completionSources() const { return m_sourceOrder; }
@@ -40,13 +45,21 @@ public:
     void insertCompletion(const QString& word, platform::TextRange range, qsizetype movement, bool isFinal) override;
 
 private:
+    // The last request: where the caret stood, the text's revision and whether it offered rows.
+    struct Request {
+        qsizetype cursor = -1;
+        int revision = -1;
+        bool answered = false;
+    };
+
     void reset();
 
-    QPointer<RBCodeEditViewController> m_viewController;
+    platform::AttachedInterface<AutocompleteEditor> m_editor;
     CodeTranspiler* m_transpiler;
     std::unique_ptr<ImportedLayers> m_importedLayers;
     std::vector<std::unique_ptr<CompletionSource>> m_completionSources;
     QList<CompletionSource*> m_sourceOrder;
     std::unique_ptr<CompletionsProvider> m_completionsProvider;
+    std::optional<Request> m_lastRequest;
     bool m_completing = false;
 };

@@ -5,11 +5,15 @@
 #include "analysis/context/CodeContext.h"
 #include "analysis/context/CodeScanner.h"
 #include "analysis/matchers/NodeMatchers.h"
+#include "analysis/types/Literal.h"
 #include "analysis/types/TFunc.h"
 #include "compiler/CodeTranspiler.h"
+#include "completion/CompletionRanking.h"
 #include "completion/ImportedLayers.h"
 #include "model/ASTArray.h"
 #include "model/CodeLines.h"
+
+#include <QSet>
 
 namespace {
 
@@ -77,8 +81,7 @@ QList<Completion> CodeCompletions::getCompletions(CodeContext& context, const Co
     case CodeContextType::BlockComment:
         break;
     case CodeContextType::LeadingDot:
-        if (!handleLeadingDot())
-            handleUnknown();
+        handleLeadingDot();
         break;
     case CodeContextType::LeadingComma:
         if (!handleLeadingComma())
@@ -164,7 +167,15 @@ TypeTable CodeCompletions::importedLayerMembers(const TObject& object, const Imp
 MemberTable CodeCompletions::getMembersForType(const TypePtr& type, const Scope& scope,
                                                const ImportedLayers* importedLayers)
 {
-    const auto object = typeAs<TObject>(typeForAnyObject(type, scope));
+    const TypePtr resolved = typeForAnyObject(type, scope);
+    // An array's own description holds only its element type; what every array can do is the
+    // description of "@array".
+    if (resolved && resolved->kind() == Type::Kind::Array) {
+        MemberTable members = membersForType(QStringLiteral("@array"), scope);
+        extendTypeDict(members, membersForType(resolved, scope));
+        return members;
+    }
+    const auto object = typeAs<TObject>(resolved);
     if (!object || !object->annotations().isObject())
         return membersForType(type, scope);
     // The layer names join a fresh member table: the type belongs to the compile (and the
@@ -249,13 +260,78 @@ bool CodeCompletions::handleUnknown()
     return true;
 }
 
+std::pair<TypePtr, ScopePtr> CodeCompletions::receiverFromNames(bool* stale) const
+{
+    *stale = false;
+    if (!m_scanner || !m_lines || !m_transpiler || !m_transpiler->scope())
+        return {};
+    const QString& live = m_scanner->code();
+    const qsizetype dot = m_scanner->entryLeadingLocation();
+    const NameChain chain = nameChainBefore(live, dot);
+    if (chain.names.isEmpty())
+        return {};
+    // The compile being read may be of an older text, whose syntax tree holds other code here.
+    const qsizetype length = dot + 1 - chain.start;
+    *stale = QStringView(m_lines->code()).mid(chain.start, length) != QStringView(live).mid(chain.start, length);
+    const ScopePtr scope = m_transpiler->scope()->getScopeAt(*m_lines->locationForCharacterLocation(chain.start));
+    if (!scope)
+        return {};
+    TypePtr type = typeForAnyObject(chain.names.first(), *scope);
+    for (qsizetype i = 1; i < chain.names.size() && type; ++i) {
+        const MemberTable members = getMembersForType(type, *scope, m_importedLayers);
+        const auto member = members.constFind(chain.names.at(i));
+        type = member == members.constEnd() ? nullptr : typeForAnyObject(member->type, *scope);
+    }
+    if (!type || !type->isObjectType())
+        return {};
+    return {type, scope};
+}
+
 bool CodeCompletions::handleLeadingDot()
 {
-    if (!m_context || !m_context->astType() || !m_context->astScope())
+    if (!m_context)
         return false;
-    m_completions.append(membersOfTypeAsCompletions(m_context->astType(), *m_context->astScope(), std::nullopt,
-                                                     flagCompletionAsObjectKey));
-    m_context->setAllowZeroLengthEntry(true);
+    ScopePtr scope = m_context->astScope();
+    TypePtr receiver = scope ? typeForAnyObject(m_context->astType(), *scope) : nullptr;
+    // What the names before the dot stand for, when the compile read is of another text there or
+    // its tree tells no type.
+    bool stale = false;
+    const auto [named, namedScope] = receiverFromNames(&stale);
+    if (stale)
+        receiver = nullptr;
+    if ((!receiver || !receiver->isObjectType()) && named) {
+        receiver = named;
+        scope = namedScope;
+    }
+    if (receiver && receiver->isObjectType() && scope) {
+        m_completions.append(membersOfTypeAsCompletions(receiver, *scope, std::nullopt, flagCompletionAsObjectKey));
+        m_context->setAllowZeroLengthEntry(true);
+        return true;
+    }
+    // A receiver of no known type (its compile has not finished yet, or the inference could not
+    // tell): once a letter is typed, the members of every known type that fit it. They are a
+    // guess, so they rank as members but are no object keys, and Return never takes one unasked.
+    if (m_context->entry().isEmpty() || !m_transpiler || !m_transpiler->scope())
+        return false;
+    const Scope& global = *m_transpiler->scope();
+    const QString& typed = m_context->entry();
+    QSet<QString> offered;
+    const std::optional<TypeTable>& globals = global.globals();
+    if (!globals)
+        return false;
+    for (auto it = globals->constBegin(); it != globals->constEnd(); ++it) {
+        const TypePtr type = typeForAnyObject(it.value(), global);
+        if (!type || !type->isObjectType())
+            continue;
+        const MemberTable members = getMembersForType(type, global, m_importedLayers);
+        MemberTable fitting;
+        for (auto member = members.constBegin(); member != members.constEnd(); ++member)
+            if (member.key().startsWith(typed, Qt::CaseInsensitive) && !offered.contains(member.key())) {
+                offered.insert(member.key());
+                fitting.insert(member.key(), member.value());
+            }
+        m_completions.append(typeDictToCompletions(fitting, std::nullopt, std::nullopt, global));
+    }
     return true;
 }
 
@@ -270,6 +346,13 @@ bool CodeCompletions::handleLeadingNewOperator()
         if (func && func->isCTOR())
             m_completions.append(Completion(it.key(), AutocompleteType::Constructor, std::nullopt,
                                             Completion::kInScopeScore, func));
+    }
+    // JavaScript's own constructors, which no description holds; they rank after the others.
+    for (const QString& word : jsConstructorNames()) {
+        if (!variables.contains(word))
+            m_completions.append(Completion(word, AutocompleteType::Constructor, std::nullopt,
+                                            Completion::kLanguageScore,
+                                            TFunc::ctorOfType(std::make_shared<Literal>(word))));
     }
     m_context->setExpectedType(TFunc::ctorOfType(m_context->expectedType()));
     m_context->setAllowZeroLengthEntry(true);

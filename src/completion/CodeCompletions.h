@@ -32,6 +32,7 @@ public:
 
     QList<Completion> getCompletions(CodeContext& context, const CodeScanner& scanner,
                                      const ImportedLayers& importedLayers) override;
+    CompletionSourceKind kind() const override { return CompletionSourceKind::Types; }
 
     // One record per member: the text is the name with the postfix behind and the prefix in
     // front; score 110 for the postfix ": " (object-literal keys), 100 otherwise; the code type is
@@ -51,6 +52,9 @@ public:
 
 private:
     bool handleLeadingDot();
+    // The type of the dotted names before the dot, looked up by name in the last compile's
+    // scopes; `stale` tells whether that compile holds other text at those names.
+    std::pair<TypePtr, std::shared_ptr<Scope>> receiverFromNames(bool* stale) const;
     bool handleLeadingNewOperator();
     bool handleLeadingComma();
     bool handleLeadingObjectKey();

@@ -100,10 +100,16 @@ bool bothTypesAreConstructors(const TypePtr& a, const TypePtr& b)
     return isConstructor(a) && isConstructor(b);
 }
 
+const QStringList& jsConstructorNames()
+{
+    static const QStringList names{QStringLiteral("Object"), QStringLiteral("Array"), QStringLiteral("String"),
+                                   QStringLiteral("Number"), QStringLiteral("Boolean")};
+    return names;
+}
+
 bool isJSConstructorName(const QString& word)
 {
-    return word == u"Object" || word == u"Array" || word == u"String" || word == u"Number"
-        || word == u"Boolean";
+    return jsConstructorNames().contains(word);
 }
 
 void sortCompletions(QList<Completion>& completions, const TypePtr& expectedType)

@@ -3,6 +3,7 @@
 #include "completion/Completion.h"
 
 #include <QList>
+#include <QStringList>
 
 // The ranking of candidates. Each candidate gets one precomputed key and the list is sorted
 // stably by it, so the order is a strict weak ordering whatever the type equality answers:
@@ -32,4 +33,5 @@ TypePtr pickBestMatchingType(const TypePtr& expected, const TypePtr& a, const Ty
 bool bothTypesAreConstructors(const TypePtr& a, const TypePtr& b);
 
 // "Object", "Array", "String", "Number" and "Boolean".
+const QStringList& jsConstructorNames();
 bool isJSConstructorName(const QString& word);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "completion/Completion.h"
+#include "completion/CompletionPlace.h"
 
 #include <QList>
 
@@ -15,6 +16,8 @@ class ImportedLayers;
 class CompletionSource {
 public:
     virtual ~CompletionSource() = default;
+    // What the source knows, which decides where the provider asks it (sourceOffersAt).
+    virtual CompletionSourceKind kind() const { return CompletionSourceKind::Words; }
     virtual QList<Completion> getCompletions(CodeContext& context, const CodeScanner& scanner,
                                              const ImportedLayers& importedLayers) = 0;
 };

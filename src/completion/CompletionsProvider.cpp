@@ -9,6 +9,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 CompletionsProvider::CompletionsProvider(const CodeTranspiler* transpiler, std::shared_ptr<CodeLines> clientLines,
                                          const ImportedLayers* importedLayers,
                                          QList<CompletionSource*> completionSources)
@@ -25,14 +27,16 @@ void CompletionsProvider::clearCompletions()
     m_context.reset();
 }
 
-CompletionsProvider::TextRange CompletionsProvider::rangeForUserCompletionAt(TextRange selection)
+CompletionsProvider::TextRange CompletionsProvider::rangeForUserCompletionAt(TextRange selection,
+                                                                           bool explicitRequest)
 {
     clearCompletions();
     if (selection.length > 0 || selection.isNotFound() || selection.location < 0 || !m_clientLines)
         return kNotFoundRange;
     auto scanner = std::make_shared<const CodeScanner>(m_clientLines, selection.location);
     m_scanner = scanner;
-    if (scanner->isComment() || scanner->inWord() || scanner->atLineStart() || scanner->inFrontOfWord())
+    if (scanner->isComment() || scanner->afterNumber() || scanner->inWord() || scanner->inFrontOfWord()
+        || (scanner->atLineStart() && !explicitRequest))
         return kNotFoundRange;
 
     CompileSnapshot snapshot;
@@ -44,11 +48,14 @@ CompletionsProvider::TextRange CompletionsProvider::rangeForUserCompletionAt(Tex
         return kNotFoundRange;
     if (scanner->entry())
         m_context->setEntry(scanner->entry()->text);
+    const CompletionPlace place = completionPlaceAt(*scanner, m_context->contextType());
+    if (place == CompletionPlace::Nowhere)
+        return kNotFoundRange;
 
     QList<Completion> gathered;
     QSet<QString> seen;
     for (CompletionSource* source : m_completionSources) {
-        if (!source || !m_importedLayers)
+        if (!source || !m_importedLayers || !sourceOffersAt(source->kind(), place))
             continue;
         for (const Completion& completion : source->getCompletions(*m_context, *scanner, *m_importedLayers)) {
             if (seen.contains(completion.word))
@@ -57,13 +64,19 @@ CompletionsProvider::TextRange CompletionsProvider::rangeForUserCompletionAt(Tex
             gathered.append(completion);
         }
     }
+    // A typed word that is a whole candidate already may be all the user wants.
+    if (scanner->entry()) {
+        const QString& typed = scanner->entry()->text;
+        if (std::any_of(gathered.cbegin(), gathered.cend(), [&](const Completion& c) { return c.text == typed; }))
+            m_context->setFullEntryMatch(true);
+    }
     m_completions = gathered;
 
     if (gathered.isEmpty())
         return kNotFoundRange;
     if (scanner->entry())
         return scanner->entry()->range;
-    if (m_context->allowZeroLengthEntry())
+    if (m_context->allowZeroLengthEntry() || explicitRequest)
         return TextRange{scanner->cursor(), 0};
     return kNotFoundRange;
 }
@@ -99,11 +112,21 @@ void CompletionsProvider::sortCompletions(QList<Completion>& completions) const
     ::sortCompletions(completions, m_context ? m_context->expectedType() : nullptr);
 }
 
-bool preselectsFirstCompletion(const CodeContext* context)
+bool tabAcceptsFirstCompletion(const CodeContext* context)
 {
     if (!context)
         return true;
     if (context->fullEntryMatch())
         return false;
     return !context->entry().isEmpty();
+}
+
+bool preselectsFirstCompletion(const CodeContext* context, const QList<Completion>& ranked)
+{
+    if (ranked.isEmpty() || !tabAcceptsFirstCompletion(context))
+        return false;
+    if (!context)
+        return true;
+    const Completion& first = ranked.first();
+    return first.isObjectKey || first.type == AutocompleteType::Constructor;
 }

@@ -44,9 +44,11 @@ public:
     const std::shared_ptr<const CodeScanner>& scanner() const { return m_scanner; }
 
     // The range of the word to complete for the selection, or kNotFoundRange when there is
-    // nothing to complete there (a selection, a comment, inside, before or at the start of a
-    // word, no candidates); gathers the candidates.
-    TextRange rangeForUserCompletionAt(TextRange selection);
+    // nothing to complete there (a selection, a comment, a number, a string that names no
+    // module, inside or before a word, at a line's start, no candidates); gathers the
+    // candidates of the sources that offer words at that place (sourceOffersAt). A request the
+    // user made (rather than typing) also completes at a line's start and with nothing typed.
+    TextRange rangeForUserCompletionAt(TextRange selection, bool explicitRequest = false);
     // The gathered candidates that fit the text typed over `range` (clipped to the text), ranked.
     // The index is not used.
     Fitting completionsForPartialWordRange(TextRange range, qsizetype* indexOfSelectedItem = nullptr);
@@ -63,7 +65,11 @@ private:
     CaseInsensitivePrefixMatcher m_completionSelector;
 };
 
-// Whether the popup preselects its first row: yes without a context; no when the typed text is
-// a whole candidate already (the user may want just that) or nothing is typed yet (after a dot
-// or a blank, where Return should not pick a row); yes once something is typed.
-bool preselectsFirstCompletion(const CodeContext* context);
+// Whether Tab takes the first row when none is selected: yes without a context; no when the
+// typed text is a whole candidate already (the user may want just that) or nothing is typed
+// yet (after a dot or a blank); yes once something is typed.
+bool tabAcceptsFirstCompletion(const CodeContext* context);
+// Whether the popup preselects its first row, which Return then inserts: where Tab would take
+// it, and only when the engine is sure of it (a member, a key or a constructor); a word of the
+// fallback sources waits for the arrow keys, so Return ends the line.
+bool preselectsFirstCompletion(const CodeContext* context, const QList<Completion>& ranked);

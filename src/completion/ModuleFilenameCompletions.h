@@ -33,6 +33,7 @@ public:
 
     QList<Completion> getCompletions(CodeContext& context, const CodeScanner& scanner,
                                      const ImportedLayers& importedLayers) override;
+    CompletionSourceKind kind() const override { return CompletionSourceKind::FileNames; }
 
 private:
     std::function<QString()> m_projectPath;

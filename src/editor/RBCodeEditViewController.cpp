@@ -350,6 +350,18 @@ void RBCodeEditViewController::transpilationStart(CodeTranspiler*, std::int64_t)
     });
 }
 
+void RBCodeEditViewController::transpilationComplete(CodeTranspiler*)
+{
+    compileEnded();
+    if (m_autocompleteDelegate)
+        m_autocompleteDelegate->compileSucceeded();
+}
+
+QString RBCodeEditViewController::completionProjectPath() const
+{
+    return m_document ? m_document->projectPath() : QString();
+}
+
 void RBCodeEditViewController::compileEnded()
 {
     m_compilingMessageTimer.stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compiler/CodeTranspilerDelegate.h"
+#include "completion/AutocompleteEditor.h"
 #include "editor/RBDocumentEditor.h"
 #include "editor/RBEditorDocument.h"
 #include "messages/RBDocumentStateUpdate.h"
@@ -46,7 +47,10 @@ class UserDefaults;
 // run-time errors that the preview posts for the document once the project's update delay has
 // passed since the last edit, inserts snippets, runs plugins over the whole text, dims all code
 // but a hovered layer's and scrolls to it. Main thread only.
-class RBCodeEditViewController : public QObject, public RBDocumentEditor, public CodeTranspilerDelegate {
+class RBCodeEditViewController : public QObject,
+                                 public RBDocumentEditor,
+                                 public CodeTranspilerDelegate,
+                                 public AutocompleteEditor {
     Q_OBJECT
 public:
     using TextRange = platform::TextRange;
@@ -162,9 +166,17 @@ public:
     // only a compile that runs long shows in the editor bar, so that a user knows the preview
     // is not stuck.
     void transpilationStart(CodeTranspiler*, std::int64_t) override;
-    void transpilationComplete(CodeTranspiler*) override { compileEnded(); }
+    void transpilationComplete(CodeTranspiler*) override;
     void transpilationFailed(CodeTranspiler*, const QVariantMap&) override { compileEnded(); }
     void transpilerIdle(CodeTranspiler*) override { compileEnded(); }
+
+    // --- AutocompleteEditor
+    QObject* editorObject() override { return this; }
+    CodeTranspiler* completionTranspiler() const override { return m_transpiler; }
+    std::shared_ptr<CodeLines> completionLines() const override { return m_lines; }
+    KVCodeView* completionCodeView() const override { return codeView(); }
+    QObject* completionDocument() const override { return m_document.object(); }
+    QString completionProjectPath() const override;
 
 private:
     bool hasView() const;

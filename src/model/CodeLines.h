@@ -37,7 +37,8 @@ struct LineIndex {
 //    U+2028, U+2029), the last line is empty and starts at the text's length: the empty text
 //    has one empty line;
 //  - words() maps each word of the lines that do not begin with "#" to its number of
-//    occurrences (never 0); runs of digits are numbers, not words;
+//    occurrences (never 0); runs that begin with a digit are numbers, and string literals
+//    hold no words;
 //  - the index equals a fresh index of code(), whatever edits led to it.
 // An unbuilt index keeps only its text: no lines, no words, no starts.
 //

@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <algorithm>
+
 namespace textscan {
 
 bool isLineTerminator(char16_t c)
@@ -78,11 +80,18 @@ void forEachWord(QStringView line, const std::function<void(QStringView)>& word)
     const qsizetype n = line.size();
     qsizetype i = 0;
     while (i < n) {
-        // Skip to the next word character.
+        // Skip to the next word character, over string literals.
         qsizetype start = -1;
-        bool allDigits = true;
         while (i < n) {
             char32_t c = line[i].unicode();
+            if (start < 0 && (c == u'"' || c == u'\'' || c == u'`')) {
+                const char16_t quote = char16_t(c);
+                for (++i; i < n && line[i] != quote; ++i)
+                    if (line[i] == u'\\')
+                        ++i;
+                ++i;
+                continue;
+            }
             qsizetype width = 1;
             if (QChar::isHighSurrogate(c) && i + 1 < n && line[i + 1].isLowSurrogate()) {
                 c = QChar::surrogateToUcs4(line[i].unicode(), line[i + 1].unicode());
@@ -92,15 +101,14 @@ void forEachWord(QStringView line, const std::function<void(QStringView)>& word)
             if (isWord) {
                 if (start < 0)
                     start = i;
-                if (QChar::category(c) != QChar::Number_DecimalDigit)
-                    allDigits = false;
             } else if (start >= 0) {
                 break;
             }
             i += width;
         }
-        if (start >= 0 && !allDigits)
-            word(line.mid(start, i - start));
+        // A run that begins with a digit is (a piece of) a number: "12", "0x1F", "2x".
+        if (start >= 0 && QChar::category(line[start].unicode()) != QChar::Number_DecimalDigit)
+            word(line.mid(start, std::min(i, n) - start));
     }
 }
 

@@ -23,7 +23,9 @@ void enumerateLines(QStringView text, qsizetype from, qsizetype to,
                     const std::function<void(qsizetype start, qsizetype length)>& line);
 // Calls `word(text)` for each word of one line: each maximal run of word characters (letters,
 // marks, decimal digits, connector punctuation, U+200C, U+200D; also outside the Basic
-// Multilingual Plane) that is not all digits. A line that begins with "#" has no words.
+// Multilingual Plane) that does not begin with a digit (a number, or a piece of one such as
+// "28AFFA" or "2x"), outside string literals (single, double and back quotes, backslash escapes
+// honoured, closed on the line or not). A line that begins with "#" has no words.
 void forEachWord(QStringView line, const std::function<void(QStringView word)>& word);
 
 } // namespace textscan

@@ -115,6 +115,69 @@ TEST(CodeScanner, KnowsWhenTheCaretIsInALineComment)
     }
 }
 
+TEST(CodeScanner, KnowsStringsAndNumbersAtTheCaret)
+{
+    const struct {
+        const char16_t* line;
+        bool string;
+        const char16_t* beforeString;
+        bool number;
+    } rows[] = {
+        {u"fontWeight: \"bo‸", true, u"fontWeight: ", false},
+        {u"x = require 'swipe‸", true, u"x = require ", false},
+        {u"s = \"a \\\" b‸", true, u"s = ", false},
+        {u"s = \"#{na‸", false, u"", false},
+        {u"s = \"#{a}px‸", true, u"s = ", false},
+        {u"s = \"done\" + x‸", false, u"", false},
+        {u"s = `raw‸", true, u"s = ", false},
+        {u"# \"not a string‸", false, u"", false},
+        {u"opacity: 0.2‸", false, u"", true},
+        {u"time: 1‸", false, u"", true},
+        {u"x = 0.‸", false, u"", true},
+        {u"x = .5‸", false, u"", true},
+        {u"x = 1e5‸", false, u"", true},
+        {u"c = 0x1F‸", false, u"", true},
+        {u"x: 2‸", false, u"", true},
+        {u"layer1.‸", false, u"", false},
+        {u"cards[0].‸", false, u"", false},
+        {u"x: 2 ‸", false, u"", false},
+        {u"image: \"Home@2x‸", true, u"image: ", false},
+    };
+    for (const auto& row : rows) {
+        const QString line = QString::fromUtf16(row.line);
+        SCOPED_TRACE(line.toStdString());
+        const CodeScanner s = scan(QStringLiteral("a = 1\n") + line);
+        EXPECT_EQ(s.inString(), row.string);
+        EXPECT_EQ(s.textBeforeString().toString(), QString::fromUtf16(row.beforeString));
+        EXPECT_EQ(s.afterNumber(), row.number);
+    }
+}
+
+TEST(CodeScanner, NamesBeforeADot)
+{
+    const struct {
+        const char* code; // the dot is its last character
+        QStringList names;
+    } rows[] = {
+        {"layerA.", {"layerA"}},
+        {"x = layerA.draggable.", {"layerA", "draggable"}},
+        {"  $el_2.", {"$el_2"}},
+        {"make().", {}},
+        {"cards[0].", {}},
+        {"@layer.", {}},
+        {"0.", {}},
+        {".", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        const QString code = QString::fromLatin1(row.code);
+        const NameChain chain = nameChainBefore(code, code.size() - 1);
+        EXPECT_EQ(chain.names, row.names);
+        if (!row.names.isEmpty())
+            EXPECT_EQ(code.mid(chain.start, row.names.first().size()), row.names.first());
+    }
+}
+
 TEST(CodeScanner, TakesAnyCaretAndAnyText)
 {
     const auto lines = std::make_shared<CodeLines>(QStringLiteral("ab"));

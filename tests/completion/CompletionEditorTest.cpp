@@ -177,7 +177,10 @@ TEST_F(CompletionEditorTest, SelectionFollowsWhatIsTyped)
     EXPECT_TRUE(presenter.find("layerA.x")) << "a whole word adds the members of its type";
     EXPECT_FALSE(presenter.set.selection()) << "the typed word is a candidate in full";
     typeAfter("layerA = new Layer\n", "lay");
-    EXPECT_TRUE(presenter.set.selection());
+    EXPECT_FALSE(presenter.set.selection()) << "a name in scope waits for the arrow keys";
+    EXPECT_TRUE(presenter.set.tabAcceptsFirst());
+    typeAfter("layerA = new Layer\n", "layerB = new La");
+    EXPECT_TRUE(presenter.set.selection()) << "a constructor after new";
     typeAfter("layerA = new Layer\n", "layerA.");
     EXPECT_FALSE(presenter.set.selection());
 }
@@ -206,6 +209,39 @@ protected:
         popup.reset();
     }
 
+    // Types as a user does, one key after the other with the popup's reaction in between:
+    // "\n" is Return, "\t" Tab, "\x1b" Escape.
+    void type(const QString& keys)
+    {
+        for (const QChar key : keys) {
+            if (key == u'\n')
+                QTest::keyClick(textView, Qt::Key_Return);
+            else if (key == u'\t')
+                QTest::keyClick(textView, Qt::Key_Tab);
+            else if (key == u'\x1b')
+                QTest::keyClick(textView, Qt::Key_Escape);
+            else
+                QTest::keyClicks(textView, QString(key));
+            ASSERT_TRUE(testsupport::waitUntil([&] { return !textView->isAutoCompletePending(); }));
+            QCoreApplication::processEvents();
+        }
+    }
+    // Loads the program, puts the caret at its end and types the keys.
+    void typeAfter(const QString& program, const QString& keys)
+    {
+        ASSERT_TRUE(loadCompiled(program));
+        textView->setSelectedRange({textView->string().size(), 0});
+        type(keys);
+    }
+    QStringList offered() const
+    {
+        QStringList words;
+        if (popup->isPopupVisible())
+            for (const KVAutoCompletion& item : popup->autoCompletionSet().completions())
+                words.append(item.word());
+        return words;
+    }
+
     std::unique_ptr<KVAutoCompleteController> popup;
     KVCodeTextView* textView = nullptr;
 };
@@ -231,6 +267,126 @@ TEST_F(CompletionPopupTest, TheEnginesMembersShowInThePopupAndReturnInsertsOneUn
 
     QTest::keyClick(textView, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(textView->string(), "layerA = new Layer\nlayerA.backgroundC");
+}
+
+TEST_F(CompletionPopupTest, ReturnAfterANumberOrInAStringEndsTheLine)
+{
+    // Pieces of the colour and of the import path are words of no one's code.
+    const QString program = "c = \"#28AFFA\"\nhome = Importer.load \"imported/Home@2x\"\nlayerA = new Layer\n";
+    const struct {
+        const char* keys;
+        const char* line; // the last line once Return went to the editor
+    } rows[] = {
+        {"layerA.opacity = 0.2\n", "layerA.opacity = 0.2"},
+        {"layerA.animate\n  time: 1\n", "  time: 1"},
+        {"layerA.x = 2\n", "layerA.x = 2"},
+        {"layerA.html = \"bl\n", "layerA.html = \"bl"},
+        {"layerB = new Layer\n  fontWeight: \"bo\n", "  fontWeight: \"bo"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.keys);
+        typeAfter(program, QString::fromLatin1(row.keys));
+        const QStringList lines = textView->string().split(u'\n');
+        ASSERT_GE(lines.size(), 2);
+        // The typing rules close a quote as it opens; the line keeps only what was typed.
+        EXPECT_EQ(QString(lines.at(lines.size() - 2)).remove(u'"').trimmed(),
+                  QString::fromLatin1(row.line).remove(u'"').trimmed());
+        EXPECT_FALSE(popup->isPopupVisible());
+    }
+    // "0." is a number being written, not a receiver.
+    typeAfter(program, "layerA.opacity = 0.");
+    EXPECT_FALSE(popup->isPopupVisible()) << offered().join(",").toStdString();
+}
+
+TEST_F(CompletionPopupTest, ReturnTakesOnlyWhatTheEngineIsSureOfAndNeverGrowsAWholeWord)
+{
+    const QString program = "items = [1, 2]\nitemCount = 2\nfor item in items\n  print item\nlayerA = new Layer\n";
+    // A whole known name: Return ends the line.
+    typeAfter(program, "print item\n");
+    EXPECT_TRUE(textView->string().endsWith("print item\n")) << textView->string().toStdString();
+
+    // A word of the code is offered but not preselected: Return ends the line, Tab takes it.
+    typeAfter(program + "layerA.zorbleCount = 1\n", "zorb");
+    ASSERT_TRUE(popup->isPopupVisible());
+    EXPECT_EQ(popup->selectedRow(), -1);
+    type("\n");
+    EXPECT_TRUE(textView->string().endsWith("\nzorb\n"));
+    typeAfter(program + "layerA.zorbleCount = 1\n", "zorb\t");
+    EXPECT_TRUE(textView->string().endsWith("\nzorbleCount")) << textView->string().toStdString();
+
+    // A member is: Return takes it; the arrow keys choose any row.
+    typeAfter(program, "layerA.backgroundC\n");
+    EXPECT_TRUE(textView->string().endsWith("layerA.backgroundColor"));
+    typeAfter(program + "layerA.zorbleCount = 1\n", "zorb");
+    QTest::keyClick(textView, Qt::Key_Down);
+    type("\n");
+    EXPECT_TRUE(textView->string().endsWith("\nzorbleCount"));
+}
+
+TEST_F(CompletionPopupTest, MembersOfANewVariableShowOnceItsCompileEnds)
+{
+    ASSERT_TRUE(loadCompiled("layerA = new Layer\n"));
+    textView->setSelectedRange({textView->string().size(), 0});
+    // The dot comes while the compile that knows the new variable runs.
+    QTest::keyClicks(textView, "box = new Layer");
+    QTest::keyClick(textView, Qt::Key_Return);
+    CodeTranspiler* transpiler = controller->transpiler();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !transpiler->hasPendingCoffeeScript() && !transpiler->isIdle(); }));
+    QTest::keyClicks(textView, "box.");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return offered().contains("backgroundColor"); }))
+        << offered().join(",").toStdString();
+    EXPECT_TRUE(offered().contains("animate"));
+    EXPECT_EQ(textView->string(), "layerA = new Layer\nbox = new Layer\nbox.");
+
+    // A popup the user closed stays closed when a later compile ends.
+    type("\x1b");
+    EXPECT_FALSE(popup->isPopupVisible());
+    controller->retranspile();
+    testsupport::spin(300);
+    EXPECT_FALSE(popup->isPopupVisible());
+}
+
+TEST_F(CompletionPopupTest, CtrlSpaceAsksAndEscapeCloses)
+{
+    ASSERT_TRUE(loadCompiled("layerA = new Layer\n"));
+    textView->setSelectedRange({textView->string().size(), 0});
+    QTest::keyClick(textView, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(popup->isPopupVisible()) << "at a line's start too";
+    EXPECT_TRUE(offered().contains("layerA"));
+    type("\x1b");
+    EXPECT_FALSE(popup->isPopupVisible());
+
+    type("layerA.b");
+    type("\x1b");
+    ASSERT_FALSE(popup->isPopupVisible());
+    QTest::keyClick(textView, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(popup->isPopupVisible());
+    EXPECT_TRUE(offered().contains("backgroundColor"));
+    EXPECT_EQ(textView->string(), "layerA = new Layer\nlayerA.b") << "asking changes nothing";
+}
+
+TEST_F(CompletionPopupTest, AfterADotOnlyMembersAfterNewOnlyConstructors)
+{
+    const QString program = "bars = 1\nbutton = 2\ncards = [new Layer, new Layer]\nlayerA = new Layer\nlayerA.draggable.enabled = true\n";
+    const auto expectOnly = [&](const char* keys, const QStringList& wanted, const QStringList& unwanted) {
+        SCOPED_TRACE(keys);
+        typeAfter(program, QString::fromLatin1(keys));
+        const QStringList words = offered();
+        for (const QString& word : wanted)
+            EXPECT_TRUE(words.contains(word)) << word.toStdString() << ": " << words.join(",").toStdString();
+        for (const QString& word : unwanted)
+            EXPECT_FALSE(words.contains(word)) << word.toStdString() << ": " << words.join(",").toStdString();
+    };
+    expectOnly("layerA.b", {"backgroundColor", "blur"}, {"bars", "button", "layerA"});
+    expectOnly("Events.", {"TouchEnd", "Click"}, {"if", "in", "on", "layerA"});
+    expectOnly("layerB = new T", {}, {"TouchEnd", "TouchStart"});
+    expectOnly("layerA.draggable.", {"enabled", "speedX"}, {"layerA", "bars", "draggable"});
+    expectOnly("cards.len", {"length"}, {});
+    expectOnly("layerA.children.", {"push", "map", "length"}, {});
+    expectOnly("layerA.name.", {"length", "toUpperCase"}, {});
+    typeAfter(program, "layerA.anim");
+    ASSERT_FALSE(offered().isEmpty());
+    EXPECT_EQ(offered().first(), "animate");
 }
 
 } // namespace

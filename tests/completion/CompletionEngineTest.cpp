@@ -120,7 +120,7 @@ TEST_F(CompletionEngineTest, MembersAfterADotNarrowAsTheWordGrows)
     }
     EXPECT_EQ(members.find("backgroundColor")->codeTypeID, "layer.backgroundColor");
     EXPECT_FALSE(members.find("if")) << "no keywords after a dot";
-    EXPECT_FALSE(preselectsFirstCompletion(members.context.get()));
+    EXPECT_FALSE(preselectsFirstCompletion(members.context.get(), members.completions));
 
     const Answer narrowed = request("layerA = new Layer\nlayerA.BA|");
     ASSERT_FALSE(narrowed.completions.isEmpty());
@@ -193,13 +193,14 @@ TEST_F(CompletionEngineTest, AfterEqualsTheValuesTheTypeAllows)
 
 TEST_F(CompletionEngineTest, SourcesKeepTheirOrderAndStayQuietInComments)
 {
-    compile("flag = true\nname = \"trial\"\n");
-    const Answer words = request("flag = true\nname = \"trial\"\ntr|");
+    compile("flag = true\nname = \"trial\"\nflag.trialRun = 1\n");
+    const Answer words = request("flag = true\nname = \"trial\"\nflag.trialRun = 1\ntr|");
     const Completion* t = words.find("true");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->type, AutocompleteType::Boolean) << "the keyword list comes before the words in the code";
-    EXPECT_TRUE(words.find("trial"));
-    EXPECT_EQ(words.find("trial")->score, Completion::kUserCodeScore);
+    ASSERT_TRUE(words.find("trialRun"));
+    EXPECT_EQ(words.find("trialRun")->score, Completion::kUserCodeScore);
+    EXPECT_FALSE(words.find("trial")) << "the inside of a string is no word of the code";
 
     const Answer module = request("flag = true\nname = \"trial\"\nta|");
     ASSERT_TRUE(module.find("tapGestures"));
@@ -208,6 +209,16 @@ TEST_F(CompletionEngineTest, SourcesKeepTheirOrderAndStayQuietInComments)
     compile("###\nA comment about layers\n###\nx = 1\n");
     EXPECT_TRUE(request("###\nA comment about l|\n###\nx = 1\n").range.isNotFound());
     EXPECT_TRUE(request("x = 1 # a comment about l|\n").range.isNotFound());
+}
+
+TEST_F(CompletionEngineTest, AStringOffersOnlyTheModulesOfARequireANumberNothing)
+{
+    const QString program = "c = \"#28AFFA\"\nx = 1\n";
+    compile(program);
+    EXPECT_EQ(request(program + "gestures = require \"ta|\"").texts(), QStringList{"tapGestures"});
+    EXPECT_EQ(request(program + "gestures = require('ta|')").texts(), QStringList{"tapGestures"});
+    for (const char* tail : {"name = \"ta|\"", "y = 0.28|", "y = 28|", "y = 0x1F|", "name = \"#{c} 28|"})
+        EXPECT_TRUE(request(program + tail).range.isNotFound()) << tail;
 }
 
 TEST_F(CompletionEngineTest, ImportedLayerNamesAreMembersOfTheirCollection)

@@ -8,6 +8,11 @@
 #include "completion/CompletionRanking.h"
 #include "analysis/Scope.h"
 #include "completion/CodeCompletions.h"
+#include "analysis/context/CodeContext.h"
+#include "analysis/context/CodeScanner.h"
+#include "completion/CompletionPlace.h"
+#include "completion/CompletionsProvider.h"
+#include "model/CodeLines.h"
 
 #include <QJsonDocument>
 
@@ -219,4 +224,82 @@ TEST(CompletionMembers, TextsScoresAndKeysOfAMemberTable)
         table.insert(QStringLiteral("m%1").arg(i), MemberEntry{read(R"("*")"), owner});
     EXPECT_EQ(CodeCompletions::typeDictToCompletions(table, std::nullopt, std::nullopt, *scope).size(),
               CodeCompletions::kMaxMembers);
+}
+
+TEST(CompletionPlaces, EachPlaceAsksOnlyTheSourcesThatBelongThere)
+{
+    using Kind = CompletionSourceKind;
+    using Place = CompletionPlace;
+    const struct {
+        const char16_t* code; // the caret at its end
+        CodeContextType context;
+        Place place;
+    } rows[] = {
+        {u"x = lay", CodeContextType::LeadingEquals, Place::Code},
+        {u"opacity: 0.2", CodeContextType::LeadingObjectKey, Place::Nowhere},
+        {u"x = 0.", CodeContextType::LeadingDot, Place::Nowhere},
+        {u"fontWeight: \"bo", CodeContextType::LeadingObjectKey, Place::Nowhere},
+        {u"gestures = require \"sw", CodeContextType::LeadingWhitespace, Place::ModulePath},
+        {u"gestures = require('sw", CodeContextType::LeadingParensOpen, Place::ModulePath},
+        {u"text = \"#{box.wi", CodeContextType::LeadingDot, Place::Member},
+        {u"box.b", CodeContextType::LeadingDot, Place::Member},
+        {u"layerB = new T", CodeContextType::LeadingNewOperator, Place::Constructor},
+        {u"x = 1 # la", CodeContextType::LeadingWhitespace, Place::Nowhere},
+        {u"layer", CodeContextType::BlockComment, Place::Nowhere},
+    };
+    for (const auto& row : rows) {
+        const QString code = QString::fromUtf16(row.code);
+        SCOPED_TRACE(code.toStdString());
+        const CodeScanner scanner(std::make_shared<CodeLines>(code), code.size());
+        EXPECT_EQ(completionPlaceAt(scanner, row.context), row.place);
+    }
+
+    const struct {
+        Place place;
+        bool types, fileNames, words;
+    } offers[] = {
+        {Place::Code, true, true, true},          {Place::Member, true, false, false},
+        {Place::Constructor, true, false, false}, {Place::ModulePath, false, true, false},
+        {Place::Nowhere, false, false, false},
+    };
+    for (const auto& row : offers) {
+        SCOPED_TRACE(int(row.place));
+        EXPECT_EQ(sourceOffersAt(Kind::Types, row.place), row.types);
+        EXPECT_EQ(sourceOffersAt(Kind::FileNames, row.place), row.fileNames);
+        EXPECT_EQ(sourceOffersAt(Kind::Words, row.place), row.words);
+    }
+}
+
+TEST(CompletionPlaces, ReturnTakesOnlyARowTheEngineIsSureOf)
+{
+    const auto candidate = [](AutocompleteType type, bool objectKey) {
+        Completion c(QStringLiteral("word"), type, std::nullopt, Completion::kUserCodeScore);
+        c.isObjectKey = objectKey;
+        return c;
+    };
+    const struct {
+        const char* entry;
+        bool fullMatch;
+        Completion first;
+        bool preselects, tabTakesFirst;
+    } rows[] = {
+        {"ba", false, candidate(AutocompleteType::Color, true), true, true},            // a member or key
+        {"La", false, candidate(AutocompleteType::Constructor, false), true, true},     // a constructor
+        {"ite", false, candidate(AutocompleteType::Word, false), false, true},          // a word of the code
+        {"la", false, candidate(AutocompleteType::Layer, false), false, true},          // a name in scope
+        {"item", true, candidate(AutocompleteType::Word, false), false, false},         // typed in full
+        {"x", true, candidate(AutocompleteType::Number, true), false, false},
+        {"", false, candidate(AutocompleteType::Number, true), false, false},           // nothing typed
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        CodeContext context;
+        context.setEntry(QString::fromLatin1(row.entry));
+        context.setFullEntryMatch(row.fullMatch);
+        EXPECT_EQ(preselectsFirstCompletion(&context, {row.first}), row.preselects);
+        EXPECT_EQ(tabAcceptsFirstCompletion(&context), row.tabTakesFirst);
+    }
+    CodeContext context;
+    context.setEntry(QStringLiteral("ba"));
+    EXPECT_FALSE(preselectsFirstCompletion(&context, {})) << "no rows, nothing to select";
 }

@@ -142,6 +142,12 @@ TEST(CodeLines, CountsWordsButNotNumbersOrCommentLines)
     EXPECT_EQ(words.value(QStringLiteral("\u00e9t\u00e9")), 1);
     EXPECT_EQ(words.value(QStringLiteral("\U0001D4B3y")), 1); // a letter outside the BMP
 
+    // Pieces of numbers and the insides of strings are no words of the code.
+    CodeLines literals(QString("c = \"#28AFFA\"\nload 'imported/Home@2x' + tail\nx = 0x1F + 2x + 1e5 + `raw\\` q` + after"));
+    QStringList found = literals.words().keys();
+    found.sort();
+    EXPECT_EQ(found, QStringList({"after", "c", "load", "tail", "x"}));
+
     // Removing the last occurrence removes the entry.
     replace(lines, 0, 1, "y");
     EXPECT_FALSE(lines.words().contains("x"));

@@ -16,30 +16,87 @@ bool blockDelimiterAt(QStringView line, qsizetype i)
 
 } // namespace
 
-bool lineCommentBefore(QStringView line, qint64 column)
+LinePlace linePlaceBefore(QStringView line, qint64 column)
 {
     const qsizetype end = std::clamp<qint64>(column, 0, line.size());
     char16_t quote = 0;
+    qsizetype quoteAt = -1;
+    // The brace depth inside an interpolation "#{…}" of a double-quoted string: its code is code.
+    int interpolation = 0;
     bool inBlock = false;
     for (qsizetype i = 0; i < end; ++i) {
         const char16_t c = line[i].unicode();
-        if (quote) {
+        if (interpolation > 0) {
+            if (c == u'{')
+                ++interpolation;
+            else if (c == u'}')
+                --interpolation;
+        } else if (quote) {
             if (c == u'\\')
                 ++i;
             else if (c == quote)
                 quote = 0;
+            else if (quote == u'"' && c == u'#' && i + 1 < line.size() && line[i + 1] == u'{') {
+                interpolation = 1;
+                ++i;
+            }
         } else if (c == u'#' && blockDelimiterAt(line, i)) {
             inBlock = !inBlock;
             i += 2;
         } else if (inBlock) {
             continue;
         } else if (c == u'#') {
-            return true;
+            return {true, -1};
         } else if (c == u'"' || c == u'\'' || c == u'`') {
             quote = c;
+            quoteAt = i;
         }
     }
-    return false;
+    return {false, quote && interpolation == 0 ? qint64(quoteAt) : -1};
+}
+
+bool lineCommentBefore(QStringView line, qint64 column)
+{
+    return linePlaceBefore(line, column).comment;
+}
+
+bool numberLiteralBefore(QStringView code, qint64 cursor)
+{
+    const qsizetype end = std::clamp<qint64>(cursor, 0, code.size());
+    qsizetype start = end;
+    auto partOfNumber = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'.'; };
+    while (start > 0 && partOfNumber(code[start - 1]))
+        --start;
+    if (start == end)
+        return false;
+    if (code[start].isDigit())
+        return true;
+    return code[start] == u'.' && start + 1 < end && code[start + 1].isDigit();
+}
+
+NameChain nameChainBefore(QStringView code, qsizetype dot)
+{
+    if (dot <= 0 || dot >= code.size() || code[dot] != u'.')
+        return {};
+    auto isNameCharacter = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    NameChain chain;
+    qsizetype end = dot;
+    while (true) {
+        qsizetype start = end;
+        while (start > 0 && isNameCharacter(code[start - 1]))
+            --start;
+        if (start == end || code[start].isDigit())
+            return {};
+        chain.names.prepend(code.mid(start, end - start).toString());
+        chain.start = start;
+        if (start == 0 || code[start - 1] != u'.')
+            break;
+        end = start - 1;
+    }
+    const QChar before = chain.start > 0 ? code[chain.start - 1] : QChar(u' ');
+    if (before == u'@' || before == u')' || before == u']' || before == u'.')
+        return {};
+    return chain;
 }
 
 CodeScanner::CodeScanner(const std::shared_ptr<CodeLines>& lines, qint64 cursor)
@@ -72,7 +129,10 @@ CodeScanner::CodeScanner(const std::shared_ptr<CodeLines>& lines, qint64 cursor)
         }
     }
     m_lineIndent = TMLineIndent(m_line);
-    m_isComment = lineCommentBefore(m_line, cursorPosInLine());
+    const LinePlace place = linePlaceBefore(m_line, cursorPosInLine());
+    m_isComment = place.comment;
+    m_stringStart = place.stringStart;
+    m_afterNumber = !m_isComment && m_stringStart < 0 && numberLiteralBefore(m_code, m_cursor);
 
     if (auto before = TMAlphaNumerics().match(m_code, m_codeLength, m_cursor - 1, TokenMatcherDirection::Backwards)) {
         m_precursor = before->tokens.first().text;

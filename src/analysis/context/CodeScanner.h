@@ -4,6 +4,7 @@
 #include "platform/StringExtras.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -39,6 +40,16 @@ public:
     // Whether the caret stands inside a line comment: after a "#" of its line that is neither in
     // a string nor part of a "###" block delimiter or the block it opens on that line.
     bool isComment() const { return m_isComment; }
+    // Whether the caret stands inside a string literal that opened on its line (not in the code
+    // of an interpolation), and the line's text before the string's opening quote.
+    bool inString() const { return m_stringStart >= 0; }
+    QStringView textBeforeString() const
+    {
+        return inString() ? QStringView(m_line).left(m_stringStart) : QStringView();
+    }
+    // Whether the caret stands in or right after a number literal in code ("2", "0.", "1e5",
+    // "0x1F"): no name is written there.
+    bool afterNumber() const { return m_afterNumber; }
     qint64 lineIndex() const { return m_lineIndex; }
     qint64 lineLength() const { return m_line.size(); }
     qint64 lineStart() const { return m_lineStart; }
@@ -76,6 +87,8 @@ private:
     QString m_line;
     qint64 m_cursor = 0;
     bool m_isComment = false;
+    qint64 m_stringStart = -1;
+    bool m_afterNumber = false;
     qint64 m_lineIndex = 0;
     qint64 m_lineStart = 0;
     qint64 m_lineIndent = 0;
@@ -83,6 +96,29 @@ private:
     std::optional<QString> m_postcursor;
     std::optional<Entry> m_entry;
 };
+
+// Where `column` of a line stands as far as the line shows: in a line comment, or inside a
+// string literal (with the column of its opening quote), else in code. The code of a
+// double-quoted string's interpolation "#{…}" is code. Strings and blocks that began on earlier
+// lines are not seen.
+struct LinePlace {
+    bool comment = false;
+    qint64 stringStart = -1;
+};
+LinePlace linePlaceBefore(QStringView line, qint64 column);
+
+// Whether the run of name characters and dots that ends at `cursor` is a number literal: it
+// begins with a digit, or with a dot and a digit (".5").
+bool numberLiteralBefore(QStringView code, qint64 cursor);
+
+// The dotted names written right before the dot at `dot` ("layerA.draggable" gives layerA and
+// draggable), with the offset of the first; nothing when the receiver is more than names (a
+// call, an index, "@", a number).
+struct NameChain {
+    QStringList names;
+    qsizetype start = -1;
+};
+NameChain nameChainBefore(QStringView code, qsizetype dot);
 
 // Whether a line comment has begun before `column` of the line: a "#" outside single-, double-
 // and back-quoted strings (backslash escapes honoured) that is not part of a "###" delimiter; a
