@@ -6,22 +6,14 @@
 //                                      the popup's refresh and both repaints
 //   plain typing keystroke p95 ms      the same characters with completion switched off, the
 //                                      peer of the line above
-#include "autocomplete/KVAutoCompleteController.h"
 #include "autocomplete/KVAutoCompleteWindow.h"
 #include "CodeTextView/KVCodeLineNumbersManager.h"
-#include "CodeTextView/KVCodeTextView.h"
-#include "CodeTextView/KVCodeView.h"
 #include "compiler/CodeTranspiler.h"
-#include "document/RBDocument.h"
-#include "editor/RBCodeEditViewController.h"
-#include "platform/UserDefaults.h"
 #include "support/BenchSupport.h"
+#include "support/EditorBenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,12 +24,8 @@ using benchsupport::percentile;
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qgetenv("ZELVOR_RESOURCES").isEmpty())
-        qputenv("ZELVOR_RESOURCES", ZELVOR_SOURCE_DIR "/resources");
+    benchsupport::prepareOffscreenEditor();
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    platform::UserDefaults defaults(dir.filePath("defaults.json"));
 
     const QString program = benchsupport::benchmarkProgram();
     if (program.isEmpty()) {
@@ -45,14 +33,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    RBDocument document;
-    RBCodeEditViewController controller(&document, nullptr, &defaults);
-    KVAutoCompleteController popup(&defaults);
-    KVAutoCompletePresenter::setShared(&popup);
-    controller.view()->resize(900, 700);
-    controller.view()->show();
-    (void)QTest::qWaitForWindowExposed(controller.view());
-    KVCodeTextView* textView = controller.codeView()->textView();
+    benchsupport::EditorWithPopup editor;
+    RBCodeEditViewController& controller = editor.controller;
+    KVAutoCompleteController& popup = editor.popup;
+    KVCodeTextView* textView = editor.textView;
     controller.setContent(program);
     benchsupport::spinUntil([&] { return controller.transpiler()->isIdle() && !controller.transpiler()->hasPendingCoffeeScript(); },
                             20000);
@@ -108,6 +92,5 @@ int main(int argc, char** argv)
     std::printf("keystroke to completion popup ms: %.1f\n", percentile(opens, 0.5));
     std::printf("completion typing keystroke p95 ms: %.2f\n", percentile(open, 0.95));
     std::printf("plain typing keystroke p95 ms: %.2f\n", percentile(plain, 0.95));
-    KVAutoCompletePresenter::setShared(nullptr);
     return 0;
 }

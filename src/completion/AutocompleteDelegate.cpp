@@ -4,6 +4,8 @@
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "analysis/context/CodeContext.h"
+#include "analysis/context/CodeScanner.h"
+#include "compiler/CodeTranspiler.h"
 #include "compiler/LogMessage.h"
 #include "completion/CodeCompletions.h"
 #include "completion/CustomWordsCompletions.h"
@@ -90,6 +92,25 @@ void AutocompleteDelegate::compileSucceeded()
     if (m_lastRequest->answered && !presenter->isPopupVisible())
         return;
     textView->complete();
+}
+
+void AutocompleteDelegate::compileFailed()
+{
+    KVCodeView* codeView = m_editor ? m_editor->completionCodeView() : nullptr;
+    // A newer text is on its way: its own compile answers.
+    if (!codeView || !m_transpiler || m_transpiler->hasPendingCoffeeScript())
+        return;
+    KVCodeTextView* textView = codeView->textView();
+    const platform::TextRange selection = textView->selectedRange();
+    const int revision = textView->document()->revision();
+    if (textView->isReadOnly() || !textView->hasFocus() || selection.length != 0 || revision == m_compiledWithoutDot)
+        return;
+    const QString text = textView->string();
+    const qsizetype dot = selection.location - 1;
+    if (dot <= 0 || dot >= text.size() || nameChainBefore(text, dot).names.isEmpty())
+        return;
+    m_compiledWithoutDot = revision;
+    m_transpiler->transpileFromString(text.left(dot) + text.mid(dot + 1));
 }
 
 platform::TextRange AutocompleteDelegate::rangeForUserCompletion()

@@ -33,6 +33,10 @@ public:
     // still those of that request, in the editor that has the focus, and refreshes a popup it
     // opened that is still showing.
     void compileSucceeded();
+    // A compile failed. A text whose only fault is the dot just typed after a name ("box.")
+    // never compiles, so the variables written just before it would stay unknown until the
+    // member is typed: the text without that dot is compiled instead, once per edit.
+    void compileFailed();
     bool isCompleting() const { return m_completing; }
     const ImportedLayers& importedLayers() const { return *m_importedLayers; }
     const QList<CompletionSource*>& completionSources() const { return m_sourceOrder; }
@@ -61,5 +65,6 @@ private:
     QList<CompletionSource*> m_sourceOrder;
     std::unique_ptr<CompletionsProvider> m_completionsProvider;
     std::optional<Request> m_lastRequest;
+    int m_compiledWithoutDot = -1; // the text revision compiled without its dot
     bool m_completing = false;
 };

@@ -357,6 +357,13 @@ void RBCodeEditViewController::transpilationComplete(CodeTranspiler*)
         m_autocompleteDelegate->compileSucceeded();
 }
 
+void RBCodeEditViewController::transpilationFailed(CodeTranspiler*, const QVariantMap&)
+{
+    compileEnded();
+    if (m_autocompleteDelegate)
+        m_autocompleteDelegate->compileFailed();
+}
+
 QString RBCodeEditViewController::completionProjectPath() const
 {
     return m_document ? m_document->projectPath() : QString();

@@ -167,7 +167,7 @@ public:
     // is not stuck.
     void transpilationStart(CodeTranspiler*, std::int64_t) override;
     void transpilationComplete(CodeTranspiler*) override;
-    void transpilationFailed(CodeTranspiler*, const QVariantMap&) override { compileEnded(); }
+    void transpilationFailed(CodeTranspiler*, const QVariantMap&) override;
     void transpilerIdle(CodeTranspiler*) override { compileEnded(); }
 
     // --- AutocompleteEditor
