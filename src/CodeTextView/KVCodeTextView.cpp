@@ -538,9 +538,30 @@ void KVCodeTextView::insertText(const QString& text)
     runRule([&](TextBuffer& b) { typing::insertText(b, m_typing, text); });
 }
 
+void KVCodeTextView::noteCompletionEndsInBlank(qsizetype end)
+{
+    m_completionBlankEnd = end;
+    m_completionBlankRevision = document()->revision();
+}
+
+bool KVCodeTextView::takeCompletionBlank()
+{
+    const TextRange selection = selectedRange();
+    const bool at = m_completionBlankEnd > 0 && selection.length == 0 && selection.location == m_completionBlankEnd
+                    && document()->revision() == m_completionBlankRevision
+                    && m_buffer->characterAt(m_completionBlankEnd - 1) == u' ';
+    m_completionBlankEnd = -1;
+    return at;
+}
+
 void KVCodeTextView::insertNewline()
 {
-    runRule([&](TextBuffer& b) { typing::insertNewline(b, m_typing); });
+    const bool dropBlank = takeCompletionBlank();
+    runRule([&](TextBuffer& b) {
+        if (dropBlank)
+            b.replace({b.selectedRange().location - 1, 1}, QString());
+        typing::insertNewline(b, m_typing);
+    });
 }
 
 void KVCodeTextView::insertTab()
@@ -896,7 +917,8 @@ void KVCodeTextView::keyPressEvent(QKeyEvent* event)
     const bool command = (mods & (Qt::ControlModifier | Qt::MetaModifier))
                          && !(mods & Qt::AltModifier); // AltGr arrives as Ctrl+Alt
     if (!text.isEmpty() && !command && text.at(0).isPrint()) {
-        insertText(text);
+        if (!(text == u" " && takeCompletionBlank()))
+            insertText(text);
         return;
     }
     QPlainTextEdit::keyPressEvent(event);

@@ -118,6 +118,9 @@ public:
     Q_INVOKABLE void showCompletions();
     // Whether the request being answered is one the user made.
     bool isCompletionRequested() const { return m_completionRequested; }
+    // A completion was just inserted up to `end` and ends in a blank ("x: "): a space typed
+    // right there is that blank already, and Return there does not leave it behind on the line.
+    void noteCompletionEndsInBlank(qsizetype end);
     void completeEnd();
     void completeWithDelay();
     void maybeAutoComplete();
@@ -249,6 +252,11 @@ private:
     double m_autoCompleteDelay = 0;
     QTimer m_autoCompleteTimer;
     bool m_completionRequested = false;
+    // Where an inserted completion's blank ends, and the text's revision then.
+    qsizetype m_completionBlankEnd = -1;
+    int m_completionBlankRevision = -1;
+    // Whether the caret stands right after such a blank, nothing edited since; forgets it.
+    bool takeCompletionBlank();
 
     QList<TextLink> m_links;
     bool m_linkCursorShown = false;

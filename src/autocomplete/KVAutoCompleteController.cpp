@@ -414,6 +414,8 @@ void KVAutoCompleteController::updateTextViewWithMovement(int movement, bool isF
     if (!textView->isReadOnly() && QStringView(textView->string()).mid(range.location, range.length) != *word)
         textView->replaceCharactersInRange(range, *word, true);
     textView->setSelectedRange({range.location + word->size(), 0});
+    if (word->endsWith(u' '))
+        textView->noteCompletionEndsInBlank(range.location + word->size());
     closeThroughTextView();
 }
 

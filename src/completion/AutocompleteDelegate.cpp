@@ -137,8 +137,12 @@ KVAutoCompletionSet AutocompleteDelegate::completionsForPartialWordRange(platfor
         reset();
     QList<KVAutoCompletion> items;
     items.reserve(fitting.completions.size());
-    for (const Completion& c : fitting.completions)
-        items.append(KVAutoCompletion(c.text, rawValue(c.type), c.codeTypeID.value_or(QString()), c.isUsedObjectKey));
+    // A plain word has no kind of its own; the popup says what it is rather than nothing.
+    static const QString plainWord = QStringLiteral("word");
+    for (const Completion& c : fitting.completions) {
+        const QString kind = c.type == AutocompleteType::Word ? plainWord : rawValue(c.type);
+        items.append(KVAutoCompletion(c.text, kind, c.codeTypeID.value_or(QString()), c.isUsedObjectKey));
+    }
     KVAutoCompletionSet set;
     set.setCompletions(std::move(items));
     set.setSelection(preselectsFirstCompletion(fitting.context.get(), fitting.completions));

@@ -67,8 +67,26 @@ TEST_F(TextActionsTest, HoldingControlLinksModulesAndImagesAndAClickReachesTheDo
     EXPECT_FALSE(text->document()->isModified());
     EXPECT_FALSE(text->document()->isUndoAvailable());
 
-    // The underline is drawn under the link.
-    view->grab().save(QDir::temp().filePath("zelvor-editor-links.png"));
+    // The underline runs under each link while Ctrl is held, and goes when it is let go.
+    const auto underlinedShare = [&](TextRange range) {
+        const QImage shot = text->viewport()->grab().toImage();
+        const double dpr = shot.devicePixelRatio();
+        const QRectF r = text->rectForRange(range);
+        const QFontMetricsF metrics(text->font());
+        const int y = int((std::floor(r.top() + metrics.ascent() + metrics.underlinePos()) + 0.5) * dpr);
+        const QColor background = shot.pixelColor(shot.width() - 3, y);
+        int marked = 0;
+        int all = 0;
+        for (int x = int((r.left() + 1) * dpr); x < int((r.right() - 1) * dpr); ++x, ++all)
+            marked += shot.pixelColor(x, y) != background;
+        return all ? double(marked) / all : 0.0;
+    };
+    ASSERT_EQ(text->linkRanges().size(), 2);
+    const TextRange layers = text->linkRanges().at(0);
+    EXPECT_GT(underlinedShare(layers), 0.9);
+    QTest::keyRelease(text, Qt::Key_Control);
+    EXPECT_LT(underlinedShare(layers), 0.5);
+    QTest::keyPress(text, Qt::Key_Control, Qt::ControlModifier);
 
     // A click on the image link sends its file name to the document and leaves the caret.
     const TextRange caret = text->selectedRange();

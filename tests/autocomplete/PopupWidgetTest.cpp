@@ -334,11 +334,44 @@ TEST_F(PopupTest, ScreenshotWithTheDescriptionPanel)
     ASSERT_TRUE(testsupport::waitUntil([&] { return popup->isPopupVisible(); }));
     QTest::keyClick(text, Qt::Key_Down);
     ASSERT_FALSE(popup->extraInfoView()->isVisible());
+    const QRect word = wordRectOnScreen();
+    const QRect window = popup->window()->geometry();
+    EXPECT_GE(window.top(), word.bottom());
+    EXPECT_LE(window.top(), word.bottom() + 2);
     QImage composed = view->grab().toImage();
     QPainter painter(&composed);
-    painter.drawImage(view->mapFromGlobal(popup->window()->geometry().topLeft()), popup->window()->grab().toImage());
+    const QPoint at = view->mapFromGlobal(window.topLeft());
+    painter.drawImage(at, popup->window()->grab().toImage());
     painter.end();
+    // Over the editor: the first row, unselected now, in the window colour, the second in the
+    // selection's, and the editor as it was below the popup.
+    const double cdpr = composed.devicePixelRatio();
+    const int rowHeight = int(popup->tableViewController()->rowHeight());
+    EXPECT_EQ(composed.pixelColor(int((at.x() + 150) * cdpr), int((at.y() + 3) * cdpr)), QColor("#151619"));
+    EXPECT_EQ(composed.pixelColor(int((at.x() + 150) * cdpr), int((at.y() + 1 + rowHeight + 2) * cdpr)), QColor("#232324"));
+    EXPECT_NE(composed.pixelColor(int((at.x() + 150) * cdpr), int((at.y() + window.height() + 4) * cdpr)), QColor("#151619"));
     ASSERT_TRUE(composed.save(QDir::temp().filePath("zelvor-completion-popup-no-description.png")));
+}
+
+TEST_F(PopupTest, ALongDescriptionWrapsInItsPanel)
+{
+    const QString long_ = "Duration in seconds (springs take the time they need), and a good deal more text than "
+                          "one line of the panel holds at the width of a short list.";
+    writeInfo("{\"layer\": {\"x\": {\"description\": \"" + long_.toUtf8() + "\"}}}");
+    popup = std::make_unique<KVAutoCompleteController>(defaults.get(), dir.filePath("info.json"));
+    KVAutoCompletePresenter::setShared(popup.get());
+    ASSERT_TRUE(openPopup("", "x"));
+    auto* panel = popup->extraInfoView();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->description(), long_);
+    const double oneLine = popup->tableViewController()->rowHeight() + 4;
+    EXPECT_GT(panel->height(), oneLine * 1.5) << "more lines, a taller panel";
+    const QFontMetricsF metrics(panel->textField()->labelFont());
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, panel->textField()->width(), 1e6), Qt::TextWordWrap, long_);
+    EXPECT_GE(panel->textField()->height() + 2, needed.height()) << "every line of it shows";
+    EXPECT_LE(panel->geometry().bottom(), popup->window()->height());
+    // The list keeps its rows above the panel.
+    EXPECT_LE(popup->tableViewController()->scrollView()->geometry().bottom(), panel->geometry().top());
 }
 
 TEST_F(PopupTest, BadInputNeitherCrashesNorLeavesTheScreen)

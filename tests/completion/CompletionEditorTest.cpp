@@ -389,4 +389,24 @@ TEST_F(CompletionPopupTest, AfterADotOnlyMembersAfterNewOnlyConstructors)
     EXPECT_EQ(offered().first(), "animate");
 }
 
+TEST_F(CompletionPopupTest, AnAcceptedKeyKeepsOneBlankAndLeavesNoneAtTheLinesEnd)
+{
+    const QString program = "layerA = new Layer\nlayerA.animate\n";
+    typeAfter(program, "  propert");
+    ASSERT_EQ(popup->selectedRow(), 0);
+    ASSERT_EQ(offered().value(0), "properties: ");
+    type("\n ");
+    EXPECT_TRUE(textView->string().endsWith("\n  properties: ")) << textView->string().toStdString();
+    type("x");
+    EXPECT_TRUE(textView->string().endsWith("\n  properties: x")) << "a second blank is typed as usual";
+
+    typeAfter(program, "  propert\n\n");
+    EXPECT_TRUE(textView->string().contains("\n  properties:\n")) << textView->string().toStdString();
+
+    // A word of the code says what it is.
+    typeAfter(program + "layerA.zorbleCount = 1\n", "zorb");
+    ASSERT_TRUE(popup->isPopupVisible());
+    EXPECT_EQ(popup->autoCompletionSet().completions().value(0).type(), "word");
+}
+
 } // namespace
