@@ -1,5 +1,7 @@
 #include "AppTestSupport.h"
 
+#include "autocomplete/KVAutoCompleteController.h"
+#include "CodeTextView/KVAutoCompletePresenter.h"
 #include "CodeTextView/KVCodeTextView.h"
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/KVFindBar.h"
@@ -183,6 +185,46 @@ TEST(MainMenu, FindItemsReachTheFindBarOfTheCodeWithTheirKeys)
         QTest::qWait(200);
         window.grab().save(shots + QStringLiteral("/find-bar.png"));
     }
+}
+
+TEST(MainMenu, ShowCompletionsAsksTheCodeWithTheFocusAtItsCaret)
+{
+    AppWithMenus launched;
+    KVAutoCompleteController popup;
+    KVAutoCompletePresenter* previous = KVAutoCompletePresenter::shared();
+    KVAutoCompletePresenter::setShared(&popup);
+
+    QMainWindow window;
+    auto* code = new KVCodeView(&window);
+    window.setCentralWidget(code);
+    window.resize(600, 400);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    KVCodeTextView* text = code->textView();
+    text->setString(QStringLiteral("layer layout\nla"));
+    text->setSelectedRange({text->string().size(), 0});
+    text->setFocus();
+    QAction* show = launched.app->mainMenu()->action(QStringLiteral("showCompletions"));
+    ASSERT_NE(show, nullptr);
+    EXPECT_EQ(show->shortcut(), QKeySequence(QStringLiteral("Ctrl+Space")));
+    QMenu* edit = menuTitled(qobject_cast<QMenuBar*>(window.menuWidget()), QStringLiteral("Edit"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->actions().contains(show));
+
+    QTest::keyClick(text, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(popup.isPopupVisible());
+    QStringList words;
+    for (const KVAutoCompletion& item : popup.autoCompletionSet().completions())
+        words.append(item.word());
+    EXPECT_EQ(words, (QStringList{"layer", "layout"}));
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(popup.isPopupVisible());
+    show->trigger();
+    EXPECT_TRUE(popup.isPopupVisible());
+    EXPECT_EQ(text->string(), QStringLiteral("layer layout\nla"));
+    popup.completeEnd();
+    KVAutoCompletePresenter::setShared(previous);
 }
 
 TEST(MainMenu, RecentProjectsAndTheActiveWindowsDocument)
