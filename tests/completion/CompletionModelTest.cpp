@@ -8,10 +8,8 @@
 #include "completion/CompletionRanking.h"
 #include "analysis/Scope.h"
 #include "completion/CodeCompletions.h"
-#include "analysis/context/CodeContext.h"
 #include "analysis/context/CodeScanner.h"
 #include "completion/CompletionPlace.h"
-#include "completion/CompletionsProvider.h"
 #include "model/CodeLines.h"
 
 #include <QJsonDocument>
@@ -268,38 +266,4 @@ TEST(CompletionPlaces, EachPlaceAsksOnlyTheSourcesThatBelongThere)
         EXPECT_EQ(sourceOffersAt(Kind::FileNames, row.place), row.fileNames);
         EXPECT_EQ(sourceOffersAt(Kind::Words, row.place), row.words);
     }
-}
-
-TEST(CompletionPlaces, ReturnTakesOnlyARowTheEngineIsSureOf)
-{
-    const auto candidate = [](AutocompleteType type, bool objectKey) {
-        Completion c(QStringLiteral("word"), type, std::nullopt, Completion::kUserCodeScore);
-        c.isObjectKey = objectKey;
-        return c;
-    };
-    const struct {
-        const char* entry;
-        bool fullMatch;
-        Completion first;
-        bool preselects, tabTakesFirst;
-    } rows[] = {
-        {"ba", false, candidate(AutocompleteType::Color, true), true, true},            // a member or key
-        {"La", false, candidate(AutocompleteType::Constructor, false), true, true},     // a constructor
-        {"ite", false, candidate(AutocompleteType::Word, false), false, true},          // a word of the code
-        {"la", false, candidate(AutocompleteType::Layer, false), false, true},          // a name in scope
-        {"item", true, candidate(AutocompleteType::Word, false), false, false},         // typed in full
-        {"x", true, candidate(AutocompleteType::Number, true), false, false},
-        {"", false, candidate(AutocompleteType::Number, true), false, false},           // nothing typed
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.entry);
-        CodeContext context;
-        context.setEntry(QString::fromLatin1(row.entry));
-        context.setFullEntryMatch(row.fullMatch);
-        EXPECT_EQ(preselectsFirstCompletion(&context, {row.first}), row.preselects);
-        EXPECT_EQ(tabAcceptsFirstCompletion(&context), row.tabTakesFirst);
-    }
-    CodeContext context;
-    context.setEntry(QStringLiteral("ba"));
-    EXPECT_FALSE(preselectsFirstCompletion(&context, {})) << "no rows, nothing to select";
 }
