@@ -110,7 +110,26 @@ void AutocompleteDelegate::compileFailed()
     if (dot <= 0 || dot >= text.size() || nameChainBefore(text, dot).names.isEmpty())
         return;
     m_compiledWithoutDot = revision;
+    m_droppedDot = dot;
     m_transpiler->transpileFromString(text.left(dot) + text.mid(dot + 1));
+}
+
+void AutocompleteDelegate::selectionChanged()
+{
+    KVCodeView* codeView = m_editor ? m_editor->completionCodeView() : nullptr;
+    if (m_droppedDot < 0 || !codeView || !m_transpiler)
+        return;
+    KVCodeTextView* textView = codeView->textView();
+    const platform::TextRange selection = textView->selectedRange();
+    // An edit sends its own text to the compiler.
+    if (textView->document()->revision() != m_compiledWithoutDot) {
+        m_droppedDot = -1;
+        return;
+    }
+    if (selection.length == 0 && selection.location == m_droppedDot + 1)
+        return;
+    m_droppedDot = -1;
+    m_transpiler->transpileFromString(textView->string());
 }
 
 platform::TextRange AutocompleteDelegate::rangeForUserCompletion()

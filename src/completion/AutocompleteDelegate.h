@@ -37,6 +37,9 @@ public:
     // never compiles, so the variables written just before it would stay unknown until the
     // member is typed: the text without that dot is compiled instead, once per edit.
     void compileFailed();
+    // The caret moved: once it leaves such a dot, the text as it stands is compiled again, so
+    // that its error shows and the preview runs what is written.
+    void selectionChanged();
     bool isCompleting() const { return m_completing; }
     const ImportedLayers& importedLayers() const { return *m_importedLayers; }
     const QList<CompletionSource*>& completionSources() const { return m_sourceOrder; }
@@ -66,5 +69,6 @@ private:
     std::unique_ptr<CompletionsProvider> m_completionsProvider;
     std::optional<Request> m_lastRequest;
     int m_compiledWithoutDot = -1; // the text revision compiled without its dot
+    qsizetype m_droppedDot = -1;   // where that dot stands while its compile is the last one
     bool m_completing = false;
 };

@@ -315,6 +315,8 @@ void RBCodeEditViewController::textDidChange()
 void RBCodeEditViewController::selectionDidChange()
 {
     unhighlightLayer();
+    if (m_autocompleteDelegate)
+        m_autocompleteDelegate->selectionChanged();
 }
 
 void RBCodeEditViewController::mouseDidEnter()

@@ -344,6 +344,12 @@ TEST_F(CompletionPopupTest, MembersOfANewVariableShowOnceItsCompileEnds)
     controller->retranspile();
     testsupport::spin(300);
     EXPECT_FALSE(popup->isPopupVisible());
+
+    // The dangling dot is the program's fault again once the caret leaves it.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return transpiler->isIdle(); }));
+    const int failures = preview->failures;
+    QTest::keyClick(textView, Qt::Key_Left);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return preview->failures > failures; }));
 }
 
 TEST_F(CompletionPopupTest, CtrlSpaceAsksAndEscapeCloses)
