@@ -37,6 +37,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
@@ -147,6 +148,8 @@ void RBApplication::launch(const QStringList& items)
         openItems(items);
     else if (!restored)
         applicationShouldOpenUntitledFile();
+    keepOpenProjects();
+    connect(m_documentController.get(), &platform::DocumentController::documentsChanged, this, &RBApplication::keepOpenProjects);
     if (!m_options.leftoversFolder.isEmpty())
         platform::dispatchMain(this, [this] { offerLeftoverProjects(); });
 }
@@ -161,9 +164,9 @@ void RBApplication::offerLeftoverProjects()
             platform::Alert alert;
             alert.setAlertStyle(platform::Alert::Warning);
             alert.setMessageText(QStringLiteral("An untitled project was never saved."));
-            alert.setInformativeText(QStringLiteral("Zelvor Studio ended while \u201C%1\u201D was open. Open it again to save its "
-                                                    "program? Otherwise it is deleted.")
-                                         .arg(project.name));
+            alert.setInformativeText(QStringLiteral("Zelvor Studio ended while \u201C%1\u201D was open; it was last edited on %2. "
+                                                    "Open it again to save its program? Otherwise it is deleted.")
+                                         .arg(project.name, QLocale().toString(project.lastEdit, QLocale::ShortFormat)));
             alert.addButton(QStringLiteral("Open"));
             alert.addButton(QStringLiteral("Delete"));
             const int answer = alert.runModal();
@@ -181,6 +184,16 @@ void RBApplication::offerLeftoverProjects()
         if (!QDir(run).removeRecursively())
             platform::Log::warning(kDomain, QStringLiteral("Could not remove the temporary folder %1").arg(run));
     }
+}
+
+void RBApplication::keepOpenProjects()
+{
+    // A quit writes its own list before it closes the windows.
+    if (m_askingToQuit || m_terminated)
+        return;
+    for (platform::Document* document : m_documentController->documents())
+        connect(document, &platform::Document::fileURLChanged, this, &RBApplication::keepOpenProjects, Qt::UniqueConnection);
+    platform::WindowRestoration::saveDocuments(*m_defaults, m_documentController->documents());
 }
 
 bool RBApplication::restoreWindows()
@@ -336,8 +349,10 @@ bool RBApplication::terminate()
     m_askingToQuit = true;
     const bool closed = m_documentController->closeAllDocuments();
     m_askingToQuit = false;
-    if (!closed)
+    if (!closed) {
+        keepOpenProjects();
         return false;
+    }
     applicationWillTerminate();
     QCoreApplication::quit();
     return true;
