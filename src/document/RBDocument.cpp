@@ -649,6 +649,10 @@ void RBDocument::offerUnsavedBackup()
     if (answer != platform::Alert::kFirstButtonReturn)
         return; // not answered (the application is quitting): offered again at the next opening
     restoreProgram(text);
+    // The edits now live in this run's backup; the old one would be offered again after a
+    // later "Don't Save".
+    makeBackup();
+    RunLeftovers::setBackupAside(backup);
 }
 
 void RBDocument::restoreProgram(const QString& text)

@@ -1067,11 +1067,24 @@ TEST_F(DocumentTest, UnsavedChangesOfAnEarlierRunAreOfferedOnceAndRestoredIntoTh
         f.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime);
     }
     answers = {Alert::kFirstButtonReturn};
-    auto d = open(project);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
-    EXPECT_EQ(editor.text, "restored = 3\n");
-    EXPECT_TRUE(d->isDocumentEdited());
-    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
+    {
+        auto d = open(project);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
+        EXPECT_EQ(editor.text, "restored = 3\n");
+        EXPECT_TRUE(d->isDocumentEdited());
+        EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
+        // The restored text is this run's backup now; the old one is not offered again, even
+        // once this run's edits are thrown away.
+        EXPECT_EQ(testsupport::readFile(backups + "/backup-1700000000.coffee"), "restored = 3\n");
+        EXPECT_FALSE(QFileInfo::exists(second));
+        answers = {Alert::kFirstButtonReturn + 1}; // Don't Save
+        EXPECT_TRUE(d->canCloseDocument());
+        d->close();
+    }
+    alerts.clear();
+    auto again = open(project);
+    testsupport::spin(300);
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.value(0).toStdString();
 }
 } // namespace
 
