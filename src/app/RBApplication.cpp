@@ -132,6 +132,12 @@ RBApplication::RBApplication(Options options, QObject* parent)
 
 RBApplication::~RBApplication()
 {
+    // The documents go with their controller below: the list of open windows is not written
+    // again from an application half taken apart.
+    if (m_documentController)
+        disconnect(m_documentController.get(), nullptr, this, nullptr);
+    for (platform::Document* document : m_documentController ? m_documentController->documents() : QList<platform::Document*>())
+        disconnect(document, nullptr, this, nullptr);
     m_minuteIntervalTimer.stop();
     if (sharedApplication() == this)
         sharedApplication() = nullptr;
