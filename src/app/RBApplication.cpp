@@ -155,7 +155,8 @@ void RBApplication::launch(const QStringList& items)
     else if (!restored)
         applicationShouldOpenUntitledFile();
     keepOpenProjects();
-    connect(m_documentController.get(), &platform::DocumentController::documentsChanged, this, &RBApplication::keepOpenProjects);
+    connect(m_documentController.get(), &platform::DocumentController::documentsChanged, this, &RBApplication::keepOpenProjects,
+            Qt::UniqueConnection);
     if (!m_options.leftoversFolder.isEmpty())
         platform::dispatchMain(this, [this] { offerLeftoverProjects(); });
 }
