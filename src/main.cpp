@@ -4,6 +4,7 @@
 #include "app/RBApplication.h"
 #include "app/RBColor.h"
 #include "app/SingleInstance.h"
+#include "app/StdinDriver.h"
 #include "app/TerminationSignals.h"
 #include "autocomplete/KVAutoCompleteController.h"
 #include "compiler/V8Runtime.h"
@@ -79,6 +80,10 @@ int main(int argc, char** argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application,
                      &RBApplication::handleTerminationSignal);
+    // Tests and benchmarks type into the real program through its standard input.
+    std::unique_ptr<StdinDriver> driver;
+    if (StdinDriver::isRequested())
+        driver = std::make_unique<StdinDriver>();
     application.launch(items);
     return app.exec();
 }

@@ -37,6 +37,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
@@ -131,6 +132,12 @@ RBApplication::RBApplication(Options options, QObject* parent)
 
 RBApplication::~RBApplication()
 {
+    // The documents go with their controller below: the list of open windows is not written
+    // again from an application half taken apart.
+    if (m_documentController)
+        disconnect(m_documentController.get(), nullptr, this, nullptr);
+    for (platform::Document* document : m_documentController ? m_documentController->documents() : QList<platform::Document*>())
+        disconnect(document, nullptr, this, nullptr);
     m_minuteIntervalTimer.stop();
     if (sharedApplication() == this)
         sharedApplication() = nullptr;
@@ -147,6 +154,9 @@ void RBApplication::launch(const QStringList& items)
         openItems(items);
     else if (!restored)
         applicationShouldOpenUntitledFile();
+    keepOpenProjects();
+    connect(m_documentController.get(), &platform::DocumentController::documentsChanged, this, &RBApplication::keepOpenProjects,
+            Qt::UniqueConnection);
     if (!m_options.leftoversFolder.isEmpty())
         platform::dispatchMain(this, [this] { offerLeftoverProjects(); });
 }
@@ -161,9 +171,9 @@ void RBApplication::offerLeftoverProjects()
             platform::Alert alert;
             alert.setAlertStyle(platform::Alert::Warning);
             alert.setMessageText(QStringLiteral("An untitled project was never saved."));
-            alert.setInformativeText(QStringLiteral("Zelvor Studio ended while \u201C%1\u201D was open. Open it again to save its "
-                                                    "program? Otherwise it is deleted.")
-                                         .arg(project.name));
+            alert.setInformativeText(QStringLiteral("Zelvor Studio ended while \u201C%1\u201D was open; it was last edited on %2. "
+                                                    "Open it again to save its program? Otherwise it is deleted.")
+                                         .arg(project.name, QLocale().toString(project.lastEdit, QLocale::ShortFormat)));
             alert.addButton(QStringLiteral("Open"));
             alert.addButton(QStringLiteral("Delete"));
             const int answer = alert.runModal();
@@ -181,6 +191,16 @@ void RBApplication::offerLeftoverProjects()
         if (!QDir(run).removeRecursively())
             platform::Log::warning(kDomain, QStringLiteral("Could not remove the temporary folder %1").arg(run));
     }
+}
+
+void RBApplication::keepOpenProjects()
+{
+    // A quit writes its own list before it closes the windows.
+    if (m_askingToQuit || m_terminated)
+        return;
+    for (platform::Document* document : m_documentController->documents())
+        connect(document, &platform::Document::fileURLChanged, this, &RBApplication::keepOpenProjects, Qt::UniqueConnection);
+    platform::WindowRestoration::saveDocuments(*m_defaults, m_documentController->documents());
 }
 
 bool RBApplication::restoreWindows()
@@ -336,8 +356,10 @@ bool RBApplication::terminate()
     m_askingToQuit = true;
     const bool closed = m_documentController->closeAllDocuments();
     m_askingToQuit = false;
-    if (!closed)
+    if (!closed) {
+        keepOpenProjects();
         return false;
+    }
     applicationWillTerminate();
     QCoreApplication::quit();
     return true;

@@ -201,6 +201,9 @@ private:
     void setUpMetrics();
     void offerCrashReports();
     void lastWindowClosed();
+    // Writes down the project windows open now, so that a run that ends without quitting (a
+    // crash, a kill) brings them back, with their unsaved work, at the next start.
+    void keepOpenProjects();
     // Writes the program of every saved project with unsaved changes to its backup now.
     void backUpUnsavedWork();
     void quitOnceQuestionsEnd();

@@ -9,6 +9,7 @@
 #include "document/RBProgressWindowController.h"
 #include "document/RunLeftovers.h"
 #include "document/TemporaryProjectRemoval.h"
+#include "document/UnsavedProgramKeeper.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/Debounce.h"
@@ -59,13 +60,21 @@ RBDocument::RBDocument(RBDocumentServices services, QObject* parent)
     m_configDefaults = ProjectConfig::makeDefaults(device);
     m_config.reset(m_configDefaults);
     connect(this, &platform::Document::changeCountChanged, this, [this](bool edited) { m_everEdited |= edited; });
+    m_keeper = std::make_unique<UnsavedProgramKeeper>([this] { return currentProgram(); }, [this] {
+        // A saved project's edits go to this run's backup; an untitled project's program is
+        // the one thing of it worth keeping, in its temporary folder.
+        if (!isSaved())
+            return UnsavedProgramKeeper::Place{m_temporaryPath.isEmpty() ? QString() : programPath(), {}, {}};
+        const QString backups = join(projectPath(), QStringLiteral("zelvor/backups"));
+        return UnsavedProgramKeeper::Place{join(backups, ProjectFolder::backupFileName(m_services.launchDate)), backups,
+                                           programPath()};
+    });
 }
 
 RBDocument::~RBDocument()
 {
     cleanup();
-    if (m_backupQueue)
-        m_backupQueue.reset(); // writes what is queued, then ends
+    m_keeper.reset(); // writes what is queued, then ends
 }
 
 RBDocument* RBDocument::newDocumentWithTemplatePath(const QString& templatePath)
@@ -335,18 +344,14 @@ void RBDocument::setup()
         if (self && !self->isClosed())
             self->offerUnsavedBackup();
     });
-    m_backupTimer.start(60, [this] { makeBackupInBackground(); }, true);
-    m_untitledWriteTimer.start(2, [this] {
-        if (isSaved())
-            return;
-        const std::optional<QString> text = currentProgram();
-        if (!text || *text == m_lastUntitledContent)
-            return;
-        m_lastUntitledContent = *text;
-        QString reason;
-        if (!platform::writeTextAtomically(programPath(), *text, &reason))
-            platform::Log::error(kDomain, QStringLiteral("Could not keep the untitled program in %1: %2").arg(programPath(), reason));
-    }, true);
+    m_keeper->start();
+}
+
+void RBDocument::programEdited(bool stillModified)
+{
+    updateChangeCount(stillModified ? platform::Document::ChangeDone : platform::Document::ChangeCleared);
+    if (!m_cleanedUp)
+        m_keeper->edited();
 }
 
 void RBDocument::toolbarImport()
@@ -631,8 +636,8 @@ void RBDocument::offerUnsavedBackup()
     alert.setAlertStyle(platform::Alert::Warning);
     alert.setMessageText(QStringLiteral("\u201C%1\u201D has changes that were never saved.").arg(displayName()));
     alert.setInformativeText(
-        QStringLiteral("Zelvor Studio ended on %1 before they were saved. Restore them into the editor? The saved program "
-                       "stays as it is on disk until you save.")
+        QStringLiteral("They were last edited on %1, and Zelvor Studio ended before they were saved. Restore them into the "
+                       "editor? The saved program stays as it is on disk until you save.")
             .arg(QLocale().toString(QFileInfo(backup).lastModified(), QLocale::ShortFormat)));
     alert.addButton(QStringLiteral("Restore Changes"));
     alert.addButton(QStringLiteral("Keep Saved Version"));
@@ -644,6 +649,10 @@ void RBDocument::offerUnsavedBackup()
     if (answer != platform::Alert::kFirstButtonReturn)
         return; // not answered (the application is quitting): offered again at the next opening
     restoreProgram(text);
+    // The edits now live in this run's backup; the old one would be offered again after a
+    // later "Don't Save".
+    makeBackup();
+    RunLeftovers::setBackupAside(backup);
 }
 
 void RBDocument::restoreProgram(const QString& text)
@@ -671,33 +680,7 @@ bool RBDocument::canCloseDocument()
 
 void RBDocument::makeBackupInBackground()
 {
-    if (!isSaved())
-        return;
-    const std::optional<QString> text = currentProgram();
-    if (!text || *text == m_lastBackupContent)
-        return;
-    // The editor's text belongs to the main thread: it is taken here, the file work is queued.
-    m_lastBackupContent = *text;
-    if (!m_backupQueue)
-        m_backupQueue = std::make_unique<platform::SerialQueue>(QStringLiteral("RBDocumentBackups"));
-    const QString folder = join(projectPath(), QStringLiteral("zelvor/backups"));
-    const QString file = join(folder, ProjectFolder::backupFileName(m_services.launchDate));
-    QPointer<RBDocument> self(this);
-    m_backupQueue->async([self, folder, file, content = *text] {
-        if (!QFileInfo::exists(folder))
-            QDir().mkdir(folder);
-        QString reason;
-        if (!platform::writeTextAtomically(file, content, &reason)) {
-            platform::Log::error(kDomain, QStringLiteral("Backup error for %1: %2").arg(file, reason));
-            // Not written, so not the last backup: the next tick tries the same text again.
-            platform::dispatchMain([self, content] {
-                if (self && self->m_lastBackupContent == content)
-                    self->m_lastBackupContent.clear();
-            });
-            return;
-        }
-        ProjectFolder::pruneBackups(folder);
-    });
+    m_keeper->keepNow();
 }
 
 void RBDocument::makeBackup()
@@ -708,8 +691,12 @@ void RBDocument::makeBackup()
 
 void RBDocument::waitForBackups()
 {
-    if (m_backupQueue)
-        m_backupQueue->sync([] {});
+    m_keeper->wait();
+}
+
+QString RBDocument::lastBackupContent() const
+{
+    return m_keeper->lastKept();
 }
 
 // ---------------------------------------------------------------- outside changes
@@ -1021,8 +1008,7 @@ void RBDocument::cleanup()
     if (m_cleanedUp)
         return;
     m_cleanedUp = true;
-    m_backupTimer.stop();
-    m_untitledWriteTimer.stop();
+    m_keeper->stop();
     m_fileSystemEvents.stop();
     platform::cancelDebounce(this, QStringLiteral("reloadDocumentFromFileChange"));
     platform::NotificationCenter::defaultCenter().removeObserver(this);

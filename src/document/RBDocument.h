@@ -21,12 +21,13 @@
 #include <memory>
 #include <optional>
 
-namespace platform { class SerialQueue; }
 class DocumentImports;
 class RBProgressWindowController;
+class UnsavedProgramKeeper;
 
 // One open project folder ("*.zelvor"): reads it, merges the template into it, saves it by
-// hand, writes a backup of the program every minute, follows outside edits of "app.coffee",
+// hand, keeps unsaved edits of the program on disk within seconds (UnsavedProgramKeeper),
+// follows outside edits of "app.coffee",
 // keeps it mounted on the local preview server and holds its settings. The editor, the preview
 // and the window are attached by the window builder; until they are, the document works
 // without them.
@@ -50,7 +51,7 @@ public:
     void setUpdatingFramework(bool updating) { m_updatingFramework = updating; }
     bool isSaving() const { return m_isSaving; }
     std::optional<QString> contentToLoad() const { return m_contentToLoad; }
-    QString lastBackupContent() const { return m_lastBackupContent; }
+    QString lastBackupContent() const;
     QString serverLocalUrl() const { return m_serverLocalUrl; }
 
     // Makes or completes a project folder; failures are logged ("createProjectAtPath.error: ...")
@@ -122,7 +123,7 @@ public:
     // Hides the sheet; the update still finishes and reloads the preview.
     void closeUpdateZelvorLibrarySheet();
 
-    // --- backups
+    // --- backups (of a saved project; an untitled one keeps its program in its folder)
     // Takes the editor's text now and writes it on the backup queue.
     void makeBackupInBackground();
     // Writes the backup at once (on the calling thread).
@@ -163,10 +164,7 @@ public:
 
     // --- what the editor needs
     QObject* documentObject() override { return this; }
-    void programEdited(bool stillModified) override
-    {
-        updateChangeCount(stillModified ? platform::Document::ChangeDone : platform::Document::ChangeCleared);
-    }
+    void programEdited(bool stillModified) override;
     void toggleInspector() override;
 
 Q_SIGNALS:
@@ -221,7 +219,6 @@ private:
     bool m_everEdited = false;
     QString m_templatePath;
     std::optional<QString> m_contentToLoad;
-    QString m_lastBackupContent;
     QString m_serverLocalUrl;
     bool m_isSaving = false;
     bool m_updatingFramework = false;
@@ -241,10 +238,6 @@ private:
     bool m_deviceScaleEnabled = true;
     bool m_devicePickerEnabled = true;
 
-    platform::Timer m_backupTimer;
-    // An untitled project's program reaches its temporary folder within seconds of an edit.
-    platform::Timer m_untitledWriteTimer;
-    QString m_lastUntitledContent;
-    std::unique_ptr<platform::SerialQueue> m_backupQueue;
+    std::unique_ptr<UnsavedProgramKeeper> m_keeper;
     platform::FileWatcher m_fileSystemEvents;
 };

@@ -51,10 +51,11 @@ QList<UntitledProject> editedUntitledProjects(const QString& runFolder, const QS
         const QDir holder(unique.absoluteFilePath());
         for (const QFileInfo& project : holder.entryInfoList({QStringLiteral("*.zelvor")}, QDir::Dirs | QDir::NoSymLinks)) {
             bool readable = false;
-            const QString program = platform::readTextFile(QDir(project.absoluteFilePath()).filePath(QStringLiteral("app.coffee")), &readable);
+            const QString programPath = QDir(project.absoluteFilePath()).filePath(QStringLiteral("app.coffee"));
+            const QString program = platform::readTextFile(programPath, &readable);
             if (!readable || program.trimmed().isEmpty() || program.trimmed() == starterProgram.trimmed())
                 continue;
-            projects.append({project.absoluteFilePath(), project.completeBaseName(), program});
+            projects.append({project.absoluteFilePath(), project.completeBaseName(), program, QFileInfo(programPath).lastModified()});
         }
     }
     return projects;

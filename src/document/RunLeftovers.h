@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,7 @@ struct UntitledProject {
     QString projectPath; // ".../zelvor-studio-PID/UUID/NAME.zelvor"
     QString name;        // "NAME"
     QString program;     // the text of its "app.coffee"
+    QDateTime lastEdit;  // when it was last edited (its modification time)
 };
 // The untitled projects of a run folder whose program holds more than the text every new
 // project starts with (`starterProgram`): the user's work. Others are of no interest.

@@ -16,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -238,7 +240,48 @@ protected:
         environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
+        // The tests type into the program through its standard input.
+        environment.insert(QStringLiteral("ZELVOR_DRIVE_FROM_STDIN"), QStringLiteral("1"));
         return environment;
+    }
+
+    // Sends a command to the running program and answers its reply.
+    QByteArray drive(const QByteArray& command)
+    {
+        const qsizetype from = output.size();
+        app.write(command + '\n');
+        QByteArray reply;
+        testsupport::waitUntil([&] {
+            const qsizetype at = output.indexOf("driver: ", from);
+            const qsizetype end = at < 0 ? -1 : output.indexOf('\n', at);
+            if (end < 0)
+                return false;
+            reply = output.mid(at + 8, end - at - 8);
+            return true;
+        }, 30000);
+        return reply;
+    }
+
+    // The program of the open project at that path, as its editor holds it.
+    QString programOf(const QString& project)
+    {
+        drive("programs");
+        const qsizetype start = output.lastIndexOf("driver: programs");
+        for (const QByteArray& line : output.mid(start).split('\n')) {
+            if (!line.startsWith("program ["))
+                continue;
+            const QJsonArray entry = QJsonDocument::fromJson(line.mid(8)).array();
+            if (project.isEmpty() || QFileInfo(entry.at(0).toString()).canonicalFilePath() == QFileInfo(project).canonicalFilePath())
+                return entry.at(1).toString();
+        }
+        return QString();
+    }
+
+    void killHard()
+    {
+        ::kill(pid_t(app.processId()), SIGKILL);
+        ASSERT_TRUE(app.waitForFinished(10000));
+        app.close();
     }
     QString defaultsPath() const { return home.filePath(QStringLiteral("XDG_CONFIG_HOME/ZelvorStudio/UserDefaults.json")); }
 
@@ -405,6 +448,47 @@ TEST(Recovery, TheUntitledProjectOfAKilledRunIsOfferedAtTheNextStartAndItsFolder
         document->updateChangeCount(platform::Document::ChangeCleared);
         document->close();
     }
+}
+
+// Typed work survives a kill of the real program three seconds after the last key: the next
+// start brings the project back and offers the text, which is then in the editor.
+TEST_F(ApplicationProcess, TypedWorkOfASavedProjectSurvivesAKill)
+{
+    const QString project = projectWith(QStringLiteral("Saved"), "layer = new Layer\n");
+    ASSERT_FALSE(project.isEmpty());
+    start({project});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
+    ASSERT_EQ(drive("type kept = 1 # typed\\n"), "typed 17") << output.toStdString();
+    testsupport::spin(3000);
+    killHard();
+    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "layer = new Layer\n") << "nothing was saved";
+
+    output.clear();
+    start({});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("Asking: \u201CSaved\u201D has changes that were never saved."); }, 60000))
+        << output.toStdString();
+    ASSERT_EQ(drive("press Restore Changes"), "pressed Restore Changes") << output.toStdString();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return programOf(project).contains("kept = 1 # typed"); }, 10000)) << output.toStdString();
+    EXPECT_TRUE(programOf(project).contains("layer = new Layer")) << programOf(project).toStdString();
+    killHard();
+}
+
+TEST_F(ApplicationProcess, TypedWorkOfAnUntitledProjectSurvivesAKill)
+{
+    start({});
+    ASSERT_EQ(drive("menu newDocument"), "chose newDocument") << output.toStdString();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("page ready"); }, 60000)) << output.toStdString();
+    ASSERT_EQ(drive("type untitled = 2 # typed\\n"), "typed 21") << output.toStdString();
+    testsupport::spin(3000);
+    killHard();
+
+    output.clear();
+    start({});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return output.contains("Asking: An untitled project was never saved."); }, 60000))
+        << output.toStdString();
+    ASSERT_EQ(drive("press Open"), "pressed Open") << output.toStdString();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return programOf({}).contains("untitled = 2 # typed"); }, 10000)) << output.toStdString();
+    killHard();
 }
 
 // A signal that arrives while a question of the start-up is on screen (the code that asked is

@@ -5,6 +5,7 @@
 #include "document/DeviceScaleMenu.h"
 #include "document/LibraryUpdate.h"
 #include "document/RBDocument.h"
+#include "document/RunLeftovers.h"
 #include "document/RBDocumentController.h"
 #include "platform/Bundle.h"
 #include "platform/FileUtils.h"
@@ -958,19 +959,69 @@ TEST_F(DocumentTest, ASaveAsThatFailsLeavesTheProjectWhereItWasAndServedFromTher
 } // namespace
 
 namespace {
-// An untitled program reaches its temporary folder every two seconds, so that a run that ends
+// An untitled program reaches its temporary folder soon after an edit, so that a run that ends
 // abruptly can offer it at the next start; a saved project's text goes to its backups instead.
 TEST_F(DocumentTest, AnUntitledProgramReachesItsTemporaryFolderWithinTwoSeconds)
 {
     RBDocument d(services());
     d.makeWindowControllers();
     editor.text = "kept while untitled\n";
+    d.programEdited(true);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return testsupport::readFile(d.projectPath() + "/app.coffee") == "kept while untitled\n"; }, 5000));
     editor.text = "and again\n";
+    d.programEdited(true);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return testsupport::readFile(d.projectPath() + "/app.coffee") == "and again\n"; }, 5000));
     EXPECT_FALSE(d.isSaved());
+}
+
+// A saved project's edits reach this run's backup once typing pauses, stamped with the time of
+// the last edit; while the text equals the saved program nothing is written, and coming back to
+// it sets the earlier backup aside, so that no start offers edits the user took back.
+TEST_F(DocumentTest, EditsReachTheBackupWhenTypingPausesAndNotWhileTheTextIsTheSavedOne)
+{
+    makeProject("saved = 1\n");
+    auto d = open(project);
+    const QString ours = project + "/zelvor/backups/backup-1700000000.coffee";
+
+    editor.text = "saved = 1\n";
+    d->programEdited(false);
+    testsupport::spin(1500);
+    d->waitForBackups();
+    EXPECT_FALSE(QFileInfo::exists(ours)) << "the text is the saved program";
+
+    const QDateTime before = QDateTime::currentDateTime();
+    editor.text = "saved = 1\nedited = 2\n";
+    d->programEdited(true);
+    const QDateTime after = QDateTime::currentDateTime();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return testsupport::readFile(ours) == editor.text; }, 5000));
+    const QDateTime stamped = QFileInfo(ours).lastModified();
+    EXPECT_GE(stamped, before.addMSecs(-1));
+    EXPECT_LE(stamped, after.addMSecs(1));
+    EXPECT_EQ(RunLeftovers::unsavedBackup(project), ours);
+
+    editor.text = "saved = 1\n";
+    d->programEdited(false);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(ours); }, 5000));
+    EXPECT_TRUE(QFileInfo::exists(project + "/zelvor/backups/kept-backup-1700000000.coffee"));
+    EXPECT_EQ(RunLeftovers::unsavedBackup(project), QString());
+}
+
+// Typing that never pauses still reaches the backup, long before it stops.
+TEST_F(DocumentTest, ContinuousTypingReachesTheBackupWhileItGoesOn)
+{
+    makeProject("saved = 1\n");
+    auto d = open(project);
+    const QString ours = project + "/zelvor/backups/backup-1700000000.coffee";
+    bool writtenWhileTyping = false;
+    for (int i = 0; i < 60 && !writtenWhileTyping; ++i) {
+        editor.text += QStringLiteral("x%1 = %1\n").arg(i);
+        d->programEdited(true);
+        testsupport::spin(250);
+        writtenWhileTyping = QFileInfo::exists(ours);
+    }
+    EXPECT_TRUE(writtenWhileTyping);
 }
 
 // A saved project whose newest backup (of an earlier run) is newer than its program and differs
@@ -1016,11 +1067,24 @@ TEST_F(DocumentTest, UnsavedChangesOfAnEarlierRunAreOfferedOnceAndRestoredIntoTh
         f.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime);
     }
     answers = {Alert::kFirstButtonReturn};
-    auto d = open(project);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
-    EXPECT_EQ(editor.text, "restored = 3\n");
-    EXPECT_TRUE(d->isDocumentEdited());
-    EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
+    {
+        auto d = open(project);
+        ASSERT_TRUE(testsupport::waitUntil([&] { return alerts.size() == 1; }));
+        EXPECT_EQ(editor.text, "restored = 3\n");
+        EXPECT_TRUE(d->isDocumentEdited());
+        EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "saved = 1\n");
+        // The restored text is this run's backup now; the old one is not offered again, even
+        // once this run's edits are thrown away.
+        EXPECT_EQ(testsupport::readFile(backups + "/backup-1700000000.coffee"), "restored = 3\n");
+        EXPECT_FALSE(QFileInfo::exists(second));
+        answers = {Alert::kFirstButtonReturn + 1}; // Don't Save
+        EXPECT_TRUE(d->canCloseDocument());
+        d->close();
+    }
+    alerts.clear();
+    auto again = open(project);
+    testsupport::spin(300);
+    EXPECT_TRUE(alerts.isEmpty()) << alerts.value(0).toStdString();
 }
 } // namespace
 
