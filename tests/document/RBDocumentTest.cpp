@@ -2,6 +2,7 @@
 #include "../Mixpanel/FakeHttpServer.h"
 
 #include "messages/NotificationName.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/LibraryUpdate.h"
 #include "document/RBDocument.h"
@@ -126,6 +127,54 @@ TEST_F(DocumentTest, OpeningRestoresMissingEntriesAndChangesNothingElse)
     EXPECT_TRUE(d->isWatchingFiles());
     // A saved, opened folder gets no icons: only new folders do.
     EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/images/icon-76.png"));
+}
+
+TEST_F(DocumentTest, AProjectWhoseProgramOrLibraryLeadsOutIsNotOpenedAndNothingIsWrittenIntoIt)
+{
+    write(dir.path() + "/outside/passwd", "root:x:0:0\n");
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/outside/folder"));
+    struct Row {
+        const char* entry;
+        QString target;
+        const char* said;
+    };
+    const QList<Row> rows = {
+        {"app.coffee", dir.path() + "/outside/passwd", "is a link to a file outside the project"},
+        {"zelvor", dir.path() + "/outside/folder", "is a link to a folder outside the project"},
+        {"app.coffee", "../outside/passwd", "is a link to a file outside the project"},
+    };
+    for (const Row& row : rows) {
+        QDir(project).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(project));
+        ASSERT_TRUE(QFile::link(row.target, project + "/" + row.entry));
+        RBDocument d(services());
+        d.setFileURL(project);
+        QString error;
+        EXPECT_FALSE(d.readFromURL(project, "zelvor", &error)) << row.entry;
+        EXPECT_TRUE(error.contains(row.said)) << error.toStdString();
+        EXPECT_EQ(QDir(project).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{row.entry})
+            << "the template was merged in";
+    }
+    EXPECT_EQ(testsupport::readFile(dir.path() + "/outside/passwd"), "root:x:0:0\n");
+    EXPECT_TRUE(QDir(dir.path() + "/outside/folder").isEmpty());
+}
+
+TEST_F(DocumentTest, ASettingsFileThatIsNotUsedIsSaidOnTheEditorBar)
+{
+    makeProject();
+    write(project + "/zelvor/config.json", "{ \"deviceScale\": ");
+    QStringList notices;
+    const auto token = platform::NotificationCenter::defaultCenter().addObserver(
+        RBDocumentStateUpdateNotification, nullptr, [&](const platform::Notification& n) {
+            if (const auto update = RBDocumentStateUpdate::fromNotification(n); update && update->isProjectNotice())
+                notices << update->message();
+        });
+    auto d = open(project);
+    platform::NotificationCenter::defaultCenter().removeObserver(token);
+    ASSERT_EQ(notices.size(), 1) << notices.join("\n").toStdString();
+    EXPECT_TRUE(notices[0].contains("config.json")) << notices[0].toStdString();
+    EXPECT_TRUE(notices[0].contains("default settings")) << notices[0].toStdString();
+    EXPECT_EQ(d->config().value("deviceScale").toInt(), -1);
 }
 
 TEST_F(DocumentTest, AFolderWithoutProgramGetsTheStarterAndAFileIsNoProject)
