@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -95,29 +94,6 @@ TEST(ProjectConfig, EveryDefaultSurvivesAWriteAndARead)
     RBConfig read(path);
     for (auto it = defaults.begin(); it != defaults.end(); ++it)
         EXPECT_EQ(read.values()->value(it.key()), it.value()) << it.key().toStdString();
-}
-
-TEST(RBConfig, ASettingsLinkOutOfTheProjectIsSetAsideAndNeverWrittenThrough)
-{
-    QTemporaryDir dir;
-    const QString project = dir.path() + "/P.zelvor";
-    write(dir.path() + "/outside.json", "{\"deviceScale\": 0.5}");
-    ASSERT_TRUE(QDir().mkpath(project + "/zelvor"));
-    ASSERT_TRUE(QFile::link(dir.path() + "/outside.json", project + "/zelvor/config.json"));
-
-    RBConfig config(project + "/zelvor/config.json", project);
-    EXPECT_TRUE(config.values()->isEmpty()) << "the outside file's values were taken";
-    EXPECT_TRUE(config.problem().contains("outside the project")) << config.problem().toStdString();
-    config.setValues(QJsonObject{{"deviceScale", 1}});
-    ASSERT_TRUE(config.save());
-
-    EXPECT_EQ(testsupport::readFile(dir.path() + "/outside.json"), "{\"deviceScale\": 0.5}");
-    EXPECT_FALSE(QFileInfo(project + "/zelvor/config.json").isSymLink());
-    EXPECT_TRUE(QFileInfo(project + "/zelvor/config-unreadable.json").isSymLink()) << "the link is kept, moved aside";
-    EXPECT_TRUE(RBConfig(project + "/zelvor/config.json", project).problem().isEmpty());
-
-    write(project + "/zelvor/config.json", "{ broken");
-    EXPECT_TRUE(RBConfig(project + "/zelvor/config.json", project).problem().contains("is not JSON"));
 }
 
 TEST(ProjectConfig, ThePageMayStoreOnlyValuesOfEachKeysKindAndRange)

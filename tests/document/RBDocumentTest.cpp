@@ -129,36 +129,6 @@ TEST_F(DocumentTest, OpeningRestoresMissingEntriesAndChangesNothingElse)
     EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/images/icon-76.png"));
 }
 
-TEST_F(DocumentTest, AProjectWhoseProgramOrLibraryLeadsOutIsNotOpenedAndNothingIsWrittenIntoIt)
-{
-    write(dir.path() + "/outside/passwd", "root:x:0:0\n");
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/outside/folder"));
-    struct Row {
-        const char* entry;
-        QString target;
-        const char* said;
-    };
-    const QList<Row> rows = {
-        {"app.coffee", dir.path() + "/outside/passwd", "is a link to a file outside the project"},
-        {"zelvor", dir.path() + "/outside/folder", "is a link to a folder outside the project"},
-        {"app.coffee", "../outside/passwd", "is a link to a file outside the project"},
-    };
-    for (const Row& row : rows) {
-        QDir(project).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(project));
-        ASSERT_TRUE(QFile::link(row.target, project + "/" + row.entry));
-        RBDocument d(services());
-        d.setFileURL(project);
-        QString error;
-        EXPECT_FALSE(d.readFromURL(project, "zelvor", &error)) << row.entry;
-        EXPECT_TRUE(error.contains(row.said)) << error.toStdString();
-        EXPECT_EQ(QDir(project).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{row.entry})
-            << "the template was merged in";
-    }
-    EXPECT_EQ(testsupport::readFile(dir.path() + "/outside/passwd"), "root:x:0:0\n");
-    EXPECT_TRUE(QDir(dir.path() + "/outside/folder").isEmpty());
-}
-
 TEST_F(DocumentTest, ASettingsFileThatIsNotUsedIsSaidOnTheEditorBar)
 {
     makeProject();
