@@ -226,7 +226,7 @@ void RBZelvorViewController::reload()
     if (!QFileInfo::exists(pagePath) && (m_spinner || !m_serverProblem.isEmpty())) {
         // There is no page to load at all: say why instead of turning for ever.
         m_isLoading = false;
-        showProblem(pageProblem, QStringLiteral("Check that the project folder is there and can be written to."));
+        showProblem(pageProblem, QStringLiteral("Check that the project folder is there and can be written to, and that its \u201Cindex.html\u201D is a page of its own."));
         return;
     }
 
