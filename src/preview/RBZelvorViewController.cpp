@@ -215,7 +215,10 @@ void RBZelvorViewController::reload()
 
     const QDir project(m_document->projectPath());
     const QString pageProblem = preview::writePreviewPage(project, hasModules(project));
-    if (!pageProblem.isEmpty()) {
+    const platform::EntryKind page = platform::entryKindInside(project.absolutePath(), project.filePath(QStringLiteral("index.html")));
+    if (!pageProblem.isEmpty() && (page == platform::EntryKind::Outside || page == platform::EntryKind::Special)) {
+        // A page that is there but is not the project's own is easily missed in the preview
+        // alone: the editor bar says it too.
         RBDocumentStateUpdate notice;
         notice.setState(RBDocumentStateError);
         notice.setType(RBDocumentStateUpdate::projectNoticeType());

@@ -107,6 +107,8 @@ struct Case {
     QStringList served = {};
     // Files of the project that must not carry anything from outside afterwards.
     QStringList written = {};
+    // A question that reading something outside would bring up.
+    const char* neverAsked = nullptr;
 };
 
 class HostileProject : public ::testing::Test {
@@ -210,6 +212,8 @@ protected:
         EXPECT_TRUE(testsupport::waitUntil([&] { return app.state() == QProcess::NotRunning; }, kAnswerMs))
             << "still running " << quitting.elapsed() << " ms after SIGTERM\n" << output.toStdString();
         EXPECT_EQ(snapshot(outside), before) << "something outside the project changed";
+        if (c.neverAsked)
+            EXPECT_FALSE(output.contains(c.neverAsked)) << output.toStdString();
         for (const QString& path : c.written) {
             const QFileInfo info(project + "/" + path);
             if (info.isFile() && !info.isSymLink())
@@ -241,7 +245,7 @@ TEST_F(HostileProject, LinksOutOfTheProjectAreNeverWrittenThrough)
          kRefused},
         {"backups folder",
          [](const QString& p, const QString& o) { return makeLink(o + "/backups", p + "/zelvor/backups"); }, kPageReady,
-         {}, {"app.coffee"}},
+         {}, {"app.coffee"}, "has changes that were never saved"},
         {"module bundle",
          [](const QString& p, const QString& o) {
              return testsupport::writeFile(p + "/modules/tools.coffee", "exports.x = 1\n")
