@@ -1,6 +1,7 @@
 #include "completion/ImportedLayers.h"
 
 #include "compiler/LogMessage.h"
+#include "platform/ContainedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,14 +35,15 @@ void walk(const QString& key, const QJsonValue& data, QStringList& result, int d
     }
 }
 
-QStringList layerNamesInFile(const QString& path)
+QStringList layerNamesInFile(const QString& projectPath, const QString& path)
 {
     QStringList names;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > ImportedLayers::kMaxLayerInfoSize)
+    // A link out of the project, or a pipe, is never opened.
+    const std::optional<QByteArray> bytes = platform::readFileInside(projectPath, path, nullptr, ImportedLayers::kMaxLayerInfoSize);
+    if (!bytes)
         return names;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.read(ImportedLayers::kMaxLayerInfoSize), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return names;
     getValuesForKey(QStringLiteral("name"), document.array(), names);
@@ -65,7 +67,7 @@ QMap<QString, QStringList> readImportedLayerNames(const QString& projectPath)
         folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries) {
         const QString key = u'"' + ImportedLayers::kImportedFolder + u'/' + entry + u'"';
-        table.insert(key, layerNamesInFile(folder.filePath(entry + u'/' + ImportedLayers::kLayerInfoPostix)));
+        table.insert(key, layerNamesInFile(projectPath, folder.filePath(entry + u'/' + ImportedLayers::kLayerInfoPostix)));
     }
     return table;
 }

@@ -1,5 +1,6 @@
 #include "document/LibraryUpdate.h"
 
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 
@@ -116,6 +117,11 @@ void LibraryUpdate::received(QNetworkReply* reply)
 void LibraryUpdate::finish(const QString& error)
 {
     QString message = error;
+    // The library folder belongs to the project: through a link out of it, the update would
+    // replace files of some other folder.
+    if (message.isEmpty() && !platform::resolvesInside(QFileInfo(m_projectFolder).path(), m_projectFolder))
+        message = QStringLiteral("The folder %1 is a link to a folder outside the project, so its library is not replaced.")
+                      .arg(quoted(QFileInfo(m_projectFolder).fileName()));
     if (message.isEmpty())
         message = replaceLibraryFiles(m_projectFolder, m_files);
     if (!message.isEmpty())

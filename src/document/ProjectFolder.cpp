@@ -1,6 +1,8 @@
 #include "document/ProjectFolder.h"
 
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,10 +64,11 @@ QString documentVersionInfoPath(const QString& projectPath)
 
 int documentVersion(const QString& projectPath)
 {
-    bool readable = false;
-    const QString text = platform::readTextFile(documentVersionInfoPath(projectPath), &readable).trimmed();
-    if (!readable)
+    // A few digits; a file far larger, or one that is no file of the project, is no version.
+    const std::optional<QByteArray> bytes = platform::readFileInside(projectPath, documentVersionInfoPath(projectPath), nullptr, 4096);
+    if (!bytes)
         return -1;
+    const QString text = QString::fromUtf8(*bytes).trimmed();
     bool isNumber = false;
     const int version = text.toInt(&isNumber, 10);
     return isNumber ? version : 0;
@@ -73,14 +76,22 @@ int documentVersion(const QString& projectPath)
 
 bool writeDocumentVersion(const QString& projectPath)
 {
+    return writeDocumentVersion(projectPath, documentCurrentVersion);
+}
+
+bool writeDocumentVersion(const QString& projectPath, int version, QString* error)
+{
     // Written whole or not at all: a version file cut short by a full disk would read as an
     // old project and offer an upgrade it does not need.
-    return platform::writeTextAtomically(documentVersionInfoPath(projectPath), QString::number(documentCurrentVersion));
+    return platform::writeFileInside(projectPath, documentVersionInfoPath(projectPath), QByteArray::number(version), error);
 }
 
 void copyFilesFrom(const QString& source, const QString& target, bool recursive, bool replace,
                    QStringList* errors)
 {
+    // A link where a folder is expected is left alone: what it points at is not the project's.
+    if (QFileInfo(target).isSymLink())
+        return;
     if (!existsOrIsLink(target))
         QDir().mkdir(target);
     const QDir dir(source);
@@ -90,9 +101,14 @@ void copyFilesFrom(const QString& source, const QString& target, bool recursive,
         const QString from = join(source, name);
         const QString to = join(target, name);
         const QFileInfo info(from);
+        if (!info.isSymLink() && !info.isDir() && !info.isFile()) {
+            // A pipe would block the copy for good, and a device is nothing to copy.
+            platform::Log::warning(QStringLiteral("ProjectFolder"), QStringLiteral("%1 is not a regular file; it is not copied").arg(from));
+            continue;
+        }
         if (recursive && info.isDir() && !info.isSymLink()) {
-            // A file standing where the template has a folder is left alone.
-            if (existsOrIsLink(to) && !QFileInfo(to).isDir())
+            // A file (or a link) standing where the template has a folder is left alone.
+            if (existsOrIsLink(to) && (!QFileInfo(to).isDir() || QFileInfo(to).isSymLink()))
                 continue;
             copyFilesFrom(from, to, recursive, replace, errors);
             continue;
@@ -129,14 +145,12 @@ Creation createProjectAtPath(const QString& path, const std::optional<QString>& 
     if (content && QFileInfo(path).isDir()) {
         const QString program = join(path, QStringLiteral("app.coffee"));
         QString reason;
-        if (platform::writeTextAtomically(program, *content, &reason)) {
+        if (platform::writeFileInside(path, program, content->toUtf8(), &reason)) {
             result.programWritten = true;
         } else {
             const bool writable = QFileInfo(path).isWritable();
             result.errors.append(QStringLiteral("Could not write \u201C%1\u201D: %2")
-                                     .arg(program, !writable         ? QStringLiteral("the folder is not writable")
-                                                   : reason.isEmpty() ? QStringLiteral("the file could not be replaced")
-                                                                      : reason));
+                                     .arg(program, !writable ? QStringLiteral("the folder is not writable") : reason));
         }
     } else if (content) {
         result.errors.append(QStringLiteral("Could not write \u201C%1/app.coffee\u201D: no project folder").arg(path));
@@ -151,6 +165,10 @@ QStringList addTouchIconsToProject(const QString& projectPath, const QString& ic
     for (const int size : touchIconSizes) {
         const QString source = join(iconsFolder, QStringLiteral("%1-%2.png").arg(size).arg(variant));
         const QString target = join(projectPath, QStringLiteral("zelvor/images/icon-%1.png").arg(size));
+        if (!platform::resolvesInside(projectPath, QFileInfo(target).path())) {
+            errors.append(QStringLiteral("\u201Czelvor/images\u201D leads out of the project; no icons are put there"));
+            break;
+        }
         if (existsOrIsLink(target))
             QFile::remove(target);
         if (!QFile::copy(source, target))
@@ -180,6 +198,9 @@ QString backupFileName(const QDateTime& launchDate)
 
 QStringList pruneBackups(const QString& folder, int keep)
 {
+    // Only a folder of the project's own: through a link, the oldest files of any folder would go.
+    if (QFileInfo(folder).isSymLink())
+        return {};
     QFileInfoList items = QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     // Oldest first; Linux file systems often keep no creation date, the modification time is
     // what tells the backups apart. Equal times fall back to the name, for a stable order.
@@ -195,6 +216,30 @@ QStringList pruneBackups(const QString& folder, int keep)
             removed.append(path);
     }
     return removed;
+}
+
+QString openingProblem(const QString& projectPath)
+{
+    const QString name = QFileInfo(projectPath).fileName();
+    switch (platform::entryKindInside(projectPath, join(projectPath, QStringLiteral("app.coffee")))) {
+    case platform::EntryKind::Outside:
+        return QStringLiteral("The program \u201Capp.coffee\u201D of \u201C%1\u201D is a link to a file outside the project. "
+                              "The project is not opened, so that nothing outside it is shown or overwritten.").arg(name);
+    case platform::EntryKind::Special:
+        return QStringLiteral("The program \u201Capp.coffee\u201D of \u201C%1\u201D is not a regular file (it is a pipe, device "
+                              "or socket), so the project is not opened.").arg(name);
+    case platform::EntryKind::File:
+        if (QFileInfo(join(projectPath, QStringLiteral("app.coffee"))).size() > maximumProgramSize)
+            return QStringLiteral("The program \u201Capp.coffee\u201D of \u201C%1\u201D is larger than %2 MB, far too large for the editor, "
+                                  "so the project is not opened.").arg(name).arg(maximumProgramSize >> 20);
+        break;
+    default:
+        break;
+    }
+    if (platform::entryKindInside(projectPath, join(projectPath, QStringLiteral("zelvor"))) == platform::EntryKind::Outside)
+        return QStringLiteral("The folder \u201Czelvor\u201D of \u201C%1\u201D is a link to a folder outside the project. "
+                              "The project is not opened, so that nothing outside it is overwritten.").arg(name);
+    return {};
 }
 
 bool isSameOrInside(const QString& path, const QString& folder)

@@ -13,6 +13,8 @@ namespace ProjectFolder {
 // The project format this application writes into "zelvor/version".
 inline constexpr int documentCurrentVersion = 2;
 inline constexpr int maximumBackupCount = 5;
+// A program far beyond what the editor and the compiler can take is not read at all.
+inline constexpr qint64 maximumProgramSize = qint64(64) << 20;
 inline const int touchIconSizes[] = {76, 120, 152, 180, 192};
 
 QString documentVersionInfoPath(const QString& projectPath);
@@ -20,6 +22,7 @@ QString documentVersionInfoPath(const QString& projectPath);
 int documentVersion(const QString& projectPath);
 // Writes the current format number; answers success (callers may ignore it).
 bool writeDocumentVersion(const QString& projectPath);
+bool writeDocumentVersion(const QString& projectPath, int version, QString* error = nullptr);
 
 // Merges the template folder into the target: items missing in the target are copied, nothing
 // that exists there is replaced or removed (with replace off). Symbolic links are copied as
@@ -61,6 +64,11 @@ bool isProjectFolder(const QString& path);
 // with " 2", " 3"... before the extension when that name is taken by something that is no
 // project folder.
 QString newProjectPathInside(const QString& folder);
+
+// Why the project at `projectPath` is not opened, or "" when it may be: its program or its
+// "zelvor" folder is a link that leads out of the project, or its program is a pipe, device
+// or socket (reading it would wait for good), or far too large.
+QString openingProblem(const QString& projectPath);
 
 // Whether the path lies inside the folder or is the folder itself (after resolving links).
 bool isSameOrInside(const QString& path, const QString& folder);

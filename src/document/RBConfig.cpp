@@ -1,5 +1,6 @@
 #include "document/RBConfig.h"
 
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 
@@ -8,12 +9,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cstdio>
+
 namespace {
 const QString kDomain = QStringLiteral("RBConfig");
 }
 
-RBConfig::RBConfig(QString path)
+RBConfig::RBConfig(QString path, QString root)
     : m_path(std::move(path))
+    , m_root(root.isEmpty() ? QFileInfo(m_path).path() : std::move(root))
 {
     load();
 }
@@ -21,22 +25,28 @@ RBConfig::RBConfig(QString path)
 void RBConfig::load()
 {
     m_keepExistingFile = false;
-    bool readable = false;
-    const QString text = platform::readTextFile(m_path, &readable);
-    if (!readable) {
+    m_problem.clear();
+    QString reason;
+    const std::optional<QByteArray> bytes = platform::readFileInside(m_root, m_path, &reason, kMaxFileSize);
+    if (!bytes) {
         m_values = QJsonObject();
         // A file that exists but cannot be read is still the user's: keep it aside on save.
-        m_keepExistingFile = QFileInfo::exists(m_path);
+        const QFileInfo file(m_path);
+        m_keepExistingFile = file.exists() || file.isSymLink();
+        if (m_keepExistingFile)
+            m_problem = reason;
         return;
     }
     QString error;
-    const std::optional<QJsonValue> parsed = fromJson(text, &error);
+    const std::optional<QJsonValue> parsed = fromJson(QString::fromUtf8(*bytes), &error);
     if (parsed && parsed->isObject()) {
         m_values = parsed->toObject();
         return;
     }
     m_values.reset();
     m_keepExistingFile = true;
+    m_problem = parsed ? QStringLiteral("The settings file \u201C%1\u201D holds no JSON object.").arg(QFileInfo(m_path).fileName())
+                       : QStringLiteral("The settings file \u201C%1\u201D is not JSON (%2).").arg(QFileInfo(m_path).fileName(), error);
     platform::Log::warning(kDomain, QStringLiteral("%1 is not a JSON object (%2); the defaults stay in force")
                                         .arg(m_path, parsed ? QStringLiteral("not an object") : error));
 }
@@ -57,19 +67,20 @@ bool RBConfig::save(QString* error)
         return false;
     };
     const QString text = toJson(m_values ? QJsonValue(*m_values) : QJsonValue(QJsonValue::Null));
-    if (m_keepExistingFile && QFileInfo::exists(m_path)) {
+    const QFileInfo existing(m_path);
+    if (m_keepExistingFile && (existing.exists() || existing.isSymLink())
+        && platform::resolvesInside(m_root, existing.path())) {
+        // rename(2) moves a link itself, never what it points at.
         const QString kept = keptPathFor(m_path);
-        if (!QFile::rename(m_path, kept))
+        if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(kept).constData()) != 0)
             return fail(QStringLiteral("the unreadable settings file could not be kept as %1").arg(kept));
         platform::Log::warning(kDomain, QStringLiteral("The unreadable settings file %1 was kept as %2").arg(m_path, kept));
         m_keepExistingFile = false;
     }
     QString reason;
-    if (!platform::writeTextAtomically(m_path, text, &reason)) {
-        const bool folderWritable = QFileInfo(QFileInfo(m_path).path()).isWritable();
-        return fail(!folderWritable     ? QStringLiteral("the folder is missing or not writable")
-                    : reason.isEmpty() ? QStringLiteral("the file could not be written")
-                                       : reason);
+    if (!platform::writeFileInside(m_root, m_path, text.toUtf8(), &reason)) {
+        const QFileInfo folder(QFileInfo(m_path).path());
+        return fail(folder.isDir() && !folder.isWritable() ? QStringLiteral("the folder is not writable") : reason);
     }
     return true;
 }

@@ -12,7 +12,9 @@
 // replaces it, so that nothing the user wrote is lost.
 class RBConfig {
 public:
-    explicit RBConfig(QString path); // reads the file at once
+    // Reads the file at once. Nothing is read or written outside `root` (the project folder;
+    // by default the folder that holds the file): a link that leads out of it is not followed.
+    explicit RBConfig(QString path, QString root = {});
     RBConfig() = delete;
 
     QString path() const { return m_path; }
@@ -20,6 +22,11 @@ public:
     void setValues(const QJsonObject& values) { m_values = values; }
 
     void load();
+    // Why the file on disk was not taken ("" when it was, or when there is none): it is kept
+    // aside at the next save, and the user should hear that the defaults are in force.
+    QString problem() const { return m_problem; }
+    // Settings files are a few hundred bytes; one far larger is not read.
+    static constexpr qint64 kMaxFileSize = 1 << 20;
     // Writes `values` atomically. Answers false (and logs "RBConfig.save error: ...") on failure;
     // `error` then holds the reason.
     bool save(QString* error = nullptr);
@@ -35,6 +42,8 @@ public:
 
 private:
     QString m_path;
+    QString m_root;
+    QString m_problem;
     std::optional<QJsonObject> m_values;
     bool m_keepExistingFile = false; // the file on disk is not ours to overwrite unseen
 };

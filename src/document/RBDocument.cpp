@@ -1,6 +1,7 @@
 #include "document/RBDocument.h"
 
 #include "messages/NotificationName.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/DocumentImports.h"
 #include "document/LibraryUpdate.h"
@@ -12,6 +13,7 @@
 #include "document/UnsavedProgramKeeper.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
+#include "platform/ContainedFiles.h"
 #include "platform/Debounce.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
@@ -64,10 +66,10 @@ RBDocument::RBDocument(RBDocumentServices services, QObject* parent)
         // A saved project's edits go to this run's backup; an untitled project's program is
         // the one thing of it worth keeping, in its temporary folder.
         if (!isSaved())
-            return UnsavedProgramKeeper::Place{m_temporaryPath.isEmpty() ? QString() : programPath(), {}, {}};
+            return UnsavedProgramKeeper::Place{m_temporaryPath.isEmpty() ? QString() : programPath(), {}, {}, projectPath()};
         const QString backups = join(projectPath(), QStringLiteral("zelvor/backups"));
         return UnsavedProgramKeeper::Place{join(backups, ProjectFolder::backupFileName(m_services.launchDate)), backups,
-                                           programPath()};
+                                           programPath(), projectPath()};
     });
 }
 
@@ -208,10 +210,10 @@ void RBDocument::upgradeDocument()
             // The save of the copy wrote the current format number; the copy keeps its old
             // library, so it keeps its old number and is offered the update when opened again.
             const QString versionFile = self->documentVersionInfoPath();
-            if (oldVersion < 0)
+            if (oldVersion < 0 && platform::resolvesInside(self->projectPath(), QFileInfo(versionFile).path()))
                 QFile::remove(versionFile);
-            else
-                platform::writeTextAtomically(versionFile, QString::number(oldVersion));
+            else if (oldVersion >= 0)
+                ProjectFolder::writeDocumentVersion(self->projectPath(), oldVersion);
             platform::Alert alert;
             alert.setAlertStyle(platform::Alert::Critical);
             alert.setMessageText(QStringLiteral("The Zelvor Library of \u201C%1\u201D could not be updated.").arg(self->displayName()));
@@ -255,6 +257,14 @@ bool RBDocument::readFromURL(const QString& path, const QString& type, QString* 
         return false;
     }
     const QString program = join(path, kProgram);
+    // A project may come from anyone: its program and its own folder must be its own, or
+    // opening would show (and saving overwrite) whatever they point at.
+    if (const QString problem = ProjectFolder::openingProblem(path); !problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        platform::Log::error(kDomain, QStringLiteral("Cannot open %1: %2").arg(path, problem));
+        return false;
+    }
     if (!QFileInfo::exists(program) && !QFileInfo(program).isSymLink()) {
         const QString starter = platform::Bundle::main().pathForResource(QStringLiteral("AppCoffeeNonExisting"), QStringLiteral("coffee"), QStringLiteral("Snippets"));
         if (starter.isEmpty() || !QFile::copy(starter, program))
@@ -262,8 +272,9 @@ bool RBDocument::readFromURL(const QString& path, const QString& type, QString* 
     }
     createProjectAtPath(path, std::nullopt);
 
-    bool readable = false;
-    const QByteArray bytes = platform::readFile(program, &readable);
+    const std::optional<QByteArray> read = platform::readFileInside(path, program, nullptr, ProjectFolder::maximumProgramSize);
+    const bool readable = read.has_value();
+    const QByteArray bytes = read.value_or(QByteArray());
     const QString text = QString::fromUtf8(bytes);
     // A program that exists but cannot be read, or is not UTF-8 text (its bytes would not
     // survive a save), is kept aside before a save replaces it; the user is told once the
@@ -334,6 +345,7 @@ void RBDocument::setup()
     }
     setupDeviceScalePopup();
     loadConfig();
+    postProjectNotices();
     if (m_programUnreadable)
         alertUnreadableProgram();
 
@@ -631,7 +643,10 @@ void RBDocument::offerUnsavedBackup()
     // This run's own backup is of edits still in the editor.
     if (backup.isEmpty() || QFileInfo(backup).fileName() == ProjectFolder::backupFileName(m_services.launchDate))
         return;
-    const QString text = platform::readTextFile(backup);
+    const std::optional<QByteArray> bytes = platform::readFileInside(projectPath(), backup, nullptr, ProjectFolder::maximumProgramSize);
+    if (!bytes)
+        return;
+    const QString text = QString::fromUtf8(*bytes);
     platform::Alert alert;
     alert.setAlertStyle(platform::Alert::Warning);
     alert.setMessageText(QStringLiteral("\u201C%1\u201D has changes that were never saved.").arg(displayName()));
@@ -729,8 +744,9 @@ void RBDocument::reloadDocumentFromFileChange()
 {
     if (m_isSaving)
         return;
-    bool readable = false;
-    const QString text = platform::readTextFile(programPath(), &readable);
+    const std::optional<QByteArray> bytes = platform::readFileInside(projectPath(), programPath(), nullptr, ProjectFolder::maximumProgramSize);
+    const bool readable = bytes.has_value();
+    const QString text = QString::fromUtf8(bytes.value_or(QByteArray()));
     if (!readable) {
         // Deleted or moved away outside: the editor now holds the only copy of the program,
         // so the window shows it as unsaved and closing asks to save it.
@@ -759,8 +775,9 @@ void RBDocument::reloadDocumentFromFileChange()
         m_askingAboutOutsideChange = false;
         if (!load || !editor())
             return;
-        const QString newest = platform::readTextFile(programPath(), &readable);
-        if (!readable || newest == editor()->content())
+        const std::optional<QByteArray> again = platform::readFileInside(projectPath(), programPath(), nullptr, ProjectFolder::maximumProgramSize);
+        const QString newest = QString::fromUtf8(again.value_or(QByteArray()));
+        if (!again || newest == editor()->content())
             return;
         editor()->replaceAllText(newest);
     } else {
@@ -826,7 +843,10 @@ QString RBDocument::configPath() const
 
 void RBDocument::loadConfig()
 {
-    const RBConfig file(configPath());
+    const RBConfig file(configPath(), projectPath());
+    if (!file.problem().isEmpty())
+        showProjectNotice(file.problem()
+                          + QStringLiteral(" The project uses its default settings; when it is saved, the old file is kept beside the new one."));
     if (!file.values())
         return;
     const QJsonObject values = *file.values();
@@ -836,9 +856,30 @@ void RBDocument::loadConfig()
 
 bool RBDocument::saveConfig(QString* error)
 {
-    RBConfig file(configPath());
+    RBConfig file(configPath(), projectPath());
     file.setValues(m_config.toJsonObject());
     return file.save(error);
+}
+
+void RBDocument::showProjectNotice(const QString& message)
+{
+    if (!m_projectNotices.contains(message))
+        m_projectNotices.append(message);
+    postProjectNotices();
+}
+
+void RBDocument::postProjectNotices()
+{
+    if (!editor())
+        return; // said once the editor is there
+    for (const QString& message : std::as_const(m_projectNotices)) {
+        RBDocumentStateUpdate update;
+        update.setState(RBDocumentStateError);
+        update.setType(RBDocumentStateUpdate::projectNoticeType());
+        update.setMessage(message);
+        update.post(this);
+    }
+    m_projectNotices.clear();
 }
 
 void RBDocument::setupDeviceScalePopup()
@@ -896,7 +937,7 @@ void RBDocument::handButtonPressed()
         return;
     QPointer<RBDocument> self(this);
     preview()->evaluateCoffeeScript(QStringLiteral("Zelvor.Device.nextHand()"), [self](const QJsonValue& result, const QString& error) {
-        if (!self || !error.isEmpty())
+        if (!self || !error.isEmpty() || !ProjectConfig::acceptsValue(ProjectConfig::SelectedHand, result))
             return;
         self->m_config.setValue(ProjectConfig::SelectedHand, result);
         self->saveConfig();

@@ -162,6 +162,11 @@ public:
 
     void cleanup();
 
+    // Tells the user on the editor bar about something of the project that is not used as it
+    // stands (a file that is a link out of the project, a settings file that is not JSON); said
+    // once the editor is there.
+    void showProjectNotice(const QString& message);
+
     // --- what the editor needs
     QObject* documentObject() override { return this; }
     void programEdited(bool stillModified) override;
@@ -189,6 +194,7 @@ private:
     // Removes the temporary folder of a project that was made untitled, once it is closed.
     void removeTemporaryFolder();
     void selectDeviceScaleEntry(int index);
+    void postProjectNotices();
     void applyToolbarState();
     void setDeviceScaleEnabled(bool enabled);
     bool saveInPlace();
@@ -229,6 +235,7 @@ private:
     bool m_askingAboutOutsideChange = false;
     bool m_changedWhileSaving = false;
 
+    QStringList m_projectNotices; // waiting for the editor
     QJsonObject m_configDefaults;
     ProjectConfig m_config;
     bool m_observingConfig = false;

@@ -1,5 +1,6 @@
 #include "document/RunLeftovers.h"
 
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 
 #include <QDir>
@@ -50,10 +51,10 @@ QList<UntitledProject> editedUntitledProjects(const QString& runFolder, const QS
     for (const QFileInfo& unique : run.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
         const QDir holder(unique.absoluteFilePath());
         for (const QFileInfo& project : holder.entryInfoList({QStringLiteral("*.zelvor")}, QDir::Dirs | QDir::NoSymLinks)) {
-            bool readable = false;
             const QString programPath = QDir(project.absoluteFilePath()).filePath(QStringLiteral("app.coffee"));
-            const QString program = platform::readTextFile(programPath, &readable);
-            if (!readable || program.trimmed().isEmpty() || program.trimmed() == starterProgram.trimmed())
+            const std::optional<QByteArray> bytes = platform::readFileInside(project.absoluteFilePath(), programPath);
+            const QString program = QString::fromUtf8(bytes.value_or(QByteArray()));
+            if (!bytes || program.trimmed().isEmpty() || program.trimmed() == starterProgram.trimmed())
                 continue;
             projects.append({project.absoluteFilePath(), project.completeBaseName(), program, QFileInfo(programPath).lastModified()});
         }
@@ -71,9 +72,9 @@ QString unsavedBackup(const QString& projectPath)
     const QFileInfo program(QDir(projectPath).filePath(QStringLiteral("app.coffee")));
     if (program.exists() && newest.lastModified() <= program.lastModified())
         return {};
-    bool readable = false;
-    const QString backup = platform::readTextFile(newest.absoluteFilePath(), &readable);
-    if (!readable || backup == platform::readTextFile(program.absoluteFilePath()))
+    // The project's own files only: a backup that is a link out of it (or a pipe) is no backup.
+    const std::optional<QByteArray> backup = platform::readFileInside(projectPath, newest.absoluteFilePath());
+    if (!backup || *backup == platform::readFileInside(projectPath, program.absoluteFilePath()).value_or(QByteArray()))
         return {};
     return newest.absoluteFilePath();
 }

@@ -2,6 +2,7 @@
 
 #include "document/ProjectFolder.h"
 #include "document/RunLeftovers.h"
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/SerialQueue.h"
@@ -103,15 +104,14 @@ void UnsavedProgramKeeper::write(const Job& job)
     const QString& file = job.place.file;
     // A project may come from anyone: a backups folder that is a link would have the writes,
     // and the pruning after them, land outside the project.
-    const QFileInfo folder(job.place.backupsFolder);
-    if (!job.place.backupsFolder.isEmpty() && (folder.isSymLink() || QFileInfo(folder.path()).isSymLink())) {
-        platform::Log::warning(kDomain, QStringLiteral("No backup in %1: it is a link").arg(job.place.backupsFolder));
+    const QString& root = job.place.project;
+    if (!job.place.backupsFolder.isEmpty() && !platform::resolvesInside(root, job.place.backupsFolder)) {
+        platform::Log::warning(kDomain, QStringLiteral("No backup in %1: it leads out of the project").arg(job.place.backupsFolder));
         return;
     }
-    if (!job.place.savedProgram.isEmpty() && !QFileInfo(job.place.savedProgram).isSymLink()) {
-        bool readable = false;
-        const QString saved = platform::readTextFile(job.place.savedProgram, &readable);
-        if (readable && saved == job.text) {
+    if (!job.place.savedProgram.isEmpty()) {
+        const std::optional<QByteArray> saved = platform::readFileInside(root, job.place.savedProgram);
+        if (saved && QString::fromUtf8(*saved) == job.text) {
             // Back at the saved program: an older backup of this run would offer edits the
             // user took back.
             std::lock_guard lock(m_keptMutex);
@@ -127,10 +127,9 @@ void UnsavedProgramKeeper::write(const Job& job)
         if (m_keptFile == file && m_keptText == job.text)
             return;
     }
-    if (!job.place.backupsFolder.isEmpty() && !QFileInfo::exists(job.place.backupsFolder))
-        QDir().mkdir(job.place.backupsFolder);
     QString reason;
-    if (!platform::writeTextAtomically(file, job.text, &reason)) {
+    if ((!job.place.backupsFolder.isEmpty() && !platform::makeFolderInside(root, job.place.backupsFolder, &reason))
+        || !platform::writeFileInside(root, file, job.text.toUtf8(), &reason)) {
         // Not written: the next edit or check tries again.
         platform::Log::error(kDomain, QStringLiteral("Could not keep the unsaved program in %1: %2").arg(file, reason));
         return;

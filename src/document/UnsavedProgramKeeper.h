@@ -28,6 +28,7 @@ public:
         QString file;          // the file that keeps the text ("" = the text is not kept)
         QString backupsFolder; // made when missing and pruned after each write ("" = none)
         QString savedProgram;  // the saved program: nothing is kept while the text equals it ("" = none)
+        QString project;       // the project folder: nothing is read or written through a link out of it
     };
     using Program = std::function<std::optional<QString>()>;
     using PlaceNow = std::function<Place()>;

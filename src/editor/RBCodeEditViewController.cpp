@@ -381,6 +381,15 @@ void RBCodeEditViewController::compileEnded()
 void RBCodeEditViewController::handleStateUpdate(const platform::Notification& notification)
 {
     std::optional<RBDocumentStateUpdate> update = RBDocumentStateUpdate::fromNotification(notification);
+    if (update && update->isProjectNotice()) {
+        if (!m_projectNotices.contains(update->message()))
+            m_projectNotices.append(update->message());
+        if (m_showErrors)
+            updateEditorErrors();
+        else
+            clearErrors();
+        return;
+    }
     // The compile failure of a text that was edited while it compiled would mark the line the
     // error had before the edit; the compile of the newer text reports again.
     if (update && update->type() == u"syntax" && m_transpiler && m_transpiler->hasPendingCoffeeScript())
@@ -410,6 +419,12 @@ void RBCodeEditViewController::clearErrors()
     if (!hasView() || showLoading())
         return;
     m_codeView->textView()->setErrors({});
+    if (!m_projectNotices.isEmpty()) {
+        // Said until the user has read it (a click), whatever the compiles report meanwhile.
+        errorButton()->showErrorMessage(m_projectNotices.first());
+        setErrorInspectorImage(QStringLiteral("icon-inspect-orange"));
+        return;
+    }
     qint64 milliseconds = 0;
     if (m_currentErrorState && m_currentErrorState->duration())
         milliseconds = std::llround(*m_currentErrorState->duration() * 1000.0);
@@ -437,6 +452,11 @@ void RBCodeEditViewController::clickedOnErrorDescription()
 {
     if (!hasView())
         return;
+    if ((!m_currentErrorState || !m_currentErrorState->isError()) && !m_projectNotices.isEmpty()) {
+        m_projectNotices.removeFirst();
+        updateEditorErrors();
+        return;
+    }
     if (!m_currentErrorState)
         return;
     // State updates count lines from 1, the code view from 0.

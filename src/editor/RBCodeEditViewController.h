@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -78,6 +79,7 @@ public:
     const std::shared_ptr<CodeLines>& sharedLines() const { return m_lines; }
     CodeHighlighter* highlighter() const { return m_highlighter.get(); }
     const std::optional<RBDocumentStateUpdate>& currentErrorState() const { return m_currentErrorState; }
+    const QStringList& projectNotices() const { return m_projectNotices; }
     bool showErrors() const { return m_showErrors; }
 
     ErrorButton* errorButton() const;
@@ -218,6 +220,7 @@ private:
     std::shared_ptr<CodeLines> m_lines;
     std::unique_ptr<CodeHighlighter> m_highlighter;
     std::optional<RBDocumentStateUpdate> m_currentErrorState;
+    QStringList m_projectNotices; // about the project's files, shown while the program has no error
     bool m_showErrors = false;
     std::optional<QList<TextRange>> m_highlightedRanges;
     QPointer<QWidget> m_editorSettingsPopover;

@@ -81,7 +81,9 @@ DesignFileInfo DiskDesignFileProbe::probe(const QString& path) const
     const QFileInfo file(path);
     info.exists = !path.isEmpty() && file.isFile();
     if (!info.exists) {
-        info.problem = QStringLiteral("File not found");
+        // A pipe or device is never opened: reading it could wait for good.
+        info.problem = !path.isEmpty() && file.exists() && !file.isDir() ? QStringLiteral("Not a regular file")
+                                                                          : QStringLiteral("File not found");
         return info;
     }
     return m_kind == Kind::Sketch ? probeSketch(path, info) : probePhotoshop(path, info);

@@ -24,6 +24,28 @@ QJsonObject ProjectConfig::makeDefaults(const QString& defaultDevice)
     };
 }
 
+bool ProjectConfig::acceptsValue(const QString& key, const QJsonValue& value)
+{
+    const auto number = [&value](double low, double high) {
+        return value.isDouble() && std::isfinite(value.toDouble()) && value.toDouble() >= low && value.toDouble() <= high;
+    };
+    const auto text = [&value](qsizetype longest) { return value.isString() && value.toString().size() <= longest; };
+    if (key == UpdateDelay)
+        return number(-1, 60);
+    if (key == DeviceType || key == SelectedHand)
+        return text(kMaxNameLength);
+    if (key == DeviceScale)
+        return (number(-1, -1)) || number(0.05, 16);
+    if (key == ContentScale)
+        return number(0.05, 16);
+    if (key == DeviceOrientation)
+        return number(-360, 360) && std::fmod(value.toDouble(), 90) == 0;
+    if (key == SharedPrototype)
+        return number(0, 1) && std::floor(value.toDouble()) == value.toDouble();
+    // Keys of the page's own (such as "fullScreen"): plain values only.
+    return value.isBool() || value.isNull() || number(-1e9, 1e9) || text(kMaxNameLength);
+}
+
 void ProjectConfig::setValue(const QString& key, const QJsonValue& value)
 {
     m_values.insert(key, value);

@@ -25,6 +25,13 @@ public:
 
     static QJsonObject makeDefaults(const QString& defaultDevice);
 
+    // Whether a value that the page sends may be stored under the key: each known key takes
+    // its own type within its range (a device name of at most kMaxNameLength characters, a
+    // scale from 0.05 to 16 or -1 for fit, an orientation in steps of 90 degrees); any other
+    // key takes a Boolean, a number or a short string. The page may be anyone's.
+    static bool acceptsValue(const QString& key, const QJsonValue& value);
+    static constexpr qsizetype kMaxNameLength = 200;
+
     explicit ProjectConfig(QObject* parent = nullptr) : QObject(parent) {}
 
     QJsonValue value(const QString& key) const { return m_values.value(key); }

@@ -38,6 +38,12 @@ public:
 
     bool isError() const { return m_state == RBDocumentStateError; }
 
+    // The type of a record that tells about the project rather than the program (a file of it
+    // that is not used as it stands): the editor bar shows it until it is clicked, behind any
+    // error of the program, and no compile replaces it.
+    static QString projectNoticeType() { return QStringLiteral("project"); }
+    bool isProjectNotice() const { return m_type == projectNoticeType(); }
+
     // Posts the record for `document` on the default centre.
     void post(QObject* document) const;
     // The record carried by a notification, if it carries one.

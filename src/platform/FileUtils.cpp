@@ -1,12 +1,13 @@
 #include "platform/FileUtils.h"
 
+#include "platform/ContainedFiles.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -20,33 +21,11 @@ namespace platform {
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    auto fail = [&] {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
-    // Small writes wait in the file's buffer; a disk that is full only refuses them when they
-    // are flushed, and commit() does not report that: it would put an empty file in place of
-    // the old one. Flush and sync first, so every failure leaves the old file untouched.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return fail();
-    if (::fsync(file.handle()) != 0) {
-        const QString reason = QString::fromLocal8Bit(strerror(errno));
-        fail();
-        if (error)
-            *error = reason;
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    // A link of the user's own (a settings file kept elsewhere) is written through, as the
+    // user meant; only files of a project are written without following links.
+    const QFileInfo info(path);
+    const QString resolved = info.isSymLink() ? info.canonicalFilePath() : QString();
+    return replaceFileAtomically(resolved.isEmpty() ? path : resolved, bytes, error);
 }
 
 bool writeTextAtomically(const QString& path, const QString& text, QString* error)

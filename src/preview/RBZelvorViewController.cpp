@@ -9,6 +9,7 @@
 #include "model/Location.h"
 #include "model/SourceMap.h"
 #include "platform/Bundle.h"
+#include "platform/ContainedFiles.h"
 #include "platform/Debounce.h"
 #include "platform/Dispatch.h"
 #include "platform/FileUtils.h"
@@ -44,6 +45,8 @@
 namespace {
 const QString kDomain = QStringLiteral("RBZelvorViewController");
 const QString kEvaluateKey = QStringLiteral("evaluateClientCode");
+// The layers an importer writes for one design; a far larger file is not one of them.
+constexpr qint64 kMaxImportedLayersSize = qint64(64) << 20;
 
 // The device properties of the page and the settings keys they are stored under.
 const QList<QPair<QString, QString>>& devicePropertyMap()
@@ -212,11 +215,21 @@ void RBZelvorViewController::reload()
 
     const QDir project(m_document->projectPath());
     const QString pageProblem = preview::writePreviewPage(project, hasModules(project));
+    const platform::EntryKind page = platform::entryKindInside(project.absolutePath(), project.filePath(QStringLiteral("index.html")));
+    if (!pageProblem.isEmpty() && (page == platform::EntryKind::Outside || page == platform::EntryKind::Special)) {
+        // A page that is there but is not the project's own is easily missed in the preview
+        // alone: the editor bar says it too.
+        RBDocumentStateUpdate notice;
+        notice.setState(RBDocumentStateError);
+        notice.setType(RBDocumentStateUpdate::projectNoticeType());
+        notice.setMessage(pageProblem);
+        post(notice);
+    }
     const QString pagePath = project.filePath(QStringLiteral(".temp.html"));
     if (!QFileInfo::exists(pagePath) && (m_spinner || !m_serverProblem.isEmpty())) {
         // There is no page to load at all: say why instead of turning for ever.
         m_isLoading = false;
-        showProblem(pageProblem, QStringLiteral("Check that the project folder is there and can be written to."));
+        showProblem(pageProblem, QStringLiteral("Check that the project folder is there and can be written to, and that its \u201Cindex.html\u201D is a page of its own."));
         return;
     }
 
@@ -228,8 +241,9 @@ void RBZelvorViewController::reload()
     m_pageLoading = true;
     m_pageRanProgram = false;
     m_watchdog->stop();
-    m_webViewController->loadURL(m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0"));
-    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested"));
+    const QString pageUrl = m_document->serverLocalUrl() + QStringLiteral(".temp.html?reloader=0");
+    m_webViewController->loadURL(pageUrl);
+    platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("page requested %1").arg(pageUrl));
     platform::NotificationCenter::defaultCenter().post(NotificationName::ZelvorRefresh());
     m_isLoading = false;
 }
@@ -245,12 +259,16 @@ QString RBZelvorViewController::generatedZelvorScriptText() const
     preview::GeneratedScriptInput input;
     input.settings = config();
     if (m_document) {
-        const QDir imported(QDir(m_document->projectPath()).filePath(QStringLiteral("imported")));
+        const QString root = m_document->projectPath();
+        const QDir imported(QDir(root).filePath(QStringLiteral("imported")));
         for (const QString& entry : imported.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name)) {
-            bool ok = false;
-            const QString text = platform::readTextFile(QDir(imported.filePath(entry)).filePath(QStringLiteral("layers.json.js")), &ok);
-            if (ok)
-                input.importedLayerScripts << text;
+            // Only the project's own layers: a link out of it (or a pipe) is skipped unread.
+            const QString path = QDir(imported.filePath(entry)).filePath(QStringLiteral("layers.json.js"));
+            QString reason;
+            if (const std::optional<QByteArray> text = platform::readFileInside(root, path, &reason, kMaxImportedLayersSize))
+                input.importedLayerScripts << QString::fromUtf8(*text);
+            else if (platform::entryKindInside(root, path) != platform::EntryKind::Missing)
+                platform::Log::warning(kDomain, reason);
         }
     }
     const QString device = input.settings.value(ProjectConfig::DeviceType).toString();
@@ -267,13 +285,11 @@ QString RBZelvorViewController::generatedZelvorScriptText() const
 
 void RBZelvorViewController::generateZelvorScript()
 {
-    const QString path = QDir(m_document->projectPath()).filePath(QStringLiteral("zelvor/zelvor.generated.js"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-        return;
-    }
-    file.write(generatedZelvorScriptText().toUtf8());
+    const QString root = m_document->projectPath();
+    const QString path = QDir(root).filePath(QStringLiteral("zelvor/zelvor.generated.js"));
+    QString reason;
+    if (!platform::writeFileInside(root, path, generatedZelvorScriptText().toUtf8(), &reason))
+        platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(path, reason));
 }
 
 void RBZelvorViewController::generateZelvorModulesScript()

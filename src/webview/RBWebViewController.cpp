@@ -1,6 +1,7 @@
 #include "webview/RBWebViewController.h"
 
 #include "platform/Bundle.h"
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/gui/WindowPlacement.h"
@@ -201,13 +202,13 @@ void RBWebViewController::loadHTMLString(const QString& html, const QUrl& baseUR
         return;
     const QString folder = baseURL.isLocalFile() ? baseURL.toLocalFile() : baseURL.path();
     const QString path = QDir(folder).filePath(QStringLiteral(".temp.html"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        platform::Log::warning(kDomain, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    // The folder may be a project's: a link standing in the page's place is replaced, not
+    // written through.
+    QString reason;
+    if (!platform::writeFileInside(folder, path, html.toUtf8(), &reason)) {
+        platform::Log::warning(kDomain, QStringLiteral("cannot write %1: %2").arg(path, reason));
         return;
     }
-    file.write(html.toUtf8());
-    file.close();
     m_bridgeReloads = 0;
     m_view->load(QUrl::fromLocalFile(path));
 }

@@ -39,6 +39,15 @@ MoveEnvironment machine(const QStringList& folders, const QStringList& writable 
 
 QStringList tree(const QString& root) { return {root, root + "/share/zelvor-studio/resources"}; }
 
+// This machine's facts, with the user's home (and its Downloads) in a folder of the test.
+MoveEnvironment environmentAt(platform::UserDefaults& defaults, const QString& home)
+{
+    MoveEnvironment env = currentMoveEnvironment(defaults);
+    env.home = home;
+    env.downloads = home + "/Downloads";
+    return env;
+}
+
 } // namespace
 
 TEST(MoveToApplications, DecidesWhenToOfferAndWhere)
@@ -96,7 +105,7 @@ TEST(MoveToApplications, QuotesPathsForTheShellAndTheDesktop)
     EXPECT_TRUE(relaunchScript(4242, odd).contains("kill -0 4242"));
     const QStringList privileged = privilegedCopyCommand("/tmp/a b", odd);
     EXPECT_EQ(privileged.first(), "pkexec");
-    EXPECT_EQ(privileged.last(), "/bin/rm -rf " + shellQuoted(odd) + "; /bin/cp -pR '/tmp/a b' " + shellQuoted(odd));
+    EXPECT_EQ(privileged.last(), "/bin/rm -rf " + shellQuoted(odd) + " && /bin/cp -pR '/tmp/a b' " + shellQuoted(odd));
 
     const QString entry = desktopEntryFor(odd, "[Desktop Entry]\nName=Zelvor Studio\nExec=/usr/bin/zelvor-studio %U\n");
     EXPECT_TRUE(entry.contains("Exec=\"/home/ann/.local/opt/it's \\\\\"mine\\\\\" \\\\$HOME/bin/zelvor-studio\" %U"))
@@ -124,9 +133,7 @@ TEST(MoveToApplications, MovesARealTreeAndStartsItFromItsNewPlace)
         program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
     }
     platform::UserDefaults defaults(root.filePath("defaults.json"));
-    MoveEnvironment env = currentMoveEnvironment(defaults);
-    env.home = home;
-    env.downloads = home + "/Downloads";
+    MoveEnvironment env = environmentAt(defaults, home);
     MoveActions actions = currentMoveActions();
     int exited = -1;
     actions.exit = [&](int status) { exited = status; };
@@ -160,4 +167,37 @@ TEST(MoveToApplications, MovesARealTreeAndStartsItFromItsNewPlace)
     QFile::remove(entry);
     ASSERT_TRUE(testsupport::waitUntil([&] { return QFileInfo::exists(marker); }, 10000));
     EXPECT_EQ(testsupport::readFile(marker), destination + "/bin/zelvor-studio");
+}
+
+TEST(MoveToApplications, ACopyThatCameOutShortKeepsTheProgramWhereItRuns)
+{
+    QTemporaryDir root;
+    const QString home = root.filePath("home");
+    const QString source = home + "/Downloads/zelvor-studio";
+    ASSERT_TRUE(testsupport::writeFile(source + "/bin/zelvor-studio", "#!/bin/sh\n"));
+    ASSERT_TRUE(testsupport::writeFile(source + "/share/zelvor-studio/resources/library.js", QByteArray(4096, 'x')));
+    ASSERT_TRUE(QDir().mkpath(home + "/.local/opt/another-program"));
+    platform::UserDefaults defaults(root.filePath("defaults.json"));
+    MoveEnvironment env = environmentAt(defaults, home);
+    MoveActions actions = currentMoveActions();
+    int exited = -1;
+    actions.exit = [&](int status) { exited = status; };
+    actions.startDetachedShell = [](const QString&) { return true; };
+    // The copy says it succeeded but the resources came out cut short, as on a full disk.
+    actions.copyTree = [](const QString& from, const QString& to) {
+        return testsupport::writeFile(to + "/bin/zelvor-studio", testsupport::readFile(from + "/bin/zelvor-studio").toUtf8())
+            && testsupport::writeFile(to + "/share/zelvor-studio/resources/library.js", "x");
+    };
+    QStringList asked;
+    platform::Alert::setTestResponder([&](const platform::Alert& alert) {
+        asked << alert.messageText();
+        return platform::Alert::kFirstButtonReturn;
+    });
+    moveToApplicationsFolderIfNecessary(defaults, source + "/bin/zelvor-studio", env, actions);
+    platform::Alert::setTestResponder(nullptr);
+
+    EXPECT_EQ(exited, -1) << "it relaunched from a broken copy";
+    EXPECT_EQ(asked.value(1), "Could not move to Applications folder");
+    EXPECT_EQ(QFileInfo(source + "/share/zelvor-studio/resources/library.js").size(), 4096) << "the running program was removed";
+    EXPECT_TRUE(treeCopyIsComplete(source, source));
 }

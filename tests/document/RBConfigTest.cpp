@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -93,4 +94,43 @@ TEST(ProjectConfig, EveryDefaultSurvivesAWriteAndARead)
     RBConfig read(path);
     for (auto it = defaults.begin(); it != defaults.end(); ++it)
         EXPECT_EQ(read.values()->value(it.key()), it.value()) << it.key().toStdString();
+}
+
+TEST(ProjectConfig, ThePageMayStoreOnlyValuesOfEachKeysKindAndRange)
+{
+    struct Row {
+        QString key;
+        QJsonValue value;
+        bool accepted;
+    };
+    const QString huge(8 << 20, QLatin1Char('x'));
+    const QList<Row> rows = {
+        {ProjectConfig::DeviceType, "apple-iphone-8", true},
+        {ProjectConfig::DeviceType, huge, false},
+        {ProjectConfig::DeviceType, QJsonObject{{"a", 1}}, false},
+        {ProjectConfig::DeviceType, QJsonArray{1, 2}, false},
+        {ProjectConfig::DeviceScale, -1, true},
+        {ProjectConfig::DeviceScale, 0.5, true},
+        {ProjectConfig::DeviceScale, 0, false},
+        {ProjectConfig::DeviceScale, 1e300, false},
+        {ProjectConfig::DeviceScale, "0.5", false},
+        {ProjectConfig::ContentScale, 2, true},
+        {ProjectConfig::ContentScale, -3, false},
+        {ProjectConfig::DeviceOrientation, 90, true},
+        {ProjectConfig::DeviceOrientation, -90, true},
+        {ProjectConfig::DeviceOrientation, 45, false},
+        {ProjectConfig::DeviceOrientation, true, false},
+        {ProjectConfig::SharedPrototype, 1, true},
+        {ProjectConfig::SharedPrototype, 0.5, false},
+        {ProjectConfig::UpdateDelay, 0.3, true},
+        {ProjectConfig::UpdateDelay, 1e9, false},
+        {ProjectConfig::SelectedHand, "left", true},
+        {ProjectConfig::SelectedHand, QJsonValue(), false},
+        {"fullScreen", true, true},
+        {"fullScreen", huge, false},
+        {"fullScreen", QJsonObject{}, false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ProjectConfig::acceptsValue(row.key, row.value), row.accepted)
+            << row.key.toStdString() << " " << QJsonDocument(QJsonArray{row.value}).toJson(QJsonDocument::Compact).left(40).constData();
 }

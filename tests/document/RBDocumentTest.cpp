@@ -2,6 +2,7 @@
 #include "../Mixpanel/FakeHttpServer.h"
 
 #include "messages/NotificationName.h"
+#include "messages/RBDocumentStateUpdate.h"
 #include "document/DeviceScaleMenu.h"
 #include "document/LibraryUpdate.h"
 #include "document/RBDocument.h"
@@ -127,6 +128,24 @@ TEST_F(DocumentTest, OpeningRestoresMissingEntriesAndChangesNothingElse)
     EXPECT_TRUE(d->isWatchingFiles());
     // A saved, opened folder gets no icons: only new folders do.
     EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/images/icon-76.png"));
+}
+
+TEST_F(DocumentTest, ASettingsFileThatIsNotUsedIsSaidOnTheEditorBar)
+{
+    makeProject();
+    write(project + "/zelvor/config.json", "{ \"deviceScale\": ");
+    QStringList notices;
+    const auto token = platform::NotificationCenter::defaultCenter().addObserver(
+        RBDocumentStateUpdateNotification, nullptr, [&](const platform::Notification& n) {
+            if (const auto update = RBDocumentStateUpdate::fromNotification(n); update && update->isProjectNotice())
+                notices << update->message();
+        });
+    auto d = open(project);
+    platform::NotificationCenter::defaultCenter().removeObserver(token);
+    ASSERT_EQ(notices.size(), 1) << notices.join("\n").toStdString();
+    EXPECT_TRUE(notices[0].contains("config.json")) << notices[0].toStdString();
+    EXPECT_TRUE(notices[0].contains("default settings")) << notices[0].toStdString();
+    EXPECT_EQ(d->config().value("deviceScale").toInt(), -1);
 }
 
 TEST_F(DocumentTest, AFolderWithoutProgramGetsTheStarterAndAFileIsNoProject)

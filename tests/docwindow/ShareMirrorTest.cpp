@@ -239,6 +239,32 @@ TEST_F(ShareMirrorTest, MirrorMenuGivesTheNetworkAddressToOpenOrCopy)
     EXPECT_TRUE(QUrl(opened[1]).query(QUrl::FullyDecoded).contains(address));
 }
 
+TEST_F(ShareMirrorTest, MirrorOnAnUntitledProjectSavesItFirstAndNeverHandsOutItsTemporaryAddress)
+{
+    open(false);
+    QString answer; // the panel is cancelled first
+    platform::SavePanel::setTestResponder([&](const platform::SavePanel&) {
+        ++savePanels;
+        return answer;
+    });
+    QGuiApplication::clipboard()->setText("before");
+    window->mirrorMenu()->toolbarMirrorAction(RBMirrorMenu::CopyLink);
+    EXPECT_EQ(savePanels, 1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before") << "the untitled project's address was copied";
+
+    answer = dir.filePath("Saved.zelvor");
+    toolbar().mirrorItem()->trigger();
+    EXPECT_EQ(savePanels, 2);
+    EXPECT_FALSE(window->mirrorMenu()->openMenu()) << "the menu came up instead of the save";
+    ASSERT_TRUE(document->isSaved());
+
+    // Once saved, the item shows the menu.
+    toolbar().mirrorItem()->trigger();
+    ASSERT_TRUE(window->mirrorMenu()->openMenu());
+    EXPECT_EQ(savePanels, 2);
+    window->mirrorMenu()->openMenu()->close();
+}
+
 TEST(MirrorMenuIcons, OnlyTheHighlightedViewerAppShowsItsSelectedIcon)
 {
     QMenu menu;

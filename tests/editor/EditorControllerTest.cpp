@@ -216,6 +216,36 @@ TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesSt
     EXPECT_EQ(buttonText(controller->errorButton()), "Late");
 }
 
+TEST_F(EditorTest, ANoticeAboutTheProjectStaysUntilClickedAndYieldsToErrorsOfTheProgram)
+{
+    setUpdateDelay(-1);
+    controller->replaceAllText("a = 1\n");
+    RBDocumentStateUpdate notice;
+    notice.setState(RBDocumentStateError);
+    notice.setType(RBDocumentStateUpdate::projectNoticeType());
+    notice.setMessage("The settings file is not JSON.");
+    notice.post(document.get());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return buttonText(controller->errorButton()) == "The settings file is not JSON."; }, 5000))
+        << buttonText(controller->errorButton()).toStdString();
+
+    // A run of the program that succeeds does not make it go.
+    RBDocumentStateUpdate ok;
+    ok.setState(RBDocumentStateOk);
+    ok.post(document.get());
+    EXPECT_EQ(buttonText(controller->errorButton()), "The settings file is not JSON.");
+    EXPECT_TRUE(controller->codeView()->textView()->errors().isEmpty()) << "a notice marks no line";
+
+    // An error of the program comes first; the notice is back once the error is gone.
+    runtimeError(1, 1, "boom").post(document.get());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return buttonText(controller->errorButton()) == "Boom"; }, 5000))
+        << buttonText(controller->errorButton()).toStdString();
+    ok.post(document.get());
+    EXPECT_EQ(buttonText(controller->errorButton()), "The settings file is not JSON.");
+
+    controller->errorButton()->click();
+    EXPECT_TRUE(buttonText(controller->errorButton()).startsWith("No Errors")) << buttonText(controller->errorButton()).toStdString();
+}
+
 TEST_F(EditorTest, ACompileErrorOfTextEditedMeanwhileIsNotMarkedOnItsOldLine)
 {
     setUpdateDelay(-1); // errors show without waiting

@@ -72,4 +72,21 @@ bool whileDiskIsFull(const std::function<void()>& work)
     return true;
 }
 
+QProcessEnvironment applicationEnvironment(const QString& home)
+{
+    auto environment = QProcessEnvironment::systemEnvironment();
+    const QDir folder(home);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QLatin1String(name), folder.filePath(QLatin1String(name)));
+    environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), folder.filePath(QStringLiteral("app.socket")));
+    // Untitled projects live in the temporary folder, and a run finds those of ended runs
+    // there: each test's runs have a temporary folder of their own.
+    QDir().mkpath(folder.filePath(QStringLiteral("tmp")));
+    environment.insert(QStringLiteral("TMPDIR"), folder.filePath(QStringLiteral("tmp")));
+    environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
+    return environment;
+}
+
 } // namespace testsupport

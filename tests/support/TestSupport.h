@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,5 +28,9 @@ QString readFile(const QString& path);
 // flush of buffered data) while truncating still works. Answers false, without running `work`,
 // when the limit can't be set.
 bool whileDiskIsFull(const std::function<void()>& work);
+
+// The environment of the real application started by a test: its user folders, instance socket
+// and temporary folder all inside `home`, offscreen, logging everything.
+QProcessEnvironment applicationEnvironment(const QString& home);
 
 } // namespace testsupport

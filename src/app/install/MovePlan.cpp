@@ -1,6 +1,7 @@
 #include "app/install/MovePlan.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 namespace {
@@ -100,7 +101,29 @@ QString relaunchScript(qint64 pid, const QString& destination)
 QStringList privilegedCopyCommand(const QString& source, const QString& destination)
 {
     return {QStringLiteral("pkexec"), QStringLiteral("/bin/sh"), QStringLiteral("-c"),
-            QStringLiteral("/bin/rm -rf %1; /bin/cp -pR %2 %1").arg(shellQuoted(destination), shellQuoted(source))};
+            QStringLiteral("/bin/rm -rf %1 && /bin/cp -pR %2 %1").arg(shellQuoted(destination), shellQuoted(source))};
+}
+
+bool treeCopyIsComplete(const QString& source, const QString& destination)
+{
+    const QFileInfo top(destination);
+    if (!top.isDir() || top.isSymLink())
+        return false;
+    QDirIterator it(source, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo from(it.next());
+        const QFileInfo to(destination + QLatin1Char('/') + QDir(source).relativeFilePath(from.filePath()));
+        if (from.isSymLink()) {
+            if (!to.isSymLink())
+                return false;
+        } else if (from.isDir()) {
+            if (!to.isDir() || to.isSymLink())
+                return false;
+        } else if (to.isSymLink() || !to.exists() || to.isDir() || (from.isFile() && to.size() != from.size())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QString desktopEntryFor(const QString& destination, const QString& shipped)

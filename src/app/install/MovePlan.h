@@ -53,8 +53,13 @@ QString shellQuoted(const QString& path);
 QString relaunchScript(qint64 pid, const QString& destination);
 
 // The command that removes an old copy and copies the tree in with an administrator's rights
-// (pkexec asks for the password): program and arguments.
+// (pkexec asks for the password): program and arguments. The copy runs only when the removal
+// succeeded, so that it never lands inside an old copy that is still there.
 QStringList privilegedCopyCommand(const QString& source, const QString& destination);
+
+// Whether `destination` holds every folder, file and link of the tree at `source`, each file
+// with the same size: what must be true before the source is removed.
+bool treeCopyIsComplete(const QString& source, const QString& destination);
 
 // The desktop entry of the moved program, so that the desktop starts it and hands it
 // "zelvor://" links: the tree's own entry (`shipped`, may be empty) with its Exec line pointing

@@ -165,6 +165,12 @@ void moveToApplicationsFolderIfNecessary(platform::UserDefaults& defaults, const
             return;
         }
     }
+    // A copy that came out short must not cost the program the user is running now.
+    if (!treeCopyIsComplete(plan.source, plan.destination)) {
+        platform::Log::error(kDomain, QStringLiteral("ERROR -- The copy in %1 is incomplete; %2 is kept").arg(plan.destination, plan.source));
+        showFailure();
+        return;
+    }
     writeDesktopEntry(plan.destination);
 
     // Removable media stay as they are; anything else is removed (or, failing that, trashed).

@@ -1,6 +1,7 @@
 #include "document/modules/RBZelvorModuleManager.h"
 
 #include "document/modules/ModuleBuilderCommand.h"
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/Task.h"
@@ -62,23 +63,51 @@ QString RBZelvorModuleManager::hashForPath(const QString& folder)
             paths << path;
     }
     std::sort(paths.begin(), paths.end());
+    // Only the project's own files are read: a link out of it or a pipe is never opened.
+    const QString project = QFileInfo(folder).path();
     QString text;
-    for (const QString& path : paths)
-        text += QStringLiteral("%1:%2").arg(platform::md5OfFile(path), path);
+    for (const QString& path : paths) {
+        const bool own = platform::entryKindInside(project, path) == platform::EntryKind::File;
+        text += QStringLiteral("%1:%2").arg(own ? platform::md5OfFile(path) : QStringLiteral("-"), path);
+    }
     return text;
+}
+
+QString RBZelvorModuleManager::modulesProblem(const QString& outputPath) const
+{
+    const QString project = QFileInfo(m_modulesPath).path();
+    if (!platform::resolvesInside(project, m_modulesPath))
+        return QStringLiteral("The folder \u201Cmodules\u201D is a link to a folder outside the project, so its modules are not built.");
+    if (!platform::resolvesInside(project, QFileInfo(outputPath).path()))
+        return QStringLiteral("The module bundle would be written outside the project, so the modules are not built.");
+    QDirIterator it(m_modulesPath, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isModuleFile(path))
+            if (const QString problem = platform::entryProblemInside(project, path); !problem.isEmpty())
+                return problem;
+    }
+    return {};
 }
 
 bool RBZelvorModuleManager::buildForPath(const QString& outputPath)
 {
+    const QString project = QFileInfo(m_modulesPath).path();
+    if (const QString problem = modulesProblem(outputPath); !problem.isEmpty()) {
+        // The builder would read what lies outside the project (or wait on a pipe for good)
+        // and the bundle is served to every device.
+        m_lastError = problem;
+        return false;
+    }
     const QString fingerprint = hashForPath(m_modulesPath);
     const QString hashPath = hashPathForPath(outputPath);
-    bool readable = false;
-    const QString stored = platform::readTextFile(hashPath, &readable);
+    const std::optional<QByteArray> stored = platform::readFileInside(project, hashPath, nullptr, 16 << 20);
     // A bundle that went away is built again even when the modules did not change.
-    if (readable && stored == fingerprint && QFileInfo::exists(outputPath))
+    if (stored && QString::fromUtf8(*stored) == fingerprint && QFileInfo::exists(outputPath))
         return true;
 
-    QFile::remove(hashPath);
+    if (platform::resolvesInside(project, QFileInfo(hashPath).path()))
+        QFile::remove(hashPath);
     m_lastError.clear();
     const std::shared_ptr<bool> alive = m_alive;
     const bool built = runBuilder(outputPath);
@@ -86,9 +115,9 @@ bool RBZelvorModuleManager::buildForPath(const QString& outputPath)
         return false; // the manager went while the builder ran
     if (!built)
         return false;
-    QFile file(hashPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(fingerprint.toUtf8()) < 0)
-        platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(hashPath, file.errorString()));
+    QString reason;
+    if (!platform::writeFileInside(project, hashPath, fingerprint.toUtf8(), &reason))
+        platform::Log::error(kDomain, QStringLiteral("cannot write %1: %2").arg(hashPath, reason));
     return true;
 }
 

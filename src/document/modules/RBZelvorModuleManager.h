@@ -51,6 +51,9 @@ public:
 
 private:
     bool runBuilder(const QString& outputPath);
+    // Why the modules are not built: a module, the folder or the bundle's place leads out of
+    // the project, or a module is a pipe, device or socket ("" when they may be built).
+    QString modulesProblem(const QString& outputPath) const;
 
     QString m_modulesPath;
     QString m_lastError;

@@ -140,7 +140,7 @@ void buildDocumentWindow(RBDocument& document)
     window->setMirrorMenu(mirror.get());
     QObject::connect(toolbar->shareItem(), &QAction::triggered, sharing.get(), [s = sharing.get()] { s->toolbarShare(); });
     QObject::connect(toolbar->mirrorItem(), &QAction::triggered, mirror.get(),
-                     [m = mirror.get(), toolbar] { m->showMirrorMenuWithSender(toolbar->widgetForAction(toolbar->mirrorItem())); });
+                     [m = mirror.get(), toolbar] { m->toolbarMirror(toolbar->widgetForAction(toolbar->mirrorItem())); });
     if (KVCodeView* codeView = code->codeView())
         platform::NotificationCenter::defaultCenter().addObserver(
             KVCodeTextView::ClickedOnLinkNotification, codeView->textView(),

@@ -1,6 +1,7 @@
 #include "document/window/DocumentPreviewLink.h"
 
 #include "document/RBDocument.h"
+#include "platform/Log.h"
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "webview/RBWebViewController.h"
 #include "preview/RBZelvorViewController.h"
@@ -60,8 +61,15 @@ QJsonObject DocumentPreviewLink::configValues() const
 
 void DocumentPreviewLink::setConfigValue(const QString& key, const QJsonValue& value)
 {
-    if (m_document)
-        m_document->config().setValue(key, value);
+    if (!m_document)
+        return;
+    // What the preview stores comes from the page, which may be anyone's: a value of the wrong
+    // kind or size never reaches the settings or their file.
+    if (!ProjectConfig::acceptsValue(key, value)) {
+        platform::Log::warning(QStringLiteral("DocumentPreviewLink"), QStringLiteral("The page's value for \"%1\" is not kept: it is not a valid setting").arg(key));
+        return;
+    }
+    m_document->config().setValue(key, value);
 }
 
 void DocumentPreviewLink::removeConfigValue(const QString& key)

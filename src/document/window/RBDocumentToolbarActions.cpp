@@ -6,6 +6,7 @@
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentWindow.h"
 #include "platform/Bundle.h"
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/gui/Alert.h"
@@ -213,9 +214,9 @@ bool RBDocumentToolbarActions::confirmStandalonePage() const
     // The page of a project made by an earlier version shows an empty device outside the
     // application: its "zelvor" folder has the compiler and the loader now, but its page is the
     // user's and is never rewritten, so the user is told which lines to add.
-    bool readable = false;
-    const QString html = platform::readTextFile(QDir(m_document->projectPath()).filePath(QStringLiteral("index.html")), &readable);
-    const QStringList missing = readable ? preview::missingStandaloneScripts(html) : QStringList();
+    const std::optional<QByteArray> html =
+        platform::readFileInside(m_document->projectPath(), QDir(m_document->projectPath()).filePath(QStringLiteral("index.html")));
+    const QStringList missing = html ? preview::missingStandaloneScripts(QString::fromUtf8(*html)) : QStringList();
     if (missing.isEmpty())
         return true;
     platform::Alert alert;

@@ -135,6 +135,17 @@ void RBMirrorMenu::showMirrorMenuWithSender(QWidget* sender)
     menu->popup(sender ? RBDocumentToolbarActions::menuLocationForToolbarButton(sender) : QCursor::pos());
 }
 
+void RBMirrorMenu::toolbarMirror(QWidget* sender)
+{
+    if (!m_document)
+        return;
+    if (!m_document->isSaved()) {
+        m_document->saveDocument();
+        return;
+    }
+    showMirrorMenuWithSender(sender);
+}
+
 void RBMirrorMenu::menuWillHighlightItem(QMenu& menu, QAction* highlighted)
 {
     for (QAction* item : menu.actions()) {
@@ -170,8 +181,8 @@ void RBMirrorMenu::toolbarMirrorAction(int tag)
     case CopyLink: {
         if (!m_document)
             return;
-        m_document->saveDocument();
-        if (!m_document)
+        // Only a saved project has an address that lasts.
+        if (!m_document->saveDocument() || !m_document || !m_document->isSaved())
             return;
         const QString url = m_document->serverUrl();
         if (url.isEmpty()) {

@@ -25,6 +25,9 @@ public:
 
     // Pops the menu up under the button, its first item at the button's menu location.
     void showMirrorMenuWithSender(QWidget* sender);
+    // The toolbar item: the menu for a saved project; an unsaved one is saved first, since
+    // the address of its temporary folder stops working once it is saved.
+    void toolbarMirror(QWidget* sender);
     std::unique_ptr<QMenu> makeMirrorMenu();
     // The menu that is open now, if any.
     QMenu* openMenu() const { return m_openMenu; }

@@ -1,5 +1,6 @@
 #include "preview/drop/ProjectFileCopy.h"
 
+#include "platform/ContainedFiles.h"
 #include "platform/FileUtils.h"
 
 #include <QDir>
@@ -37,10 +38,16 @@ Result copyIntoFolder(const QString& source, const QString& folder, const Replac
     const QString target = QDir(folder).filePath(name);
     if (!sourceInfo.exists())
         return failure(target, QStringLiteral("The file “%1” can no longer be found.").arg(name));
-    if (!sourceInfo.isFile())
+    if (sourceInfo.isDir())
         return failure(target, QStringLiteral("“%1” is a folder, not a file.").arg(name));
+    if (!sourceInfo.isFile())
+        return failure(target, QStringLiteral("“%1” is not a regular file (it is a pipe, device or socket), so it is not copied.").arg(name));
 
+    // The folder belongs to the project (the folder above it): never one that a link leads to.
     const QFileInfo folderInfo(folder);
+    if (!platform::resolvesInside(folderInfo.path(), folder))
+        return failure(target, QStringLiteral("The project's “%1” is a link to a folder outside the project, so nothing is copied into it.")
+                                   .arg(folderInfo.fileName()));
     if (folderInfo.exists() && !folderInfo.isDir())
         return failure(target, QStringLiteral("The project's “%1” is a file, not a folder.").arg(folderInfo.fileName()));
     if (!folderInfo.exists() && !QDir().mkdir(folder))
