@@ -58,8 +58,10 @@ int main(int argc, char** argv)
     RBApplication::Options options;
     options.welcomeShouldShowOnStartup = [] { return WelcomeWindowController::shouldShowOnStartup(); };
     options.makeWelcomeWindow = [&welcomeController]() -> QWidget* {
-        if (!welcomeController)
+        if (!welcomeController) {
             welcomeController = std::make_unique<WelcomeWindowController>();
+            welcomeController->setShowDocumentation([] { RBDocsWindowController::sharedInstance().showWindow(); });
+        }
         return welcomeController->window();
     };
     options.sendPendingSignUp = [] { WelcomeWindowController::sendContactInfoToCompaignMonitorIsPossible(); };

@@ -52,6 +52,12 @@ KVCodeTextView::KVCodeTextView(KVCodeView* codeView, QWidget* parent)
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &KVCodeTextView::textViewDidChangeSelection);
     connect(this, &QPlainTextEdit::selectionChanged, this, &KVCodeTextView::textViewDidChangeSelection);
     connect(this, &QPlainTextEdit::cursorPositionChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &KVCodeTextView::restartCaretBlink);
+    connect(this, &QPlainTextEdit::textChanged, this, &KVCodeTextView::restartCaretBlink);
+    connect(&m_caretBlink, &QTimer::timeout, this, [this] {
+        m_caretPhaseOn = !m_caretPhaseOn;
+        viewport()->update(cursorRect().adjusted(-2, -4, int(std::ceil(m_caretWidth)) + 2, 4));
+    });
     setDefaults();
 }
 
@@ -995,14 +1001,32 @@ void KVCodeTextView::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
+bool KVCodeTextView::isCaretShown() const
+{
+    return hasFocus() && !isReadOnly() && !textCursor().hasSelection() && m_caretPhaseOn;
+}
+
+void KVCodeTextView::restartCaretBlink()
+{
+    m_caretPhaseOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_caretBlink.start(flash / 2);
+    else
+        m_caretBlink.stop();
+}
+
 void KVCodeTextView::focusInEvent(QFocusEvent* event)
 {
     QPlainTextEdit::focusInEvent(event);
+    restartCaretBlink();
     viewport()->update();
 }
 
 void KVCodeTextView::focusOutEvent(QFocusEvent* event)
 {
+    m_caretBlink.stop();
+    m_caretPhaseOn = true;
     viewport()->update();
     platform::NotificationCenter::defaultCenter().post(ResignFirstResponderNotification, nullptr);
     QPlainTextEdit::focusOutEvent(event);
@@ -1038,7 +1062,7 @@ void KVCodeTextView::paintEvent(QPaintEvent* event)
         m_layoutManager->drawInvisibles(painter);
     if (!m_links.isEmpty())
         drawLinks(painter);
-    if (hasFocus() && !isReadOnly()) {
+    if (isCaretShown()) {
         const QRect caret = cursorRect();
         const qreal height = std::ceil(caret.height() * 1.1);
         painter.setRenderHint(QPainter::Antialiasing, false);

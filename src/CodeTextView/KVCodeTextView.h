@@ -99,6 +99,10 @@ public:
     qreal caretWidth() const { return m_caretWidth; }
     void setCaretWidth(qreal width);
     QColor caretColor() const { return m_caretColor; }
+    // Whether the caret is drawn now: only with the focus and no selection, and not in the off
+    // phase of its blink (the desktop's cursor flash time; it blinks not at all when that is 0
+    // and starts each movement or edit visible).
+    bool isCaretShown() const;
     void setCaretColor(const QColor& color);
     void setTextFont(const QFont& font);
     void setTextInset(qreal inset);
@@ -151,9 +155,9 @@ public:
     void insertTab();
     void deleteBackward();
     void deleteForward();
-    void shiftLeft();
-    void shiftRight();
-    void commentSelection();
+    Q_INVOKABLE void shiftLeft();
+    Q_INVOKABLE void shiftRight();
+    Q_INVOKABLE void commentSelection();
     void moveWordLeft();
     void moveWordRight();
     void moveWordLeftAndModifySelection();
@@ -257,6 +261,9 @@ private:
     int m_completionBlankRevision = -1;
     // Whether the caret stands right after such a blank, nothing edited since; forgets it.
     bool takeCompletionBlank();
+    QTimer m_caretBlink;
+    bool m_caretPhaseOn = true;
+    void restartCaretBlink();
 
     QList<TextLink> m_links;
     bool m_linkCursorShown = false;

@@ -12,6 +12,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/gui/ColorExtras.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QScrollBar>
@@ -62,15 +64,15 @@ KVCodeView::~KVCodeView()
 double KVCodeView::storedFontSize() const
 {
     const double size = m_defaults->doubleForKey(FontSizeKey);
-    return size > 0 ? size : kDefaultFontSize;
+    return size > 0 ? std::clamp(size, MinimumFontSize, MaximumFontSize) : kDefaultFontSize;
 }
 
 void KVCodeView::setDefaults()
 {
     m_currentFont = editorFont(storedFontSize());
     m_lineHeight = 1.4;
-    m_maximumFontSize = 28;
-    m_minimumFontSize = 9;
+    m_maximumFontSize = MaximumFontSize;
+    m_minimumFontSize = MinimumFontSize;
 }
 
 void KVCodeView::setup()

@@ -62,6 +62,10 @@ public:
     void setLineHeight(qreal multiple) { m_lineHeight = multiple; }
     qreal lineNumberViewWidth() const;
     void setLineNumberViewWidth(qreal width);
+    // The sizes the editor's font may take, in points: a stored size outside them is brought
+    // back inside.
+    static constexpr qreal MinimumFontSize = 9;
+    static constexpr qreal MaximumFontSize = 28;
     qreal minimumFontSize() const { return m_minimumFontSize; }
     qreal maximumFontSize() const { return m_maximumFontSize; }
     bool showActions() const { return m_showActions; }
@@ -115,8 +119,8 @@ private:
     std::shared_ptr<KVAutoCompleteDelegate> m_autoCompleteDelegate;
     QFont m_currentFont;
     qreal m_lineHeight = 1.4;
-    qreal m_minimumFontSize = 9;
-    qreal m_maximumFontSize = 28;
+    qreal m_minimumFontSize = MinimumFontSize;
+    qreal m_maximumFontSize = MaximumFontSize;
     bool m_showActions = false;
     qsizetype m_syntaxColoringLocation = 0;
     QPoint m_lastScrollPosition;

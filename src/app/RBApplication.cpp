@@ -14,6 +14,7 @@
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
 #include "document/RunLeftovers.h"
+#include "messages/FeedbackAddress.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
 #include "platform/FileUtils.h"
@@ -698,6 +699,17 @@ void RBApplication::showEmailSignup()
 void RBApplication::showPluginsPath()
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(pluginsPath()));
+}
+
+QString RBApplication::feedbackAddress() const
+{
+    return m_options.feedbackAddress ? m_options.feedbackAddress->trimmed() : feedback::address();
+}
+
+void RBApplication::sendFeedback()
+{
+    if (const QString url = feedback::mailtoURL(feedbackAddress(), appVersion(), osVersion()); !url.isEmpty())
+        openURL(url, false);
 }
 
 void RBApplication::showPreferences()

@@ -76,6 +76,8 @@ public:
         std::function<void()> showAbout;
         // Opens a web address (default: the desktop's browser).
         std::function<void(const QString& url, bool inBackground)> openURL;
+        // Where Send Feedback writes to ("": nowhere; the build's setting when not given).
+        std::optional<QString> feedbackAddress;
         // "zelvor://" links: where zip links download to (default: the user's Downloads folder)
         // and the gist hosts (default: the build's settings), and how long a silent server is
         // waited for.
@@ -128,6 +130,10 @@ public:
     bool applicationShouldOpenUntitledFile();
     // A launch with nothing to open while running: the welcome window when no window shows.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // The desktop's last window has closed (Qt tells it 0.2 s later, once a closing project had
+    // the chance to bring up the welcome window): with no window left, the application quits,
+    // as Linux applications do.
+    void lastWindowClosed();
     // Opens a "zelvor://" link in a progress window of its own (RBDocumentURLManager).
     void handleURLEvent(const QString& link);
     // The manager of the most recent link, until its window closes.
@@ -146,6 +152,10 @@ public:
     void showHelpZelvorApi();
     void showEmailSignup();
     void showPluginsPath();
+    // Starts a message to the feedback address in the desktop's mail program.
+    void sendFeedback();
+    // The feedback address; empty when there is none (Send Feedback is then disabled).
+    QString feedbackAddress() const;
     void showPreferences();
     void newDocument();
     void openDocument();
@@ -200,7 +210,6 @@ private:
     void setUpWelcomeWindow();
     void setUpMetrics();
     void offerCrashReports();
-    void lastWindowClosed();
     // Writes down the project windows open now, so that a run that ends without quitting (a
     // crash, a kill) brings them back, with their unsaved work, at the next start.
     void keepOpenProjects();

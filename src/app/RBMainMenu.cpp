@@ -7,6 +7,7 @@
 #include "CodeTextView/KVFindBar.h"
 #include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
+#include "editor/RBCodeEditViewController.h"
 #include "platform/gui/Document.h"
 #include "preview/RBDocsWindowController.h"
 #include "preview/RBServerLogWindowController.h"
@@ -23,11 +24,24 @@
 
 namespace {
 
+bool answers(QObject* object, const char* signature)
+{
+    return object->metaObject()->indexOfMethod(signature) >= 0;
+}
+
 // Edit commands go to the widget with the keyboard focus, when it has them.
 void sendToFocus(const char* slot)
 {
     if (QWidget* focus = QApplication::focusWidget())
-        QMetaObject::invokeMethod(focus, slot);
+        if (answers(focus, (QByteArray(slot) + "()").constData()))
+            QMetaObject::invokeMethod(focus, slot);
+}
+
+// The editor of the project whose window is active.
+RBCodeEditViewController* activeEditor(RBApplication& app)
+{
+    auto* document = qobject_cast<RBDocument*>(app.currentDocument());
+    return document ? dynamic_cast<RBCodeEditViewController*>(document->editor()) : nullptr;
 }
 
 // The find bar of the code the user works in: around the focus, else in the active window.
@@ -55,11 +69,6 @@ void findAgain(bool forward)
         bar->findNext();
     else
         bar->findPrevious();
-}
-
-bool answers(QObject* object, const char* signature)
-{
-    return object->metaObject()->indexOfMethod(signature) >= 0;
 }
 
 // A View command goes, as along a responder chain, to the nearest widget from the keyboard
@@ -96,6 +105,13 @@ bool isMenuWindow(QWidget* window)
 }
 
 const char* kMenusInstalled = "zelvorMenusInstalled";
+// Commands of the application rather than of a window: no window's rule disables them.
+const QStringList kApplicationCommands = {
+    QStringLiteral("newDocument"),     QStringLiteral("openDocument"),      QStringLiteral("terminate"),
+    QStringLiteral("preferences"),     QStringLiteral("showWelcomeWindow"), QStringLiteral("showServerLog"),
+    QStringLiteral("showHelpZelvor"),  QStringLiteral("showHelpZelvorApi"), QStringLiteral("showHelpCoffeeScript"),
+    QStringLiteral("showEmailSignup"), QStringLiteral("showPluginsPath"),   QStringLiteral("checkForUpdates"),
+    QStringLiteral("sendFeedback"),    QStringLiteral("about")};
 const QString kNoWebsite = QStringLiteral("This build names no web site for its help pages.");
 
 } // namespace
@@ -118,9 +134,24 @@ QAction* RBMainMenu::add(const QString& name, const QString& title, const QKeySe
     auto* action = new QAction(title, this);
     action->setObjectName(name);
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    connect(action, &QAction::triggered, this, [this, name, run = std::move(run)] {
+        if (validate(name))
+            run();
+    });
     m_actions[name] = action;
     return action;
+}
+
+bool RBMainMenu::validate(const QString& name) const
+{
+    if (kApplicationCommands.contains(name))
+        return true;
+    QWidget* window = QApplication::activeWindow();
+    if (!window || !answers(window, "validateMenuItem(QString)"))
+        return true;
+    bool valid = true;
+    QMetaObject::invokeMethod(window, "validateMenuItem", Q_RETURN_ARG(bool, valid), Q_ARG(QString, name + QLatin1Char(':')));
+    return valid;
 }
 
 QAction* RBMainMenu::action(const QString& name) const
@@ -162,12 +193,23 @@ void RBMainMenu::buildActions()
     add(QStringLiteral("redo"), QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [] { sendToFocus("redo"); });
     add(QStringLiteral("cut"), QStringLiteral("Cu&t"), QKeySequence::Cut, [] { sendToFocus("cut"); });
     add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy"); });
+    add(QStringLiteral("copyAsRichText"), QStringLiteral("Copy as Rich Te&xt"), QKeySequence(QStringLiteral("Ctrl+Shift+C")),
+        [&app] {
+            if (RBCodeEditViewController* editor = activeEditor(app))
+                editor->copyToPasteBoard();
+        });
     add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste"); });
     add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll, [] { sendToFocus("selectAll"); });
     add(QStringLiteral("showCompletions"), QStringLiteral("Show Co&mpletions"), QKeySequence(QStringLiteral("Ctrl+Space")), [] {
         if (auto* code = qobject_cast<KVCodeTextView*>(QApplication::focusWidget()))
             code->showCompletions();
     });
+    add(QStringLiteral("commentSelection"), QStringLiteral("Co&mment Selection"), QKeySequence(QStringLiteral("Ctrl+/")),
+        [] { sendToFocus("commentSelection"); });
+    add(QStringLiteral("shiftLeft"), QStringLiteral("Shift &Left"), QKeySequence(QStringLiteral("Ctrl+[")),
+        [] { sendToFocus("shiftLeft"); });
+    add(QStringLiteral("shiftRight"), QStringLiteral("Shift Ri&ght"), QKeySequence(QStringLiteral("Ctrl+]")),
+        [] { sendToFocus("shiftRight"); });
     add(QStringLiteral("performFindPanelAction"), QStringLiteral("&Find…"), QKeySequence::Find, [] {
         if (KVFindBar* bar = activeFindBar())
             bar->showFind(false);
@@ -218,6 +260,11 @@ void RBMainMenu::buildActions()
         [&app] { app.showHelpZelvor(); });
     // The documentation command: shows the documentation window, or closes it while it is in front.
     add(QStringLiteral("toolbarDocs"), QStringLiteral("Library &Documentation"), QKeySequence(QStringLiteral("Shift+F1")), [] {
+        // A window with a documentation command of its own (the welcome window) answers it.
+        if (QWidget* window = QApplication::activeWindow(); window && answers(window, "toolbarDocs()")) {
+            QMetaObject::invokeMethod(window, "toolbarDocs");
+            return;
+        }
         RBDocsWindowController& docs = RBDocsWindowController::sharedInstance();
         if (docs.window() && docs.window()->isActiveWindow())
             docs.toolbarDocs();
@@ -232,6 +279,7 @@ void RBMainMenu::buildActions()
         [&app] { app.showEmailSignup(); });
     add(QStringLiteral("showPluginsPath"), QStringLiteral("Show &Plugins Folder"), QKeySequence(),
         [&app] { app.showPluginsPath(); });
+    add(QStringLiteral("sendFeedback"), QStringLiteral("Send &Feedback\u2026"), QKeySequence(), [&app] { app.sendFeedback(); });
     add(QStringLiteral("checkForUpdates"), QStringLiteral("Check for Updates…"), QKeySequence(), [&app] {
         if (UpdateChecker* checker = app.updateChecker())
             checker->checkForUpdates();
@@ -246,6 +294,11 @@ void RBMainMenu::buildActions()
             item->setEnabled(false);
             item->setToolTip(kNoWebsite);
         }
+    }
+    if (app.feedbackAddress().isEmpty()) {
+        QAction* item = action(QStringLiteral("sendFeedback"));
+        item->setEnabled(false);
+        item->setToolTip(QStringLiteral("This build names no address for feedback."));
     }
     // Menu shortcuts of a window work even while another of its widgets has the focus.
     for (auto& [name, item] : m_actions)
@@ -327,9 +380,14 @@ QMenu* RBMainMenu::buildEditMenu(QWidget* parent)
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("cut")));
     menu->addAction(action(QStringLiteral("copy")));
+    menu->addAction(action(QStringLiteral("copyAsRichText")));
     menu->addAction(action(QStringLiteral("paste")));
     menu->addAction(action(QStringLiteral("selectAll")));
     menu->addAction(action(QStringLiteral("showCompletions")));
+    menu->addSeparator();
+    menu->addAction(action(QStringLiteral("commentSelection")));
+    menu->addAction(action(QStringLiteral("shiftLeft")));
+    menu->addAction(action(QStringLiteral("shiftRight")));
     menu->addSeparator();
     QMenu* find = menu->addMenu(QStringLiteral("&Find"));
     find->setObjectName(QStringLiteral("findMenu"));
@@ -359,8 +417,8 @@ QMenu* RBMainMenu::buildProjectMenu(QWidget* parent)
     menu->setObjectName(QStringLiteral("projectMenu"));
     menu->setToolTipsVisible(true);
     QAction* update = action(QStringLiteral("updateZelvorLibrary"));
-    update->setToolTip(QStringLiteral("Replaces the project's copy of the Zelvor library with the newest one, keeping the old "
-                                      "files beside it as \u201C.old\u201D copies."));
+    update->setToolTip(QStringLiteral("Brings the project's copy of the Zelvor library up to date, keeping each file it "
+                                      "replaces beside the new one as an \u201C.old\u201D copy."));
     menu->addAction(update);
     connect(menu, &QMenu::aboutToShow, this, [this] {
         action(QStringLiteral("updateZelvorLibrary"))->setEnabled(qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr);
@@ -413,6 +471,7 @@ QMenu* RBMainMenu::buildHelpMenu(QWidget* parent)
     menu->addAction(action(QStringLiteral("showHelpCoffeeScript")));
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("showEmailSignup")));
+    menu->addAction(action(QStringLiteral("sendFeedback")));
     menu->addAction(action(QStringLiteral("showPluginsPath")));
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("checkForUpdates")));
@@ -447,6 +506,9 @@ void RBMainMenu::installInto(QWidget* window)
     for (auto& [name, item] : m_actions)
         if (!item->shortcut().isEmpty())
             window->addAction(item);
+    // And shows the Help items (About among them) itself when it can.
+    if (answers(window, "setHelpMenu(QMenu*)"))
+        QMetaObject::invokeMethod(window, "setHelpMenu", Q_ARG(QMenu*, buildHelpMenu(window)));
 }
 
 void RBMainMenu::installIntoNewWindows()

@@ -30,10 +30,19 @@ public:
     // A new menu bar over the shared actions, owned by `parent`.
     QMenuBar* createMenuBar(QWidget* parent);
     // Gives a window its menus: a menu bar for a main window without one, the shortcuts for
-    // any other window. Windows shown later get theirs when they first show.
+    // any other window, and a Help menu of its own to a window that answers
+    // `setHelpMenu(QMenu*)` (the welcome window shows it from a button and with F10). Windows
+    // shown later get theirs when they first show.
     void installInto(QWidget* window);
     // Watches windows as they show and installs the menus into them.
     void installIntoNewWindows();
+
+    // Whether the command may run now. The commands of the application (new, open, quit, the
+    // preferences and the Help items) always may; every other command acts on the active window
+    // and asks it first when it answers `validateMenuItem(QString)` with the command's name and
+    // a colon ("saveDocument:"): the welcome window keeps the commands of the project behind it
+    // from running.
+    bool validate(const QString& name) const;
 
     // The update item: "Check for Updates…" when the build names a feed, else a disabled item
     // that says where updates come from.

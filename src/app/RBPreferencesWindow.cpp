@@ -1,5 +1,6 @@
 #include "app/RBPreferencesWindow.h"
 
+#include "CodeTextView/KVCodeView.h"
 #include "platform/UserDefaults.h"
 
 #include <QCheckBox>
@@ -38,7 +39,7 @@ QWidget* RBPreferencesWindow::create(platform::UserDefaults& defaults, QWidget* 
 
     auto* fontSize = new QSpinBox(dialog);
     fontSize->setObjectName(QStringLiteral("fontSize"));
-    fontSize->setRange(8, 48);
+    fontSize->setRange(int(KVCodeView::MinimumFontSize), int(KVCodeView::MaximumFontSize));
     fontSize->setSuffix(QStringLiteral(" pt"));
     fontSize->setValue(defaults.hasKey(kFontSize) ? int(defaults.doubleForKey(kFontSize)) : 12);
     QObject::connect(fontSize, &QSpinBox::valueChanged, dialog,

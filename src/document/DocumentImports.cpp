@@ -2,6 +2,7 @@
 
 #include "document/RBDocument.h"
 #include "importers/ImportRules.h"
+#include "messages/FeedbackAddress.h"
 #include "importers/RBImportWindowController.h"
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
@@ -11,10 +12,11 @@
 #include <QFileInfo>
 
 namespace {
-const QString kImportFailedText = QStringLiteral(
-    "Please restart Sketch and Zelvor and try again. If this persists, please use the 'Zelvor Studio → Send Feedback' menu "
-    "and include the anonymous system profile.");
+QString importFailedText()
+{
+    return QStringLiteral("Please restart Sketch and Zelvor and try again. ") + feedback::persistentProblemHint();
 }
+} // namespace
 
 DocumentImports::DocumentImports(RBDocument& document, QObject* parent)
     : QObject(parent)
@@ -85,7 +87,7 @@ void DocumentImports::handleImportResult(const platform::Notification& notificat
         QStringLiteral("imported/") + importers::importFolderName(report.docName, report.scale));
     const QFileInfo found(folder);
     if (!found.isDir() || found.isSymLink()) {
-        alertFailure(kImportFailedText);
+        alertFailure(importFailedText());
         Q_EMIT importFailed(report.identifier);
         return;
     }
@@ -106,7 +108,7 @@ void DocumentImports::handleImportFailure(const platform::Notification& notifica
     if (!m_sheet || notification.object != m_sheet.data())
         return;
     const QString reason = notification.userInfo.value(QStringLiteral("error")).toString();
-    alertFailure(reason.isEmpty() ? kImportFailedText : reason);
+    alertFailure(reason.isEmpty() ? importFailedText() : reason);
     Q_EMIT importFailed(importers::ImportReport::fromUserInfo(notification.userInfo).identifier);
 }
 

@@ -13,11 +13,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
-#include <QTemporaryFile>
+#include <QRegularExpression>
 #include <QUrl>
 
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -50,7 +48,7 @@ LibraryUpdate::LibraryUpdate(QString projectFolder, QString serverURL, QString s
 
 LibraryUpdate::~LibraryUpdate() = default;
 
-void LibraryUpdate::start(std::function<void(const QString&)> done)
+void LibraryUpdate::start(std::function<void(const LibraryUpdateOutcome&)> done)
 {
     m_done = std::move(done);
     if (m_serverURL.isEmpty()) {
@@ -59,7 +57,7 @@ void LibraryUpdate::start(std::function<void(const QString&)> done)
             bool ok = false;
             const QByteArray bytes = platform::readFile(m_shippedFolder + QLatin1Char('/') + name, &ok);
             if (!ok)
-                return finish(QStringLiteral("The library that comes with Zelvor Studio is missing (%1).").arg(quoted(name)));
+                return fail(QStringLiteral("The library that comes with Zelvor Studio is missing (%1).").arg(quoted(name)));
             m_files.append({name, bytes});
         }
         // Answer after the caller has shown its progress, as a download would.
@@ -95,7 +93,7 @@ void LibraryUpdate::received(QNetworkReply* reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 0 && status != 200) {
         platform::Log::error(kDomain, QStringLiteral("Download error %1: HTTP status %2").arg(address).arg(status));
-        return finish(QStringLiteral("The server answered %1 with status %2 instead of the library.").arg(address).arg(status));
+        return fail(QStringLiteral("The server answered %1 with status %2 instead of the library.").arg(address).arg(status));
     }
     if (reply->error() != QNetworkReply::NoError) {
         platform::Log::error(kDomain, QStringLiteral("Download error %1: %2").arg(address, reply->errorString()));
@@ -103,10 +101,10 @@ void LibraryUpdate::received(QNetworkReply* reply)
                                : reply->error() == QNetworkReply::OperationCanceledError
                                    ? QStringLiteral("the server did not answer in time")
                                    : reply->errorString();
-        return finish(QStringLiteral("%1 could not be downloaded from %2: %3.").arg(quoted(name), address, reason));
+        return fail(QStringLiteral("%1 could not be downloaded from %2: %3.").arg(quoted(name), address, reason));
     }
     if (const QString problem = libraryFileProblem(name, bytes); !problem.isEmpty())
-        return finish(QStringLiteral("%1 (from %2) %3").arg(quoted(name), address, problem));
+        return fail(QStringLiteral("%1 (from %2) %3").arg(quoted(name), address, problem));
     m_files.append({name, bytes});
     if (m_files.size() < fileNames().size())
         fetchNext();
@@ -114,20 +112,28 @@ void LibraryUpdate::received(QNetworkReply* reply)
         finish(QString());
 }
 
+void LibraryUpdate::fail(const QString& error)
+{
+    finish(error.isEmpty() ? QStringLiteral("The update stopped for an unknown reason.") : error);
+}
+
 void LibraryUpdate::finish(const QString& error)
 {
-    QString message = error;
-    // The library folder belongs to the project: through a link out of it, the update would
-    // replace files of some other folder.
-    if (message.isEmpty() && !platform::resolvesInside(QFileInfo(m_projectFolder).path(), m_projectFolder))
-        message = QStringLiteral("The folder %1 is a link to a folder outside the project, so its library is not replaced.")
-                      .arg(quoted(QFileInfo(m_projectFolder).fileName()));
-    if (message.isEmpty())
-        message = replaceLibraryFiles(m_projectFolder, m_files);
-    if (!message.isEmpty())
-        platform::Log::error(kDomain, message);
+    LibraryUpdateOutcome outcome;
+    if (!error.isEmpty()) {
+        outcome.error = error;
+    } else if (!platform::resolvesInside(QFileInfo(m_projectFolder).path(), m_projectFolder)) {
+        // The library folder belongs to the project: through a link out of it, the update would
+        // replace files of some other folder.
+        outcome.error = QStringLiteral("The folder %1 is a link to a folder outside the project, so its library is not replaced.")
+                            .arg(quoted(QFileInfo(m_projectFolder).fileName()));
+    } else {
+        outcome = replaceLibraryFiles(m_projectFolder, m_files);
+    }
+    if (outcome.result == LibraryUpdateOutcome::Result::Failed)
+        platform::Log::error(kDomain, outcome.error);
     if (auto done = std::move(m_done))
-        done(message);
+        done(outcome);
     deleteLater();
 }
 
@@ -173,36 +179,71 @@ QString libraryFileProblem(const QString& name, const QByteArray& bytes)
     return {};
 }
 
-QString replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files)
+QString libraryVersion(const QByteArray& library)
 {
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("The folder %1 cannot be made.").arg(quoted(folder));
-    // Everything new is on disk, whole, before the first old file moves: a full disk fails here
-    // and leaves the project as it was.
-    std::vector<std::unique_ptr<QTemporaryFile>> written;
+    static const QRegularExpression pattern(QStringLiteral("ZELVOR_VERSION\\s*=\\s*[\"']([^\"'\\n]{1,40})[\"']"));
+    return pattern.match(QString::fromUtf8(library)).captured(1).trimmed();
+}
+
+LibraryUpdateOutcome replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files)
+{
+    LibraryUpdateOutcome outcome;
+    for (const auto& [name, bytes] : files)
+        if (name == QStringLiteral("zelvor.js"))
+            outcome.version = libraryVersion(bytes);
+    if (!QDir().mkpath(folder)) {
+        outcome.error = QStringLiteral("The folder %1 cannot be made.").arg(quoted(folder));
+        return outcome;
+    }
+    // Only a plain file is compared: a link is replaced by the file itself, never read through.
+    auto holds = [](const QString& path, const QByteArray& bytes) {
+        const QFileInfo info(path);
+        if (info.isSymLink() || !info.isFile() || info.size() != bytes.size())
+            return false;
+        bool ok = false;
+        const QByteArray current = platform::readFile(path, &ok);
+        return ok && current == bytes;
+    };
+    struct Step {
+        QString target;
+        QString aside; // empty when nothing stood there
+    };
+    QList<Step> done;
+    // Undoes the steps taken so far, newest first: the project keeps the library it had.
+    auto rollBack = [&done] {
+        for (qsizetype i = done.size() - 1; i >= 0; --i) {
+            QFile::remove(done[i].target);
+            if (!done[i].aside.isEmpty() && !QFile::rename(done[i].aside, done[i].target))
+                platform::Log::error(kDomain, QStringLiteral("%1 could not be put back").arg(done[i].target));
+        }
+    };
     for (const auto& [name, bytes] : files) {
-        auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
-        if (!file->open() || file->write(bytes) != bytes.size() || !file->flush())
-            return QStringLiteral("%1 could not be written in %2: %3").arg(quoted(name), quoted(folder), file->errorString());
-        file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        file->close();
-        written.push_back(std::move(file));
-    }
-    for (size_t i = 0; i < written.size(); ++i) {
-        const QString& name = files.at(qsizetype(i)).first;
         const QString target = folder + QLatin1Char('/') + name;
-        QString aside;
+        if (holds(target, bytes))
+            continue;
+        Step step{target, QString()};
         if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-            aside = pathForNonexistingFile(target + QStringLiteral(".old") + kMarker);
-            if (!QFile::rename(target, aside))
-                return QStringLiteral("%1 could not be moved aside to %2.").arg(quoted(target), quoted(QFileInfo(aside).fileName()));
+            step.aside = pathForNonexistingFile(target + QStringLiteral(".old") + kMarker);
+            if (QFileInfo::exists(step.aside) || !QFile::rename(target, step.aside)) {
+                rollBack();
+                outcome.error = QStringLiteral("%1 could not be moved aside to %2.").arg(quoted(target), quoted(QFileInfo(step.aside).fileName()));
+                return outcome;
+            }
         }
-        if (!QFile::rename(written[i]->fileName(), target)) {
-            if (!aside.isEmpty())
-                QFile::rename(aside, target);
-            return QStringLiteral("%1 could not be put in place.").arg(quoted(target));
+        QString reason;
+        if (!platform::writeFileAtomically(target, bytes, &reason)) {
+            if (!step.aside.isEmpty())
+                QFile::rename(step.aside, target);
+            rollBack();
+            outcome.error = QStringLiteral("%1 could not be written in %2: %3").arg(quoted(name), quoted(folder), reason);
+            return outcome;
         }
-        written[i]->setAutoRemove(false);
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        done.append(step);
     }
-    return {};
+    outcome.result = done.isEmpty() ? LibraryUpdateOutcome::Result::UpToDate : LibraryUpdateOutcome::Result::Updated;
+    for (const Step& step : done)
+        if (!step.aside.isEmpty())
+            outcome.keptCopies << QFileInfo(step.aside).fileName();
+    return outcome;
 }

@@ -12,12 +12,25 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
+// What an update did: nothing to do (the project's files already hold the newest library),
+// replaced the files that differed, or failed (the project keeps the library it had).
+struct LibraryUpdateOutcome {
+    enum class Result { UpToDate, Updated, Failed };
+    Result result = Result::Failed;
+    // Why it failed, for the user; empty otherwise.
+    QString error;
+    // The version the new library names ("" when it names none).
+    QString version;
+    // The old files kept beside the new ones (file names).
+    QStringList keptCopies;
+};
+
 // Brings a project's copy of the prototyping library ("zelvor/zelvor.js" and its source map)
 // up to date: from the maker's build server ("/latest/<file name>") when the build names one,
 // else from the library this application ships. The project's files are replaced only when
-// both new files arrived whole and look like the library; each replaced file is kept beside
-// the new one under the first free numbered ".old" name. A failed update leaves the project's
-// library untouched and says why.
+// both new files arrived whole and look like the library, and only those that differ; each
+// replaced file is kept beside the new one under the first free numbered ".old" name. A failed
+// update leaves the project's library as it was and says why.
 //
 // Lives on the main thread; the downloads run asynchronously, so the window never waits.
 class LibraryUpdate : public QObject {
@@ -30,9 +43,9 @@ public:
     LibraryUpdate(QString projectFolder, QString serverURL, QString shippedFolder, QObject* parent = nullptr);
     ~LibraryUpdate() override;
 
-    // Runs the update once; `done` gets an empty message on success, else the reason for the
-    // user. The update deletes itself after calling it.
-    void start(std::function<void(const QString& error)> done);
+    // Runs the update once and tells `done` what it did. The update deletes itself after
+    // calling it.
+    void start(std::function<void(const LibraryUpdateOutcome&)> done);
 
     // How long a download may stay silent before it fails.
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
@@ -41,6 +54,7 @@ private:
     void fetchNext();
     void received(QNetworkReply* reply);
     void finish(const QString& error);
+    void fail(const QString& error);
 
     QString m_projectFolder;
     QString m_serverURL;
@@ -48,7 +62,7 @@ private:
     int m_timeoutMs = 10000;
     QNetworkAccessManager* m_network = nullptr;
     QList<QPair<QString, QByteArray>> m_files;
-    std::function<void(const QString&)> m_done;
+    std::function<void(const LibraryUpdateOutcome&)> m_done;
 };
 
 // A path that names nothing yet, made from a template holding "#{number}": first the template
@@ -61,7 +75,12 @@ QString pathForNonexistingFile(const QString& pathTemplate);
 // that is no source map would break every prototype of the project.
 QString libraryFileProblem(const QString& name, const QByteArray& bytes);
 
-// Puts each file in place in the folder, moving a file it replaces to the first free
-// "<name>.old#{number}" first. Each new file is written whole beside its target before anything
-// moves. Answers the reason on failure, empty on success.
-QString replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files);
+// The version a copy of "zelvor.js" names (`ZELVOR_VERSION = "…"`), or empty.
+QString libraryVersion(const QByteArray& library);
+
+// Puts each file that differs from the folder's copy in place, moving the file it replaces to
+// the first free "<name>.old#{number}" first; files already equal stay untouched. When a step
+// fails every file already replaced gets its old content back, so the folder holds the old
+// library or the new one, never a mix. Answers UpToDate, Updated (with the copies kept) or
+// Failed (with the reason).
+LibraryUpdateOutcome replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files);

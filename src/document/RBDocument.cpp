@@ -1077,7 +1077,7 @@ void RBDocument::updateZelvorLibrary()
     const QString shipped = join(platform::Bundle::main().pathForResource(QStringLiteral("ZelvorTemplate")), QStringLiteral("zelvor"));
     auto* update = new LibraryUpdate(join(projectPath(), QStringLiteral("zelvor")), m_services.libraryServerURL, shipped, this);
     QPointer<RBDocument> self(this);
-    update->start([self, sheet = QPointer<RBProgressWindowController>(sheet)](const QString& error) {
+    update->start([self, sheet = QPointer<RBProgressWindowController>(sheet)](const LibraryUpdateOutcome& outcome) {
         if (sheet)
             sheet->close();
         if (!self)
@@ -1087,12 +1087,22 @@ void RBDocument::updateZelvorLibrary()
                 self->m_progressWindowController = nullptr;
             sheet->deleteLater();
         }
-        if (!error.isEmpty()) {
-            platform::Alert alert;
+        using Result = LibraryUpdateOutcome::Result;
+        platform::Alert alert;
+        if (outcome.result == Result::Failed) {
             alert.setMessageText(QStringLiteral("The Zelvor library could not be updated."));
-            alert.setInformativeText(error + QStringLiteral("\n\nThe project keeps the library it had."));
+            alert.setInformativeText(outcome.error + QStringLiteral("\n\nThe project keeps the library it had."));
             alert.runModalSheetForWindow(self->windowForSheet());
-            Q_EMIT self->zelvorLibraryUpdated(error);
+            Q_EMIT self->zelvorLibraryUpdated(outcome.error);
+            return;
+        }
+        const QString version = outcome.version.isEmpty() ? QString() : QStringLiteral(" (version %1)").arg(outcome.version);
+        if (outcome.result == Result::UpToDate) {
+            alert.setMessageText(QStringLiteral("The library is up to date."));
+            alert.setInformativeText(
+                QStringLiteral("\u201C%1\u201D already has the newest Zelvor library%2. Nothing was changed.").arg(self->displayName(), version));
+            alert.runModalSheetForWindow(self->windowForSheet());
+            Q_EMIT self->zelvorLibraryUpdated(QString());
             return;
         }
         self->reloadPreview();
@@ -1100,6 +1110,14 @@ void RBDocument::updateZelvorLibrary()
         if (self->m_services.deviceCatalog && self->m_services.deviceCatalog->deviceCanBeMappedToNewDevice(device)
             && self->preview())
             self->preview()->updateDevice();
+        alert.setMessageText(outcome.version.isEmpty() ? QStringLiteral("The Zelvor library was updated.")
+                                                       : QStringLiteral("Updated to version %1.").arg(outcome.version));
+        QString detail = QStringLiteral("The preview of \u201C%1\u201D now runs the new library.").arg(self->displayName());
+        if (!outcome.keptCopies.isEmpty())
+            detail += QStringLiteral(" The old files are kept in the project's \u201Czelvor\u201D folder as %1.")
+                          .arg(QLocale().createSeparatedList(outcome.keptCopies));
+        alert.setInformativeText(detail);
+        alert.runModalSheetForWindow(self->windowForSheet());
         Q_EMIT self->zelvorLibraryUpdated(QString());
     });
 }

@@ -1,5 +1,8 @@
 #include "document/RBProgressWindowController.h"
 
+#include "platform/gui/WindowPlacement.h"
+
+#include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -55,6 +58,9 @@ void RBProgressWindowController::setMessage(const QString& text)
 {
     m_message->setText(text);
     m_message->setVisible(!text.isEmpty());
+    // A longer text wraps onto more lines: the window grows to show them all.
+    if (m_window && m_window->isVisible())
+        m_window->adjustSize();
 }
 
 void RBProgressWindowController::setProgress(double fraction)
@@ -86,6 +92,12 @@ void RBProgressWindowController::show()
         const QRect area = screen->availableGeometry();
         m_window->move(area.center() - m_window->rect().center());
     }
+    // Off the corner of other progress windows (several links opened at once).
+    QList<QWidget*> others;
+    for (QWidget* other : QApplication::topLevelWidgets())
+        if (other->objectName() == m_window->objectName())
+            others << other;
+    platform::cascadeWindow(m_window, others);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

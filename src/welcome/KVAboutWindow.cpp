@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/gui/WindowPlacement.h"
 #include "platform/gui/Workspace.h"
+#include "welcome/WebsitePage.h"
 #include "welcome/WelcomeImages.h"
 #include "welcome/WindowDrag.h"
 
@@ -36,7 +37,7 @@ bool KVAboutWindow::hasSharedInstance()
 
 QUrl KVAboutWindow::licenseAgreementURL()
 {
-    return QUrl(QStringLiteral("http://zelvor.studio/assets/static/downloads/eula.pdf"));
+    return welcome::websitePage(QStringLiteral("/license"));
 }
 
 KVAboutWindow::KVAboutWindow()
@@ -88,6 +89,8 @@ KVAboutWindow::KVAboutWindow()
     buttons->addStretch(1);
     buttons->addWidget(m_acknowledgmentsButton);
     buttons->addWidget(m_licenseButton);
+    // The licence is a page of the maker's web site: without one in the build there is none to show.
+    m_licenseButton->setVisible(!licenseAgreementURL().isEmpty());
     buttons->addStretch(1);
     layout->addLayout(buttons);
     connect(m_acknowledgmentsButton, &QPushButton::clicked, this, &KVAboutWindow::acknowledgmentsClicked);
@@ -144,7 +147,8 @@ void KVAboutWindow::acknowledgmentsClicked()
 
 void KVAboutWindow::licenseAgreementClicked()
 {
-    platform::Workspace::sharedWorkspace().openURL(licenseAgreementURL());
+    if (const QUrl url = licenseAgreementURL(); !url.isEmpty())
+        platform::Workspace::sharedWorkspace().openURL(url);
 }
 
 void KVAboutWindow::mousePressEvent(QMouseEvent* event)

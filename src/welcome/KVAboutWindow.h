@@ -31,6 +31,7 @@ public:
 
     void acknowledgmentsClicked();
     void licenseAgreementClicked();
+    // The licence page of the build's web site; empty (and the button hidden) without one.
     static QUrl licenseAgreementURL();
 
 protected:

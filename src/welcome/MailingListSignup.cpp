@@ -86,6 +86,9 @@ QStringList MailingListSignup::start(platform::UserDefaults& defaults)
     const QVariant done = defaults.objectForKey(K::WelcomeWindowUserContactSucces);
     if (isTrueNumber(done))
         return {};
+    // The address goes out only with the user's consent, and never while data collection is off.
+    if (defaults.boolForKey(DataCollectionDisabledKey) || !defaults.boolForKey(K::WelcomeWindowSignupConsent))
+        return {};
     const QVariant email = defaults.objectForKey(K::WelcomeWindowUserEmail);
     if (email.typeId() != QMetaType::QString)
         return {};

@@ -30,7 +30,8 @@ public:
     static QVariantMap parameters(const QString& name, const QString& email);
 
     // Starts a run for the stored sign-up; answers the lists it posts to (none when the sign-up
-    // is done, nothing is stored, or no service is named; the sign-up then stays stored).
+    // is done, nothing is stored, the user did not tick the consent box, data collection is off
+    // or no service is named; the sign-up then stays stored).
     static QStringList start(platform::UserDefaults& defaults);
 
     // Records that a list accepted the subscriber; sends the success event once both have.

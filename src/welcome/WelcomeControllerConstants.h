@@ -16,6 +16,8 @@ struct WelcomeControllerConstants {
     // Trimmed strings typed on the sign-up screen; the address is removed when the service refuses it.
     static inline const QString WelcomeWindowUserName = QStringLiteral("WelcomeWindowUserName");
     static inline const QString WelcomeWindowUserEmail = QStringLiteral("WelcomeWindowUserEmail");
+    // Bool, true when the user ticked the box that asks for the mails; nothing is sent without it.
+    static inline const QString WelcomeWindowSignupConsent = QStringLiteral("WelcomeWindowSignupConsent");
     // Bool; absent counts as true (and is then written as true).
     static inline const QString WelcomeWindowShowOnStartup = QStringLiteral("WelcomeWindowShowOnStartup");
     // Arrays of dates: one per showing of the sign-up screen, one per press of "Skip".
@@ -23,7 +25,7 @@ struct WelcomeControllerConstants {
     static inline const QString WelcomeWindowSkipCount = QStringLiteral("WelcomeWindowSkipCount");
 };
 
-// While true, the welcome window and the sign-up client send no analytics event.
+// While true, the welcome window sends no analytics event and the sign-up client sends nothing.
 inline const QString DataCollectionDisabledKey = QStringLiteral("RBDataCollectionDisabled");
 
 // Whether a stored value is a number (or Boolean) at all.

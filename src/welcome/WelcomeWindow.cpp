@@ -11,6 +11,7 @@
 #include "welcome/SimpleButton.h"
 #include "welcome/SystemFont.h"
 #include "welcome/ViewAnimations.h"
+#include "welcome/WebsitePage.h"
 #include "welcome/WelcomeAnalytics.h"
 #include "welcome/WelcomeControllerConstants.h"
 #include "welcome/WelcomeImages.h"
@@ -27,11 +28,13 @@
 #include "welcome/WelcomeWindowShowOnStartupButton.h"
 #include "welcome/WindowDrag.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QRegion>
@@ -48,10 +51,19 @@ QColor hex(const char* text)
 }
 
 const char* const kBase = "19191B";
-// The maker's pages behind the two information columns.
-const QString kLearnURL =
-    QStringLiteral("https://zelvor.studio/learn/?utm_source=studio&utm_medium=welcome-window&utm_campaign=learn");
-const QString kCommunityURL = QStringLiteral("https://www.facebook.com/groups/zelvorstudio/");
+
+// A grey word on the window's background that lights up white while pressed.
+SimpleButton* textButton(const QRect& frame, const QString& title, int fontSize, QWidget* parent)
+{
+    auto* button = new SimpleButton(frame, parent);
+    button->setTitleFont(systemFontOfSize(fontSize, FontWeight::Light));
+    button->setTitle(title);
+    button->setTitleColor(hex("62626B"), SimpleButtonState::Normal);
+    button->setTitleColor(QColor(Qt::white), SimpleButtonState::Pressed);
+    button->setBackgroundColor(hex(kBase), SimpleButtonState::Normal);
+    button->setBackgroundColor(hex(kBase), SimpleButtonState::Pressed);
+    return button;
+}
 
 // An address longer than this cannot be delivered (the limit of a forward path in SMTP).
 constexpr int kMaximumAddressLength = 254;
@@ -112,6 +124,42 @@ WelcomeWindow::WelcomeWindow(platform::UserDefaults& defaults, QWidget* parent)
 }
 
 WelcomeWindow::~WelcomeWindow() = default;
+
+void WelcomeWindow::setHelpMenu(QMenu* menu)
+{
+    if (m_helpMenu && m_helpMenu != menu)
+        m_helpMenu->deleteLater();
+    m_helpMenu = menu;
+    if (!menu) {
+        delete m_menuButton.data();
+        return;
+    }
+    if (m_menuButton)
+        return;
+    // Beside the close button, on both screens: the sign-up screen of a first start has no
+    // other way to About.
+    m_menuButton = textButton(QRect(30, 1, 30, 30), QStringLiteral("?"), 16, this);
+    m_menuButton->setToolTip(tr("Help and About Zelvor Studio (F10)"));
+    connect(m_menuButton, &SimpleButton::clicked, this, &WelcomeWindow::showHelpMenu);
+    m_menuButton->show();
+    m_menuButton->raise();
+}
+
+void WelcomeWindow::showHelpMenu()
+{
+    if (!m_helpMenu)
+        return;
+    const QPoint at = m_menuButton ? m_menuButton->mapToGlobal(QPoint(0, m_menuButton->height())) : mapToGlobal(QPoint(30, 31));
+    m_helpMenu->popup(at);
+}
+
+void WelcomeWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_helpMenu)
+        return QWidget::contextMenuEvent(event);
+    m_helpMenu->popup(event->globalPos());
+    event->accept();
+}
 
 bool WelcomeWindow::shouldShowWelcomeScreen(const platform::UserDefaults& defaults)
 {
@@ -202,18 +250,13 @@ void WelcomeWindow::addEmailCourseCheckBoxButton()
         QRect(224, 357, 584, 26), tr("Send me helpful articles and keep me up to date on Zelvor."), m_flippedView);
     connect(m_emailCourseCheckBoxButton, &WelcomeWindowEmailCourseButton::clicked, m_emailCourseCheckBoxButton,
             &WelcomeWindowEmailCourseButton::toggle);
-    m_emailCourseCheckBoxButton->setState(CheckboxState::Checked);
+    // Consent is the user's own tick.
+    m_emailCourseCheckBoxButton->setState(CheckboxState::Unchecked);
 }
 
 void WelcomeWindow::addSkipButton()
 {
-    m_skipButton = new SimpleButton(QRect(width() - 54, 0, 54, 36), m_flippedView);
-    m_skipButton->setTitleFont(systemFontOfSize(12, FontWeight::Light));
-    m_skipButton->setTitle(tr("Skip"));
-    m_skipButton->setTitleColor(hex("62626B"), SimpleButtonState::Normal);
-    m_skipButton->setTitleColor(QColor(Qt::white), SimpleButtonState::Pressed);
-    m_skipButton->setBackgroundColor(hex(kBase), SimpleButtonState::Normal);
-    m_skipButton->setBackgroundColor(hex(kBase), SimpleButtonState::Pressed);
+    m_skipButton = textButton(QRect(width() - 54, 0, 54, 36), tr("Skip"), 12, m_flippedView);
     connect(m_skipButton, &SimpleButton::clicked, this, &WelcomeWindow::skipButtonPressed);
 }
 
@@ -258,6 +301,8 @@ void WelcomeWindow::getStartedButtonPressed()
     const QString email = trimSpacesAndTabs(m_emailInputField->textField()->text());
     m_defaults.setString(K::WelcomeWindowUserName, name);
     m_defaults.setString(K::WelcomeWindowUserEmail, email);
+    const bool consent = m_emailCourseCheckBoxButton && m_emailCourseCheckBoxButton->checkBoxState() == CheckboxState::Checked;
+    m_defaults.setBool(K::WelcomeWindowSignupConsent, consent);
     m_defaults.synchronize();
 
     WelcomeAnalytics analytics(m_defaults);
@@ -373,10 +418,10 @@ void WelcomeWindow::addColumns(bool animate)
     auto* learn = new WelcomeWindowColumnView(
         QRect(40, 332, 224, 104), tr("Learn to Prototype"),
         tr("Zelvor has extensive guides to help\nyou understand prototyping."), tr("Learn Zelvor"), false,
-        QUrl(kLearnURL), m_flippedView);
+        websitePage(QStringLiteral("/learn")), m_flippedView);
     auto* community = new WelcomeWindowColumnView(
         QRect(295, 332, 224, 104), tr("Become a Member"), tr("Join our growing community of\n11.059 amazing prototypers."),
-        tr("Join Now"), true, QUrl(kCommunityURL), m_flippedView);
+        tr("Join Now"), true, websitePage(QStringLiteral("/community")), m_flippedView);
     learn->show();
     community->show();
     if (!animate)
@@ -610,6 +655,12 @@ void WelcomeWindow::keyPressEvent(QKeyEvent* event)
     }
     if (event->matches(QKeySequence::Close) || event->key() == Qt::Key_Escape) {
         performClose();
+        return;
+    }
+    // The keys that open a window's menu on this desktop.
+    if ((event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+        || event->key() == Qt::Key_Menu) {
+        showHelpMenu();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -84,10 +85,19 @@ public:
     void newPrototype();
     void openFile();
     void performClose();
-    void toolbarDocs();
+    Q_INVOKABLE void toolbarDocs();
     // Menu commands while this window is key: only closing and the documentation stay enabled.
-    // `action` is the command's selector name ("performClose:", "toolbarDocs:", ...).
-    bool validateMenuItem(const QString& action) const;
+    // `action` is the command's selector name ("performClose:", "toolbarDocs:", ...). The
+    // application's menus ask it before they run a command of a window.
+    Q_INVOKABLE bool validateMenuItem(const QString& action) const;
+    // The application's Help items (About among them): shown from the window's menu button,
+    // a right click and F10 (or the Menu key), since this window has no menu bar. The window
+    // takes the menu over.
+    Q_INVOKABLE void setHelpMenu(QMenu* menu);
+    QMenu* helpMenu() const { return m_helpMenu; }
+    SimpleButton* menuButton() const { return m_menuButton; }
+    // Opens the Help menu under the menu button.
+    void showHelpMenu();
     void toggleShowOnStartup(WelcomeWindowShowOnStartupButton* sender);
 
     // Shows the documentation window (the application sets it).
@@ -99,6 +109,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -128,6 +139,8 @@ private:
     bool m_dragging = false;
     int m_shakeCount = 0;
     std::function<void()> m_showDocumentation;
+    QPointer<QMenu> m_helpMenu;
+    QPointer<SimpleButton> m_menuButton;
 
     WelcomeWindowBackgroundView* m_backgroundView = nullptr;
     RBFlippedView* m_flippedView = nullptr;

@@ -30,6 +30,8 @@ WelcomeWindowColumnView::WelcomeWindowColumnView(const QRect& frame, const QStri
                          platform::colorWithHexColorString(QStringLiteral("62626B")), background, Qt::AlignLeft, 0.0,
                          this);
     m_columnButton = new WelcomeWindowColumnButton(QRect(0, 76, 0, 24), buttonTitle, url, this);
+    // Without a page to open (the build names no web site) the button has nothing to offer.
+    m_columnButton->setVisible(url.isValid() && !url.isEmpty());
     if (!social)
         return;
     QStringList names = avatarNames();

@@ -23,10 +23,16 @@ QString WelcomeWindowRecentsRowView::abbreviatedFolder(const QString& path)
 {
     if (path.isEmpty())
         return QString();
-    QString folder = QFileInfo(path).path();
+    const QString folder = QFileInfo(path).path();
     const QString home = QDir::homePath();
-    if (!home.isEmpty() && home != QStringLiteral("/"))
-        folder.replace(home, QStringLiteral("~"));
+    // Only a folder inside the home folder starts with "~": "/home/ann" is no prefix of
+    // "/home/anna", nor of "/backup/home/ann".
+    if (home.isEmpty() || home == QStringLiteral("/"))
+        return folder;
+    if (folder == home)
+        return QStringLiteral("~");
+    if (folder.startsWith(home + QLatin1Char('/')))
+        return QStringLiteral("~") + folder.mid(home.size());
     return folder;
 }
 

@@ -272,11 +272,39 @@ TEST_F(CodeViewTest, ZoomFollowsTheSharedSettingWithinLimits)
     defaults->setDouble(KVCodeView::FontSizeKey, 9);
     view->decreaseFontSize();
     EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 9);
+    // A size stored outside the limits (by hand, or by an older version) is shown within them.
+    defaults->setDouble(KVCodeView::FontSizeKey, 48);
+    EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 28);
+    defaults->setDouble(KVCodeView::FontSizeKey, 4);
+    EXPECT_DOUBLE_EQ(view->currentFont().pointSizeF(), 9);
 
     defaults->setBool(KVCodeView::AutoCloseCharactersEnabledKey, false);
     setText("f", 1);
     type("(");
     EXPECT_EQ(text->string(), "f(");
+}
+
+// The caret blinks at the desktop's rate, comes back at each move, and is not drawn over a
+// selection.
+TEST_F(CodeViewTest, TheCaretBlinksAndStaysOffASelection)
+{
+    QApplication::setActiveWindow(view.get());
+    text->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return text->hasFocus(); }));
+    setText("one two", 3);
+    ASSERT_GT(QApplication::cursorFlashTime(), 0);
+    EXPECT_TRUE(text->isCaretShown());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !text->isCaretShown(); }, 3000)) << "it never blinks";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return text->isCaretShown(); }, 3000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !text->isCaretShown(); }, 3000));
+    QTest::keyClick(text, Qt::Key_Right);
+    EXPECT_TRUE(text->isCaretShown()) << "a move shows it at once";
+    text->setSelectedRange({0, 3});
+    testsupport::spin(QApplication::cursorFlashTime());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FALSE(text->isCaretShown());
+        testsupport::spin(QApplication::cursorFlashTime() / 4);
+    }
 }
 
 TEST_F(CodeViewTest, LineNumbersAndErrorMarkers)

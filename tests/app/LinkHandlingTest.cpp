@@ -254,9 +254,10 @@ TEST_F(LinkHandling, BadLinksAndBadAnswersSayWhatIsWrongAndLeaveNothingBehind)
         EXPECT_FALSE(open(c.link, 1500).isEmpty()) << c.link.toStdString();
         ASSERT_EQ(alerts.messages.size(), 1) << c.link.toStdString();
         EXPECT_TRUE(alerts.messages.first().startsWith(c.alert)) << alerts.messages.first().toStdString();
-        // The window stays, saying why, until the user closes it.
-        EXPECT_TRUE(manager->progressWindow()->window()->isVisible());
+        // The window said why behind the alert, and closed with it.
+        ASSERT_NE(manager->progressWindow(), nullptr);
         EXPECT_TRUE(manager->progressWindow()->messageField()->text().contains(c.alert.section(QStringLiteral(" | "), 1)));
+        EXPECT_FALSE(manager->progressWindow()->window()->isVisible());
     }
     EXPECT_TRUE(opened.isEmpty());
     // Downloads keeps the archives that did download; nothing else was written anywhere.

@@ -6,7 +6,10 @@
 #include "CodeTextView/KVCodeView.h"
 #include "CodeTextView/KVFindBar.h"
 #include "app/RBMainMenu.h"
+#include "document/RBDocument.h"
 #include "document/RBDocumentController.h"
+#include "editor/RBCodeEditViewController.h"
+#include "welcome/WelcomeWindow.h"
 #include "preview/RBZelvorViewController.h"
 #include "preview/drop/RBFullScreenView.h"
 #include "support/TestSupport.h"
@@ -18,7 +21,16 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QClipboard>
+#include <QDirIterator>
+#include <QFile>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -356,6 +368,220 @@ TEST(MainMenu, ViewCommandsGoToTheCodeWhileItHasTheFocusElseToThePreview)
     EXPECT_EQ(preview->calls.mid(1), (QStringList{QStringLiteral("preview smaller"), QStringLiteral("preview larger"),
                                                   QStringLiteral("preview reset")}));
     EXPECT_EQ(code->calls.size(), 3);
+}
+
+// The welcome window has no menu bar: with it in front, the commands of the project behind it do
+// not run (only closing and the documentation pass its rule), while its own Help menu, opened by
+// its button, a right click or F10, reaches About.
+TEST(MainMenu, TheWelcomeWindowKeepsTheProjectsCommandsAndOffersTheHelpItems)
+{
+    AppWithMenus launched;
+    RBApplication& app = *launched.app;
+    RBMainMenu& menu = *app.mainMenu();
+    auto* project = new CountingDocument;
+    QMainWindow projectWindow;
+    project->setWindow(&projectWindow);
+    app.documentController().addDocument(project);
+    projectWindow.show();
+
+    int documentation = 0;
+    welcome::WelcomeWindow welcome(*launched.harness.defaults);
+    welcome.setShowDocumentation([&documentation] { ++documentation; });
+    welcome.show();
+    QApplication::setActiveWindow(&welcome);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &welcome; }));
+
+    const struct {
+        const char* command;
+        bool runs;
+    } rules[] = {{"saveDocument", false}, {"saveDocumentAs", false}, {"toolbarImport", false},
+                 {"updateZelvorLibrary", false}, {"copyAsRichText", false}, {"reloadPreview", false},
+                 {"performClose", true}, {"toolbarDocs", true}, {"newDocument", true},
+                 {"openDocument", true}, {"terminate", true}, {"about", true}, {"preferences", true}};
+    for (const auto& rule : rules)
+        EXPECT_EQ(menu.validate(QLatin1String(rule.command)), rule.runs) << rule.command;
+    QTest::keyClick(&welcome, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(project->saves, 0);
+    QTest::keyClick(&welcome, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_EQ(documentation, 1);
+
+    // The Help menu, with About, from the window's button and from F10.
+    QMenu* help = welcome.helpMenu();
+    ASSERT_NE(help, nullptr);
+    ASSERT_NE(welcome.menuButton(), nullptr);
+    EXPECT_TRUE(help->actions().contains(menu.action(QStringLiteral("about"))));
+    EXPECT_TRUE(help->actions().contains(menu.action(QStringLiteral("sendFeedback"))));
+    QTest::keyClick(&welcome, Qt::Key_F10);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return help->isVisible(); }));
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QTest::qWait(300);
+        QPixmap shot = welcome.grab();
+        QPainter painter(&shot);
+        painter.drawPixmap(help->pos() - welcome.pos(), help->grab());
+        painter.end();
+        shot.save(shots + QStringLiteral("/welcome-help-menu.png"));
+    }
+    help->close();
+    welcome.menuButton()->click();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return help->isVisible(); }));
+    help->close();
+
+    // With the project in front again, its save runs.
+    QApplication::setActiveWindow(&projectWindow);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &projectWindow; }));
+    menu.action(QStringLiteral("saveDocument"))->trigger();
+    EXPECT_EQ(project->saves, 1);
+    project->close();
+}
+
+namespace {
+QMenuBar* menuBarOf(QWidget& window)
+{
+    return qobject_cast<QMainWindow*>(&window) ? qobject_cast<QMenuBar*>(static_cast<QMainWindow&>(window).menuWidget())
+                                               : nullptr;
+}
+
+QAction* itemNamed(QMenu* menu, const char* name)
+{
+    for (QAction* item : menu->actions())
+        if (item->objectName() == QLatin1String(name))
+            return item;
+    return nullptr;
+}
+} // namespace
+
+// Send Feedback starts a message in the mail program to the build's address, saying what it ran
+// on; a build without an address offers the item disabled, with the reason.
+TEST(MainMenu, SendFeedbackWritesToTheBuildsAddressOrSaysItHasNone)
+{
+    {
+        AppHarness harness;
+        auto options = harness.options();
+        options.feedbackAddress = QStringLiteral("team+studio@example.test");
+        RBApplication app(options);
+        app.launch();
+        QAction* item = app.mainMenu()->action(QStringLiteral("sendFeedback"));
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        const QStringList mails = harness.events.filter(QStringLiteral("open mailto:"));
+        ASSERT_EQ(mails.size(), 1) << harness.events.join(' ').toStdString();
+        const QUrl url(mails.first().mid(5));
+        EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
+        EXPECT_EQ(url.path(), QStringLiteral("team+studio@example.test"));
+        const QString body = QUrlQuery(url).queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
+        EXPECT_TRUE(body.contains(QStringLiteral("Zelvor Studio ") + app.appVersion())) << body.toStdString();
+        EXPECT_TRUE(body.contains(app.osVersion())) << body.toStdString();
+    }
+    AppHarness harness;
+    auto options = harness.options();
+    options.feedbackAddress = QString();
+    RBApplication app(options);
+    app.launch();
+    QAction* item = app.mainMenu()->action(QStringLiteral("sendFeedback"));
+    EXPECT_FALSE(item->isEnabled());
+    EXPECT_TRUE(item->toolTip().contains(QStringLiteral("no address")));
+    item->trigger();
+    EXPECT_TRUE(harness.events.filter(QStringLiteral("open mailto:")).isEmpty());
+}
+
+// Copy as Rich Text, Comment and Shift are Edit items with their keys, and act on the code.
+TEST(MainMenu, TheEditMenuCopiesTheCodeAsRichTextAndCommentsAndShiftsIt)
+{
+    AppWithMenus launched;
+    RBApplication& app = *launched.app;
+    auto* document = new RBDocument;
+    RBCodeEditViewController controller(document, nullptr, launched.harness.defaults.get());
+    document->attachEditor(&controller);
+    QMainWindow window;
+    window.setCentralWidget(controller.view());
+    document->setWindow(&window);
+    app.documentController().addDocument(document);
+    window.resize(700, 400);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &window; }));
+
+    QMenu* edit = menuTitled(menuBarOf(window), QStringLiteral("Edit"));
+    ASSERT_NE(edit, nullptr);
+    const struct {
+        const char* name;
+        const char* keys;
+    } items[] = {{"copyAsRichText", "Ctrl+Shift+C"}, {"commentSelection", "Ctrl+/"}, {"shiftLeft", "Ctrl+["},
+                 {"shiftRight", "Ctrl+]"}};
+    for (const auto& item : items) {
+        QAction* action = itemNamed(edit, item.name);
+        ASSERT_NE(action, nullptr) << item.name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QLatin1String(item.keys))) << item.name;
+    }
+
+    controller.setContent(QStringLiteral("title = \"Hi\"\n"));
+    controller.codeView()->updateSyntaxColoring();
+    QApplication::clipboard()->clear();
+    itemNamed(edit, "copyAsRichText")->trigger();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_TRUE(mime->data(QStringLiteral("text/rtf")).startsWith("{\\rtf1"));
+    EXPECT_EQ(mime->text(), controller.content());
+
+    KVCodeTextView* text = controller.codeView()->textView();
+    text->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return text->hasFocus(); }));
+    text->setSelectedRange({0, 0});
+    QTest::keyClick(text, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_TRUE(controller.content().startsWith(QStringLiteral("#"))) << controller.content().toStdString();
+    QTest::keyClick(text, Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(controller.content(), QStringLiteral("title = \"Hi\"\n"));
+    itemNamed(edit, "shiftRight")->trigger();
+    EXPECT_TRUE(controller.content().startsWith(QStringLiteral("  title")) || controller.content().startsWith(QStringLiteral("\ttitle")))
+        << controller.content().toStdString();
+    itemNamed(edit, "shiftLeft")->trigger();
+    EXPECT_EQ(controller.content(), QStringLiteral("title = \"Hi\"\n"));
+    window.takeCentralWidget();
+    document->close();
+}
+
+// Every text that sends the user to a menu item ("Menu ▸ Item") names one the menus have.
+TEST(MainMenu, TextsThatNameAMenuItemNameOneThatExists)
+{
+    AppWithMenus launched;
+    QMainWindow window;
+    window.show();
+    QMenuBar* bar = menuBarOf(window);
+    ASSERT_NE(bar, nullptr);
+    auto plain = [](QString text) { return text.remove(QLatin1Char('&')).remove(QStringLiteral("\u2026")).trimmed(); };
+    QStringList paths;
+    for (QAction* top : bar->actions()) {
+        if (!top->menu())
+            continue;
+        Q_EMIT top->menu()->aboutToShow();
+        for (QAction* item : top->menu()->actions())
+            if (!item->isSeparator())
+                paths << plain(top->text()) + QStringLiteral(" > ") + plain(item->text());
+    }
+    ASSERT_TRUE(paths.contains(QStringLiteral("Project > Update Zelvor Library")));
+
+    // "▸" between words, as a literal or a \u25B8 escape; an old "A → B' menu" form is no path.
+    static const QRegularExpression named(
+        QStringLiteral("([A-Z][A-Za-z]*) (?:\u25B8|\\\\u25B8) ([A-Z][A-Za-z ]*[A-Za-z])"));
+    static const QRegularExpression arrowMenu(QStringLiteral("\u2192[^'\"]*' menu|\\\\u2192[^'\"]*' menu"));
+    int found = 0;
+    QDirIterator files(QStringLiteral(ZELVOR_SOURCE_TREE) + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QString source = QString::fromUtf8(file.readAll());
+        EXPECT_FALSE(arrowMenu.match(source).hasMatch()) << path.toStdString();
+        for (auto match = named.globalMatch(source); match.hasNext();) {
+            const auto m = match.next();
+            ++found;
+            const QString path2 = m.captured(1) + QStringLiteral(" > ") + m.captured(2);
+            EXPECT_TRUE(paths.contains(path2)) << path.toStdString() << ": " << path2.toStdString();
+        }
+    }
+    EXPECT_GE(found, 2); // the feedback hint and the page's library message at least
 }
 
 #include "MainMenuTest.moc"

@@ -7,16 +7,6 @@
 using platform::Notification;
 using platform::NotificationCenter;
 
-TEST(SharedNotifications, NamesAreTheirOwnValuesAndMadeOnce)
-{
-    EXPECT_EQ(NotificationName::ZelvorRefresh(), QStringLiteral("ZelvorRefreshNotification"));
-    EXPECT_EQ(NotificationName::HideActions(), QStringLiteral("HideActionsNotification"));
-    EXPECT_EQ(&NotificationName::ZelvorRefresh(), &NotificationName::ZelvorRefresh());
-    EXPECT_EQ(RBDocumentStateUpdateNotification, QStringLiteral("RBDocumentStateUpdateNotification"));
-    EXPECT_EQ(RBDocumentStateOk, QStringLiteral("RBDocumentStateOk"));
-    EXPECT_EQ(RBDocumentStateError, QStringLiteral("RBDocumentStateError"));
-}
-
 TEST(SharedNotifications, StateUpdatesReachOnlyTheirDocumentAndTheNewestWins)
 {
     QObject document, otherDocument;

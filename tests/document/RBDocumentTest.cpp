@@ -25,6 +25,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <QMessageBox>
+
 #include <gtest/gtest.h>
 
 using platform::Alert;
@@ -1174,7 +1176,9 @@ TEST_F(LibraryUpdateTest, ServerLibraryReplacesTheFilesKeepingNumberedOldCopiesA
     testsupport::spin(50);
     const int reloadsBefore = preview.reloads;
     update(*d);
-    EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("The Zelvor library was updated. | ")) << alerts.first().toStdString();
+    EXPECT_TRUE(alerts.first().contains("zelvor.js.old2")) << alerts.first().toStdString();
     EXPECT_EQ(testsupport::readFile(lib("zelvor.js")).toUtf8(), newLibrary);
     EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old2")), "current");
     EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old")), "older");
@@ -1184,6 +1188,36 @@ TEST_F(LibraryUpdateTest, ServerLibraryReplacesTheFilesKeepingNumberedOldCopiesA
     EXPECT_EQ(preview.deviceUpdates, 1);
     // No file of the update's own is left behind.
     EXPECT_EQ(QDir(project + "/zelvor").entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")), QStringList());
+
+    // The same library again: nothing is written, kept or reloaded, and the user is told so.
+    const QStringList filesBefore = QDir(project + "/zelvor").entryList(QDir::Files | QDir::Hidden);
+    alerts.clear();
+    update(*d);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("The library is up to date. | ")) << alerts.first().toStdString();
+    EXPECT_EQ(QDir(project + "/zelvor").entryList(QDir::Files | QDir::Hidden), filesBefore);
+    EXPECT_EQ(preview.reloads, reloadsBefore + 1);
+}
+
+// When the map cannot be put in place after the library was, the old library comes back.
+TEST_F(LibraryUpdateTest, AFailureHalfwayPutsTheOldLibraryBack)
+{
+    makeProject();
+    write(project + "/zelvor/zelvor.js", "current");
+    write(project + "/zelvor/zelvor.js.map", R"({"mappings":"old"})");
+    // Every name for a kept copy of the map is taken: the map cannot be moved aside.
+    write(project + "/zelvor/zelvor.js.map.old", "x");
+    for (int i = 1; i <= 100; ++i)
+        write(project + QStringLiteral("/zelvor/zelvor.js.map.old%1").arg(i), "x");
+    const QString shipped = platform::Bundle::main().pathForResource("ZelvorTemplate") + "/zelvor/";
+    const LibraryUpdateOutcome outcome = replaceLibraryFiles(
+        project + "/zelvor", {{"zelvor.js", testsupport::readFile(shipped + "zelvor.js").toUtf8()},
+                              {"zelvor.js.map", R"({"mappings":"new"})"}});
+    EXPECT_EQ(outcome.result, LibraryUpdateOutcome::Result::Failed);
+    EXPECT_TRUE(outcome.error.contains("zelvor.js.map")) << outcome.error.toStdString();
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/zelvor.js"), "current");
+    EXPECT_EQ(testsupport::readFile(project + "/zelvor/zelvor.js.map"), R"({"mappings":"old"})");
+    EXPECT_FALSE(QFileInfo::exists(project + "/zelvor/zelvor.js.old"));
 }
 
 TEST_F(LibraryUpdateTest, WithoutAServerTheShippedLibraryIsTaken)
@@ -1191,12 +1225,35 @@ TEST_F(LibraryUpdateTest, WithoutAServerTheShippedLibraryIsTaken)
     makeProject();
     auto d = open(project);
     write(lib("zelvor.js"), "current");
+    testsupport::spin(50); // the reload of the opening comes first
+    const int reloadsBefore = preview.reloads;
     update(*d);
-    EXPECT_TRUE(alerts.isEmpty()) << alerts.join('\n').toStdString();
     const QString shipped = platform::Bundle::main().pathForResource("ZelvorTemplate") + "/zelvor/";
+    const QString version = libraryVersion(testsupport::readFile(shipped + "zelvor.js").toUtf8());
+    ASSERT_FALSE(version.isEmpty());
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith(QStringLiteral("Updated to version %1. | ").arg(version))) << alerts.first().toStdString();
     EXPECT_EQ(testsupport::readFile(lib("zelvor.js")), testsupport::readFile(shipped + "zelvor.js"));
     EXPECT_EQ(testsupport::readFile(lib("zelvor.js.old")), "current");
-    EXPECT_EQ(testsupport::readFile(lib("zelvor.js.map.old")), testsupport::readFile(shipped + "zelvor.js.map"));
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        // The message as the alert box shows it.
+        QMessageBox box;
+        box.setText(alerts.first().section(" | ", 0, 0));
+        box.setInformativeText(alerts.first().section(" | ", 1));
+        box.show();
+        testsupport::spin(200);
+        box.grab().save(shots + "/library-updated.png");
+    }
+    // The map was already the shipped one: it is neither rewritten nor kept twice.
+    EXPECT_FALSE(QFileInfo::exists(lib("zelvor.js.map.old")));
+    EXPECT_EQ(preview.reloads, reloadsBefore + 1);
+
+    alerts.clear();
+    update(*d);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("The library is up to date. | ")) << alerts.first().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lib("zelvor.js.old1")));
+    EXPECT_EQ(preview.reloads, reloadsBefore + 1);
 }
 
 TEST_F(LibraryUpdateTest, AFailedDownloadLeavesTheLibraryUntouchedAndSaysWhy)

@@ -229,8 +229,6 @@ TEST_F(DocumentWindowTest, DeviceControlsFollowTheSettingsAndValidateTheirMenuFo
     EXPECT_FALSE(toolbarActions.validateUserInterfaceItem("handButtonPressed"));
     document->setHandsEnabled(true);
     EXPECT_TRUE(toolbarActions.validateUserInterfaceItem("handButtonPressed"));
-    EXPECT_TRUE(toolbarActions.validateUserInterfaceItem("saveDocument"));
-    EXPECT_TRUE(toolbarActions.validateToolbarItem(toolbar().shareItem()));
 
     // A full-screen device switches the scale and orientation items off; back, only scale returns.
     document->config().setValue("deviceType", KVDeviceManager::sharedInstance().noDevice());

@@ -3,6 +3,7 @@
 // the code a line that loads it (once, however often it is imported) and the preview the
 // imported layers. Import Again repeats it without a question. A Figma file picked on a fake
 // Figma site, whose export arrives in three chunks, gets the project the same result.
+#include "analytics/RBGoogleAnalytics.h"
 #include "../document/DocumentFakes.h"
 #include "../importers/FakeFigmaSite.h"
 #include "../preview/ServerTestSupport.h"
@@ -33,7 +34,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -192,7 +198,15 @@ TEST_F(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
 
     // Import Again repeats the Sketch import; the code keeps its one line.
     write(project + "/imported/Home@2x/marker", "earlier");
+    // The analytics client queues what it would send (this build names no service).
+    RBGoogleAnalytics::sharedInstance().setEnabled(true);
+    const qsizetype queuedBefore = RBGoogleAnalytics::sharedInstance().queuedCalls().size();
     probe->window()->toolbar()->importAgainItem()->trigger();
+    // The toolbar's use is counted, as every toolbar item's is.
+    const QList<RBGoogleAnalytics::Call> calls = RBGoogleAnalytics::sharedInstance().queuedCalls().mid(queuedBefore);
+    EXPECT_TRUE(std::any_of(calls.cbegin(), calls.cend(), [](const RBGoogleAnalytics::Call& call) {
+        return QJsonDocument(call.second).toJson().contains("\"toolbar.import.again\"");
+    })) << "no app|toolbar.import.again event";
     ASSERT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(project + "/imported/Home@2x/marker"); }, 20000))
         << "the import was not repeated";
     ASSERT_TRUE(testsupport::waitUntil([&] { return !sheet->isVisible(); }, 5000));

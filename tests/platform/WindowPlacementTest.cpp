@@ -18,3 +18,20 @@ TEST(WindowPlacement, WindowsFitTheFreeAreaAndCentreOnTheirOwner)
     for (const Case& c : cases)
         EXPECT_EQ(platform::placedWindowRect(c.preferred, c.available, c.owner), c.expected) << c.name;
 }
+
+TEST(WindowPlacement, NewWindowsCascadeOffTheCornersOfOthersWithinTheArea)
+{
+    struct Case { const char* name; QRect rect; QList<QPoint> taken; QRect available; QPoint expected; };
+    const QRect screen(0, 0, 1920, 1080);
+    const QList<Case> cases{
+        {"nothing there", {100, 100, 800, 600}, {}, screen, {100, 100}},
+        {"another window elsewhere", {100, 100, 800, 600}, {{500, 300}}, screen, {100, 100}},
+        {"one on the same corner", {100, 100, 800, 600}, {{100, 100}}, screen, {124, 124}},
+        {"a few pixels off still counts", {100, 100, 800, 600}, {{102, 99}}, screen, {124, 124}},
+        {"a pile of them", {100, 100, 800, 600}, {{100, 100}, {124, 124}, {148, 148}}, screen, {172, 172}},
+        {"at the edge it starts again at the corner", {1100, 460, 800, 600}, {{1100, 460}}, screen, {0, 0}},
+        {"every place taken: it stays", {0, 0, 1920, 1080}, {{0, 0}}, screen, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::cascadedWindowRect(c.rect, c.taken, c.available).topLeft(), c.expected) << c.name;
+}

@@ -26,6 +26,8 @@ protected:
     void SetUp() override
     {
         defaults = std::make_unique<platform::UserDefaults>(dir.filePath("defaults.json"));
+        // The user ticked the box on the sign-up screen.
+        defaults->setBool(K::WelcomeWindowSignupConsent, true);
         MailingListSignup::setServiceURL(service.url());
     }
     void TearDown() override { MailingListSignup::setServiceURL(QString()); }
@@ -164,15 +166,19 @@ TEST_F(SignupTest, ServiceCodesOnFailure)
     EXPECT_TRUE(run().isEmpty());
 }
 
-TEST_F(SignupTest, DataCollectionOffStillRecordsButSendsNoEvent)
+// The address leaves the computer only with the user's tick and while data collection is on;
+// either way the sign-up stays stored.
+TEST_F(SignupTest, WithoutConsentOrWithDataCollectionOffNothingIsSent)
 {
-    defaults->setBool(DataCollectionDisabledKey, true);
     defaults->setString(K::WelcomeWindowUserEmail, "ada@example.org");
-    service.answer(kNewsPath, 400, R"({"Code": 208})");
-    run();
-    EXPECT_TRUE(defaults->boolForKey(K::WelcomeWindowUserContactSucces));
-    EXPECT_TRUE(analytics.events.isEmpty());
-    EXPECT_TRUE(analytics.web.isEmpty());
+    defaults->setBool(K::WelcomeWindowSignupConsent, false);
+    EXPECT_TRUE(run().isEmpty());
+    defaults->setBool(K::WelcomeWindowSignupConsent, true);
+    defaults->setBool(DataCollectionDisabledKey, true);
+    EXPECT_TRUE(run().isEmpty());
+    EXPECT_TRUE(service.requests().isEmpty());
+    EXPECT_EQ(defaults->stringForKey(K::WelcomeWindowUserEmail), "ada@example.org");
+    EXPECT_FALSE(defaults->hasKey(K::WelcomeWindowUserContactSucces));
 }
 
 TEST_F(SignupTest, AnAcceptedAnswerThatIsNotJsonIsAFailure)

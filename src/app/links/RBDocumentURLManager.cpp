@@ -398,7 +398,7 @@ void RBDocumentURLManager::fail(const QString& title, const QString& message, co
 {
     platform::Log::error(kDomain, QStringLiteral("%1: %2 (%3)").arg(title, message, m_link.left(200)));
     if (m_progress) {
-        // The window stays until the user closes it, saying what went wrong.
+        // The window says what went wrong behind the alert, and goes with it.
         m_progress->setMessage(title + QStringLiteral(": ") + message);
         m_progress->progressIndicator()->setRange(0, 1);
         m_progress->progressIndicator()->setValue(0);
@@ -409,7 +409,10 @@ void RBDocumentURLManager::fail(const QString& title, const QString& message, co
     alert.setInformativeText(message);
     alert.addButton(button);
     alert.runModal();
+    if (m_progress)
+        m_progress->close();
     Q_EMIT finished(message);
+    Q_EMIT closed();
 }
 
 void RBDocumentURLManager::succeed()

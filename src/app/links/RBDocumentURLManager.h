@@ -55,7 +55,8 @@ Q_SIGNALS:
     // The link has been handled: `error` is empty when a project opened, else what the user was
     // told. Not emitted after cancel().
     void finished(const QString& error);
-    // The window has closed: the project opened or the user cancelled. The manager is done.
+    // The window has closed: the project opened, the user cancelled or the failure was told.
+    // The manager is done.
     void closed();
 
 private:

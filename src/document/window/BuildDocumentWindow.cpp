@@ -4,6 +4,7 @@
 #include "CodeTextView/KVCodeView.h"
 #include "Mixpanel/Mixpanel.h"
 #include "Mixpanel/MixpanelPeople.h"
+#include "analytics/RBGoogleAnalytics.h"
 #include "document/DocumentImports.h"
 #include "document/RBDocument.h"
 #include "document/window/DocumentPreviewLink.h"
@@ -22,6 +23,7 @@
 #include "document/window/DocumentPreviewPane.h"
 #include "preview/drop/RBFullScreenView.h"
 
+#include <QApplication>
 #include <QAbstractButton>
 #include <QAction>
 #include <QPointer>
@@ -37,8 +39,14 @@ void connectToolbar(RBDocument& document, RBDocumentWindow& window, RBDocumentTo
 {
     RBDocumentToolbar* toolbar = window.toolbar();
     auto on = [&actions](QAction* item, auto handler) { QObject::connect(item, &QAction::triggered, &actions, handler); };
-    on(toolbar->importItem(), [&document] { document.toolbarImport(); });
-    on(toolbar->importAgainItem(), [&document] { document.toolbarImportAgain(); });
+    on(toolbar->importItem(), [&document] {
+        RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|toolbar.import"));
+        document.toolbarImport();
+    });
+    on(toolbar->importAgainItem(), [&document] {
+        RBGoogleAnalytics::sharedInstance().trackEvent(QStringLiteral("app|toolbar.import.again"));
+        document.toolbarImportAgain();
+    });
     on(toolbar->devicePickerItem(), [&actions, toolbar] { actions.toolbarDeviceSettingsMenu(toolbar->devicePickerButton()); });
     on(toolbar->deviceOrientationToolbarItem(), [&document] { document.orientationButtonPressed(); });
     on(toolbar->deviceHandToolbarItem(), [&document] { document.handButtonPressed(); });
@@ -89,6 +97,12 @@ void buildDocumentWindow(RBDocument& document)
     auto* window = new RBDocumentWindow(&document);
     // Within the screen's free area, whatever its size and scale.
     platform::placeWindow(window, QSize(kInitialWidth, kInitialHeight));
+    // Off the corner of the project windows already open.
+    QList<QWidget*> projectWindows;
+    for (QWidget* other : QApplication::topLevelWidgets())
+        if (qobject_cast<RBDocumentWindow*>(other))
+            projectWindows << other;
+    platform::cascadeWindow(window, projectWindows);
     window->splitView()->setPosition(window->width() / 2);
     // The layer panel's pane starts closed.
     window->codeEditSplitView()->setPosition(window->width());

@@ -2,6 +2,7 @@
 
 #include "Mixpanel/Mixpanel.h"
 #include "Mixpanel/MixpanelPeople.h"
+#include "messages/FeedbackAddress.h"
 #include "messages/ProjectConfig.h"
 #include "document/RBDocument.h"
 #include "document/window/RBDocumentToolbar.h"
@@ -215,9 +216,8 @@ void RBDocumentSharing::uploadFailed(const QString& message)
     alert.setAlertStyle(platform::Alert::Warning);
     alert.setMessageText(QStringLiteral("Upload Failed"));
     // The service's own words first: they say what to mend (a project too big, an unreadable file).
-    alert.setInformativeText(message + QStringLiteral("\n\nPlease try again, this is often due to a network hiccup. If this "
-                                                      "persists, please use the 'Zelvor Studio \u2192 Send Feedback' menu and "
-                                                      "include the anonymous system profile."));
+    alert.setInformativeText(message + QStringLiteral("\n\nPlease try again, this is often due to a network hiccup. ")
+                             + feedback::persistentProblemHint());
     alert.addButton(QStringLiteral("OK"));
     alert.runModalSheetForWindow(m_window);
     track(QStringLiteral("app.upload.error"), {{QStringLiteral("error"), message}}, QStringLiteral("Failed Uploads"));

@@ -68,12 +68,6 @@ QToolButton* RBDocumentToolbar::buttonFor(QAction* item) const
     return qobject_cast<QToolButton*>(widgetForAction(item));
 }
 
-void RBDocumentToolbar::markUnavailable(QAction* item, const QString& reason)
-{
-    item->setEnabled(false);
-    item->setToolTip(reason);
-}
-
 void RBDocumentToolbar::setOrientationButtonImage(const QString& imageName)
 {
     m_orientationImage = imageName;

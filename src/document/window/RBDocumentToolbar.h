@@ -16,8 +16,6 @@ public:
     explicit RBDocumentToolbar(QWidget* parent = nullptr);
 
     static constexpr int kIconSize = 16;
-    // Qt's toolbars have one size; anything asking for another is refused.
-    static bool allowsSizeMode(int mode) { return mode == 2; }
 
     QAction* importItem() const { return m_import; }
     QAction* importAgainItem() const { return m_importAgain; }
@@ -43,9 +41,6 @@ public:
     // The orientation button shows the orientation it would switch to.
     void setOrientationButtonImage(const QString& imageName);
     QString orientationButtonImage() const { return m_orientationImage; }
-
-    // An item this version does not offer: shown, disabled, saying why.
-    static void markUnavailable(QAction* item, const QString& reason);
 
 private:
     QAction* addItem(const QString& name, const QString& title, const QString& toolTip);

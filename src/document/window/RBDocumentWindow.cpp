@@ -127,13 +127,6 @@ void RBDocumentWindow::setFrame(const QRectF& frame)
     setGeometry(QRectF(frame.x(), frame.y(), evenFrameWidth(frame.width()), frame.height()).toRect());
 }
 
-int RBDocumentWindow::heightOfTitleBar() const
-{
-    const QWidget* content = centralWidget();
-    const int contentHeight = content ? content->height() : height();
-    return frameGeometry().height() - contentHeight;
-}
-
 void RBDocumentWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);

@@ -64,8 +64,6 @@ public:
     // so that the two halves of the window always share its width evenly.
     void setFrame(const QRectF& frame);
     static double evenFrameWidth(double width);
-    // The height above the content: title bar and toolbar.
-    int heightOfTitleBar() const;
 
     // The editor's part in the sizing rules: whether its layer-panel animation is moving the
     // inner divider, and how to refresh its layer-panel button.

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace platform {
 
@@ -36,6 +37,43 @@ void placeWindow(QWidget* window, QSize preferred, const QWidget* owner)
     const QRect placed = placedWindowRect(wanted + frame, available, ownerFrame);
     window->resize(placed.size() - frame);
     window->move(placed.topLeft());
+}
+
+QRect cascadedWindowRect(QRect rect, const QList<QPoint>& taken, const QRect& available, int step)
+{
+    constexpr int kNear = 4;
+    auto isTaken = [&taken](QPoint corner) {
+        return std::any_of(taken.cbegin(), taken.cend(), [corner](QPoint other) {
+            return std::abs(other.x() - corner.x()) <= kNear && std::abs(other.y() - corner.y()) <= kNear;
+        });
+    };
+    const QRect start = rect;
+    bool wrapped = false;
+    // Each step moves the corner on; the number of steps is bounded by the windows there are.
+    for (qsizetype tries = 0; tries <= taken.size() + 1 && isTaken(rect.topLeft()); ++tries) {
+        QRect next = rect.translated(step, step);
+        if (!available.isEmpty() && (next.right() > available.right() || next.bottom() > available.bottom())) {
+            if (wrapped)
+                return start;
+            wrapped = true;
+            next.moveTopLeft(available.topLeft());
+        }
+        rect = next;
+    }
+    return isTaken(rect.topLeft()) ? start : rect;
+}
+
+void cascadeWindow(QWidget* window, const QList<QWidget*>& others)
+{
+    if (!window)
+        return;
+    QList<QPoint> taken;
+    for (const QWidget* other : others)
+        if (other && other != window && other->isVisible())
+            taken << other->pos();
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    window->move(cascadedWindowRect(QRect(window->pos(), window->frameGeometry().size()), taken, available).topLeft());
 }
 
 } // namespace platform
