@@ -17,7 +17,8 @@ def design_pages():
     home = sk.artboard('Home', (0, 0, 200, 300), [
         sk.group('Header', (0, 0, 200, 60), [
             sk.rectangle('Red Bar', (0, 0, 200, 50), RED),
-            sk.group('Icons', (10, 10, 40, 40), [sk.oval('Dot', (5, 5, 20, 20), GREEN, border=BLUE)]),
+            sk.group('Icons', (10, 10, 40, 40), [sk.oval('Dot', (5, 5, 20, 20), GREEN,
+                                                      style=sk.style(GREEN, BLUE, 2, position=0))]),
         ]),
         sk.symbol_instance('OK Button', (20, 100, 80, 30), 'SYMBOL-BUTTON'),
         sk.text('Title', (20, 150, 160, 24), 'Welcome home', size=18),
