@@ -1,3 +1,3 @@
 # The layers of "{{{docName}}}", imported from {{{appName}}}{{{scaleComment}}}
-{{{variableName}}}{{snippetCounter}} = Zelvor.Importer.load "imported/{{{docName}}}@{{{scale}}}x"
+{{{variableName}}} = Zelvor.Importer.load "imported/{{{docName}}}@{{{scale}}}x"
 

@@ -12,9 +12,12 @@ and the last line on stderr is one sentence for the user. Nothing is written out
 folder.
 
 A Sketch file is a zip archive of JSON documents (document.json, meta.json, pages/<id>.json) and
-images. Artboards and loose layers of every page become top-level layers; groups and symbol
-instances keep their children; shapes, text and bitmaps become images drawn with aggdraw and
-PIL. Rotation, flips, boolean operations between shapes, shadows, blurs and gradient fills (drawn
+images. Artboards and loose layers of every page become top-level layers; groups keep their
+children, and a symbol instance gets its master's layers laid out for the instance's size;
+shapes, text and bitmaps become images drawn with aggdraw and PIL, in straight (not
+premultiplied) alpha. A layer's frame is its frame in the design; its image covers the same
+pixels, widened only where borders, shadows or a blur reach outside. Rotation, flips, boolean
+operations between shapes, inner shadows, other blurs, symbol overrides and gradient fills (drawn
 in their first colour) are not reproduced.
 """
 
@@ -82,7 +85,9 @@ class Archive:
     def json(self, name):
         try:
             value = json.loads(self.read(name, MAX_PART_BYTES))
-        except (ValueError, RecursionError):
+        except RecursionError:
+            raise lx.ExportError('The layers of this file are nested too deeply to import.')
+        except ValueError:
             raise lx.ExportError('The Sketch file is damaged: "%s" is not readable.' % name)
         if not isinstance(value, dict):
             raise lx.ExportError('The Sketch file is damaged: "%s" is not readable.' % name)
@@ -123,6 +128,14 @@ def enabled(value):
     return [item for item in items(value) if item.get('isEnabled', True)]
 
 
+def layer_blur(style):
+    """The radius of the style's Gaussian blur in points, or 0."""
+    blur = style.get('blur') if isinstance(style, dict) else None
+    if not isinstance(blur, dict) or not blur.get('isEnabled') or blur.get('type', 0) != 0:
+        return 0.0
+    return max(0.0, min(number(blur.get('radius')), 250.0))
+
+
 def fill_colour(fill):
     if fill.get('fillType', 0) == 1:  # gradient: its first stop
         gradient = fill.get('gradient') if isinstance(fill.get('gradient'), dict) else {}
@@ -131,6 +144,45 @@ def fill_colour(fill):
     if fill.get('fillType', 0) != 0:
         return None
     return colour(fill.get('color'), number((fill.get('contextSettings') or {}).get('opacity'), 1.0))
+
+
+# Bits of a layer's resizing constraint; a cleared bit fixes that measure.
+FIXED_RIGHT, FIXED_WIDTH, FIXED_LEFT, FIXED_BOTTOM, FIXED_HEIGHT, FIXED_TOP = 1, 2, 4, 8, 16, 32
+
+
+def resized_span(start, size, old, new, fixed_start, fixed_size, fixed_end):
+    """Where a layer spans along one axis when its parent grows from old to new: the margins and
+    the size that are fixed keep their length, the others share the change in proportion to
+    their lengths (nothing fixed: everything stretches with the parent)."""
+    spans = [start, size, old - start - size]
+    fixed = [fixed_start, fixed_size, fixed_end]
+    if all(fixed):
+        fixed[1] = False
+    free = [i for i in range(3) if not fixed[i]]
+    total = sum(max(0.0, spans[i]) for i in free)
+    change = new - old
+    for i in free:
+        share = max(0.0, spans[i]) / total if total > 0 else 1.0 / len(free)
+        spans[i] += change * share
+    return spans[0], max(0.0, spans[1])
+
+
+def resized(layer, old, new):
+    """A copy of the layer as it stands in a parent resized from size old to size new."""
+    constraint = layer.get('resizingConstraint')
+    constraint = int(constraint) & 63 if isinstance(constraint, (int, float)) and not isinstance(constraint, bool) else 63
+    x, y, w, h = rect(layer)
+    nx, nw = resized_span(x, w, old[0], new[0], not constraint & FIXED_LEFT, not constraint & FIXED_WIDTH,
+                          not constraint & FIXED_RIGHT)
+    ny, nh = resized_span(y, h, old[1], new[1], not constraint & FIXED_TOP, not constraint & FIXED_HEIGHT,
+                          not constraint & FIXED_BOTTOM)
+    copy = dict(layer, frame=dict(layer.get('frame') if isinstance(layer.get('frame'), dict) else {},
+                                  x=nx, y=ny, width=nw, height=nh))
+    if layer.get('_class') == 'shapeGroup' and (nw, nh) != (w, h):
+        # The parts of a shape are drawn with it: they stretch with it.
+        copy['layers'] = [dict(part, resizingConstraint=63) for part in items(layer.get('layers'))]
+        copy['layers'] = [resized(part, (w, h), (nw, nh)) for part in copy['layers']]
+    return copy
 
 
 class Renderer:
@@ -142,6 +194,10 @@ class Renderer:
         self.fonts = {}
 
     # Shapes ------------------------------------------------------------------------------
+    #
+    # Every paint (fill, border, shadow, text) is drawn as a coverage mask and laid over the
+    # image in its own colour, so a partly covered pixel keeps its colour and only its alpha
+    # drops: PNG holds straight alpha, and a viewer blends it over whatever lies beneath.
 
     def outline(self, shape, ox, oy, w, h):
         """The shape's outline as aggdraw path commands in image pixels; ox, oy is its origin."""
@@ -173,18 +229,28 @@ class Renderer:
                 path.append(('lineto', at(b.get('point'))))
         return ('path', (path, bool(shape.get('isClosed', True))))
 
-    def draw_outline(self, draw, outline, pen, brush):
+    @staticmethod
+    def is_closed(outline):
+        return outline[0] != 'path' or outline[1][1]
+
+    def draw_outline(self, mask, outline, width=None):
+        """Draws the outline's coverage into an 'L' mask: filled, or stroked this wide."""
         import aggdraw
+        draw = aggdraw.Draw(mask)
+        pen = aggdraw.Pen(255, width, 255) if width else None
+        brush = None if width else aggdraw.Brush(255, 255)
         kind, data = outline
         if kind == 'ellipse':
             draw.ellipse(data, pen, brush)
-            return
+            draw.flush()
+            return mask
         if kind == 'rect':
             x0, y0, x1, y1, r = data
             r = min(r, (x1 - x0) / 2, (y1 - y0) / 2)
             if r <= 0:
                 draw.rectangle((x0, y0, x1, y1), pen, brush)
-                return
+                draw.flush()
+                return mask
             k = r * (1 - KAPPA)
             commands = [('moveto', (x0 + r, y0)), ('lineto', (x1 - r, y0)), ('curveto', (x1 - k, y0, x1, y0 + k, x1, y0 + r)),
                         ('lineto', (x1, y1 - r)), ('curveto', (x1, y1 - k, x1 - k, y1, x1 - r, y1)),
@@ -198,43 +264,122 @@ class Renderer:
             getattr(path, command)(*args)
         if closed:
             path.close()
-        draw.path(path, pen, brush) if brush else draw.path(path, pen)
+        if brush:
+            draw.path(path, brush)
+        else:
+            draw.path(path, pen)
+        draw.flush()
+        return mask
+
+    @staticmethod
+    def paint(image, mask, c):
+        """Lays colour c (straight RGBA) over the image where the mask covers it."""
+        from PIL import Image
+        if not c or c[3] <= 0:
+            return image
+        layer = Image.new('RGBA', image.size, c[:3] + (0,))
+        layer.putalpha(mask if c[3] >= 255 else mask.point(lambda v: v * c[3] // 255))
+        return Image.alpha_composite(image, layer)
+
+    def border_mask(self, size, outline, area, border):
+        """The coverage of a border: centred on the outline, inside or outside its area."""
+        from PIL import Image, ImageChops
+        thickness = max(0.5, number(border.get('thickness'), 1)) * self.scale
+        position = border.get('position', 0) if self.is_closed(outline) else 0
+        if position not in (1, 2):
+            return self.draw_outline(Image.new('L', size, 0), outline, thickness)
+        stroke = self.draw_outline(Image.new('L', size, 0), outline, 2 * thickness)
+        return ImageChops.multiply(stroke, area if position == 1 else ImageChops.invert(area))
+
+    def shadow_mask(self, area, shadow):
+        from PIL import ImageChops, ImageFilter
+        s = self.scale
+        spread = int(round(number(shadow.get('spread')) * s))
+        mask = area.filter(ImageFilter.MaxFilter(2 * min(spread, 50) + 1)) if spread > 0 else area
+        mask = ImageChops.offset(mask, int(round(number(shadow.get('offsetX')) * s)), int(round(number(shadow.get('offsetY')) * s)))
+        blur = number(shadow.get('blurRadius')) * s
+        return mask.filter(ImageFilter.GaussianBlur(blur / 2)) if blur > 0 else mask
+
+    @staticmethod
+    def reach(style, parts):
+        """How far (in points) the layer's paint reaches past its frame: left, top, right, bottom.
+        Borders centred on the outline reach half their thickness out, outside ones all of it;
+        shadows reach by spread and blur, shifted by their offset; a blur by its radius."""
+        left = top = right = bottom = 0.0
+        for part_style in [style] + [p.get('style') for p in parts]:
+            if not isinstance(part_style, dict):
+                continue
+            for border in enabled(part_style.get('borders')):
+                t = max(0.5, number(border.get('thickness'), 1))
+                out = {1: 0.0, 2: t}.get(border.get('position', 0), t / 2)
+                left, top, right, bottom = max(left, out), max(top, out), max(right, out), max(bottom, out)
+        for shadow in enabled(style.get('shadows')):
+            extent = max(0.0, number(shadow.get('spread'))) + 1.5 * max(0.0, number(shadow.get('blurRadius')))
+            dx, dy = number(shadow.get('offsetX')), number(shadow.get('offsetY'))
+            left, right = max(left, extent - dx), max(right, extent + dx)
+            top, bottom = max(top, extent - dy), max(bottom, extent + dy)
+        blur = layer_blur(style)
+        if blur:
+            left, top, right, bottom = left + 1.5 * blur, top + 1.5 * blur, right + 1.5 * blur, bottom + 1.5 * blur
+        return left, top, right, bottom
+
+    def canvas(self, layer, reach):
+        """An empty image for the layer: its frame's pixels, widened by the reach of its paint,
+        with the frame's origin in it."""
+        import math
+        from PIL import Image
+        _, _, w, h = rect(layer)
+        s = self.scale
+        fw, fh = lx.scaled_size(w, h, s)
+        left, top, right, bottom = (int(math.ceil(max(0.0, r) * s - 1e-6)) for r in reach)
+        iw, ih = lx.scaled_size((fw + left + right) / s, (fh + top + bottom) / s, s)
+        return Image.new('RGBA', (iw, ih), (0, 0, 0, 0)), left, top
+
+    def finish(self, image, style, left, top):
+        """Blurs the drawn layer when its style says so; answers the image and its frame in the
+        layer's coordinates."""
+        from PIL import ImageFilter
+        blur = layer_blur(style)
+        if blur:
+            # Blurred with the colours weighted by their alpha, so no dark rim bleeds in.
+            image = image.convert('RGBa').filter(ImageFilter.GaussianBlur(blur * self.scale / 2)).convert('RGBA')
+        return image, (-left, -top, image.size[0], image.size[1])
 
     def shape_image(self, layer):
         """The image of a shape layer (a shape group draws its parts with its own style when they
         have none) and its frame in the layer's coordinates."""
-        import aggdraw
-        from PIL import Image
-        x, y, w, h = rect(layer)
+        from PIL import Image, ImageChops
+        _, _, w, h = rect(layer)
         parts = [layer]
         if layer.get('_class') == 'shapeGroup':
             parts = [p for p in items(layer.get('layers')) if p.get('isVisible', True)]
         style = layer.get('style') if isinstance(layer.get('style'), dict) else {}
-        pad = max([number(b.get('thickness'), 1) for b in enabled(style.get('borders'))] +
-                  [number(b.get('thickness'), 1) for p in parts for b in enabled((p.get('style') or {}).get('borders'))] + [0])
-        pad = int(pad + 1)
-        iw, ih = lx.scaled_size(w + 2 * pad, h + 2 * pad, self.scale)
-        image = Image.new('RGBA', (iw, ih), (0, 0, 0, 0))
-        draw = aggdraw.Draw(image)
-        origin = pad * self.scale
+        image, left, top = self.canvas(layer, self.reach(style, parts))
+        s = self.scale
+        outlines = []
         for part in parts:
             part_style = part.get('style') if isinstance(part.get('style'), dict) else {}
             if part is not layer and not enabled(part_style.get('fills')) and not enabled(part_style.get('borders')):
                 part_style = style
             px, py, pw, ph = (0, 0, w, h) if part is layer else rect(part)
-            outline = self.outline(part, origin + px * self.scale, origin + py * self.scale, pw, ph)
+            outline = self.outline(part, left + px * s, top + py * s, pw, ph)
+            area = self.draw_outline(Image.new('L', image.size, 0), outline) if self.is_closed(outline) \
+                else Image.new('L', image.size, 0)
+            outlines.append((outline, area, part_style))
+        # Shadows lie beneath everything the shape draws, cast by its whole area.
+        shadows = enabled(style.get('shadows'))
+        if shadows:
+            whole = outlines[0][1]
+            for _, area, _ in outlines[1:]:
+                whole = ImageChops.lighter(whole, area)
+            for shadow in shadows:
+                image = self.paint(image, self.shadow_mask(whole, shadow), colour(shadow.get('color')))
+        for outline, area, part_style in outlines:
             for fill in enabled(part_style.get('fills')):
-                c = fill_colour(fill)
-                if c:
-                    self.draw_outline(draw, outline, None, aggdraw.Brush(c[:3], c[3]))
+                image = self.paint(image, area, fill_colour(fill))
             for border in enabled(part_style.get('borders')):
-                c = colour(border.get('color'))
-                if c:
-                    pen = aggdraw.Pen(c[:3], max(0.5, number(border.get('thickness'), 1) * self.scale), c[3])
-                    self.draw_outline(draw, outline, pen, None)
-        draw.flush()
-        s = self.scale
-        return image, (-lx.scaled(pad, s), -lx.scaled(pad, s), iw, ih)
+                image = self.paint(image, self.border_mask(image.size, outline, area, border), colour(border.get('color')))
+        return self.finish(image, style, left, top)
 
     def background_image(self, layer):
         from PIL import Image
@@ -272,21 +417,28 @@ class Renderer:
         font_size = number(font_attr.get('size'), 14)
         c = colour(attributes.get('MSAttributedStringColorAttribute')) or (0, 0, 0, 255)
         alignment = ((attributes.get('paragraphStyle') or {}).get('alignment')) or 0
+        style = layer.get('style') if isinstance(layer.get('style'), dict) else {}
+        image, ox, oy = self.canvas(layer, self.reach({'shadows': style.get('shadows'), 'blur': style.get('blur')}, []))
         iw, ih = lx.scaled_size(w, h, self.scale)
-        image = Image.new('RGBA', (iw, ih), (0, 0, 0, 0))
         font_size = max(1.0, min(font_size, 1000.0))
         font = self.font(font_attr.get('name'), int(round(font_size * self.scale)))
-        draw = ImageDraw.Draw(image)
+        # The glyphs' coverage, coloured afterwards: text drawn straight onto a transparent image
+        # would darken its own antialiased edges.
+        mask = Image.new('L', image.size, 0)
+        draw = ImageDraw.Draw(mask)
         line_height = int(round(font_size * 1.2 * self.scale))
         top = 0
         for line in self.wrap(text, font, draw, iw if layer.get('textBehaviour') == 1 else None):
             width = draw.textlength(line, font=font)
             left = {1: iw - width, 2: (iw - width) / 2}.get(alignment, 0)
-            draw.text((left, top), line, font=font, fill=c)
+            draw.text((ox + left, oy + top), line, font=font, fill=255)
             top += line_height
             if top > ih + line_height:
                 break
-        return image, (0, 0, iw, ih)
+        for shadow in enabled(style.get('shadows')):
+            image = self.paint(image, self.shadow_mask(mask, shadow), colour(shadow.get('color')))
+        image = self.paint(image, mask, c)
+        return self.finish(image, style, ox, oy)
 
     @staticmethod
     def wrap(text, font, draw, width):
@@ -369,7 +521,9 @@ class SketchExport:
                 self.symbols[layer['symbolID']] = layer
             self.collect_symbols(layer.get('layers'), depth + 1)
 
-    def convert(self, layer, depth, symbol_path):
+    def convert(self, layer, depth, symbol_path, resize=None):
+        """The layer of the tree for one layer of the file. resize is (old size, new size) of a
+        parent laid out at another size than the file gives it (a symbol's instance)."""
         if depth > lx.MAX_DEPTH:
             raise lx.ExportError('The layers of this file are nested too deeply to import.')
         self.count += 1
@@ -378,6 +532,9 @@ class SketchExport:
         if self.count % 25 == 0:
             lx.progress('Exported %d layers' % self.count)
         cls = layer.get('_class')
+        own_size = rect(layer)[2:]
+        if resize:
+            layer = resized(layer, *resize)
         x, y, w, h = rect(layer)
         s = self.scale
         name = layer.get('name') if isinstance(layer.get('name'), str) else ''
@@ -395,12 +552,18 @@ class SketchExport:
         elif cls == 'bitmap':
             rendered = self.renderer.bitmap_image(layer)
         elif cls == 'symbolInstance':
+            # Wherever it stands, an instance is a layer of its own size: its picture is what
+            # the master draws itself (its background, when instances show it), and its
+            # children are the master's layers, laid out for the instance's size as the
+            # designer's resizing constraints say.
             symbol_id = layer.get('symbolID')
             master = self.symbols.get(symbol_id)
             if master is not None and symbol_id not in symbol_path:
-                rendered = self.renderer.background_image(dict(master, frame=layer.get('frame')))
+                if master.get('includeBackgroundColorInInstance', True) is not False:
+                    rendered = self.renderer.background_image(dict(master, frame=layer.get('frame')))
                 children = master.get('layers')
                 symbol_path = symbol_path | {symbol_id}
+                own_size = rect(master)[2:]
         else:
             if cls == 'artboard':
                 rendered = self.renderer.background_image(layer)
@@ -411,11 +574,12 @@ class SketchExport:
             relative = self.folder.image_path(name)
             self.folder.save_image(relative, image)
             node.image = (relative, frame)
-        node.children = self.convert_all(children, depth + 1, symbol_path)
+        inner = (own_size, (w, h)) if own_size != (w, h) and cls != 'artboard' else None
+        node.children = self.convert_all(children, depth + 1, symbol_path, inner)
         return node
 
-    def convert_all(self, layers, depth, symbol_path):
-        return [self.convert(layer, depth, symbol_path) for layer in items(layers)
+    def convert_all(self, layers, depth, symbol_path, resize=None):
+        return [self.convert(layer, depth, symbol_path, resize) for layer in items(layers)
                 if layer.get('_class') not in SKIPPED_CLASSES]
 
     def run(self):

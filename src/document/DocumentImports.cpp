@@ -14,7 +14,9 @@
 namespace {
 QString importFailedText()
 {
-    return QStringLiteral("Please restart Sketch and Zelvor and try again. ") + feedback::persistentProblemHint();
+    return QStringLiteral("The imported layers did not arrive in the project's \"imported\" folder. Save the design file again in "
+                          "the application that made it and import it once more, or choose another file. ")
+        + feedback::persistentProblemHint();
 }
 } // namespace
 
@@ -92,9 +94,20 @@ void DocumentImports::handleImportResult(const platform::Notification& notificat
         return;
     }
     Q_EMIT importSucceeded(report.identifier);
-    const QVariantMap context = importers::importSnippetContext(report.docName, report.scale, report.identifier);
-    if (RBDocumentEditor* editor = m_document.editor())
-        editor->insertSnippetNamed(QStringLiteral("ImportSuccess"), context, QStringLiteral("ImportSuccessReplace"), true);
+    QVariantMap context = importers::importSnippetContext(report.docName, report.scale, report.identifier);
+    if (RBDocumentEditor* editor = m_document.editor()) {
+        const QString code = editor->content();
+        context.insert(QStringLiteral("variableName"),
+                       importers::importVariableName(context.value(QStringLiteral("variableName")).toString(), code));
+        const bool inserted = editor->insertSnippetNamedAt(QStringLiteral("ImportSuccess"), context,
+                                                           QStringLiteral("ImportSuccessReplace"),
+                                                           importers::importInsertionOffset(code));
+        const QString where = QStringLiteral("imported/") + importers::importFolderName(report.docName, report.scale);
+        Q_EMIT importNotice(QStringLiteral("Imported %1").arg(report.docName),
+                            inserted ? QStringLiteral("The code loads its layers from \"%1\" as %2.")
+                                           .arg(where, context.value(QStringLiteral("variableName")).toString())
+                                     : QStringLiteral("The layers in \"%1\" are up to date.").arg(where));
+    }
     m_sheet->closeSheet();
     QPointer<RBDocument> document(&m_document);
     platform::dispatchAfter(0.1, [document] {

@@ -11,7 +11,7 @@ class RBDocument;
 
 // A project's imports from design tools: shows the import sheet over the document's window,
 // repeats the last import, and takes what a pane of its own sheet reports: a new folder in
-// "imported" gets a line that loads it at the top of the code (once) and a fresh preview; a
+// "imported" gets a line that loads it after the lines of earlier imports, or at the top (once), and a fresh preview; a
 // failure says why and changes nothing.
 class DocumentImports : public QObject {
     Q_OBJECT
@@ -37,6 +37,8 @@ Q_SIGNALS:
     // For usage analytics: the identifier of the pane that imported or failed.
     void importSucceeded(const QString& identifier);
     void importFailed(const QString& identifier);
+    // What the window tells the user when an import has arrived (from the sheet or Import Again).
+    void importNotice(const QString& title, const QString& text);
 
 private:
     RBImportWindowController& sheet();

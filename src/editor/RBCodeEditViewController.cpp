@@ -480,6 +480,12 @@ bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVa
 bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVariantMap& context,
                                                   const QString& ifNotContains, bool onTop)
 {
+    return insertSnippetNamedAt(name, context, ifNotContains, onTop ? 0 : -1);
+}
+
+bool RBCodeEditViewController::insertSnippetNamedAt(const QString& name, const QVariantMap& context,
+                                                    const QString& ifNotContains, qsizetype offset)
+{
     if (!hasView())
         return false;
     QString error;
@@ -504,10 +510,20 @@ bool RBCodeEditViewController::insertSnippetNamed(const QString& name, const QVa
         reportProblem(QStringLiteral("Snippet error"), QStringLiteral("The code can't be changed while it is being loaded."));
         return false;
     }
-    if (onTop)
+    const qsizetype length = textView->textLength();
+    if (offset == 0) {
         textView->replaceCharactersInRange({0, 0}, *rendered, true);
-    else
-        textView->replaceCharactersInRange({textView->textLength(), 0}, QStringLiteral("\n") + *rendered, true);
+    } else if (offset < 0 || offset >= length) {
+        textView->replaceCharactersInRange({length, 0}, QStringLiteral("\n") + *rendered, true);
+    } else {
+        // Between lines: after the line before it, separated from it by one empty line.
+        QString text = *rendered;
+        while (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        const bool lineStart = content().at(offset - 1) == QLatin1Char('\n');
+        textView->replaceCharactersInRange({offset, 0}, (lineStart ? QStringLiteral("\n") : QStringLiteral("\n\n")) + text
+                                               + QLatin1Char('\n'), true);
+    }
     return true;
 }
 

@@ -117,6 +117,8 @@ public:
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, bool onTop);
     bool insertSnippetNamed(const QString& name, const QVariantMap& context, const QString& ifNotContains,
                             bool onTop) override;
+    bool insertSnippetNamedAt(const QString& name, const QVariantMap& context, const QString& ifNotContains,
+                              qsizetype offset) override;
     QHash<QString, int> snippetCounter() const { return m_snippets.counter(); }
 
     // --- plugins: CoffeeScript that defines plugin.run, from the whole text to a new text. It

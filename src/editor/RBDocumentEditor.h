@@ -24,4 +24,11 @@ public:
         (void)onTop;
         return false;
     }
+    // The same at a character offset of the code (clamped to it); away from the top, the
+    // snippet stands on lines of its own after one empty line.
+    virtual bool insertSnippetNamedAt(const QString& name, const QVariantMap& context, const QString& ifNotContains,
+                                      qsizetype offset)
+    {
+        return offset <= 0 && insertSnippetNamed(name, context, ifNotContains, true);
+    }
 };

@@ -161,4 +161,25 @@ QVariantMap importSnippetContext(const QString& docName, double scale, const QSt
             {QStringLiteral("scaleComment"), scale == 1 ? QString() : QStringLiteral(" (sizes and positions are scaled 1:%1)").arg(text)}};
 }
 
+QString importVariableName(const QString& base, const QString& code)
+{
+    for (int n = 0;; ++n) {
+        const QString name = n == 0 ? base : base + QString::number(n);
+        // An assignment, not a comparison ("==") or a property ("a.name = ").
+        const QRegularExpression assigned(QStringLiteral("(^|\\n)[ \\t]*%1[ \\t]*=(?!=)").arg(QRegularExpression::escape(name)));
+        if (!assigned.match(code).hasMatch())
+            return name;
+    }
+}
+
+qsizetype importInsertionOffset(const QString& code)
+{
+    static const QRegularExpression loadLine(QStringLiteral("^[^ \\t#\\n][^\\n]*\\bImporter\\.load\\b[^\\n]*(\\n|$)"),
+                                             QRegularExpression::MultilineOption);
+    qsizetype offset = 0;
+    for (auto it = loadLine.globalMatch(code); it.hasNext();)
+        offset = it.next().capturedEnd();
+    return offset;
+}
+
 } // namespace importers

@@ -95,5 +95,12 @@ struct ImportReport {
 
 // The context of the "ImportSuccess" snippets for a report.
 QVariantMap importSnippetContext(const QString& docName, double scale, const QString& identifier);
+// The first of "base", "base1", "base2"... that the code does not assign yet, so that every
+// import of a kind gets a name of its own and the first one a name without a number.
+QString importVariableName(const QString& base, const QString& code);
+// Where a new import's lines go: after the last line of the code that loads an import (so it
+// loads later and shows above the earlier ones), or at the top when none does. Only lines
+// that are not indented count: a line inside a block would split it.
+qsizetype importInsertionOffset(const QString& code);
 
 } // namespace importers

@@ -3,7 +3,7 @@
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/Task.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 
 #include <QDir>
 #include <QJsonDocument>

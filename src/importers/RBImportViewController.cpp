@@ -50,6 +50,7 @@ RBImportViewController::~RBImportViewController() = default;
 
 void RBImportViewController::buildViews()
 {
+    resize(importers::kSheetWidth, kRowHeight);
     setFixedHeight(kRowHeight);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -78,6 +79,8 @@ void RBImportViewController::buildViews()
     m_subTitleTextField->setTextFormat(Qt::PlainText);
     m_subTitleTextField->setMinimumWidth(60);
     m_subTitleTextField->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A reason is shown whole: it wraps, and the row grows to hold it.
+    m_subTitleTextField->setWordWrap(true);
     texts->addStretch();
     texts->addWidget(m_titleTextField);
     texts->addWidget(m_subTitleTextField);
@@ -190,7 +193,36 @@ void RBImportViewController::watchDesignFile()
 QString RBImportViewController::notRunningText() const
 {
     return designFilePath().isEmpty() ? QStringLiteral("No file chosen")
-                                      : QStringLiteral("%1 is not there any more").arg(QFileInfo(designFilePath()).fileName());
+                                      : QStringLiteral("%1 is not there any more").arg(shownFileName(QFileInfo(designFilePath()).fileName()));
+}
+
+int RBImportViewController::subtitleWidth() const
+{
+    // Laid out now, shown or not: the row's width decides where the subtitle breaks.
+    for (QLayout* rowLayout : {layout(), m_importView->layout()}) {
+        rowLayout->invalidate();
+        rowLayout->activate();
+    }
+    return std::max(60, m_subTitleTextField->width());
+}
+
+QString RBImportViewController::shownFileName(const QString& name) const
+{
+    // A name wider than the line loses its middle, where names differ least.
+    return m_subTitleTextField->fontMetrics().elidedText(name, Qt::ElideMiddle, subtitleWidth());
+}
+
+void RBImportViewController::fitRowHeight()
+{
+    const QMargins margins = m_importView->layout()->contentsMargins();
+    const int needed = margins.top() + margins.bottom() + m_titleTextField->sizeHint().height() + 1
+                       + m_subTitleTextField->heightForWidth(subtitleWidth());
+    const int height = std::max(kRowHeight, needed);
+    if (height == this->height() && minimumHeight() == height)
+        return;
+    setFixedHeight(height);
+    subtitleWidth(); // lays the row out at its new height
+    Q_EMIT rowHeightChanged();
 }
 
 // --- the row
@@ -264,12 +296,13 @@ void RBImportViewController::updateStatus()
     importers::PaneTexts texts;
     texts.appName = m_appName;
     texts.minimumVersion = m_appMinimumVersion;
-    texts.documentName = documentName();
+    texts.documentName = shownFileName(documentName());
     texts.iconImageName = m_iconImageName;
     texts.iconImageNameInactive = m_iconImageNameInactive;
     texts.notRunningText = notRunningText();
-    texts.noDocumentText = m_fileInfo.problem.isEmpty() ? QString()
-                                                        : QStringLiteral("%1: %2").arg(QFileInfo(designFilePath()).fileName(), m_fileInfo.problem);
+    texts.noDocumentText = m_fileInfo.problem.isEmpty()
+                               ? QString()
+                               : QStringLiteral("%1: %2").arg(shownFileName(QFileInfo(designFilePath()).fileName()), m_fileInfo.problem);
     const importers::PaneRow row = importers::paneRow(state, texts);
     m_runButton->setEnabled(row.runEnabled);
     m_scalePopUpButton->setVisible(row.scaleVisible);
@@ -282,6 +315,7 @@ void RBImportViewController::updateStatus()
     setAlpha(m_subTitleTextField, row.textAlpha);
     m_shownIconName = row.iconImageName;
     m_productImageView->setPixmap(importers::importerIconNamed(row.iconImageName, kIconPoints, devicePixelRatioF()));
+    fitRowHeight();
 }
 
 void RBImportViewController::changeScale(int index)

@@ -110,7 +110,12 @@ public:
     QWidget* progressView() const { return m_progressView; }
     QString shownIconName() const { return m_shownIconName; }
 
+    // The least height of a row; a row whose subtitle needs more lines grows.
     static constexpr int kRowHeight = 56;
+
+Q_SIGNALS:
+    // The row changed its height to show its subtitle whole.
+    void rowHeightChanged();
 
 protected:
     // What the chooser offers ("Sketch documents (*.sketch)").
@@ -123,9 +128,15 @@ protected:
     void setDocumentPath(const QString& path) { m_documentPath = path; }
     QVariantMap reportUserInfo(const QString& folder, const QString& output) const;
 
+    // A file's name as the subtitle shows it: shortened in the middle with "…" when it is
+    // wider than the subtitle's line.
+    QString shownFileName(const QString& name) const;
+
 private:
     void buildViews();
     void watchDesignFile();
+    int subtitleWidth() const;
+    void fitRowHeight();
 
     QString m_appIdentifier;
     QString m_appName;

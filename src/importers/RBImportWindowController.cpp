@@ -75,6 +75,8 @@ RBImportWindowController::RBImportWindowController(QWidget* parent, platform::Us
               QStringLiteral("icon-photoshop"), this, defaults);
     m_photoshop->setProbe(std::make_shared<DiskDesignFileProbe>(DiskDesignFileProbe::Kind::Photoshop));
 
+    for (RBImportViewController* pane : panes())
+        connect(pane, &RBImportViewController::rowHeightChanged, this, [this] { stackPanes(); });
     setupViews();
     resizeWindow();
 }
@@ -113,31 +115,50 @@ void RBImportWindowController::setupViews()
     for (RBImportViewController* pane : panes())
         if (!pane->isImporting())
             pane->setup();
-    m_stacked = 0;
-    for (RBImportViewController* pane : panes())
-        addViewController(pane);
     for (RBImportViewController* pane : panes())
         if (!pane->isImporting())
             pane->updateStatus();
+    stackPanes();
+}
+
+int RBImportWindowController::extraRowHeight() const
+{
+    int extra = 0;
+    for (RBImportViewController* pane : panes())
+        extra += pane->height() - RBImportViewController::kRowHeight;
+    return extra;
+}
+
+void RBImportWindowController::stackPanes()
+{
+    m_stacked = 0;
+    m_extraBelow = 0;
+    for (RBImportViewController* pane : panes())
+        addViewController(pane);
+    resizeWindow();
 }
 
 void RBImportWindowController::addViewController(RBImportViewController* pane)
 {
-    // The first pane stands at the bottom of the stack.
+    // The first pane stands at the bottom of the stack; a row taller than the others (a reason
+    // on more lines) moves the rows above it up.
     const int count = int(panes().size());
-    const int stackHeight = importers::kPaneSpacing * count;
-    const int y = stackHeight - importers::paneOriginY(m_stacked) - RBImportViewController::kRowHeight;
-    pane->setGeometry(0, y, importers::kSheetWidth, RBImportViewController::kRowHeight);
+    const int stackHeight = importers::kPaneSpacing * count + extraRowHeight();
+    const int height = pane->height();
+    const int y = stackHeight - importers::paneOriginY(m_stacked) - m_extraBelow - height;
+    pane->setGeometry(0, y, importers::kSheetWidth, height);
     pane->show();
     ++m_stacked;
+    m_extraBelow += height - RBImportViewController::kRowHeight;
 }
 
 void RBImportWindowController::resizeWindow()
 {
     // Qt sizes the window's contents, without a title bar, so the one-time correction for a
     // title bar does not apply.
-    const QSize size = importers::sheetSize(int(panes().size()), false);
-    const int stackHeight = importers::kPaneSpacing * int(panes().size());
+    const int extra = extraRowHeight();
+    const QSize size = importers::sheetSize(int(panes().size()), false) + QSize(0, extra);
+    const int stackHeight = importers::kPaneSpacing * int(panes().size()) + extra;
     m_topView->setGeometry(0, kTopMargin, size.width(), stackHeight);
     m_bottomView->setGeometry(0, size.height() - kBottomBarHeight, size.width(), kBottomBarHeight);
     setFixedSize(size);

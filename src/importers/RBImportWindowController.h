@@ -50,6 +50,9 @@ private:
     void setupViews();
     void addViewController(RBImportViewController* pane);
     void resizeWindow();
+    // Stacks the panes at their heights and sizes the window to them.
+    void stackPanes();
+    int extraRowHeight() const;
     void appDidBecomeActive(Qt::ApplicationState state);
     QList<RBImportViewController*> panes() const;
 
@@ -64,4 +67,5 @@ private:
     RBPhotoshopImportViewController* m_photoshop = nullptr;
     bool m_observingActivation = false;
     int m_stacked = 0;
+    int m_extraBelow = 0; // how much taller than a plain row the panes stacked so far are
 };

@@ -7,7 +7,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
 #include "platform/UserDefaults.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 
 #include <algorithm>
 

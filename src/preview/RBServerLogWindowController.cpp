@@ -3,7 +3,7 @@
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
 #include "platform/gui/WindowPlacement.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "preview/RBServerController.h"
 
 #include <QApplication>

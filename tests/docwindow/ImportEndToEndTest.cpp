@@ -1,7 +1,8 @@
 // Importing into a real offscreen project window: the toolbar's Import shows the sheet, the
 // user chooses a Sketch file and imports it at @2x; the project gets its folder in "imported",
 // the code a line that loads it (once, however often it is imported) and the preview the
-// imported layers. Import Again repeats it without a question. A Figma file picked on a fake
+// imported layers. Import Again repeats it without a question and says so; another design's
+// line goes after the first one's. A Figma file picked on a fake
 // Figma site, whose export arrives in three chunks, gets the project the same result.
 #include "analytics/RBGoogleAnalytics.h"
 #include "../document/DocumentFakes.h"
@@ -15,6 +16,7 @@
 #include "document/window/BuildDocumentWindow.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentWindow.h"
+#include "document/window/RBShareNotice.h"
 #include "importers/RBFigmaImportViewController.h"
 #include "importers/RBImportWindowController.h"
 #include "importers/RBSketchImportViewController.h"
@@ -211,6 +213,29 @@ TEST_F(ImportEndToEnd, ChosenSketchFileArrivesInTheProjectTheCodeAndThePreview)
         << "the import was not repeated";
     ASSERT_TRUE(testsupport::waitUntil([&] { return !sheet->isVisible(); }, 5000));
     EXPECT_EQ(document->editor()->content().count(QStringLiteral("Zelvor.Importer.load \"imported/Home@2x\"")), 1);
+    // The window says that the repeated import arrived.
+    RBShareNotice* notice = probe->window()->findChild<RBShareNotice*>();
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->title(), "Imported Home.sketch");
+
+    // Another design goes after the first one, so that it loads later and shows above it, with
+    // a name of its own.
+    const QString other = dir.path() + "/Other.sketch";
+    ASSERT_TRUE(QFile::copy(design, other));
+    showSheet();
+    RBImportViewController::setChooserForTests([other](const RBImportViewController&) { return other; });
+    sketch->chooseButton()->click();
+    RBImportViewController::setChooserForTests({});
+    sketch->runButton()->click();
+    const QString second = "sketch1 = Zelvor.Importer.load \"imported/Other@1x\"";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return document->editor()->content().contains(second); }, 30000));
+    const QString code = document->editor()->content();
+    const qsizetype first = code.indexOf("sketch = Zelvor.Importer.load \"imported/Home@2x\"");
+    EXPECT_GE(first, 0) << code.toStdString();
+    EXPECT_LT(first, code.indexOf(second)) << code.toStdString();
+    EXPECT_LT(code.indexOf(second), code.indexOf("bg = new Layer")) << code.toStdString();
+    EXPECT_EQ(notice->title(), "Imported Other.sketch");
 }
 
 TEST_F(ImportEndToEnd, FigmaFilePickedOnTheSiteArrivesInThreeChunksLikeASketchImport)

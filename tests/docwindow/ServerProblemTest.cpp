@@ -14,7 +14,7 @@
 #include "platform/Bundle.h"
 #include "platform/gui/Alert.h"
 #include "platform/gui/FilePanel.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"

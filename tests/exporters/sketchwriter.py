@@ -21,12 +21,18 @@ def colour(r, g, b, a=1.0):
     return {'_class': 'color', 'red': r, 'green': g, 'blue': b, 'alpha': a}
 
 
-def style(fill=None, border=None, thickness=1, opacity=1.0):
-    return {'_class': 'style',
+def style(fill=None, border=None, thickness=1, opacity=1.0, position=1, shadow=None):
+    """position: 0 centred on the outline, 1 inside, 2 outside; shadow: (colour, x, y, blur, spread)."""
+    data = {'_class': 'style',
             'fills': [{'_class': 'fill', 'isEnabled': True, 'fillType': 0, 'color': fill}] if fill else [],
-            'borders': [{'_class': 'border', 'isEnabled': True, 'fillType': 0, 'color': border, 'position': 1,
+            'borders': [{'_class': 'border', 'isEnabled': True, 'fillType': 0, 'color': border, 'position': position,
                          'thickness': thickness}] if border else [],
             'contextSettings': {'_class': 'graphicsContextSettings', 'blendMode': 0, 'opacity': opacity}}
+    if shadow:
+        color, x, y, blur, spread = shadow
+        data['shadows'] = [{'_class': 'shadow', 'isEnabled': True, 'color': color, 'offsetX': x, 'offsetY': y,
+                            'blurRadius': blur, 'spread': spread}]
+    return data
 
 
 def layer(cls, name, frame, **fields):
@@ -44,10 +50,19 @@ def rectangle(name, frame, fill, radius=0, **fields):
     corners = ['{0, 0}', '{1, 0}', '{1, 1}', '{0, 1}']
     points = [{'_class': 'curvePoint', 'cornerRadius': radius, 'curveFrom': p, 'curveTo': p, 'curveMode': 1,
                'hasCurveFrom': False, 'hasCurveTo': False, 'point': p} for p in corners]
-    return layer('rectangle', name, frame, style=style(fill), points=points, isClosed=True, fixedRadius=radius, **fields)
+    fields.setdefault('style', style(fill))
+    return layer('rectangle', name, frame, points=points, isClosed=True, fixedRadius=radius, **fields)
 
 
-def oval(name, frame, fill, border=None):
+# Resizing constraints: a cleared bit fixes that measure; 63 fixes nothing (the layer stretches).
+RIGHT, WIDTH, LEFT, BOTTOM, HEIGHT, TOP = 1, 2, 4, 8, 16, 32
+
+
+def fixed(*measures):
+    return 63 & ~sum(measures)
+
+
+def oval(name, frame, fill, border=None, **fields):
     p = lambda x, y: '{%g, %g}' % (x, y)  # noqa: E731
     k = 0.2238576251
     points = [
@@ -58,7 +73,8 @@ def oval(name, frame, fill, border=None):
     ]
     for point in points:
         point.update({'_class': 'curvePoint', 'curveMode': 2, 'hasCurveFrom': True, 'hasCurveTo': True})
-    return layer('oval', name, frame, style=style(fill, border, 2), points=points, isClosed=True)
+    fields.setdefault('style', style(fill, border, 2))
+    return layer('oval', name, frame, points=points, isClosed=True, **fields)
 
 
 def triangle_path(name, frame, fill):
@@ -83,8 +99,8 @@ def symbol_master(name, frame, symbol_id, children):
     return layer('symbolMaster', name, frame, symbolID=symbol_id, layers=children, hasBackgroundColor=False)
 
 
-def symbol_instance(name, frame, symbol_id):
-    return layer('symbolInstance', name, frame, symbolID=symbol_id)
+def symbol_instance(name, frame, symbol_id, **fields):
+    return layer('symbolInstance', name, frame, symbolID=symbol_id, **fields)
 
 
 def artboard(name, frame, children, background=None):

@@ -143,6 +143,37 @@ TEST(ImportRules, ReportPayloadAndSnippetContext)
     EXPECT_EQ(importSnippetContext("Landing", 1, "com.figma.web").value("appName"), "Figma");
 }
 
+TEST(ImportRules, ANewImportGoesAfterTheEarlierOnesWithANameOfItsOwn)
+{
+    const QString psd = "# The layers of \"Back\", imported from PSD\npsd = Zelvor.Importer.load \"imported/Back@1x\"\n\n";
+    const QString sketch = "# The layers of \"Home\", imported from Sketch\nsketch = Zelvor.Importer.load \"imported/Home@1x\"\n\n";
+    const QString program = "card = new Layer\n\tx: 10\n";
+    const QString lastLine = "a = Zelvor.Importer.load \"imported/A@1x\"";
+    struct Case {
+        QString code;
+        QString base;
+        QString name;
+        qsizetype offset;
+    };
+    const QVector<Case> cases{
+        {program, "sketch", "sketch", 0},
+        {psd + program, "sketch", "sketch", psd.size() - 1},
+        {psd + sketch + program, "sketch", "sketch1", psd.size() + sketch.size() - 1},
+        {psd + sketch + program, "psd", "psd1", psd.size() + sketch.size() - 1},
+        // the names in use, not the number of imports, decide; comparisons and properties are no names
+        {"sketch1 = 2\nif sketch == 3 then a.sketch = 4\n", "sketch", "sketch", 0},
+        {"sketch = 1\nsketch1 = 2\n", "sketch", "sketch2", 0},
+        // an indented line or a comment that loads an import is no place to go after
+        {"f = ->\n  x = Importer.load \"imported/A@1x\"\n  y = 1\n# Importer.load \"imported/B@1x\"\n", "sketch", "sketch", 0},
+        {lastLine, "figma", "figma", lastLine.size()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code.toStdString());
+        EXPECT_EQ(importVariableName(c.base, c.code), c.name);
+        EXPECT_EQ(importInsertionOffset(c.code), c.offset);
+    }
+}
+
 TEST(ImportRules, ScaleIsRememberedPerDocument)
 {
     QTemporaryDir dir;

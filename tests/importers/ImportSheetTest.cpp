@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,9 +44,13 @@ public:
         const QString text = testsupport::readFile(path);
         info.isDocument = info.exists && text.startsWith("design ");
         info.version = info.isDocument ? text.mid(7).trimmed() : QString();
-        info.problem = info.exists && !info.isDocument ? "Not a design" : (info.exists ? "" : "File not found");
+        // "reason <text>" is no document, for that reason.
+        info.problem = info.exists && !info.isDocument ? (text.startsWith("reason ") ? text.mid(7) : "Not a design")
+                                                       : (info.exists ? "" : "File not found");
+        ++probes;
         return info;
     }
+    mutable int probes = 0;
 };
 
 // A stand-in exporter speaking both command lines: "run.py FILE zelvor.js OUT SCALE" and
@@ -182,9 +187,11 @@ TEST_F(ImportPaneTest, ExportFillsTheImportFolderAndReportsOnce)
     configure(pane, "com.bohemiancoding.sketch3", "Sketch");
     choose(pane, design);
     Reports reports;
+    pane.show();
     pane.runButton()->click();
     EXPECT_TRUE(pane.isImporting());
-    EXPECT_EQ(pane.progressView()->isVisible(), pane.isVisible());
+    EXPECT_TRUE(pane.progressView()->isVisible());
+    EXPECT_FALSE(pane.importView()->isVisible());
     ASSERT_TRUE(testsupport::waitUntil([&] { return reports.count() > 0; }, 20000));
     testsupport::spin(50);
     ASSERT_EQ(reports.successes.size(), 1) << (reports.failures.isEmpty() ? "" : reports.failures[0].userInfo.value("error").toString().toStdString());
@@ -265,10 +272,16 @@ TEST_F(ImportPaneTest, SheetStacksItsPanesAndRepeatsTheLastImport)
     QWidget parent;
     parent.setGeometry(100, 100, 1200, 800);
     RBImportWindowController sheet(&parent, defaults.get());
+    auto probe = std::make_shared<FakeProbe>();
+    sheet.sketchImportViewController()->setProbe(probe);
     sheet.setOutPath(imported);
     sheet.setup();
     sheet.setup();
-    EXPECT_TRUE(sheet.isObservingActivation());
+    // Set up twice, the sheet refreshes once when the user comes back to the application.
+    sheet.show();
+    probe->probes = 0;
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(probe->probes, 1);
     EXPECT_EQ(sheet.size(), QSize(420, 244));
     // From the bottom up: Sketch, Figma, Photoshop, 58 points apart.
     const int stack = sheet.topView()->height();
@@ -312,7 +325,11 @@ TEST_F(ImportPaneTest, SheetStacksItsPanesAndRepeatsTheLastImport)
     EXPECT_TRUE(QFileInfo::exists(imported + "/Home@1x/layers.json.js"));
 
     sheet.closeSheet();
-    EXPECT_FALSE(sheet.isObservingActivation());
+    probe->probes = 0;
+    sheet.show();
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(probe->probes, 0) << "a closed sheet no longer follows the application";
+    sheet.hide();
     const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR");
     if (!shots.isEmpty()) {
         sheet.show();
@@ -320,6 +337,46 @@ TEST_F(ImportPaneTest, SheetStacksItsPanesAndRepeatsTheLastImport)
         testsupport::spin(100);
         sheet.grab().save(shots + "/import-sheet.png");
     }
+}
+
+TEST_F(ImportPaneTest, LongNamesAndReasonsAreShownWholeAndTheSheetGrows)
+{
+    QWidget parent;
+    parent.setGeometry(100, 100, 1200, 800);
+    RBImportWindowController sheet(&parent, defaults.get());
+    RBPhotoshopImportViewController* pane = sheet.photoshopImportViewController();
+    pane->setProbe(std::make_shared<FakeProbe>());
+    sheet.setOutPath(imported);
+    sheet.setup();
+    const int plainHeight = sheet.height();
+    const QString name = "groups-and-props-of-the-second-onboarding-screen-final.psd";
+    const QString reason = "This is not a Photoshop file: its header names another format, so it cannot be imported.";
+    write(dir.path() + "/" + name, "reason " + reason.toUtf8());
+    choose(*pane, dir.path() + "/" + name);
+
+    const QString subtitle = pane->subTitleTextField()->text();
+    EXPECT_TRUE(subtitle.endsWith(": " + reason)) << subtitle.toStdString();
+    EXPECT_TRUE(subtitle.startsWith("groups-")) << subtitle.toStdString();
+    EXPECT_TRUE(subtitle.section(": ", 0, 0).contains(QChar(0x2026))) << "the name loses its middle";
+    EXPECT_TRUE(subtitle.section(": ", 0, 0).endsWith(".psd"));
+    QLabel* label = pane->subTitleTextField();
+    EXPECT_LE(label->heightForWidth(label->width()), label->height()) << "every line of the reason is shown";
+    EXPECT_GT(pane->height(), RBImportViewController::kRowHeight);
+    EXPECT_EQ(sheet.height(), plainHeight + pane->height() - RBImportViewController::kRowHeight);
+    // The taller row moves nothing over its neighbours.
+    const QRect sketch = sheet.sketchImportViewController()->geometry();
+    const QRect figma = sheet.figmaImportViewController()->geometry();
+    const QRect photoshop = pane->geometry();
+    EXPECT_LT(photoshop.bottom(), figma.top());
+    EXPECT_LT(figma.bottom(), sketch.top());
+    EXPECT_GE(photoshop.top(), 0);
+    EXPECT_LE(sketch.bottom(), sheet.topView()->height());
+
+    // A readable file again: the row and the sheet return to their size.
+    write(dir.path() + "/" + name, "design 50");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return pane->runButton()->isEnabled(); }));
+    EXPECT_EQ(pane->height(), RBImportViewController::kRowHeight);
+    EXPECT_EQ(sheet.height(), plainHeight);
 }
 
 } // namespace

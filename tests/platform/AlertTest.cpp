@@ -47,11 +47,15 @@ TEST(Alert, TheRealDialogReturnsThePressedButton)
     ASSERT_FALSE(Alert::hasTestResponder());
     Alert alert;
     alert.setMessageText(QStringLiteral("Import Failed"));
+    alert.setInformativeText(QStringLiteral("The layers of this file are nested too deeply to import. Save the design file "
+                                            "again with fewer levels of groups, or choose another file."));
     alert.addButton(QStringLiteral("OK"));
     alert.addButton(QStringLiteral("Show Log"));
-    QTimer::singleShot(50, [] {
+    int width = 0;
+    QTimer::singleShot(50, [&width] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                width = box->width();
                 for (QAbstractButton* b : box->buttons())
                     if (b->text() == QStringLiteral("Show Log"))
                         b->click();
@@ -59,6 +63,7 @@ TEST(Alert, TheRealDialogReturnsThePressedButton)
         }
     });
     EXPECT_EQ(alert.runModal(), 1001);
+    EXPECT_GE(width, 400) << "a short title leaves the explanation a readable width";
 
     Alert plain; // no buttons: one "OK"
     QTimer::singleShot(50, [] {

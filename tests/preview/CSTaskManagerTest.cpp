@@ -1,5 +1,5 @@
 #include "platform/NotificationCenter.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "support/TestSupport.h"
 
 #include <QJsonDocument>

@@ -5,7 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Task.h"
 #include "platform/UserDefaults.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "ServerTestSupport.h"
 
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "preview/RBServerLogWindowController.h"
 #include "support/TestSupport.h"

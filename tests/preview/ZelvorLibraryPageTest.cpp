@@ -377,9 +377,11 @@ TEST_F(ZelvorLibraryPage, TheImporterBuildsTheLayersOfAnExport)
               (QJsonObject{{"x", 0}, {"y", 0}, {"width", 400}, {"height", 600}}));
     EXPECT_EQ(page.eval("[home['Red Bar'].superLayer.name, home.Header.superLayer.name, home.Dot.superLayer.name]")
                   .toArray(), (QJsonArray{"Header", "Home", "Icons"}));
-    // A shape's image reaches past its frame by its border; the layer takes the image's frame.
-    const QJsonObject bar = page.eval("home['Red Bar'].frame").toObject();
-    EXPECT_EQ(bar["width"].toInt() - 400, -2 * bar["x"].toInt());
+    // Layers keep the design's frames; a shape whose border reaches past its frame has its image
+    // drawn around the layer by an element of its own.
+    EXPECT_EQ(page.eval("home['Red Bar'].frame").toObject(), (QJsonObject{{"x", 0}, {"y", 0}, {"width", 400}, {"height", 100}}));
+    EXPECT_EQ(page.eval("home.Dot.frame").toObject(), (QJsonObject{{"x", 10}, {"y", 10}, {"width", 40}, {"height", 40}}));
+    EXPECT_FALSE(page.eval("!!home['Red Bar']._imageElement").toBool());
     EXPECT_EQ(page.eval("home['Button Label'].superLayer.name").toString(), "OK Button");
     EXPECT_TRUE(page.eval("home['Red Bar'].image").toString().startsWith("imported/Home@2x/images/"));
     EXPECT_FALSE(page.eval("home.Header.image").toBool());
@@ -387,8 +389,13 @@ TEST_F(ZelvorLibraryPage, TheImporterBuildsTheLayersOfAnExport)
 
     // The first red pixel of the preview is the bar's, in the header of the artboard.
     ASSERT_TRUE(testsupport::waitUntil([&] {
-        return page.eval("home['Red Bar']._element.style.backgroundImage").toString().contains("Red");
+        return page.eval("home['Red Bar']._element.style.backgroundImage").toString().contains("Red")
+               && page.eval("home.Dot._imageElement.style.backgroundImage").toString().contains("Dot");
     }));
+    EXPECT_EQ(page.eval("(function () { var e = home.Dot._imageElement;"
+                        " return [e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight]; })()").toArray(),
+              (QJsonArray{-2, -2, 44, 44}));
+    EXPECT_EQ(page.eval("home.Dot._element.style.backgroundImage").toString(), "");
     for (const RuntimePage::Message& m : page.takeMessages())
         EXPECT_NE(m.method, "runtime.error") << m.arguments.toString().toStdString();
 

@@ -5,7 +5,7 @@
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/Task.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 
 #include <QDir>
 #include <QDirIterator>

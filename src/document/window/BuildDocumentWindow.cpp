@@ -14,6 +14,7 @@
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
+#include "document/window/RBShareNotice.h"
 #include "document/window/RBSplitView.h"
 #include "editor/RBCodeEditViewController.h"
 #include "platform/NotificationCenter.h"
@@ -77,6 +78,14 @@ void reportImports(RBDocument& document)
     const QString website = document.services().websiteURL;
     if (!website.isEmpty())
         document.imports().setHelpUrl(QUrl(website + QStringLiteral("/learn/import/")));
+}
+
+// An import that arrived says so in the window, however it was started.
+void announceImports(RBDocument& document, QWidget* window)
+{
+    QPointer<RBShareNotice> notice = new RBShareNotice(window);
+    QObject::connect(&document.imports(), &DocumentImports::importNotice, notice,
+                     [notice](const QString& title, const QString& text) { notice->showNotice(title, text, {}); });
 }
 
 void reportSaves(RBDocument& document)
@@ -162,6 +171,7 @@ void buildDocumentWindow(RBDocument& document)
             toolbarActions);
     reportSaves(document);
     reportImports(document);
+    announceImports(document, window);
 
     document.attachEditor(editor.get());
     document.attachPreview(link.get());

@@ -8,7 +8,8 @@
 class QLabel;
 
 // A notice that floats at the top right of the document window for a few seconds: the shared
-// prototype's link is on the clipboard. A click runs its action (opens the link) and closes it.
+// prototype's link is on the clipboard, an import has arrived. A click runs its action (opens
+// the link), if any, and closes it.
 class RBShareNotice : public QFrame {
     Q_OBJECT
 public:

@@ -10,12 +10,16 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace platform {
 
 namespace {
+// The least width of a shown alert, so that a long informative text reads as lines.
+constexpr int kMinimumAlertWidth = 420;
+
 Alert::Responder& responder()
 {
     static Alert::Responder current;
@@ -86,6 +90,11 @@ int Alert::show(QWidget* parent)
                                            : QMessageBox::Warning);
     if (parent)
         box.setWindowModality(Qt::WindowModal);
+    // The box takes its width from the short message text, which leaves a long explanation a
+    // thin column of words: keep it as wide as a readable line.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(kMinimumAlertWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < m_buttons.size(); ++i) {
         // The first button is the default one, as on every desktop.

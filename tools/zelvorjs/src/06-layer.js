@@ -323,8 +323,8 @@ Object.defineProperty(Layer.prototype, 'image', {
   set: function (url) {
     url = url ? String(url) : '';
     this._props.image = url;
-    var element = this._element, self = this;
-    if (!url) { element.style.backgroundImage = ''; return; }
+    var self = this;
+    if (!url) { (this._imageElement || this._element).style.backgroundImage = ''; return; }
     if (this._props.backgroundColor.a > 0 && this._props.backgroundColor.isEqual(layerDefaults.backgroundColor)) {
       this.backgroundColor = 'transparent';
     }
@@ -332,19 +332,41 @@ Object.defineProperty(Layer.prototype, 'image', {
     var probe = new window.Image();
     probe.onload = function () {
       if (self._destroyed || self._props.image !== url) return;
-      element.style.backgroundImage = 'url("' + url.replace(/"/g, '\\"') + '")';
+      (self._imageElement || self._element).style.backgroundImage = 'url("' + url.replace(/"/g, '\\"') + '")';
       self.emit(Events.ImageLoaded, self);
     };
     probe.onerror = function () {
       if (self._destroyed || self._props.image !== url) return;
       self._props.image = '';
-      element.style.backgroundImage = '';
+      (self._imageElement || self._element).style.backgroundImage = '';
       if (window.console) console.warn('[zelvor.js] Could not load image ' + url);
       self.emit(Events.ImageLoadError, self);
     };
     probe.src = url;
   }
 });
+// An image that reaches past the layer (an imported shape's border or shadow) is drawn by an
+// element of its own at box (x, y, width, height in the layer's coordinates), so the layer keeps
+// its frame. The box is kept in proportion to the layer, so the image follows when it resizes.
+Layer.prototype._setImageBox = function (box) {
+  var p = this._props;
+  var element = this._imageElement;
+  if (!element) {
+    element = this._imageElement = document.createElement('div');
+    element.className = 'zelvor-layer-image';
+    element.style.cssText = 'position:absolute;pointer-events:none;background-repeat:no-repeat;background-size:100% 100%;';
+    this._element.insertBefore(element, this._element.firstChild);
+    element.style.backgroundImage = this._element.style.backgroundImage;
+    this._element.style.backgroundImage = '';
+  }
+  function place(length, whole) {
+    return whole > 0 ? (length / whole * 100) + '%' : length + 'px';
+  }
+  element.style.left = place(box.x, p.width);
+  element.style.top = place(box.y, p.height);
+  element.style.width = place(box.width, p.width);
+  element.style.height = place(box.height, p.height);
+};
 Object.defineProperty(Layer.prototype, 'html', {
   get: function () { return this._props.html; },
   set: function (html) {

@@ -43,24 +43,21 @@ Importer.load = function (path) {
   var layers = {};
   var count = 0;
 
-  function make(data, parent, offsetX, offsetY, depth) {
+  function make(data, parent, depth) {
     if (!data || typeof data !== 'object' || depth > kMaxImportedDepth || count >= kMaxImportedLayers) return;
     count++;
     var frame = data.frame && typeof data.frame === 'object' ? data.frame : {};
-    var x = importedNumber(frame.x) + offsetX, y = importedNumber(frame.y) + offsetY;
+    var x = importedNumber(frame.x), y = importedNumber(frame.y);
     var width = importedNumber(frame.width), height = importedNumber(frame.height);
     var image = data.image && typeof data.image === 'object' ? data.image : null;
     var url = image ? importedImageUrl(folder, image.path) : '';
-    // An image may reach past the layer (a shape's border): the layer takes the image's frame
-    // and its children keep their places.
-    var shiftX = 0, shiftY = 0;
+    // An image may reach past the layer (a shape's border or shadow): the layer keeps the
+    // design's frame, which programs lay out and animate by, and the image is placed around it.
+    var box = null;
     if (url && image.frame && typeof image.frame === 'object') {
-      shiftX = importedNumber(image.frame.x);
-      shiftY = importedNumber(image.frame.y);
-      x += shiftX;
-      y += shiftY;
-      width = importedNumber(image.frame.width);
-      height = importedNumber(image.frame.height);
+      box = {x: importedNumber(image.frame.x), y: importedNumber(image.frame.y),
+             width: importedNumber(image.frame.width), height: importedNumber(image.frame.height)};
+      if (box.x === 0 && box.y === 0 && box.width === width && box.height === height) box = null;
     }
     var name = typeof data.name === 'string' ? data.name : '';
     var options = {name: name, x: x, y: y, width: width, height: height, backgroundColor: 'transparent'};
@@ -69,13 +66,14 @@ Importer.load = function (path) {
     if (data.visible === false) options.visible = false;
     if (typeof data.opacity === 'number' && data.opacity >= 0 && data.opacity <= 1) options.opacity = data.opacity;
     var layer = new Layer(options);
+    if (box) layer._setImageBox(box);
     // The first layer of a name answers to it: designers repeat names in other artboards.
     if (!Object.prototype.hasOwnProperty.call(layers, name)) layers[name] = layer;
     if (Array.isArray(data.children)) {
-      for (var i = 0; i < data.children.length; i++) make(data.children[i], layer, -shiftX, -shiftY, depth + 1);
+      for (var i = 0; i < data.children.length; i++) make(data.children[i], layer, depth + 1);
     }
   }
 
-  for (var i = 0; i < tree.length; i++) make(tree[i], null, 0, 0, 0);
+  for (var i = 0; i < tree.length; i++) make(tree[i], null, 0);
   return layers;
 };

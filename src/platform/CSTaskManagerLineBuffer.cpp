@@ -1,4 +1,4 @@
-#include "preview/CSTaskManagerLineBuffer.h"
+#include "platform/CSTaskManagerLineBuffer.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

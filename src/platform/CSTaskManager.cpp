@@ -1,4 +1,4 @@
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 
 #include "platform/Dispatch.h"
 #include "platform/Log.h"

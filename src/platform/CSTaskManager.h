@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Task.h"
-#include "preview/CSTaskManagerDelegate.h"
-#include "preview/CSTaskManagerLineBuffer.h"
+#include "platform/CSTaskManagerDelegate.h"
+#include "platform/CSTaskManagerLineBuffer.h"
 
 #include <QDateTime>
 #include <QJsonObject>
