@@ -327,15 +327,25 @@ void RBWebViewController::showInspectorTool(InspectorTool tool)
     if (!m_inspectorLoaded)
         return; // asked again once the tools have loaded
     m_inspectorCall.clear();
-    // The tools' own interface takes the call once its front end is up (before that the call is
-    // dropped without a word): until then it is retried, and made once more as the panels settle.
-    const QString call = console ? QStringLiteral("DevToolsAPI.showPanel('console')")
-                                 : QStringLiteral("DevToolsAPI.enterInspectElementMode()");
-    m_inspector->page()->runJavaScript(
-        QStringLiteral("(function attempt(left) { try { if (!window.InspectorFrontendAPI) throw 0; %1;"
-                       " setTimeout(function () { try { %1; } catch (e) {} }, 700); }"
-                       " catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(100);")
-            .arg(call));
+    // The tools' own interface takes the call once its front end is up; before that (and before
+    // its panels are made) the call is dropped without a word. The console is asked for until
+    // its tab shows as the selected one; the picker once the front end is up, and again as the
+    // panels settle.
+    const QString script = console
+        ? QStringLiteral("(function attempt(left) {"
+                         " function selected(n) { if (!n) return false;"
+                         "  if (n.id === 'tab-console' && n.classList && n.classList.contains('selected')) return true;"
+                         "  if (n.shadowRoot && selected(n.shadowRoot)) return true;"
+                         "  for (var c = n.firstElementChild; c; c = c.nextElementSibling) if (selected(c)) return true;"
+                         "  return false; }"
+                         " try { if (window.InspectorFrontendAPI) { if (selected(document)) return; DevToolsAPI.showPanel('console'); } }"
+                         " catch (e) {}"
+                         " if (left > 0) setTimeout(function () { attempt(left - 1); }, 150); })(150);")
+        : QStringLiteral("(function attempt(left) { try { if (!window.InspectorFrontendAPI) throw 0;"
+                         " DevToolsAPI.enterInspectElementMode();"
+                         " setTimeout(function () { try { DevToolsAPI.enterInspectElementMode(); } catch (e) {} }, 700); }"
+                         " catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(150);");
+    m_inspector->page()->runJavaScript(script);
 }
 
 bool RBWebViewController::eventFilter(QObject* watched, QEvent* event)
