@@ -329,8 +329,7 @@ void RBWebViewController::showInspectorTool(InspectorTool tool)
     m_inspectorCall.clear();
     // The tools' own interface takes the call once its front end is up; before that (and before
     // its panels are made) the call is dropped without a word. The console is asked for until
-    // its tab shows as the selected one; the picker once the front end is up, and again as the
-    // panels settle.
+    // its tab shows as the selected one; the picker (a toggle) once, when the front end is up.
     const QString script = console
         ? QStringLiteral("(function attempt(left) {"
                          " function selected(n) { if (!n) return false;"
@@ -342,8 +341,7 @@ void RBWebViewController::showInspectorTool(InspectorTool tool)
                          " catch (e) {}"
                          " if (left > 0) setTimeout(function () { attempt(left - 1); }, 150); })(150);")
         : QStringLiteral("(function attempt(left) { try { if (!window.InspectorFrontendAPI) throw 0;"
-                         " DevToolsAPI.enterInspectElementMode();"
-                         " setTimeout(function () { try { DevToolsAPI.enterInspectElementMode(); } catch (e) {} }, 700); }"
+                         " DevToolsAPI.enterInspectElementMode(); }"
                          " catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(150);");
     m_inspector->page()->runJavaScript(script);
 }

@@ -169,7 +169,7 @@ DeviceView.prototype.setupContext = function () {
   bg.style.cssText = 'position:fixed;left:0;top:0;right:0;bottom:0;overflow:hidden;background-color:' + DeviceView.backgroundColor;
   // Sized to the scaled device with its margin, so that a device larger than the window can be
   // scrolled into view (wheel, scroll bars) instead of being cut off.
-  var sizer = this.sizerElement = document.createElement('div');
+  var sizer = this._sizerElement = document.createElement('div');
   sizer.className = 'zelvor-device-extent';
   sizer.style.cssText = 'position:absolute;left:0;top:0;width:0;height:0;pointer-events:none;';
   bg.appendChild(sizer);
@@ -282,7 +282,7 @@ DeviceView.prototype._layout = function (animate) {
 // larger than the window, in a scrollable area of its size; `recentre` scrolls to its middle
 // (after a change of scale). A null extent is the window alone.
 DeviceView.prototype._placeInWindow = function (extent, recentre) {
-  var bg = this.backgroundElement, phone = this.phoneElement, sizer = this.sizerElement;
+  var bg = this.backgroundElement, phone = this.phoneElement, sizer = this._sizerElement;
   var vw = window.innerWidth, vh = window.innerHeight;
   var w = extent ? Math.max(vw, Math.ceil(extent.w)) : vw;
   var h = extent ? Math.max(vh, Math.ceil(extent.h)) : vh;
