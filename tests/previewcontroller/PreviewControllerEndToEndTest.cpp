@@ -223,12 +223,16 @@ TEST(PreviewControllerEndToEnd, AZoomedDeviceScrollsAndATurnedOneRunsAgain)
     QWidget* target = view->focusProxy() ? view->focusProxy() : view;
     const QPoint middle(target->width() / 2, target->height() / 2);
     QTest::mouseMove(target, middle);
-    for (int i = 0; i < 3; ++i) {
+    // Wheel turns until the page has scrolled (a busy page may not have placed the pointer yet).
+    const auto turnWheel = [&] {
         QWheelEvent wheel(middle, target->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &wheel);
-    }
-    EXPECT_TRUE(testsupport::waitUntil([&] { return h.pageValue(area + QStringLiteral(".scrollTop")).toInt() > before; }, 5000))
+    };
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        turnWheel();
+        return h.pageValue(area + QStringLiteral(".scrollTop")).toInt() > before;
+    }, 15000))
         << "scrollTop stayed " << before;
 
     // Landscape: the program runs again and sees the wider screen.
