@@ -54,6 +54,12 @@ def say(line):
     sys.stdout.flush()
 
 
+def debug(line):
+    """A line for whoever debugs the server (ZELVOR_SERVER_DEBUG set), not for the user's log."""
+    if os.environ.get("ZELVOR_SERVER_DEBUG"):
+        say(line)
+
+
 class Mounts:
     """Project folders by the identifier of their URL.
 
@@ -256,6 +262,14 @@ class Handler(BaseHTTPRequestHandler):
 
     def log_message(self, format, *args):
         say("%s %s" % (self.address_string(), format % args))
+
+    def log_error(self, format, *args):
+        # An idle kept-alive connection that the browser leaves open ends in a timeout: normal,
+        # and no reason to alarm the user in the log.
+        if format.startswith("Request timed out"):
+            debug("%s %s" % (self.address_string(), format % args))
+            return
+        self.log_message(format, *args)
 
     def send_json(self, status, payload):
         body = json.dumps(payload).encode("utf-8")

@@ -19,6 +19,18 @@ KVFindBar::KVFindBar(KVCodeTextView* textView, QWidget* parent)
 {
     setObjectName(QStringLiteral("findBar"));
     setAutoFillBackground(true);
+    // Light text on the bar's dark ground, whatever the desktop's theme: the count and the
+    // switches must be readable beside the dark code.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2F));
+    colours.setColor(QPalette::WindowText, QColor(0xE4, 0xE4, 0xE8));
+    colours.setColor(QPalette::Text, QColor(0xF2, 0xF2, 0xF4));
+    colours.setColor(QPalette::Base, QColor(0x1C, 0x1C, 0x1F));
+    colours.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3F));
+    colours.setColor(QPalette::ButtonText, QColor(0xE4, 0xE4, 0xE8));
+    colours.setColor(QPalette::PlaceholderText, QColor(0x9A, 0x9A, 0xA0));
+    colours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8A, 0x8A, 0x90));
+    setPalette(colours);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(6);
@@ -39,6 +51,9 @@ KVFindBar::KVFindBar(KVCodeTextView* textView, QWidget* parent)
     next->setToolTip(QStringLiteral("Find Next (F3)"));
     m_caseBox = new QCheckBox(QStringLiteral("Match Case"));
     m_caseBox->setObjectName(QStringLiteral("matchCase"));
+    m_wordsBox = new QCheckBox(QStringLiteral("Whole Words"));
+    m_wordsBox->setObjectName(QStringLiteral("wholeWords"));
+    m_wordsBox->setToolTip(QStringLiteral("Match only whole words: \u201Cbox\u201D finds \u201Cbox.x\u201D, not \u201CInbox\u201D"));
     auto* done = new QToolButton;
     done->setText(QStringLiteral("Done"));
     done->setToolTip(QStringLiteral("Close the find bar (Esc)"));
@@ -48,7 +63,8 @@ KVFindBar::KVFindBar(KVCodeTextView* textView, QWidget* parent)
     grid->addWidget(previous, 0, 2);
     grid->addWidget(next, 0, 3);
     grid->addWidget(m_caseBox, 0, 4);
-    grid->addWidget(done, 0, 5);
+    grid->addWidget(m_wordsBox, 0, 5);
+    grid->addWidget(done, 0, 6);
 
     m_replaceRow = new QWidget;
     auto* row = new QHBoxLayout(m_replaceRow);
@@ -61,7 +77,7 @@ KVFindBar::KVFindBar(KVCodeTextView* textView, QWidget* parent)
     row->addWidget(m_replaceField, 1);
     row->addWidget(replaceOne);
     row->addWidget(replaceEvery);
-    grid->addWidget(m_replaceRow, 1, 0, 1, 6);
+    grid->addWidget(m_replaceRow, 1, 0, 1, 7);
     m_replaceRow->hide();
 
     connect(m_findField, &QLineEdit::textChanged, this, [this] {
@@ -80,6 +96,7 @@ KVFindBar::KVFindBar(KVCodeTextView* textView, QWidget* parent)
     });
     connect(m_replaceField, &QLineEdit::returnPressed, this, &KVFindBar::replace);
     connect(m_caseBox, &QCheckBox::toggled, this, [this] { search(); });
+    connect(m_wordsBox, &QCheckBox::toggled, this, [this] { search(); });
     connect(previous, &QToolButton::clicked, this, &KVFindBar::findPrevious);
     connect(next, &QToolButton::clicked, this, &KVFindBar::findNext);
     connect(done, &QToolButton::clicked, this, &KVFindBar::close);
@@ -136,11 +153,21 @@ void KVFindBar::setCaseSensitive(bool on)
     m_caseBox->setChecked(on);
 }
 
+bool KVFindBar::isWholeWords() const
+{
+    return m_wordsBox->isChecked();
+}
+
+void KVFindBar::setWholeWords(bool on)
+{
+    m_wordsBox->setChecked(on);
+}
+
 void KVFindBar::search()
 {
     if (!m_textView)
         return;
-    m_matches = textsearch::findAll(m_textView->string(), findString(), isCaseSensitive());
+    m_matches = textsearch::findAll(m_textView->string(), findString(), isCaseSensitive(), isWholeWords());
     m_textView->setFindMatches(isVisible() ? m_matches : QList<TextRange>());
     updateStatus(textsearch::matchAt(m_matches, m_textView->selectedRange()));
 }

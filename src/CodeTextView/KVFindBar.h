@@ -14,7 +14,7 @@ class QPushButton;
 class QToolButton;
 
 // The find bar above the code: searches as the user types and marks every match, goes to the
-// next or previous one (wrapping around), matches case on request, and replaces one match or
+// next or previous one (wrapping around), matches case or whole words on request, and replaces one match or
 // all of them, each as one undo step. Esc closes it and gives the focus back to the code.
 class KVFindBar : public QWidget {
     Q_OBJECT
@@ -40,6 +40,8 @@ public:
     void setReplaceString(const QString& text);
     bool isCaseSensitive() const;
     void setCaseSensitive(bool on);
+    bool isWholeWords() const;
+    void setWholeWords(bool on);
     const QList<TextRange>& matches() const { return m_matches; }
 
 Q_SIGNALS:
@@ -58,6 +60,7 @@ private:
     QLineEdit* m_findField = nullptr;
     QLineEdit* m_replaceField = nullptr;
     QCheckBox* m_caseBox = nullptr;
+    QCheckBox* m_wordsBox = nullptr;
     QLabel* m_status = nullptr;
     QWidget* m_replaceRow = nullptr;
     QList<TextRange> m_matches;

@@ -4,14 +4,33 @@
 
 namespace textsearch {
 
-QList<TextRange> findAll(const QString& text, const QString& needle, bool caseSensitive)
+namespace {
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+} // namespace
+
+QList<TextRange> findAll(const QString& text, const QString& needle, bool caseSensitive, bool wholeWords)
 {
     QList<TextRange> matches;
     if (needle.isEmpty())
         return matches;
     const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    for (qsizetype at = text.indexOf(needle, 0, cs); at >= 0; at = text.indexOf(needle, at + needle.size(), cs))
-        matches.append({at, needle.size()});
+    // A boundary is needed only where the needle itself begins or ends with a word character.
+    const bool checkStart = wholeWords && isWordCharacter(needle.front());
+    const bool checkEnd = wholeWords && isWordCharacter(needle.back());
+    for (qsizetype at = text.indexOf(needle, 0, cs); at >= 0;) {
+        const qsizetype end = at + needle.size();
+        const bool startsWord = !checkStart || at == 0 || !isWordCharacter(text.at(at - 1));
+        const bool endsWord = !checkEnd || end == text.size() || !isWordCharacter(text.at(end));
+        if (startsWord && endsWord) {
+            matches.append({at, needle.size()});
+            at = text.indexOf(needle, end, cs);
+        } else {
+            at = text.indexOf(needle, at + 1, cs);
+        }
+    }
     return matches;
 }
 

@@ -11,8 +11,10 @@ namespace textsearch {
 using TextRange = platform::TextRange;
 
 // Every occurrence of `needle` in `text`, in order and not overlapping; none for an empty
-// needle. Without `caseSensitive`, letters match regardless of case.
-QList<TextRange> findAll(const QString& text, const QString& needle, bool caseSensitive);
+// needle. Without `caseSensitive`, letters match regardless of case. With `wholeWords`, only an
+// occurrence that neither starts nor ends inside a word (of letters, digits, "_" and "$", as
+// CoffeeScript names are made) counts: "box" then matches in "box.x" but not in "Inbox".
+QList<TextRange> findAll(const QString& text, const QString& needle, bool caseSensitive, bool wholeWords = false);
 
 // The index of the match to go to from the selection: forward, the first that starts at or
 // after the selection's end; backward, the last that ends at or before the selection's start.

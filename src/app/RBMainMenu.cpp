@@ -20,6 +20,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaObject>
+#include <QWebEnginePage>
+#include <QWindow>
+#include <QWebEngineView>
 #include <QWidget>
 
 namespace {
@@ -29,9 +32,27 @@ bool answers(QObject* object, const char* signature)
     return object->metaObject()->indexOfMethod(signature) >= 0;
 }
 
-// Edit commands go to the widget with the keyboard focus, when it has them.
-void sendToFocus(const char* slot)
+// The documentation window while it is the active window: the find and zoom commands go to it
+// and the project's commands do not apply.
+RBDocsWindowController* activeDocs()
 {
+    if (!RBDocsWindowController::exists())
+        return nullptr;
+    RBDocsWindowController& docs = RBDocsWindowController::sharedInstance();
+    QWidget* active = QApplication::activeWindow();
+    return active && active == docs.window() ? &docs : nullptr;
+}
+
+// Edit commands go to the widget with the keyboard focus, when it has them; a web page (the
+// documentation, the preview) takes them as its own editing actions.
+void sendToFocus(const char* slot, QWebEnginePage::WebAction pageAction)
+{
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (auto* web = qobject_cast<QWebEngineView*>(widget)) {
+            web->page()->triggerAction(pageAction);
+            return;
+        }
+    }
     if (QWidget* focus = QApplication::focusWidget())
         if (answers(focus, (QByteArray(slot) + "()").constData()))
             QMetaObject::invokeMethod(focus, slot);
@@ -122,6 +143,8 @@ RBMainMenu::RBMainMenu(RBApplication& application, QObject* parent)
 {
     buildActions();
     m_editTemplate = buildEditMenu(nullptr);
+    // The keys of commands that do not apply in the window in front do nothing there.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &RBMainMenu::updateForActiveWindow, Qt::QueuedConnection);
 }
 
 RBMainMenu::~RBMainMenu()
@@ -189,35 +212,49 @@ void RBMainMenu::buildActions()
     add(QStringLiteral("terminate"), QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")), [&app] { app.terminate(); })
         ->setMenuRole(QAction::QuitRole);
     // Edit
-    add(QStringLiteral("undo"), QStringLiteral("&Undo"), QKeySequence::Undo, [] { sendToFocus("undo"); });
-    add(QStringLiteral("redo"), QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [] { sendToFocus("redo"); });
-    add(QStringLiteral("cut"), QStringLiteral("Cu&t"), QKeySequence::Cut, [] { sendToFocus("cut"); });
-    add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy"); });
+    add(QStringLiteral("undo"), QStringLiteral("&Undo"), QKeySequence::Undo, [] { sendToFocus("undo", QWebEnginePage::Undo); });
+    add(QStringLiteral("redo"), QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+        [] { sendToFocus("redo", QWebEnginePage::Redo); });
+    add(QStringLiteral("cut"), QStringLiteral("Cu&t"), QKeySequence::Cut, [] { sendToFocus("cut", QWebEnginePage::Cut); });
+    add(QStringLiteral("copy"), QStringLiteral("&Copy"), QKeySequence::Copy, [] { sendToFocus("copy", QWebEnginePage::Copy); });
     add(QStringLiteral("copyAsRichText"), QStringLiteral("Copy as Rich Te&xt"), QKeySequence(QStringLiteral("Ctrl+Shift+C")),
         [&app] {
             if (RBCodeEditViewController* editor = activeEditor(app))
                 editor->copyToPasteBoard();
         });
-    add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste"); });
-    add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll, [] { sendToFocus("selectAll"); });
-    add(QStringLiteral("showCompletions"), QStringLiteral("Show Co&mpletions"), QKeySequence(QStringLiteral("Ctrl+Space")), [] {
+    add(QStringLiteral("paste"), QStringLiteral("&Paste"), QKeySequence::Paste, [] { sendToFocus("paste", QWebEnginePage::Paste); });
+    add(QStringLiteral("selectAll"), QStringLiteral("Select &All"), QKeySequence::SelectAll,
+        [] { sendToFocus("selectAll", QWebEnginePage::SelectAll); });
+    add(QStringLiteral("showCompletions"), QStringLiteral("Show C&ompletions"), QKeySequence(QStringLiteral("Ctrl+Space")), [] {
         if (auto* code = qobject_cast<KVCodeTextView*>(QApplication::focusWidget()))
             code->showCompletions();
     });
     add(QStringLiteral("commentSelection"), QStringLiteral("Co&mment Selection"), QKeySequence(QStringLiteral("Ctrl+/")),
-        [] { sendToFocus("commentSelection"); });
+        [] { sendToFocus("commentSelection", QWebEnginePage::NoWebAction); });
     add(QStringLiteral("shiftLeft"), QStringLiteral("Shift &Left"), QKeySequence(QStringLiteral("Ctrl+[")),
-        [] { sendToFocus("shiftLeft"); });
+        [] { sendToFocus("shiftLeft", QWebEnginePage::NoWebAction); });
     add(QStringLiteral("shiftRight"), QStringLiteral("Shift Ri&ght"), QKeySequence(QStringLiteral("Ctrl+]")),
-        [] { sendToFocus("shiftRight"); });
+        [] { sendToFocus("shiftRight", QWebEnginePage::NoWebAction); });
+    // One set of find commands: the documentation window's search while it is in front, else the
+    // find bar of the code.
     add(QStringLiteral("performFindPanelAction"), QStringLiteral("&Find…"), QKeySequence::Find, [] {
-        if (KVFindBar* bar = activeFindBar())
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->performFindPanelAction(1);
+        else if (KVFindBar* bar = activeFindBar())
             bar->showFind(false);
     });
-    add(QStringLiteral("findNext"), QStringLiteral("Find &Next"), QKeySequence(), [] { findAgain(true); })
-        ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(QStringLiteral("Ctrl+G"))});
-    add(QStringLiteral("findPrevious"), QStringLiteral("Find Pre&vious"), QKeySequence(), [] { findAgain(false); })
-        ->setShortcuts({QKeySequence(QStringLiteral("Shift+F3")), QKeySequence(QStringLiteral("Ctrl+Shift+G"))});
+    add(QStringLiteral("findNext"), QStringLiteral("Find &Next"), QKeySequence(), [] {
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->performFindPanelAction(2);
+        else
+            findAgain(true);
+    })->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(QStringLiteral("Ctrl+G"))});
+    add(QStringLiteral("findPrevious"), QStringLiteral("Find Pre&vious"), QKeySequence(), [] {
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->performFindPanelAction(3);
+        else
+            findAgain(false);
+    })->setShortcuts({QKeySequence(QStringLiteral("Shift+F3")), QKeySequence(QStringLiteral("Ctrl+Shift+G"))});
     add(QStringLiteral("useSelectionForFind"), QStringLiteral("Use Selection for Fin&d"), QKeySequence(QStringLiteral("Ctrl+E")), [] {
         if (KVFindBar* bar = activeFindBar())
             bar->useSelectionForFind();
@@ -234,11 +271,26 @@ void RBMainMenu::buildActions()
         if (QWidget* window = QApplication::activeWindow())
             window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
     });
-    add(QStringLiteral("menuLarger"), QStringLiteral("&Larger"), QKeySequence::ZoomIn, [] { sendToResponder("menuLarger"); })
-        ->setShortcuts({QKeySequence::ZoomIn, QKeySequence(QStringLiteral("Ctrl+="))});
-    add(QStringLiteral("menuSmaller"), QStringLiteral("&Smaller"), QKeySequence::ZoomOut, [] { sendToResponder("menuSmaller"); });
-    add(QStringLiteral("menuReset"), QStringLiteral("&Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")),
-        [] { sendToResponder("menuReset"); });
+    add(QStringLiteral("menuLarger"), QStringLiteral("&Larger"), QKeySequence::ZoomIn, [] {
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->menuLarger();
+        else
+            sendToResponder("menuLarger");
+    })->setShortcuts({QKeySequence::ZoomIn, QKeySequence(QStringLiteral("Ctrl+="))});
+    add(QStringLiteral("menuSmaller"), QStringLiteral("&Smaller"), QKeySequence::ZoomOut, [] {
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->menuSmaller();
+        else
+            sendToResponder("menuSmaller");
+    });
+    add(QStringLiteral("menuReset"), QStringLiteral("&Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), [] {
+        if (RBDocsWindowController* docs = activeDocs())
+            docs->menuReset();
+        else
+            sendToResponder("menuReset");
+    });
+    add(QStringLiteral("menuFit"), QStringLiteral("&Fit Preview"), QKeySequence(QStringLiteral("Ctrl+9")),
+        [] { sendToResponder("menuFit"); });
     add(QStringLiteral("reloadPreview"), QStringLiteral("&Reload Preview"), QKeySequence(QStringLiteral("Ctrl+R")),
         [] { sendToResponder("reloadPreview"); });
     // Project
@@ -305,6 +357,23 @@ void RBMainMenu::buildActions()
         item->setShortcutContext(Qt::WindowShortcut);
 }
 
+void RBMainMenu::updateForActiveWindow()
+{
+    RBDocsWindowController* docs = activeDocs();
+    if (docs && !m_docsWatched) {
+        m_docsWatched = true;
+        connect(docs, &RBDocsWindowController::findItemsChanged, this, &RBMainMenu::updateForActiveWindow);
+    }
+    const bool inDocs = docs != nullptr;
+    // The documentation window has no project and no preview: it keeps only the commands it
+    // answers (its search, its zoom, the editing of its field and page, the windows).
+    for (const char* name : {"saveDocument", "saveDocumentAs", "toolbarImport", "toolbarImportAgain", "reloadPreview",
+                             "menuFit", "updateZelvorLibrary", "useSelectionForFind", "findAndReplace"})
+        action(QLatin1String(name))->setEnabled(!inDocs);
+    action(QStringLiteral("findNext"))->setEnabled(!inDocs || docs->validateFindItem(2));
+    action(QStringLiteral("findPrevious"))->setEnabled(!inDocs || docs->validateFindItem(3));
+}
+
 void RBMainMenu::setUpdatesAvailable(bool available)
 {
     QAction* item = action(QStringLiteral("checkForUpdates"));
@@ -339,10 +408,11 @@ QMenu* RBMainMenu::buildFileMenu(QWidget* parent)
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("terminate")));
     connect(menu, &QMenu::aboutToShow, this, [this] {
-        const bool hasDocument = m_application.currentDocument() != nullptr;
+        const bool inDocs = activeDocs() != nullptr;
+        const bool hasDocument = m_application.currentDocument() != nullptr && !inDocs;
         action(QStringLiteral("saveDocument"))->setEnabled(hasDocument);
         action(QStringLiteral("saveDocumentAs"))->setEnabled(hasDocument);
-        const bool hasProject = qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr;
+        const bool hasProject = qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr && !inDocs;
         action(QStringLiteral("toolbarImport"))->setEnabled(hasProject);
         action(QStringLiteral("toolbarImportAgain"))->setEnabled(hasProject);
     });
@@ -404,6 +474,7 @@ QMenu* RBMainMenu::buildViewMenu(QWidget* parent)
     menu->addAction(action(QStringLiteral("menuLarger")));
     menu->addAction(action(QStringLiteral("menuSmaller")));
     menu->addAction(action(QStringLiteral("menuReset")));
+    menu->addAction(action(QStringLiteral("menuFit")));
     menu->addSeparator();
     menu->addAction(action(QStringLiteral("reloadPreview")));
     menu->addSeparator();
@@ -421,7 +492,8 @@ QMenu* RBMainMenu::buildProjectMenu(QWidget* parent)
                                       "replaces beside the new one as an \u201C.old\u201D copy."));
     menu->addAction(update);
     connect(menu, &QMenu::aboutToShow, this, [this] {
-        action(QStringLiteral("updateZelvorLibrary"))->setEnabled(qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr);
+        action(QStringLiteral("updateZelvorLibrary"))
+            ->setEnabled(qobject_cast<RBDocument*>(m_application.currentDocument()) != nullptr && !activeDocs());
     });
     return menu;
 }

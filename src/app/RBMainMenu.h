@@ -48,6 +48,10 @@ public:
     // that says where updates come from.
     void setUpdatesAvailable(bool available);
 
+    // Enables the commands that apply in the active window (the documentation window answers
+    // only some); run as the active window changes.
+    void updateForActiveWindow();
+
     // The template of the Edit menu, which every menu bar copies.
     QMenu* editMenuTemplate() const { return m_editTemplate; }
 
@@ -70,6 +74,7 @@ private:
     std::map<QString, QAction*> m_actions;
     QMenu* m_editTemplate = nullptr;
     bool m_watching = false;
+    bool m_docsWatched = false;
 };
 
 // Drops the system entries that have no use at the bottom of an Edit menu, looking only at the

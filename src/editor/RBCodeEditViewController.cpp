@@ -55,6 +55,13 @@ QString displayMessage(const RBDocumentStateUpdate& update)
     return QStringLiteral("Unknown error");
 }
 
+// The bar under the code names the line, which the marker beside it shows by its place.
+QString barMessage(const RBDocumentStateUpdate& update, const QString& message)
+{
+    const qint64 line = qint64(update.lineIndex());
+    return line > 0 ? QStringLiteral("Line %1: %2").arg(line).arg(message) : message;
+}
+
 } // namespace
 
 RBCodeEditViewController::RBCodeEditViewController(RBEditorDocument* document, QObject* parent,
@@ -407,7 +414,7 @@ void RBCodeEditViewController::updateEditorErrors()
         const QString message = displayMessage(*m_currentErrorState);
         m_codeView->textView()->setErrors({KVCodeError(qsizetype(m_currentErrorState->lineIndex()),
                                                        qsizetype(m_currentErrorState->columnIndex()), message)});
-        errorButton()->showErrorMessage(message);
+        errorButton()->showErrorMessage(barMessage(*m_currentErrorState, message));
         setErrorInspectorImage(QStringLiteral("icon-inspect-orange"));
         return;
     }

@@ -7,15 +7,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVariantMap>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
 
 namespace {
@@ -24,26 +23,8 @@ RBDocsWindowController* g_shared = nullptr;
 
 enum FindTag { kFind = 1, kFindNext = 2, kFindPrevious = 3 };
 
-// Shows the window's find items once its menu bar is in place.
-class FindMenuInstaller : public QObject {
-public:
-    FindMenuInstaller(QObject* parent, std::function<void()> install)
-        : QObject(parent)
-        , m_install(std::move(install))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show)
-            m_install();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_install;
-};
+// The page's zoom steps for Larger and Smaller.
+constexpr double kZoomSteps[] = {0.5, 0.67, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 } // namespace
 
 RBDocsWindowController& RBDocsWindowController::sharedInstance()
@@ -82,6 +63,7 @@ QMainWindow* RBDocsWindowController::window() const { return m_window.data(); }
 KVDocsSearchField* RBDocsWindowController::searchField() const { return m_searchField.data(); }
 QToolButton* RBDocsWindowController::previousButton() const { return m_previous.data(); }
 QToolButton* RBDocsWindowController::nextButton() const { return m_next.data(); }
+QToolButton* RBDocsWindowController::backButton() const { return m_back.data(); }
 
 void RBDocsWindowController::buildWindow()
 {
@@ -123,9 +105,16 @@ void RBDocsWindowController::buildWindow()
     m_next->setObjectName(QStringLiteral("docsNext"));
     m_next->setArrowType(Qt::RightArrow);
     m_next->setToolTip(QStringLiteral("Next match (Ctrl+G)"));
+    m_back = new QToolButton;
+    m_back->setObjectName(QStringLiteral("docsBack"));
+    m_back->setIcon(window->style()->standardIcon(QStyle::SP_ArrowBack));
+    m_back->setToolTip(QStringLiteral("Back (Alt+Left)"));
+    connect(m_back, &QToolButton::clicked, this, [this] { goBack(); });
     m_searchField = new KVDocsSearchField;
     m_searchField->setMaximumWidth(280);
     m_searchField->setMinimumWidth(180);
+    layout->addWidget(m_back);
+    layout->addSpacing(8);
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
     layout->addStretch(1);
@@ -141,26 +130,30 @@ void RBDocsWindowController::buildWindow()
     connect(m_next, &QToolButton::clicked, this, [this] { previousOrNextPressed(1); });
     setEnabled(false, 2);
 
-    // The find items, with the usual keys of both desktops' conventions.
-    const auto makeFind = [this, window](const QString& title, const QList<QKeySequence>& keys, int tag) {
+    // The find commands. The application's menus carry their keys and send them here while this
+    // window is in front: keys of the window's own on the same shortcuts would make both ambiguous.
+    const auto makeFind = [this, window](const QString& title, int tag) {
         auto* action = new QAction(title, window);
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
         action->setData(tag);
         connect(action, &QAction::triggered, this, [this, tag] { performFindPanelAction(tag); });
-        window->addAction(action);
         return action;
     };
-    m_find = makeFind(QStringLiteral("&Find…"), {QKeySequence::Find}, kFind);
-    m_findNext = makeFind(QStringLiteral("Find &Next"), {QKeySequence(QStringLiteral("Ctrl+G")), QKeySequence(Qt::Key_F3)}, kFindNext);
-    m_findPrevious = makeFind(QStringLiteral("Find &Previous"),
-                              {QKeySequence(QStringLiteral("Ctrl+Shift+G")), QKeySequence(QStringLiteral("Shift+F3"))},
-                              kFindPrevious);
+    m_find = makeFind(QStringLiteral("&Find…"), kFind);
+    m_findNext = makeFind(QStringLiteral("Find &Next"), kFindNext);
+    m_findPrevious = makeFind(QStringLiteral("Find &Previous"), kFindPrevious);
     updateFindItems();
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] { cancelOperation(); });
-    window->installEventFilter(new FindMenuInstaller(this, [this] { installFindMenu(); }));
+    // Back after a jump within the page (the sidebar, a link to a type), with the usual keys.
+    auto* back = new QShortcut(QKeySequence::Back, window);
+    back->setContext(Qt::WindowShortcut);
+    connect(back, &QShortcut::activated, this, [this] { goBack(); });
+    if (webView) {
+        connect(webView, &QWebEngineView::urlChanged, this, [this] { updateBackButton(); });
+        connect(webView, &QWebEngineView::loadFinished, this, [this] { updateBackButton(); });
+    }
+    updateBackButton();
 
     QPointer<RBDocsWindowController> self(this);
     m_webViewController->setBridgeHandler([self](const QString& method, const QVariant& arguments) {
@@ -168,32 +161,6 @@ void RBDocsWindowController::buildWindow()
             self->handleBridgeMethod(method, arguments);
     });
     window->hide();
-}
-
-void RBDocsWindowController::installFindMenu()
-{
-    // The application's menus are installed as a window first shows; the find items join its
-    // Edit menu (or a menu of their own when the window has none).
-    if (m_findMenuInstalled || !m_window)
-        return;
-    m_findMenuInstalled = true;
-    QMenu* menu = nullptr;
-    if (QMenuBar* bar = m_window->menuBar()) {
-        for (QAction* item : bar->actions())
-            if (item->menu() && item->text().remove(QLatin1Char('&')) == QLatin1String("Edit"))
-                menu = item->menu();
-        if (menu) {
-            menu = menu->addMenu(QStringLiteral("&Find"));
-        } else {
-            menu = bar->addMenu(QStringLiteral("&Find"));
-        }
-    }
-    if (!menu)
-        return;
-    menu->setObjectName(QStringLiteral("docsFindMenu"));
-    menu->addAction(m_find);
-    menu->addAction(m_findNext);
-    menu->addAction(m_findPrevious);
 }
 
 void RBDocsWindowController::showWindow()
@@ -218,6 +185,10 @@ void RBDocsWindowController::showInfoForAnchor(const QString& anchor)
     showWindow();
     if (!m_webViewController)
         return;
+    // The entry asked for, not the hits of an earlier search around it.
+    if (m_searchField)
+        m_searchField->clear();
+    newSearch(QString());
     if (m_webViewController->isDocumentReady()) {
         sendAnchor(anchor);
         return;
@@ -329,7 +300,59 @@ void RBDocsWindowController::updateFindItems()
     for (int tag : {kFind, kFindNext, kFindPrevious})
         if (QAction* item = findAction(tag))
             item->setEnabled(validateFindItem(tag));
+    Q_EMIT findItemsChanged();
 }
+
+bool RBDocsWindowController::canGoBack() const
+{
+    QWebEngineView* view = m_webViewController ? m_webViewController->webView() : nullptr;
+    return view && view->history()->canGoBack();
+}
+
+void RBDocsWindowController::goBack()
+{
+    if (canGoBack())
+        m_webViewController->webView()->back();
+}
+
+void RBDocsWindowController::updateBackButton()
+{
+    if (m_back)
+        m_back->setEnabled(canGoBack());
+}
+
+double RBDocsWindowController::zoomFactor() const
+{
+    QWebEngineView* view = m_webViewController ? m_webViewController->webView() : nullptr;
+    return view ? view->zoomFactor() : 1.0;
+}
+
+void RBDocsWindowController::zoomBy(int steps)
+{
+    QWebEngineView* view = m_webViewController ? m_webViewController->webView() : nullptr;
+    if (!view)
+        return;
+    const double current = view->zoomFactor();
+    double next = current;
+    if (steps > 0) {
+        for (double step : kZoomSteps)
+            if (step > current + 0.001) {
+                next = step;
+                break;
+            }
+    } else if (steps < 0) {
+        for (double step : kZoomSteps)
+            if (step < current - 0.001)
+                next = step;
+    } else {
+        next = 1.0;
+    }
+    view->setZoomFactor(next);
+}
+
+void RBDocsWindowController::menuLarger() { zoomBy(1); }
+void RBDocsWindowController::menuSmaller() { zoomBy(-1); }
+void RBDocsWindowController::menuReset() { zoomBy(0); }
 
 void RBDocsWindowController::toolbarDocs()
 {

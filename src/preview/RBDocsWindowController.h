@@ -59,6 +59,15 @@ public:
     void performFindPanelAction(int tag);
     bool validateFindItem(int tag) const;
     QAction* findAction(int tag) const;
+    // Back after a jump within the page.
+    bool canGoBack() const;
+    void goBack();
+    QToolButton* backButton() const;
+    // View ▸ Larger, Smaller and Actual Size zoom the page.
+    void menuLarger();
+    void menuSmaller();
+    void menuReset();
+    double zoomFactor() const;
     // The documentation command while this window is in front, and Esc: close the window.
     void toolbarDocs();
     void cancelOperation();
@@ -68,10 +77,15 @@ public:
     // A message of the page (the wrapper's bridge handler).
     void handleBridgeMethod(const QString& method, const QVariant& arguments);
 
+Q_SIGNALS:
+    // The find items' enabled state may have changed (a search confirmed, started or ended).
+    void findItemsChanged();
+
 private:
     RBDocsWindowController();
     void buildWindow();
-    void installFindMenu();
+    void updateBackButton();
+    void zoomBy(int steps);
     void updateFindItems();
     void sendAnchor(const QString& anchor);
 
@@ -80,10 +94,10 @@ private:
     QPointer<KVDocsSearchField> m_searchField;
     QPointer<QToolButton> m_previous;
     QPointer<QToolButton> m_next;
+    QPointer<QToolButton> m_back;
     QPointer<QAction> m_find;
     QPointer<QAction> m_findNext;
     QPointer<QAction> m_findPrevious;
-    bool m_findMenuInstalled = false;
     bool m_searchActive = false;
     QString m_currentSearch;
 };

@@ -43,6 +43,8 @@ QWidget* RBServerLogWindowController::window()
         m_logTextView = new QPlainTextEdit(m_window);
         m_logTextView->setReadOnly(true);
         m_logTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // A program that prints in a loop must not make the window grow without end.
+        m_logTextView->setMaximumBlockCount(20000);
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSize(11);
         m_logTextView->setFont(font);
@@ -65,6 +67,7 @@ void RBServerLogWindowController::showWindow()
 void RBServerLogWindowController::windowDidLoad()
 {
     appendLogText(m_serverController.output());
+    appendLogText(m_consoleText);
     auto& center = platform::NotificationCenter::defaultCenter();
     center.removeObserver(this);
     center.addObserver(CSTaskManager::DidReceiveOutputNotification(), nullptr, [this](const platform::Notification& note) {
@@ -90,6 +93,23 @@ void RBServerLogWindowController::appendLogText(const QString& text)
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
     m_logTextView->verticalScrollBar()->setValue(m_logTextView->verticalScrollBar()->maximum());
+}
+
+void RBServerLogWindowController::appendConsoleText(const QString& project, const QString& message)
+{
+    // A prototype's `print`: kept from the start, so that the window shows it however late it
+    // opens; a program that prints in a loop keeps only the newest output.
+    QString text;
+    for (const QString& line : message.split(QLatin1Char('\n')))
+        text += QStringLiteral("[%1] %2\n").arg(project, line);
+    m_consoleText += text;
+    if (m_consoleText.size() > kMaximumConsoleText) {
+        const qsizetype cut = m_consoleText.indexOf(QLatin1Char('\n'), m_consoleText.size() - kMaximumConsoleText);
+        m_consoleText.remove(0, cut < 0 ? m_consoleText.size() : cut + 1);
+    }
+    if (m_logTextView)
+        appendLogText(text);
+    Q_EMIT consoleTextAppended(text);
 }
 
 QString RBServerLogWindowController::logText() const

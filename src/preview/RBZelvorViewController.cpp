@@ -15,6 +15,8 @@
 #include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
+#include "platform/gui/CSSpinningProgressIndicator.h"
+#include "platform/StringExtras.h"
 #include "preview/DeviceScaleSteps.h"
 #include "preview/KVDeviceManager.h"
 #include "preview/PageWatchdog.h"
@@ -23,6 +25,7 @@
 #include "preview/RBDeviceSettingsMenuController.h"
 #include "preview/RBPreviewDocument.h"
 #include "preview/RBPreviewLayerPanel.h"
+#include "preview/RBServerLogWindowController.h"
 #include "preview/RuntimeErrorArguments.h"
 #include "webview/BridgeJson.h"
 #include "webview/RBUserAgent.h"
@@ -35,7 +38,7 @@
 #include <QGridLayout>
 #include <QJsonArray>
 #include <QLabel>
-#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
@@ -123,6 +126,11 @@ void RBZelvorViewController::setUpWebView()
     m_webViewController->setRelay(QStringLiteral("ui:"), [self]() -> RBWebViewController* {
         return self ? self->m_layerPanelWebView.data() : nullptr;
     });
+    // What the program prints shows in the server log window, without the developer tools.
+    m_webViewController->setConsoleHandler([self](const QString& message, bool) {
+        if (self && self->m_document && self->m_documentGuard)
+            RBServerLogWindowController::sharedInstance().appendConsoleText(self->m_document->displayName(), message);
+    });
     QWebEngineView* webView = m_webViewController->webView();
     webView->setAcceptDrops(false);
     auto* layout = new QGridLayout(m_view);
@@ -141,12 +149,12 @@ void RBZelvorViewController::showSpinner()
     if (m_spinner)
         return;
     // The spinner turns above the page until the first page says it is ready.
-    auto* spinner = new QProgressBar;
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
+    auto* spinner = new CSSpinningProgressIndicator;
+    spinner->setObjectName(QStringLiteral("previewSpinner"));
     spinner->setFixedSize(32, 32);
     if (auto* layout = qobject_cast<QGridLayout*>(m_view->layout()))
         layout->addWidget(spinner, 0, 0, Qt::AlignCenter);
+    spinner->setup();
     m_spinner = spinner;
 }
 
@@ -437,6 +445,7 @@ void RBZelvorViewController::transpilationFailure(const QVariantMap& error)
 
 void RBZelvorViewController::post(const RBDocumentStateUpdate& update)
 {
+    updateErrorBanner(update);
     if (m_document && m_documentGuard)
         update.post(m_document->documentObject());
 }
@@ -623,6 +632,13 @@ void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonV
     } else if (key == ProjectConfig::DeviceOrientation) {
         m_webViewController->evaluateJavaScript(
             deviceSettingScript(QStringLiteral("Zelvor.Device.setOrientation(%1, true)").arg(jsonValueText(value))));
+        // The screen has another size now: the program runs again for it, as it would on a
+        // turned device, once the page has turned (the setting waits 100 ms there).
+        QPointer<RBZelvorViewController> self(this);
+        platform::debounce(this, kEvaluateKey, 0.25, [self] {
+            if (self)
+                self->evaluateClientCode();
+        });
     }
 }
 
@@ -637,6 +653,11 @@ void RBZelvorViewController::writeDeviceScale(double scale)
 void RBZelvorViewController::fitDeviceScale()
 {
     writeDeviceScale(-1);
+}
+
+void RBZelvorViewController::actualSizeDeviceScale()
+{
+    writeDeviceScale(1);
 }
 
 void RBZelvorViewController::increaseDeviceScale()
@@ -767,6 +788,47 @@ QString RBZelvorViewController::problemText(const QString& message, const QStrin
                           "<p>%1</p><p>%2</p>"
                           "<p>The preview tries again when you change the code or click Refresh.</p>")
         .arg(message.toHtmlEscaped(), hint.toHtmlEscaped());
+}
+
+void RBZelvorViewController::updateErrorBanner(const RBDocumentStateUpdate& update)
+{
+    if (update.state() != RBDocumentStateError) {
+        if (m_errorBanner)
+            m_errorBanner->hide();
+        return;
+    }
+    // Only what the running program did wrong: a compile error leaves the last program running,
+    // and the bar under the code says it.
+    if (update.type() == u"syntax")
+        return;
+    if (!m_errorBanner) {
+        auto* banner = new QPushButton;
+        banner->setObjectName(QStringLiteral("runtimeErrorBanner"));
+        banner->setCursor(Qt::PointingHandCursor);
+        banner->setToolTip(QStringLiteral("Show the line in the code"));
+        banner->setStyleSheet(QStringLiteral("QPushButton { background: rgba(196, 43, 28, 235); color: white; border: none;"
+                                             " border-bottom-left-radius: 6px; border-bottom-right-radius: 6px; padding: 6px 14px; font-weight: 600; text-align: left; }"
+                                             "QPushButton:hover { background: rgba(214, 56, 40, 245); }"));
+        banner->setMaximumWidth(520);
+        connect(banner, &QPushButton::clicked, this, [this] { Q_EMIT errorBannerClicked(m_errorBannerLine); });
+        if (auto* layout = qobject_cast<QGridLayout*>(m_view->layout()))
+            layout->addWidget(banner, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
+        m_errorBanner = banner;
+    }
+    m_errorBannerLine = qint64(update.lineIndex());
+    QString message = update.message().trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("Unknown runtime error");
+    message = platform::capitalizedSentence(message);
+    if (message.size() > 200)
+        message = message.left(200) + QStringLiteral("\u2026");
+    const QString text = m_errorBannerLine > 0 ? QStringLiteral("Line %1: %2").arg(m_errorBannerLine).arg(message) : message;
+    auto* banner = static_cast<QPushButton*>(m_errorBanner.data());
+    // One line, cut to the room there is: the whole text is in the tooltip and the bar.
+    banner->setText(banner->fontMetrics().elidedText(text, Qt::ElideRight, 480));
+    banner->setToolTip(text + QStringLiteral("\n\nClick to show the line in the code."));
+    banner->show();
+    banner->raise();
 }
 
 void RBZelvorViewController::showServerProblem(const QString& message)

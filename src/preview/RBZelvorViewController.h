@@ -69,6 +69,8 @@ public:
     void increaseDeviceScale();
     void decreaseDeviceScale();
     void fitDeviceScale();
+    // Shows the device at 100 %.
+    void actualSizeDeviceScale();
     // Where beeps go (the system beep by default).
     void setBeepHandler(std::function<void()> beep) { m_beep = std::move(beep); }
 
@@ -118,9 +120,15 @@ public Q_SLOTS:
     // travel into the page.
     void observeConfigValue(const QString& key, const QJsonValue& value);
 
+    // The banner over the preview that shows the program's last run-time error; null while
+    // there is none.
+    QWidget* errorBanner() const { return m_errorBanner.data(); }
+
 Q_SIGNALS:
     // A compiled program was handed to the page (for tests and timing).
     void clientCodeEvaluated(bool succeeded);
+    // The user clicked the error banner: the code should show that (1-based) line.
+    void errorBannerClicked(qint64 line);
 
 private:
     // Whether the project has modules to build (a "modules" folder with something in it).
@@ -128,6 +136,9 @@ private:
     void setUpWebView();
     void showSpinner();
     void showProblem(const QString& message, const QString& hint);
+    // Shows a run-time error of the program over the preview, or takes the banner away once a
+    // program runs without one.
+    void updateErrorBanner(const RBDocumentStateUpdate& update);
     static QString serverLogHint();
     // Takes the message away and asks the document to get the project served again.
     void retryServer();
@@ -156,6 +167,8 @@ private:
     QPointer<QWidget> m_view;
     QPointer<QWidget> m_spinner;
     QPointer<QWidget> m_problemView;
+    QPointer<QWidget> m_errorBanner;
+    qint64 m_errorBannerLine = 0;
     QString m_serverProblem;
     QElapsedTimer m_serverProblemShown;
     std::unique_ptr<RBWebViewController> m_webViewController;

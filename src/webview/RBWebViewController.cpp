@@ -10,6 +10,7 @@
 #include "webview/RBWebViewPage.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -300,12 +301,16 @@ void RBWebViewController::showInspector(bool)
         m_inspector = new QWebEngineView;
         m_inspector->setAttribute(Qt::WA_DeleteOnClose, false);
         m_inspector->setWindowTitle(QStringLiteral("Web Inspector"));
-        m_inspector->page()->setInspectedPage(m_page);
+        m_inspector->installEventFilter(this);
         connect(m_inspector->page(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
             m_inspectorLoaded = ok;
             if (ok && !m_inspectorCall.isEmpty())
                 showInspectorTool(m_inspectorCall == QLatin1String("console") ? InspectorTool::Console : InspectorTool::ElementPicker);
         });
+    }
+    if (m_inspector->page()->inspectedPage() != m_page) {
+        m_inspectorLoaded = false;
+        m_inspector->page()->setInspectedPage(m_page);
     }
     if (!m_inspector->isVisible())
         platform::placeWindow(m_inspector, QSize(900, 600), webView());
@@ -323,12 +328,45 @@ void RBWebViewController::showInspectorTool(InspectorTool tool)
     if (!m_inspectorLoaded)
         return; // asked again once the tools have loaded
     m_inspectorCall.clear();
-    // The tools' own interface takes the call once its panels are up; until then it is retried.
-    const QString call = console ? QStringLiteral("DevToolsAPI.showPanel('console')")
-                                 : QStringLiteral("DevToolsAPI.enterInspectElementMode()");
-    m_inspector->page()->runJavaScript(
-        QStringLiteral("(function attempt(left) { try { %1; } catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(50);")
-            .arg(call));
+    // The tools' own interface takes the call once its front end is up; before that (and before
+    // its panels are made) the call is dropped without a word. The console is asked for until
+    // its tab shows as the selected one; the picker (a toggle) once, when the front end is up.
+    const QString script = console
+        ? QStringLiteral("(function attempt(left) {"
+                         " function selected(n) { if (!n) return false;"
+                         "  if (n.id === 'tab-console' && n.classList && n.classList.contains('selected')) return true;"
+                         "  if (n.shadowRoot && selected(n.shadowRoot)) return true;"
+                         "  for (var c = n.firstElementChild; c; c = c.nextElementSibling) if (selected(c)) return true;"
+                         "  return false; }"
+                         " try { if (window.InspectorFrontendAPI) { if (selected(document)) return; DevToolsAPI.showPanel('console'); } }"
+                         " catch (e) {}"
+                         " if (left > 0) setTimeout(function () { attempt(left - 1); }, 150); })(150);")
+        : QStringLiteral("(function attempt(left) { try { if (!window.InspectorFrontendAPI) throw 0;"
+                         " DevToolsAPI.enterInspectElementMode(); }"
+                         " catch (e) { if (left > 0) setTimeout(function () { attempt(left - 1); }, 100); } })(150);");
+    m_inspector->page()->runJavaScript(script);
+}
+
+bool RBWebViewController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closing the tools lets the page go: a picker left on would keep taking the page's clicks
+    // (its layers could not be dragged) with nothing on the screen to say why.
+    if (watched == m_inspector && event->type() == QEvent::Hide && m_inspector->page()->inspectedPage()) {
+        m_inspectorCall.clear();
+        m_inspectorLoaded = false;
+        m_inspector->page()->setInspectedPage(nullptr);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void RBWebViewController::setConsoleHandler(ConsoleHandler handler)
+{
+    if (!m_page)
+        return;
+    m_page->setConsoleHandler([handler = std::move(handler)](QWebEnginePage::JavaScriptConsoleMessageLevel level, const QString& message) {
+        if (handler)
+            handler(message, level != QWebEnginePage::InfoMessageLevel);
+    });
 }
 
 bool RBWebViewController::isInspectorOpen() const

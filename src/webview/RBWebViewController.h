@@ -78,6 +78,9 @@ public:
     void setDocumentReadyHandler(DictionaryHandler handler) { m_documentReadyHandler = std::move(handler); }
     void setErrorHandler(ValueHandler handler) { m_errorHandler = std::move(handler); }
     void setBridgeHandler(BridgeHandler handler) { m_bridgeHandler = std::move(handler); }
+    // Every console message of the page, with whether it is an error or a warning.
+    using ConsoleHandler = std::function<void(const QString& message, bool isErrorOrWarning)>;
+    void setConsoleHandler(ConsoleHandler handler);
     // Messages whose method starts with `prefix` go as they came to the page of the wrapper that
     // `target` answers, instead of to the bridge handler (which gets them when it answers none):
     // a relay reads nothing of them, so a large one (a layer tree) costs no conversion.
@@ -99,6 +102,9 @@ public:
 
     // The script injected into every page (exposed for tests and the inspector).
     static QString bridgeUserScript();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 Q_SIGNALS:
     // The page's process has ended (crashed, killed, out of memory, or as asked); the view

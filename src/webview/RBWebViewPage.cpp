@@ -46,6 +46,8 @@ bool RBWebViewPage::acceptNavigationRequest(const QUrl& url, NavigationType type
 void RBWebViewPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
                                              const QString& source)
 {
+    if (m_consoleHandler)
+        m_consoleHandler(level, message);
     if (level == ErrorMessageLevel)
         platform::Log::write(QStringLiteral("WebView"), platform::Log::Debug,
                              QStringLiteral("%1:%2: %3").arg(source).arg(line).arg(message));

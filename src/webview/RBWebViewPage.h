@@ -18,6 +18,10 @@ public:
     // Whether a navigation would hand its address to another program of the desktop.
     static bool isRefused(const QUrl& url, NavigationType type);
 
+    // Receives every console message of the page (its `console.log`, `print`, errors).
+    using ConsoleHandler = std::function<void(JavaScriptConsoleMessageLevel level, const QString& message)>;
+    void setConsoleHandler(ConsoleHandler handler) { m_consoleHandler = std::move(handler); }
+
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
@@ -25,4 +29,5 @@ protected:
 
 private:
     std::function<bool()> m_openLinksInSystemBrowser;
+    ConsoleHandler m_consoleHandler;
 };

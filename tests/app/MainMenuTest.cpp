@@ -310,6 +310,7 @@ public Q_SLOTS:
     void menuLarger() { calls << QStringLiteral("preview larger"); }
     void menuSmaller() { calls << QStringLiteral("preview smaller"); }
     void menuReset() { calls << QStringLiteral("preview reset"); }
+    void menuFit() { calls << QStringLiteral("preview fit"); }
     void reloadPreview() { calls << QStringLiteral("preview reload"); }
 
 public:
@@ -346,9 +347,9 @@ TEST(MainMenu, ViewCommandsGoToTheCodeWhileItHasTheFocusElseToThePreview)
     ASSERT_TRUE(testsupport::waitUntil([&] { return QApplication::activeWindow() == &window; }));
     QMenu* view = menuTitled(qobject_cast<QMenuBar*>(window.menuWidget()), QStringLiteral("View"));
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(names(*view).mid(0, 5), (QStringList{QStringLiteral("menuLarger"), QStringLiteral("menuSmaller"),
-                                                   QStringLiteral("menuReset"), QStringLiteral("-"),
-                                                   QStringLiteral("reloadPreview")}));
+    EXPECT_EQ(names(*view).mid(0, 6), (QStringList{QStringLiteral("menuLarger"), QStringLiteral("menuSmaller"),
+                                                   QStringLiteral("menuReset"), QStringLiteral("menuFit"),
+                                                   QStringLiteral("-"), QStringLiteral("reloadPreview")}));
 
     const auto choose = [&menu](const char* name) { menu.action(QLatin1String(name))->trigger(); };
     text->setFocus();
@@ -356,16 +357,17 @@ TEST(MainMenu, ViewCommandsGoToTheCodeWhileItHasTheFocusElseToThePreview)
     choose("menuSmaller");
     choose("menuReset");
     choose("menuLarger");
-    choose("reloadPreview"); // the code has no reload: the preview reloads
+    choose("reloadPreview"); // the code has no reload nor fit: the preview takes them
+    choose("menuFit");
     EXPECT_EQ(code->calls, (QStringList{QStringLiteral("code smaller"), QStringLiteral("code reset"), QStringLiteral("code larger")}));
-    EXPECT_EQ(preview->calls, QStringList{QStringLiteral("preview reload")});
+    EXPECT_EQ(preview->calls, (QStringList{QStringLiteral("preview reload"), QStringLiteral("preview fit")}));
 
     page->setFocus();
     ASSERT_TRUE(testsupport::waitUntil([&] { return page->hasFocus(); }));
     choose("menuSmaller");
     choose("menuLarger");
     choose("menuReset");
-    EXPECT_EQ(preview->calls.mid(1), (QStringList{QStringLiteral("preview smaller"), QStringLiteral("preview larger"),
+    EXPECT_EQ(preview->calls.mid(2), (QStringList{QStringLiteral("preview smaller"), QStringLiteral("preview larger"),
                                                   QStringLiteral("preview reset")}));
     EXPECT_EQ(code->calls.size(), 3);
 }

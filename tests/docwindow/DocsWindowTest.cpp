@@ -1,6 +1,8 @@
 // The documentation window with its real page: searching and stepping through the hits from the
 // search field and the find items, ending a search, anchors asked for before the page is ready
 // and anchors or terms that carry quotes, backslashes and markup.
+#include "app/AppTestSupport.h"
+#include "app/RBMainMenu.h"
 #include "preview/KVDocsSearchField.h"
 #include "preview/RBDocsWindowController.h"
 #include "support/TestSupport.h"
@@ -10,7 +12,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <QToolButton>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +143,111 @@ TEST_F(DocsWindow, SearchStepsThroughHitsAndEndsOnce)
     // Esc in the field closes the window.
     press(field, Qt::Key_Escape);
     EXPECT_FALSE(docs.window()->isVisible());
+}
+
+// With the application's menus installed, as in the running application: the window's keys
+// reach its search through the one set of find commands, the project's commands are off there,
+// View zooms the page, Back returns from a sidebar jump, and an anchor asked for from the code
+// shows without the hits of the search before it.
+TEST_F(DocsWindow, TheApplicationsMenusDriveTheSearchZoomAndBack)
+{
+    AppHarness harness;
+    auto options = harness.options();
+    options.installMenus = true;
+    RBApplication app(options);
+    app.launch();
+    ASSERT_NO_FATAL_FAILURE(waitForPage());
+    docs.showWindow();
+    QMainWindow* window = docs.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto* bar = qobject_cast<QMenuBar*>(window->menuWidget());
+    ASSERT_NE(bar, nullptr);
+    RBMainMenu& menu = *app.mainMenu();
+    const auto item = [&menu](const char* name) { return menu.action(QLatin1String(name)); };
+
+    // One Find submenu in the Edit menu.
+    QMenu* edit = nullptr;
+    for (QAction* top : bar->actions())
+        if (top->menu() && top->text().remove('&') == QLatin1String("Edit"))
+            edit = top->menu();
+    ASSERT_NE(edit, nullptr);
+    int findMenus = 0;
+    for (QAction* entry : edit->actions())
+        findMenus += entry->menu() && entry->text().remove('&') == QLatin1String("Find");
+    EXPECT_EQ(findMenus, 1);
+
+    // What belongs to a project is off here, the search's own items follow its state.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !item("saveDocument")->isEnabled(); }));
+    for (const char* name : {"saveDocument", "toolbarImport", "reloadPreview", "updateZelvorLibrary", "findAndReplace",
+                             "useSelectionForFind", "menuFit"})
+        EXPECT_FALSE(item(name)->isEnabled()) << name;
+    EXPECT_TRUE(item("performFindPanelAction")->isEnabled());
+    EXPECT_FALSE(item("findNext")->isEnabled());
+
+    // Ctrl+F from the page puts the keyboard into the search field.
+    page.webView()->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !docs.searchField()->hasFocus(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(docs.searchField()->hasFocus());
+    QTest::keyClicks(docs.searchField(), QStringLiteral("opacity"));
+    QTest::keyClick(docs.searchField(), Qt::Key_Return);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return docs.searchActive(); }, 5000));
+    EXPECT_TRUE(item("findNext")->isEnabled() && item("findPrevious")->isEnabled());
+
+    // F3, Shift+F3, Ctrl+G and Ctrl+Shift+G step through the hits from the page.
+    page.webView()->setFocus();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !docs.searchField()->hasFocus(); }));
+    const auto hitAfter = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, int expected) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        return testsupport::waitUntil([&] { return eval("zelvorDocs.currentHit()").toInt() == expected; }, 5000);
+    };
+    const int hits = eval("zelvorDocs.hitCount()").toInt();
+    ASSERT_GT(hits, 2);
+    EXPECT_TRUE(hitAfter(Qt::Key_F3, Qt::NoModifier, 1));
+    EXPECT_TRUE(hitAfter(Qt::Key_G, Qt::ControlModifier, 2));
+    EXPECT_TRUE(hitAfter(Qt::Key_F3, Qt::ShiftModifier, 1));
+    EXPECT_TRUE(hitAfter(Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier, 0));
+
+    // View ▸ Larger and Smaller zoom the page, Actual Size brings it back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_GT(docs.zoomFactor(), 1.0);
+    item("menuSmaller")->trigger();
+    item("menuSmaller")->trigger();
+    EXPECT_LT(docs.zoomFactor(), 1.0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(docs.zoomFactor(), 1.0);
+
+    // A jump with the sidebar can be gone back from.
+    EXPECT_FALSE(docs.backButton()->isEnabled());
+    // A real click (the page counts only jumps the user made as steps to go back over).
+    const QVariantList at = eval("(function () { var r = document.querySelector('nav a[href=\"#color\"]')"
+                                 ".getBoundingClientRect(); return [r.left + 10, r.top + r.height / 2]; })()").toList();
+    ASSERT_EQ(at.size(), 2);
+    QWidget* surface = page.webView()->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, QPoint(at[0].toInt(), at[1].toInt()));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return docs.backButton()->isEnabled(); }, 5000));
+    EXPECT_EQ(page.webView()->url().fragment(), QStringLiteral("color"));
+    page.webView()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return page.webView()->url().fragment().isEmpty(); }, 5000))
+        << page.webView()->url().toString().toStdString();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !docs.backButton()->isEnabled(); }, 5000));
+
+    // Opened at an anchor from the code: that entry, without the earlier search's hits.
+    docs.showInfoForAnchor(QStringLiteral("layer.x"));
+    EXPECT_TRUE(docs.searchField()->text().isEmpty());
+    EXPECT_FALSE(docs.searchActive());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return eval("zelvorDocs.targetId()").toString() == "layer.x"; }, 5000));
+    EXPECT_EQ(eval("zelvorDocs.hitCount()").toInt(), 0);
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QTest::keyClicks(docs.searchField(), QStringLiteral("animate"));
+        QTest::keyClick(docs.searchField(), Qt::Key_Return);
+        testsupport::waitUntil([&] { return docs.searchActive(); }, 5000);
+        testsupport::spin(400);
+        window->grab().save(shots + QStringLiteral("/docs-window-menus.png"));
+    }
+    window->close();
 }
 
 } // namespace

@@ -200,6 +200,16 @@ TEST_F(LayerPanel, ShowsTheTreeHoversClicksAndFollowsTheProgram)
     // A changed program updates the tree.
     probe->typeAtEnd("\nextra = new Layer name: \"extra\"");
     EXPECT_TRUE(testsupport::waitUntil([&] { return rowNames().contains("extra"); }, 20000)) << rowNames().join('|').toStdString();
+    // A row without a name of the program's shows the variable or property the code assigns the
+    // layer to, else the kind and number.
+    editor()->replaceAllText(QStringLiteral("page = new Layer\n"
+                                            "page.title = new Layer parent: page\n"
+                                            "@box = new Layer\n"
+                                            "\tparent: page\n"
+                                            "cards = [new Layer]\n"
+                                            "given = new Layer name: \"given\"\n"));
+    const QStringList named{"page", "title", "box", "Layer 4", "given"};
+    EXPECT_TRUE(testsupport::waitUntil([&] { return rowNames() == named; }, 20000)) << rowNames().join('|').toStdString();
     // And a program that makes no layer empties it.
     editor()->replaceAllText(QStringLiteral("x = 1\n"));
     EXPECT_TRUE(testsupport::waitUntil([&] { return rowNames().isEmpty(); }, 20000)) << rowNames().join('|').toStdString();

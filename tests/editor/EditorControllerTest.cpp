@@ -88,7 +88,8 @@ TEST_F(EditorTest, SyntaxErrorShowsOnlyAfterTheUpdateDelayAndFixingItClearsIt)
     EXPECT_GT(error.columnIndex(), 0);
     EXPECT_FALSE(error.message().isEmpty());
     EXPECT_TRUE(error.message().at(0).isUpper());
-    EXPECT_EQ(buttonText(button), error.message());
+    // The bar names the line ("Line 2: Unmatched OUTDENT"); the marker shows it by its place.
+    EXPECT_EQ(buttonText(button), QStringLiteral("Line 2: ") + error.message());
     EXPECT_EQ(controller->errorInspectorImageName(), "icon-inspect-orange");
 
     // Fixing the code clears both at once; the compile time shows once the delay has passed.
@@ -204,7 +205,7 @@ TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesSt
 
     // After the delay each update shows at once; an empty message gets a generic text.
     runtimeError(2, 1, "").post(document.get());
-    EXPECT_EQ(buttonText(controller->errorButton()), "Unknown runtime error");
+    EXPECT_EQ(buttonText(controller->errorButton()), "Line 2: Unknown runtime error");
     EXPECT_EQ(controller->codeView()->textView()->errors().value(0).message(), "Unknown runtime error");
 
     runtimeError(3, 1, "late").post(document.get());
@@ -213,7 +214,7 @@ TEST_F(EditorTest, RuntimeErrorsFromThePreviewAppearTheSameWayAndEmptyMessagesSt
     // Updates for another document are not ours.
     RBDocument other;
     runtimeError(1, 1, "elsewhere").post(&other);
-    EXPECT_EQ(buttonText(controller->errorButton()), "Late");
+    EXPECT_EQ(buttonText(controller->errorButton()), "Line 3: Late");
 }
 
 TEST_F(EditorTest, ANoticeAboutTheProjectStaysUntilClickedAndYieldsToErrorsOfTheProgram)

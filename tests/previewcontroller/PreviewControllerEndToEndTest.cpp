@@ -6,10 +6,17 @@
 #include "platform/Log.h"
 #include "platform/FileUtils.h"
 #include "webview/RBWebViewController.h"
+#include "preview/RBServerLogWindowController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +196,121 @@ TEST(PreviewControllerEndToEnd, DeviceChangesInThePageWriteTheSettings)
         return h.document->configValues().value(QStringLiteral("deviceType")).toString() == QLatin1String("fullscreen");
     }, 10000));
     EXPECT_EQ(h.document->configValues().value(QStringLiteral("deviceOrientation")).toInt(), 0);
+}
+
+// A device shown larger than its pane can be scrolled into view, and turning it runs the program
+// again for the screen's new size.
+TEST(PreviewControllerEndToEnd, AZoomedDeviceScrollsAndATurnedOneRunsAgain)
+{
+    PreviewHarness h;
+    h.document->setConfigValue(QStringLiteral("deviceType"), QStringLiteral("apple-ipad-air-2-silver"));
+    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
+    h.document->setText(QStringLiteral("window.runs = (window.runs || 0) + 1\nwindow.seenWidth = Screen.width\n"));
+    ASSERT_TRUE(h.start());
+    ASSERT_TRUE(h.waitForOk(0, 60000));
+    const QString area = QStringLiteral("document.getElementById('ZelvorDeviceBackground')");
+    // Fitted, nothing scrolls.
+    EXPECT_EQ(h.pageValue(area + QStringLiteral(".scrollHeight <= ") + area + QStringLiteral(".clientHeight")).toBool(), true);
+
+    h.document->setConfigValue(QStringLiteral("deviceScale"), 0.75);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return h.pageValue(QStringLiteral("Zelvor.Device.deviceScale")).toDouble() == 0.75; }, 10000));
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return h.pageValue(area + QStringLiteral(".scrollHeight > ") + area + QStringLiteral(".clientHeight + 100")).toBool();
+    }, 5000));
+    // The wheel over the preview scrolls the device.
+    const int before = h.pageValue(area + QStringLiteral(".scrollTop")).toInt();
+    QWebEngineView* view = h.preview->webViewController()->webView();
+    QWidget* target = view->focusProxy() ? view->focusProxy() : view;
+    const QPoint middle(target->width() / 2, target->height() / 2);
+    QTest::mouseMove(target, middle);
+    // Wheel turns until the page has scrolled (a busy page may not have placed the pointer yet).
+    const auto turnWheel = [&] {
+        QWheelEvent wheel(middle, target->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    };
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        turnWheel();
+        return h.pageValue(area + QStringLiteral(".scrollTop")).toInt() > before;
+    }, 15000))
+        << "scrollTop stayed " << before;
+
+    // Landscape: the program runs again and sees the wider screen.
+    const int runs = h.pageValue(QStringLiteral("window.runs")).toInt();
+    const int portraitWidth = h.pageValue(QStringLiteral("window.seenWidth")).toInt();
+    h.document->setConfigValue(QStringLiteral("deviceOrientation"), 90);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return h.pageValue(QStringLiteral("window.runs")).toInt() > runs; }, 10000));
+    EXPECT_GT(h.pageValue(QStringLiteral("window.seenWidth")).toInt(), portraitWidth);
+}
+
+// What a program prints is seen without the developer tools (in the server log window) and in
+// the tools' console; a run-time error shows over the preview until a program runs cleanly.
+TEST(PreviewControllerEndToEnd, PrintShowsInTheLogAndTheToolsAndErrorsInABanner)
+{
+    PreviewHarness h;
+    h.document->setConfigValue(QStringLiteral("updateDelay"), 0.05);
+    h.document->setText(QStringLiteral("print \"hello from the prototype\", 42\n"));
+    ASSERT_TRUE(h.start());
+    ASSERT_TRUE(h.waitForOk(0, 60000));
+    RBServerLogWindowController& log = RBServerLogWindowController::sharedInstance();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return log.consoleText().contains(QStringLiteral("] hello from the prototype 42")); }, 5000))
+        << log.consoleText().toStdString();
+    EXPECT_TRUE(log.logText().isEmpty() || log.logText().contains(QStringLiteral("hello from the prototype")));
+    log.window();
+    EXPECT_TRUE(log.logText().contains(QStringLiteral("hello from the prototype 42")));
+
+    // The tools open on the console, which holds the line.
+    h.preview->showConsole();
+    QWebEngineView* tools = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* web = qobject_cast<QWebEngineView*>(w); web && web->windowTitle() == QLatin1String("Web Inspector"))
+            tools = web;
+    ASSERT_NE(tools, nullptr);
+    EXPECT_TRUE(tools->isVisible());
+    const auto consoleText = [&] {
+        auto done = std::make_shared<bool>(false);
+        auto text = std::make_shared<QString>();
+        tools->page()->runJavaScript(QStringLiteral(
+            "(function () { var out = []; (function walk(n) { if (!n) return;"
+            " if (n.classList && n.classList.contains('console-message-text')) out.push(n.textContent);"
+            " if (n.shadowRoot) walk(n.shadowRoot); for (var c = n.firstChild; c; c = c.nextSibling) walk(c); })(document);"
+            " return out.join('\\n'); })()"),
+            [done, text](const QVariant& v) { *text = v.toString(); *done = true; });
+        testsupport::waitUntil([done] { return *done; }, 5000);
+        return *text;
+    };
+    const bool shown = testsupport::waitUntil([&] { return consoleText().contains(QStringLiteral("hello from the prototype 42")); }, 30000);
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        testsupport::spin(500);
+        tools->grab().save(shots + QStringLiteral("/tools-console.png"));
+    }
+    EXPECT_TRUE(shown) << consoleText().toStdString() << " | " << tools->url().toString().toStdString();
+    // Closing the tools ends their hold on the page (an element picker left on would take its clicks).
+    h.preview->startElementPicker();
+    tools->close();
+    EXPECT_FALSE(h.preview->webViewController()->isInspectorOpen());
+    EXPECT_EQ(tools->page()->inspectedPage(), nullptr);
+
+    // A run-time error: a banner over the preview says the line, and a click asks for it.
+    size_t mark = h.updates.size();
+    h.document->setText(QStringLiteral("x = 1\nfoo = null\nwindow.y = foo.bar\n"));
+    ASSERT_TRUE(h.waitForUpdate(isRuntime, mark));
+    auto* banner = qobject_cast<QAbstractButton*>(h.preview->errorBanner());
+    ASSERT_NE(banner, nullptr);
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_TRUE(banner->text().startsWith(QStringLiteral("Line 3: "))) << banner->text().toStdString();
+    QSignalSpy clicked(h.preview.get(), &RBZelvorViewController::errorBannerClicked);
+    banner->click();
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicked.at(0).at(0).toLongLong(), 3);
+    if (const QString shots = qEnvironmentVariable("ZELVOR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        testsupport::spin(300);
+        h.preview->view()->grab().save(shots + QStringLiteral("/preview-error-banner.png"));
+    }
+    mark = h.updates.size();
+    h.document->setText(QStringLiteral("x = 2\n"));
+    ASSERT_TRUE(h.waitForOk(mark));
+    EXPECT_FALSE(banner->isVisible());
 }
 
 TEST(PreviewControllerEndToEnd, APageThatCannotBeWrittenIsExplainedAndARefreshMakesItAgain)

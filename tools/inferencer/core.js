@@ -226,6 +226,7 @@ var Inferencer = (function () {
     this.whiles = [];
     this.pairs = [];
     this.creations = []; // the `new` calls and operators, children before their parent
+    this.assignedNames = new Map(); // a `new` assigned to a variable or property -> that name
     this.hasRange = false;
     this.firstLine = 0;
     this.firstColumn = 0;
@@ -291,6 +292,7 @@ var Inferencer = (function () {
     if (data !== undefined) json.data = data;
     // Most nodes have every child their class names: those share one list of the names, and
     // a list of their own is made only from the first child that is missing.
+    if (info.kind === ASSIGN) this.noteAssignedName(node);
     var listed = names;
     if (names.length > 0) {
       listed = info.writeChildren(this, node, json, names, has, a0, a1, a2, a3);
@@ -332,13 +334,42 @@ var Inferencer = (function () {
       this.whiles.push({ location: loopAt || '0:0-0:0' });
     }
     if (info.paired) this.pairs.push(node, json);
-    if (data === 'new' && (info.kind === CALL || info.kind === OP)) this.creations.push(json);
+    if (data === 'new' && (info.kind === CALL || info.kind === OP)) {
+      var assigned = this.assignedNames.get(node);
+      if (assigned) Object.defineProperty(json, 'assignedName', { value: assigned });
+      this.creations.push(json);
+    }
     this.hasRange = has;
     this.firstLine = a0;
     this.firstColumn = a1;
     this.lastLine = a2;
     this.lastColumn = a3;
     return json;
+  };
+
+  // The name the code gives what it assigns: the variable (`card = ...`), the property
+  // (`@title = ...`, `page.title = ...`, `title: ...` in an object); none for an index or a
+  // destructuring. The layer panel shows it for a layer made there without a name of its own.
+  TreeWriter.prototype.noteAssignedName = function (node) {
+    var value = node.value;
+    while (value && ((value instanceof nodes.Value && (!value.properties || !value.properties.length)) ||
+                     value instanceof nodes.Parens)) {
+      value = value instanceof nodes.Parens ? (value.body && value.body.expressions && value.body.expressions.length === 1
+        ? value.body.expressions[0] : null) : value.base;
+    }
+    if (!value || !value.isNew && !(value instanceof nodes.Op && value.operator === 'new')) return;
+    var variable = node.variable;
+    if (!(variable instanceof nodes.Value)) return;
+    var name = null;
+    var properties = variable.properties || [];
+    if (properties.length) {
+      var last = properties[properties.length - 1];
+      if (last instanceof nodes.Access && last.name && typeof last.name.value === 'string') name = last.name.value;
+    } else if (variable.base && !(variable.base instanceof nodes.Obj) && !(variable.base instanceof nodes.Arr) &&
+               typeof variable.base.value === 'string') {
+      name = variable.base.value;
+    }
+    if (name && IDENTIFIER_NAME.test(name)) this.assignedNames.set(value, name);
   };
 
   TreeWriter.prototype.end = function (firstLine, firstColumn, lastLine, lastColumn) {
@@ -625,7 +656,9 @@ var Inferencer = (function () {
     for (var i = 0; i < creations.length; i++) {
       var node = creations[i];
       if (typeof node.typeHash !== 'string') continue;
-      out.push({ type: node.type, data: node.data, typeHash: node.typeHash, location: node.compiledStart || node.location });
+      var record = { type: node.type, data: node.data, typeHash: node.typeHash, location: node.compiledStart || node.location };
+      if (node.assignedName) record.name = node.assignedName;
+      out.push(record);
     }
     return out;
   }

@@ -837,6 +837,8 @@
   // the program.
   // `creations`: the records of the tree's `new` nodes that inference gave a type ({type, data,
   // typeHash, location}, the location being where the compiler placed the node).
+  // Answers {hashes, names}: the type hash and, where the code assigns it, the name of each
+  // creation by its JavaScript position.
   function creationHashes(sourceMap, creations) {
     // By CoffeeScript line, then column: the map is walked column by column, and most of its
     // lines hold no `new` at all.
@@ -851,11 +853,12 @@
       if (!m) continue;
       var onLine = wanted[m[1]] || (wanted[m[1]] = Object.create(null));
       if (onLine[m[2]] === undefined) {
-        onLine[m[2]] = node.typeHash;
+        onLine[m[2]] = node;
         pending++;
       }
     }
     var table = {};
+    var names = {};
     var lines = sourceMap && sourceMap.lines ? sourceMap.lines : [];
     for (var line = 0; line < lines.length && pending > 0; line++) {
       var columns = lines[line] && lines[line].columns;
@@ -865,23 +868,28 @@
         if (!mapped) continue;
         var columnsWanted = wanted[mapped.sourceLine];
         if (!columnsWanted) continue;
-        var hash = columnsWanted[mapped.sourceColumn];
-        if (typeof hash === 'string') {
-          table[(line + 1) + ':' + (column + 1)] = hash;
+        var found = columnsWanted[mapped.sourceColumn];
+        if (found) {
+          var key = (line + 1) + ':' + (column + 1);
+          table[key] = found.typeHash;
+          if (typeof found.name === 'string') names[key] = found.name;
           columnsWanted[mapped.sourceColumn] = null;
           pending--;
         }
       }
     }
-    return table;
+    return { hashes: table, names: names };
   }
 
   Inferencer.withCreationHashes = function (js, sourceMap, creations) {
-    var table = creationHashes(sourceMap, creations);
-    for (var any in table) {
-      if (has.call(table, any)) {
-        return 'if (typeof ZelvorStudio !== "undefined" && ZelvorStudio.runtime) ZelvorStudio.runtime.typeHashes = ' +
-          JSON.stringify(table) + ';' + js;
+    var tables = creationHashes(sourceMap, creations);
+    for (var any in tables.hashes) {
+      if (has.call(tables.hashes, any)) {
+        var named = false;
+        for (var n in tables.names) if (has.call(tables.names, n)) { named = true; break; }
+        return 'if (typeof ZelvorStudio !== "undefined" && ZelvorStudio.runtime) { ZelvorStudio.runtime.typeHashes = ' +
+          JSON.stringify(tables.hashes) + ';' +
+          (named ? ' ZelvorStudio.runtime.creationNames = ' + JSON.stringify(tables.names) + ';' : '') + ' }' + js;
       }
     }
     return js;

@@ -1,7 +1,9 @@
 // The layer panel of Zelvor Studio: the layer tree of the prototype running in the preview.
 //
 // Messages the panel understands (window._receive(method, args)):
-//   "ui:layers"          {data: {layers: [{id, name, hash, visible, children}]}}: the whole tree
+//   "ui:layers"          {data: {layers: [{id, name, variable, hash, visible, children}]}}: the whole
+//                        tree; a row shows the layer's name, else the variable or property the
+//                        code assigned it to, else its kind and number
 //   "ui:hover"           {data: {id}} the pointer is over that layer in the preview; {data: {}} off
 //   "enableCodeButtons"  [enabled, down]: accepted, the panel has no code buttons
 // Messages the panel sends (window._bridge(method, args)):
@@ -62,9 +64,10 @@
     var toggleClass = 'toggle' + (hasChildren ? (id !== null && collapsed[id] ? ' closed' : ' open') : '');
     if (row._toggle.className !== toggleClass) row._toggle.className = toggleClass;
     var label = text(layer.name);
-    var nameClass = 'name' + (label ? '' : ' untitled');
+    var variable = label ? '' : text(layer.variable);
+    var nameClass = 'name' + (label ? '' : variable ? ' variable' : ' untitled');
     if (row._name.className !== nameClass) row._name.className = nameClass;
-    var shown = label || ('Layer ' + (id !== null ? id : ''));
+    var shown = label || variable || ('Layer ' + (id !== null ? id : ''));
     if (row._label !== shown) row._name.textContent = row.title = row._label = shown;
   }
 

@@ -139,6 +139,9 @@ void buildDocumentWindow(RBDocument& document)
     RBDocumentToolbar* toolbar = window->toolbar();
     link->setOrientationButtonImageHandler([toolbar](const QString& image) { toolbar->setOrientationButtonImage(image); });
     preview->setDocument(link.get());
+    // A click on the run-time error shown over the preview brings its line into sight.
+    QObject::connect(preview.get(), &RBZelvorViewController::errorBannerClicked, code,
+                     [code](qint64) { code->clickedOnErrorDescription(); });
 
     // The layer panel beside the code: the preview forwards its page's "ui:" messages to it,
     // and its rows dim and show the code of their layers.

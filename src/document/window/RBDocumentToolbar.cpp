@@ -35,7 +35,7 @@ RBDocumentToolbar::RBDocumentToolbar(QWidget* parent)
     addSeparator();
 
     m_refresh = addItem(QStringLiteral("refresh"), QStringLiteral("Refresh"), QStringLiteral("Load the preview again"));
-    m_fullscreen = addItem(QStringLiteral("fullscreen"), QStringLiteral("Full Screen"), QStringLiteral("Show the preview on the whole screen"));
+    m_fullscreen = addItem(QStringLiteral("fullscreen"), QStringLiteral("Full Screen Preview"), QStringLiteral("Show the device alone on the whole screen (Esc returns)"));
     m_snippets = addItem(QStringLiteral("snippets"), QStringLiteral("Snippets"), QStringLiteral("Insert a snippet"));
     m_snippetButton = buttonFor(m_snippets);
     addSeparator();

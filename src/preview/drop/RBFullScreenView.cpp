@@ -93,6 +93,12 @@ void RBFullScreenView::reloadPreview()
 void RBFullScreenView::menuReset()
 {
     if (m_viewController)
+        m_viewController->actualSizeDeviceScale();
+}
+
+void RBFullScreenView::menuFit()
+{
+    if (m_viewController)
         m_viewController->fitDeviceScale();
 }
 

@@ -27,7 +27,9 @@ public:
 
 public Q_SLOTS:
     void reloadPreview();
+    // Actual Size shows the device at 100 %; Fit sizes it to the pane.
     void menuReset();
+    void menuFit();
     void menuSmaller();
     void menuLarger();
 

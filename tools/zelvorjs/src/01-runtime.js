@@ -11,6 +11,7 @@ var runtime = {
   domListeners: [],
   nextLayerId: 1,
   typeHashes: {},
+  creationNames: {},
   resetHandlers: [],
   reportedErrors: 0
 };
@@ -159,6 +160,20 @@ runtime.typeHashForCallSites = function (sites) {
   return '#js:' + sites[0].line + ':' + sites[0].column;
 };
 
+// The variable or property the program assigns the layer to, at the same site as its hash
+// ("" when the program published none): "card" for `card = new Card`.
+runtime.creationNameForCallSites = function (sites) {
+  if (!sites) return '';
+  for (var i = 0; i < sites.length; i++) {
+    var key = sites[i].line + ':' + sites[i].column;
+    if (Object.prototype.hasOwnProperty.call(runtime.typeHashes, key)) {
+      var name = Object.prototype.hasOwnProperty.call(runtime.creationNames, key) ? runtime.creationNames[key] : '';
+      return typeof name === 'string' ? name : '';
+    }
+  }
+  return '';
+};
+
 // Runs program text as a script element of the page. Code evaluated from outside the page
 // counts as foreign to it, so its uncaught errors reach the page only as a bare "Script error."
 // without message or position; the same text run as the page's own script reports them fully
@@ -225,6 +240,7 @@ runtime.reset = function () {
   for (i = 0; i < runtime.resetHandlers.length; i++) runtime.resetHandlers[i]();
   runtime.nextLayerId = 1;
   runtime.typeHashes = {};
+  runtime.creationNames = {};
 };
 
 var ZelvorStudio = window.ZelvorStudio = window.ZelvorStudio || {};

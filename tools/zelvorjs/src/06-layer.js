@@ -54,7 +54,10 @@ function layerTree() {
   function entry(layer, children) {
     var name = typeof layer.name === 'string' ? layer.name : String(layer.name);
     if (name.length > kTreeNameLength) name = name.slice(0, kTreeNameLength) + '\u2026';
-    return {id: layer.id, name: name, hash: layer.typeHash, frame: layer.frame, visible: layer.visible, children: children};
+    var variable = typeof layer._creationName === 'string' ? layer._creationName : '';
+    if (variable.length > kTreeNameLength) variable = variable.slice(0, kTreeNameLength) + '\u2026';
+    return {id: layer.id, name: name, variable: variable, hash: layer.typeHash, frame: layer.frame, visible: layer.visible,
+            children: children};
   }
   function descendants(layer, out) {
     layer._children.forEach(function (c) { out.push(entry(c, [])); descendants(c, out); });
@@ -74,6 +77,7 @@ function Layer(options) {
   var sites = runtime.callSites();
   this.id = runtime.nextLayerId++;
   this.typeHash = runtime.typeHashForCallSites(sites);
+  this._creationName = runtime.creationNameForCallSites(sites);
   this._callSite = sites[0] || null;
   this._name = '';
   this.name = options.name || '';
@@ -145,7 +149,10 @@ Layer.prototype._filterText = function () {
 var layerStyleRule = '.zelvor-layer{position:absolute;left:0;top:0;box-sizing:border-box;' +
   'background-repeat:no-repeat;background-size:cover;background-position:center center;' +
   'border-style:none;overflow:visible;display:block;transform-origin:50% 50%;' +
-  'border-color:' + layerDefaults.borderColor + ';color:' + layerDefaults.color + ';opacity:1;pointer-events:none;}';
+  'border-color:' + layerDefaults.borderColor + ';color:' + layerDefaults.color + ';opacity:1;pointer-events:none;}' +
+  // Text in a sans-serif face unless the program names one (the browser's default is a serif);
+  // set on the screen, so that a layer's own font still passes to its children.
+  '.zelvor-screen{font-family:Roboto,"Helvetica Neue",Helvetica,Arial,sans-serif;}';
 function installLayerStyle() {
   if (installLayerStyle.done) return;
   installLayerStyle.done = true;

@@ -167,6 +167,12 @@ DeviceView.prototype.setupContext = function () {
   var bg = this.backgroundElement = document.createElement('div');
   bg.id = 'ZelvorDeviceBackground';
   bg.style.cssText = 'position:fixed;left:0;top:0;right:0;bottom:0;overflow:hidden;background-color:' + DeviceView.backgroundColor;
+  // Sized to the scaled device with its margin, so that a device larger than the window can be
+  // scrolled into view (wheel, scroll bars) instead of being cut off.
+  var sizer = this._sizerElement = document.createElement('div');
+  sizer.className = 'zelvor-device-extent';
+  sizer.style.cssText = 'position:absolute;left:0;top:0;width:0;height:0;pointer-events:none;';
+  bg.appendChild(sizer);
   var phone = this.phoneElement = document.createElement('div');
   phone.className = 'zelvor-device';
   phone.style.cssText = 'position:absolute;left:50%;top:50%;transform-origin:50% 50%;';
@@ -215,6 +221,7 @@ DeviceView.prototype._layout = function (animate) {
     phone.style.width = window.innerWidth + 'px';
     phone.style.height = window.innerHeight + 'px';
     phone.style.transform = 'translate(-50%,-50%)';
+    this._placeInWindow(null);
     screen.style.left = '0px';
     screen.style.top = '0px';
     screen.style.width = window.innerWidth + 'px';
@@ -258,6 +265,7 @@ DeviceView.prototype._layout = function (animate) {
     }
     phone.style.transition = transition;
     phone.style.transform = 'translate(-50%,-50%) scale(' + scale + ') rotate(' + (-this._orientation) + 'deg)';
+    this._placeInWindow({w: box.w * scale + 40, h: box.h * scale + 40}, scale !== this.phoneScale);
   }
   var w = this.contentWidth(), h = this.contentHeight();
   content.style.width = w + 'px';
@@ -267,6 +275,26 @@ DeviceView.prototype._layout = function (animate) {
   if (scale !== this.phoneScale) {
     this.phoneScale = scale;
     bridge('change:phoneScale', {phoneScale: scale});
+  }
+};
+
+// Centres the device in the window, or, when the scaled device (`extent`, with its margin) is
+// larger than the window, in a scrollable area of its size; `recentre` scrolls to its middle
+// (after a change of scale). A null extent is the window alone.
+DeviceView.prototype._placeInWindow = function (extent, recentre) {
+  var bg = this.backgroundElement, phone = this.phoneElement, sizer = this._sizerElement;
+  var vw = window.innerWidth, vh = window.innerHeight;
+  var w = extent ? Math.max(vw, Math.ceil(extent.w)) : vw;
+  var h = extent ? Math.max(vh, Math.ceil(extent.h)) : vh;
+  var scrolls = w > vw || h > vh;
+  sizer.style.width = w + 'px';
+  sizer.style.height = h + 'px';
+  phone.style.left = scrolls ? (w / 2) + 'px' : '50%';
+  phone.style.top = scrolls ? (h / 2) + 'px' : '50%';
+  bg.style.overflow = scrolls ? 'auto' : 'hidden';
+  if (scrolls && recentre) {
+    bg.scrollLeft = (w - bg.clientWidth) / 2;
+    bg.scrollTop = (h - bg.clientHeight) / 2;
   }
 };
 
