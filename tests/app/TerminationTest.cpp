@@ -225,21 +225,7 @@ protected:
     QProcess app;
     QByteArray output;
 
-    QProcessEnvironment environment() const
-    {
-        auto environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-            environment.insert(QLatin1String(name), home.filePath(QLatin1String(name)));
-        environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), home.filePath(QStringLiteral("app.socket")));
-        // Untitled projects live in the temporary folder, and a run finds those of ended runs
-        // there: each test's runs have a temporary folder of their own.
-        QDir().mkpath(home.filePath(QStringLiteral("tmp")));
-        environment.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
-        environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
-        return environment;
-    }
+    QProcessEnvironment environment() const { return testsupport::applicationEnvironment(home); }
     QString defaultsPath() const { return home.filePath(QStringLiteral("XDG_CONFIG_HOME/ZelvorStudio/UserDefaults.json")); }
 
     // The temporary folder of a run that ended (its process is gone) holding an untitled

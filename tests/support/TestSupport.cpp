@@ -73,3 +73,19 @@ bool whileDiskIsFull(const std::function<void()>& work)
 }
 
 } // namespace testsupport
+
+QProcessEnvironment testsupport::applicationEnvironment(const QTemporaryDir& home)
+{
+    auto environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QLatin1String(name), home.filePath(QLatin1String(name)));
+    environment.insert(QStringLiteral("ZELVOR_INSTANCE_SOCKET"), home.filePath(QStringLiteral("app.socket")));
+    // Untitled projects live in the temporary folder, and a run finds those of ended runs
+    // there: each test's runs have a temporary folder of their own.
+    QDir().mkpath(home.filePath(QStringLiteral("tmp")));
+    environment.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
+    environment.remove(QStringLiteral("ZELVOR_USER_DEFAULTS"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("ZELVOR_LOG_LEVEL"), QStringLiteral("0"));
+    return environment;
+}

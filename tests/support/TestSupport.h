@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,5 +28,10 @@ QString readFile(const QString& path);
 // flush of buffered data) while truncating still works. Answers false, without running `work`,
 // when the limit can't be set.
 bool whileDiskIsFull(const std::function<void()>& work);
+
+// The environment of the real program started by a test: user folders, the socket later
+// launches hand over on and a temporary folder of its own, all under `home`; offscreen, with
+// every log line.
+QProcessEnvironment applicationEnvironment(const QTemporaryDir& home);
 
 } // namespace testsupport
