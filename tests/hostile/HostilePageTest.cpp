@@ -263,6 +263,26 @@ TEST_F(HostileProject, ThePagesConnectionsDoNotStarveTheApplicationsControlReque
     RBDocument* first = openAndWait(makeProject(QStringLiteral("Hog"), pageWith(streams)));
     ASSERT_TRUE(first);
     const QUrl server(RBServerController::sharedInstance().url());
+
+    // Event streams are counted per page: one page that holds all it may takes none from another.
+    auto openStream = [&server](const QByteArray& page) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QStringLiteral("127.0.0.1"), quint16(server.port()));
+        socket->waitForConnected(5000);
+        socket->write("GET /_server/events?page=" + page + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        testsupport::waitUntil([&] { return socket->canReadLine(); }, 5000);
+        const QByteArray status = socket->readLine();
+        return std::make_pair(std::move(socket), status);
+    };
+    std::vector<std::unique_ptr<QTcpSocket>> streamsHeld;
+    for (int i = 0; i < 4; ++i) {
+        auto [socket, status] = openStream("/greedy/");
+        EXPECT_TRUE(status.contains(" 200 ")) << status.toStdString();
+        streamsHeld.push_back(std::move(socket));
+    }
+    EXPECT_TRUE(openStream("/greedy/").second.contains(" 429 "));
+    EXPECT_TRUE(openStream("/another/").second.contains(" 200 "));
+    streamsHeld.clear();
     std::vector<std::unique_ptr<QTcpSocket>> held;
     for (int i = 0; i < 40; ++i) {
         held.push_back(std::make_unique<QTcpSocket>());
