@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     // A later launch hands what it was asked to open to the running one and ends.
     const QStringList items = launchItems(QCoreApplication::arguments().mid(1), QDir::currentPath());
     SingleInstance instance(qEnvironmentVariable("ZELVOR_INSTANCE_SOCKET", SingleInstance::defaultServerName()));
-    if (instance.handOver(items, 1500)) {
+    if (instance.runOrHandOver(items) == SingleInstance::Start::HandedOver) {
         std::fprintf(stderr, "zelvor-studio: handed over to the running application\n");
         return 0;
     }

@@ -26,19 +26,27 @@ MAX_BODY = 1 << 20
 PREVIEW_PAGE = ".temp.html"
 SECRET_HEADER = "X-Zelvor-Secret"
 PROJECT_SUFFIX = ".zelvor"
-# A phone or a browser holds one stream per page; a few more are kept for reloads whose old
-# stream has not been noticed as closed yet.
-MAX_STREAMS_PER_CLIENT = 4
+# A page holds one stream; a few more are kept for reloads whose old stream has not been
+# noticed as closed yet. Streams are counted per page, so that one page that opens many takes
+# nothing from the other pages of its device; a device holds at most MAX_STREAMS_PER_CLIENT in
+# all, well under its connections, so that its pages still load.
+MAX_STREAMS_PER_PAGE = 4
+MAX_STREAMS_PER_CLIENT = 16
 # Connections one address may hold at once; the next ones are closed at once, so that one
 # device cannot take every thread of the server.
 MAX_CONNECTIONS_PER_CLIENT = 32
 # Seconds a connection may stay silent (or stall a write) before it is closed.
 CONNECTION_TIMEOUT = 20
+# The control socket answers only the application, which sends one request at a time: the
+# connections pages open there are answered and closed at once, and one that says nothing is
+# closed soon.
+MAX_CONTROL_CONNECTIONS = 64
+CONTROL_TIMEOUT = 5
 
 # Listens for scripts from the application and runs them in the page. Reconnects by itself.
 CLIENT_SCRIPT = b"""(function () {
   if (!window.EventSource || window.__zelvorServerEvents) return;
-  var source = new EventSource("/_server/events");
+  var source = new EventSource("/_server/events?page=" + encodeURIComponent(location.pathname));
   window.__zelvorServerEvents = source;
   source.onmessage = function (event) {
     try { (0, eval)(JSON.parse(event.data)); }
@@ -98,19 +106,23 @@ class Mounts:
 
 
 class Listeners:
-    """The pages connected for scripts, one queue each, a few per client address."""
+    """The pages connected for scripts, one queue each, a few per page of a client address."""
 
     def __init__(self):
         self._lock = threading.Lock()
         self._queues = {}
 
-    def add(self, client):
-        """A new queue for the client, or None when it holds as many streams as it may."""
+    def add(self, client, page=""):
+        """A new queue for the page of the client, or None when the page or the client holds as
+        many streams as it may."""
         with self._lock:
-            if sum(1 for owner in self._queues.values() if owner == client) >= MAX_STREAMS_PER_CLIENT:
+            owners = list(self._queues.values())
+            if sum(1 for owner in owners if owner[0] == client) >= MAX_STREAMS_PER_CLIENT:
+                return None
+            if owners.count((client, page)) >= MAX_STREAMS_PER_PAGE:
                 return None
             q = queue.Queue()
-            self._queues[q] = client
+            self._queues[q] = (client, page)
         return q
 
     def remove(self, q):
@@ -473,7 +485,9 @@ class Handler(BaseHTTPRequestHandler):
                 self.close_connection = True
 
     def serve_events(self):
-        listener = self.server.listeners.add(self.client_address[0])
+        query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
+        page = query.get("page", [""])[0][:512]
+        listener = self.server.listeners.add(self.client_address[0], page)
         if listener is None:
             self.close_connection = True
             return self.send_status(429, "Too many event streams")
@@ -532,18 +546,30 @@ def with_client(html):
     return CLIENT_TAG + html
 
 
+class ControlHandler(Handler):
+    """The control socket: the API of the application and nothing else."""
+
+    timeout = CONTROL_TIMEOUT
+
+    def do_GET(self):
+        self.close_connection = True
+        self.send_status(404, "Not found")
+
+
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    max_connections_per_client = MAX_CONNECTIONS_PER_CLIENT
 
-    def __init__(self, sock, secret, salt):
-        super().__init__(sock.getsockname(), Handler, bind_and_activate=False)
+    def __init__(self, sock, secret, salt, handler=Handler, shared=None):
+        super().__init__(sock.getsockname(), handler, bind_and_activate=False)
         self.socket.close()
         self.socket = sock
         self.server_address = sock.getsockname()
-        self.mounts = Mounts(salt)
-        self.listeners = Listeners()
-        self.local_names = LocalNames()
+        # The control server serves the same folders and pages as the server of the pages.
+        self.mounts = shared.mounts if shared else Mounts(salt)
+        self.listeners = shared.listeners if shared else Listeners()
+        self.local_names = shared.local_names if shared else LocalNames()
         self.secret = secret
         self.stopping = False
         self._clients_lock = threading.Lock()
@@ -553,7 +579,7 @@ class Server(ThreadingHTTPServer):
         client = client_address[0]
         with self._clients_lock:
             held = self._clients.get(client, 0)
-            if held >= MAX_CONNECTIONS_PER_CLIENT:
+            if held >= self.max_connections_per_client:
                 self.shutdown_request(request)
                 return
             self._clients[client] = held + 1
@@ -578,9 +604,14 @@ class Server(ThreadingHTTPServer):
                 self._clients.pop(client, None)
 
 
-def serve(sock, secret, salt, timeout=None):
-    """Serves on the socket that run.py opened, until the program ends. Control requests must
-    carry `secret`; `salt` (bytes) keys the identifiers of the mounted folders."""
+class ControlServer(Server):
+    max_connections_per_client = MAX_CONTROL_CONNECTIONS
+
+
+def serve(sock, secret, salt, timeout=None, control=None):
+    """Serves on the socket that run.py opened, until the program ends, and takes control
+    requests on `control` too (a loopback socket). Control requests must carry `secret`; `salt`
+    (bytes) keys the identifiers of the mounted folders."""
     mimetypes.add_type("application/javascript", ".js")
     mimetypes.add_type("application/javascript", ".coffee")
     mimetypes.add_type("application/json", ".json")
@@ -588,6 +619,9 @@ def serve(sock, secret, salt, timeout=None):
     if timeout and timeout > 0:
         Handler.timeout = timeout
     server = Server(sock, secret, salt)
+    if control is not None:
+        control_server = ControlServer(control, secret, salt, ControlHandler, shared=server)
+        threading.Thread(target=control_server.serve_forever, kwargs={"poll_interval": 0.25}, daemon=True).start()
     try:
         server.serve_forever(poll_interval=0.25)
     except KeyboardInterrupt:

@@ -14,7 +14,10 @@ Only requests that name this machine in their Host header are answered.
   POST /_server/api/eval  {"script": text}  -> runs the script in every page served (over
                                                server-sent events on /_server/events)
 
-On start it prints {"signal": "ready", "url": "http://127.0.0.1:<port>"} on standard output.
+On start it prints {"signal": "ready", "url": "http://127.0.0.1:<port>", "control":
+"http://127.0.0.1:<port>"} on standard output. The control address listens on loopback only and
+answers nothing but the control requests above: the pages served on the first address cannot
+take the connections the application needs (the first address still takes control requests too).
 It ends when terminated and when the process PARENT_PROCESS is gone. ZELVOR_SERVER_CONNECTION_TIMEOUT
 (seconds) replaces the time a silent connection is kept.
 """
@@ -65,7 +68,11 @@ def main():
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.bind(("", 0))
     sock.listen(128)
-    sys.stdout.write(json.dumps({"signal": "ready", "url": "http://127.0.0.1:%d" % sock.getsockname()[1]}) + "\n")
+    control = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    control.bind(("127.0.0.1", 0))
+    control.listen(64)
+    sys.stdout.write(json.dumps({"signal": "ready", "url": "http://127.0.0.1:%d" % sock.getsockname()[1],
+                                 "control": "http://127.0.0.1:%d" % control.getsockname()[1]}) + "\n")
     sys.stdout.flush()
 
     import previewserver
@@ -73,7 +80,7 @@ def main():
         timeout = float(os.environ.get("ZELVOR_SERVER_CONNECTION_TIMEOUT", ""))
     except ValueError:
         timeout = None
-    previewserver.serve(sock, secret, salt, timeout)
+    previewserver.serve(sock, secret, salt, timeout, control)
 
 
 if __name__ == "__main__":

@@ -85,6 +85,8 @@ RBApplication::RBApplication(Options options, QObject* parent)
     , m_defaults(m_options.defaults ? m_options.defaults : &platform::UserDefaults::standard())
 {
     sharedApplication() = this;
+    // An application of an earlier run in this process ended with every question cancelled.
+    platform::ModalQuestions::setCancellingEveryQuestion(false);
 
     // The first document controller made is the shared one that every open request uses.
     m_documentController = std::make_unique<RBDocumentController>();
@@ -391,6 +393,8 @@ void RBApplication::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
+    // The application ends: nothing asks any more (a page still running may try to).
+    platform::ModalQuestions::setCancellingEveryQuestion(true);
     m_minuteIntervalTimer.stop();
     if (Mixpanel* client = m_options.mixpanel ? m_options.mixpanel : Mixpanel::sharedInstance())
         client->applicationWillTerminate();

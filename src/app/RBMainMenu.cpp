@@ -567,8 +567,17 @@ QMenuBar* RBMainMenu::createMenuBar(QWidget* parent)
 
 void RBMainMenu::installInto(QWidget* window)
 {
-    if (!isMenuWindow(window) || window->property(kMenusInstalled).toBool())
+    if (!window || window->property(kMenusInstalled).toBool())
         return;
+    if (!isMenuWindow(window)) {
+        // Dialogs keep their own keys, but Quit always quits, also while a question (or a
+        // page's alert) waits for its answer.
+        if (window->isWindow() && (window->windowType() == Qt::Dialog || window->windowType() == Qt::Sheet)) {
+            window->setProperty(kMenusInstalled, true);
+            window->addAction(action(QStringLiteral("terminate")));
+        }
+        return;
+    }
     window->setProperty(kMenusInstalled, true);
     if (auto* main = qobject_cast<QMainWindow*>(window); main && !main->menuWidget()) {
         main->setMenuBar(createMenuBar(main));

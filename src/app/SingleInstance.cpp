@@ -9,7 +9,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 const QString kDomain = QStringLiteral("instance");
@@ -22,7 +29,50 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_lock >= 0)
+        ::close(m_lock);
+}
+
+bool SingleInstance::claim()
+{
+    if (m_lock >= 0)
+        return true;
+    const QString name = QFileInfo(m_serverName).isAbsolute() ? m_serverName : QDir(QDir::tempPath()).filePath(m_serverName);
+    const QByteArray path = QFile::encodeName(name + QStringLiteral(".lock"));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        // Without a lock nothing tells two launches apart: this one runs, as it always could.
+        platform::Log::warning(kDomain, QStringLiteral("Cannot open the launch lock %1").arg(QString::fromLocal8Bit(path)));
+        m_lock = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        return true;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_lock = fd; // released by the system when this process ends, however it ends
+    return true;
+}
+
+SingleInstance::Start SingleInstance::runOrHandOver(const QStringList& items, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        if (handOver(items, 1000))
+            return Start::HandedOver;
+        if (claim())
+            return Start::Run;
+        // Another launch holds the lock and is still starting up: it listens soon.
+        if (waited.elapsed() > timeoutMs) {
+            platform::Log::warning(kDomain, QStringLiteral("The running application does not answer; starting another one"));
+            return Start::Run;
+        }
+        QThread::msleep(100);
+    }
+}
 
 QString SingleInstance::defaultServerName()
 {

@@ -23,6 +23,15 @@ public:
     // Hands the items to a running instance; answers true once it has confirmed them.
     bool handOver(const QStringList& items, int timeoutMs = 3000);
 
+    // Makes this launch the one that runs, or hands the items to the one that does. Launches at
+    // the same moment agree through a lock beside the socket: the first to take it runs (and
+    // holds it until it ends), every other one waits for it to listen and hands over. A holder
+    // that does not listen within `timeoutMs` is given up on and this launch runs after all.
+    enum class Start { Run, HandedOver };
+    Start runOrHandOver(const QStringList& items, int timeoutMs = 20000);
+    // Takes the lock without waiting; answers whether this process holds it.
+    bool claim();
+
     // Starts listening for later launches (removing a socket left by a crashed run); answers
     // whether it listens.
     bool listen();
@@ -41,4 +50,5 @@ private:
 
     QString m_serverName;
     QLocalServer* m_server = nullptr;
+    int m_lock = -1;
 };

@@ -15,3 +15,15 @@ std::optional<RBDocumentStateUpdate> RBDocumentStateUpdate::fromNotification(con
         return std::nullopt;
     return value.value<RBDocumentStateUpdate>();
 }
+
+void RBDocumentStateUpdate::setMessage(const QString& message)
+{
+    if (message.size() <= MaximumMessageLength) {
+        m_message = message;
+        return;
+    }
+    qsizetype end = MaximumMessageLength - 1;
+    if (message.at(end - 1).isHighSurrogate())
+        --end; // never half a character
+    m_message = message.left(end) + QChar(0x2026);
+}

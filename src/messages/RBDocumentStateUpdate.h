@@ -31,8 +31,11 @@ public:
     void setLineIndex(quint64 line) { m_lineIndex = line; }
     quint64 columnIndex() const { return m_columnIndex; }
     void setColumnIndex(quint64 column) { m_columnIndex = column; }
+    // What the editor shows. A message may come from the page; one longer than
+    // MaximumMessageLength characters is cut there and ends in "…".
+    static constexpr qsizetype MaximumMessageLength = 500;
     QString message() const { return m_message; }
-    void setMessage(const QString& message) { m_message = message; }
+    void setMessage(const QString& message);
     quint64 clientCodeId() const { return m_clientCodeId; }
     void setClientCodeId(quint64 id) { m_clientCodeId = id; }
 

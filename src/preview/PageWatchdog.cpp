@@ -45,8 +45,9 @@ void PageWatchdog::tick()
         return;
     }
     if (m_waiting) {
-        // A page paused in the developer tools (at a breakpoint) is not hung.
-        if (m_webViewController->isInspectorOpen()) {
+        // A page paused in the developer tools (at a breakpoint), or waiting for the answer to
+        // its alert, is not hung.
+        if (m_webViewController->isInspectorOpen() || m_webViewController->isPageDialogOpen()) {
             m_waitingSince.start();
             return;
         }

@@ -11,7 +11,8 @@ class RBWebViewController;
 // program) holds the page's only thread, so nothing of the page runs any more. While it
 // watches, the watchdog asks the page for a trivial value every interval and reports once when
 // an answer is overdue by more than the time-out, unless the page's developer tools are open
-// (a script paused at a breakpoint does not answer either). A page that starts loading is no longer
+// (a script paused at a breakpoint does not answer either) or the page waits for the answer to
+// its alert, confirm or prompt. A page that starts loading is no longer
 // watched (its pending answer may never come); the owner starts watching again once the new
 // page is ready.
 //

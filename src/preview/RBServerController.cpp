@@ -247,7 +247,7 @@ void RBServerController::sendNextRequest()
         m_network = new QNetworkAccessManager(this);
         m_network->setProxy(QNetworkProxy::NoProxy); // the server is on this computer
     }
-    QNetworkRequest httpRequest(QUrl(QStringLiteral("%1/_server/api/%2").arg(m_url, request.endpoint)));
+    QNetworkRequest httpRequest(QUrl(QStringLiteral("%1/_server/api/%2").arg(m_controlUrl, request.endpoint)));
     httpRequest.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     httpRequest.setRawHeader(SecretHeader(), m_secret);
     httpRequest.setTransferTimeout(kRequestTimeoutMs);
@@ -279,6 +279,9 @@ void RBServerController::finishRequest(QNetworkReply* reply, const CompletionHan
     } else if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
         error = QStringLiteral("The preview server's reply is not a JSON object.");
     }
+    // A request still on its way when the server was given up failed for that reason.
+    if (!error.isEmpty() && m_failed && !m_failure.isEmpty())
+        error = m_failure;
     if (!handler)
         return;
     if (error.isEmpty())
@@ -358,10 +361,11 @@ void RBServerController::giveUp(const QString& message)
 {
     m_failed = true;
     m_failure = message;
-    // The folders waiting for this server would wait for ever: their documents hear why. They
-    // stay known, so that a later start serves them again.
-    const auto waiting = std::exchange(m_pendingMounts, {});
-    for (const auto& [path, handler] : waiting)
+    // The folders waiting for this server would wait for ever, and those it served are served
+    // no more (their pages may still be shown): every document hears why. They stay known, so
+    // that a later start serves them again.
+    m_pendingMounts.clear();
+    for (const auto& [path, handler] : m_mounts)
         if (handler)
             platform::dispatchMain([handler, message] { handler(QJsonObject(), message); });
 }
@@ -373,6 +377,13 @@ void RBServerController::serverDidStart(const QJsonObject& message)
     m_url = message.value(QStringLiteral("url")).toString();
     while (m_url.endsWith(QLatin1Char('/')))
         m_url.chop(1);
+    // Control requests go to the server's own loopback socket when it has one: the pages it
+    // serves may hold every connection the address of the pages takes from this computer.
+    m_controlUrl = message.value(QStringLiteral("control")).toString();
+    while (m_controlUrl.endsWith(QLatin1Char('/')))
+        m_controlUrl.chop(1);
+    if (m_controlUrl.isEmpty())
+        m_controlUrl = m_url;
     platform::Log::write(kDomain, platform::Log::Debug, QStringLiteral("ready at %1").arg(m_url));
 
     const auto pending = std::exchange(m_pendingMounts, {});

@@ -66,7 +66,7 @@ public:
     // The folder stays mounted: when the server has to be started again (it ended without being
     // asked), every folder is mounted anew and its latest handler hears the new address.
     // A server that was given up is started again by a mount: the mount is the request that
-    // needs it. When it is given up (again), the handlers of the waiting mounts hear why.
+    // needs it. When it is given up (again), the latest handler of every folder hears why.
     void mount(const QString& path, CompletionHandler handler);
     // Forgets the folder (it is not mounted again after a restart) and asks the server to stop
     // serving it. The handler (if any) runs once the server has let go of it, or at once when no
@@ -122,6 +122,8 @@ private:
     QByteArray m_secret;
     bool m_running = false;
     QString m_url;
+    // Where control requests go (the server's control socket; its URL when it has none).
+    QString m_controlUrl;
     std::vector<std::pair<QString, CompletionHandler>> m_pendingMounts;
     // Every folder mounted so far, with the handler of its latest mount, in first-mount order.
     std::vector<std::pair<QString, CompletionHandler>> m_mounts;

@@ -117,7 +117,9 @@ RBZelvorViewController::~RBZelvorViewController()
 
 void RBZelvorViewController::setUpWebView()
 {
-    m_webViewController = std::make_unique<RBWebViewController>();
+    // Each project's page keeps its cookies and storage to itself: the pages of all projects
+    // share the server's address, and another project may come from anyone.
+    m_webViewController = std::make_unique<RBWebViewController>(nullptr, RBWebViewController::Storage::Private);
     m_useHTTPServerLoading = true;
     m_webViewController->setUserAgent(getUserAgent());
     // The page's "ui:" messages (the layer tree, the layer under the pointer) are the layer
@@ -131,6 +133,15 @@ void RBZelvorViewController::setUpWebView()
         if (self && self->m_document && self->m_documentGuard)
             RBServerLogWindowController::sharedInstance().appendConsoleText(self->m_document->displayName(), message);
     });
+    // A project's page may come from anyone: what it sends is bounded before the main thread
+    // reads it. Its own messages are short (errors, device changes); only the layer trees it
+    // hands to the layer panel are long.
+    RBWebViewController::MessageLimits limits;
+    limits.maximumLength = MaximumPageMessageLength;
+    limits.maximumRelayLength = MaximumLayerTreeLength;
+    limits.maximumPerSecond = MaximumPageMessagesPerSecond;
+    limits.maximumCharactersPerSecond = MaximumLayerTreeLength;
+    m_webViewController->setMessageLimits(limits);
     QWebEngineView* webView = m_webViewController->webView();
     webView->setAcceptDrops(false);
     auto* layout = new QGridLayout(m_view);
@@ -199,6 +210,15 @@ QJsonObject RBZelvorViewController::config() const
 void RBZelvorViewController::reload()
 {
     m_reloadJSPending = true;
+    if (m_serverNotice) {
+        // The server was given up while this page was shown: the page can only come back from a
+        // server that runs again.
+        delete m_serverNotice.data();
+        if (m_document && m_documentGuard) {
+            m_document->retryServer();
+            return;
+        }
+    }
     if (!m_serverProblem.isEmpty() && m_document && m_documentGuard && m_document->serverLocalUrl().isEmpty()) {
         retryServer(); // the user asks for the page the server could not give
         return;
@@ -490,6 +510,8 @@ void RBZelvorViewController::handleDOMReady()
         delete m_spinner.data();
         m_spinner = nullptr;
     }
+    if (m_serverNotice)
+        delete m_serverNotice.data(); // served again
     if (m_problemView) {
         // A page got ready after all (one already on its way when the preview gave up on it).
         delete m_problemView.data();
@@ -833,7 +855,43 @@ void RBZelvorViewController::updateErrorBanner(const RBDocumentStateUpdate& upda
 
 void RBZelvorViewController::showServerProblem(const QString& message)
 {
+    if (!m_spinner && m_serverProblem.isEmpty() && m_webViewController->isDocumentReady()) {
+        showServerNotice(message);
+        return;
+    }
     showProblem(message, serverLogHint());
+}
+
+QString RBZelvorViewController::serverNoticeText(const QString& message)
+{
+    return QStringLiteral("The preview server stopped: %1 This page still runs your edits, but it cannot be "
+                          "reloaded or mirrored. Click Refresh to start the server again.")
+        .arg(message);
+}
+
+void RBZelvorViewController::showServerNotice(const QString& message)
+{
+    // A page is shown and keeps running the edits, but nothing new reaches it from the server:
+    // the user hears it above the page, which stays.
+    platform::Log::warning(kDomain, QStringLiteral("the preview server cannot serve the project: %1").arg(message));
+    if (!m_serverNotice) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("serverNotice"));
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+        label->setMargin(8);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xCC));
+        palette.setColor(QPalette::WindowText, QColor(0x36, 0x36, 0x3A));
+        label->setPalette(palette);
+        if (auto* layout = qobject_cast<QGridLayout*>(m_view->layout()))
+            layout->addWidget(label, 0, 0, Qt::AlignTop);
+        m_serverNotice = label;
+    }
+    static_cast<QLabel*>(m_serverNotice.data())->setText(serverNoticeText(message));
+    m_serverNotice->show();
+    m_serverNotice->raise();
 }
 
 void RBZelvorViewController::showProblem(const QString& message, const QString& hint)

@@ -92,6 +92,9 @@ public:
     // gives way to a message that says why and where the server's log is. A reload, or a change
     // of the code a little later, asks the server again.
     void showServerProblem(const QString& message);
+    // The same while a page is shown: the page stays, with the notice above it (see
+    // serverNoticeText) until a page is ready again; Refresh asks the server again.
+    static QString serverNoticeText(const QString& message);
     // The message shown in place of the page; empty while there is none.
     QString serverProblem() const { return m_serverProblem; }
     // The text of the preview area for a problem of the server.
@@ -103,6 +106,13 @@ public:
     // How soon after the message a change of the code asks the server again: typing must not
     // launch a failing server with every key.
     static constexpr int RetryAfterEditMs = 5000;
+
+    // What the page may send over the bridge: messages of its own up to this many characters,
+    // layer trees for the layer panel up to MaximumLayerTreeLength (also the characters of a
+    // second), and so many messages a second; the page drops the rest.
+    static constexpr qsizetype MaximumPageMessageLength = 64 * 1024;
+    static constexpr qsizetype MaximumLayerTreeLength = 32 * 1024 * 1024;
+    static constexpr int MaximumPageMessagesPerSecond = 200;
 
     // Notices a page that no longer answers (an endless loop in the program).
     PageWatchdog* pageWatchdog() const { return m_watchdog; }
@@ -139,6 +149,7 @@ private:
     // Shows a run-time error of the program over the preview, or takes the banner away once a
     // program runs without one.
     void updateErrorBanner(const RBDocumentStateUpdate& update);
+    void showServerNotice(const QString& message);
     static QString serverLogHint();
     // Takes the message away and asks the document to get the project served again.
     void retryServer();
@@ -169,6 +180,7 @@ private:
     QPointer<QWidget> m_problemView;
     QPointer<QWidget> m_errorBanner;
     qint64 m_errorBannerLine = 0;
+    QPointer<QWidget> m_serverNotice;
     QString m_serverProblem;
     QElapsedTimer m_serverProblemShown;
     std::unique_ptr<RBWebViewController> m_webViewController;

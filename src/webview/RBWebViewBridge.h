@@ -5,8 +5,9 @@
 
 #include <functional>
 
-// The object that page scripts reach over the web channel as "_webkit": it hands each bridge
-// text to the wrapper.
+// The object that the bridge's own script world reaches over the web channel as "_webkit" (the
+// page's scripts reach that world only through window._bridge): it hands each bridge text to
+// the wrapper.
 class RBWebViewBridge : public QObject {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include "webview/BridgeJson.h"
 #include "webview/RBWebViewBridge.h"
 #include "webview/RBWebViewPage.h"
+#include "webview/UserGesture.h"
 
 #include <QDir>
 #include <QEvent>
@@ -81,52 +82,103 @@ QString wrapForEvaluation(const QString& script)
 
 QString RBWebViewController::bridgeUserScript()
 {
-    // The channel library of the web engine, then our bridge. Messages wait in a queue until
-    // the channel to the application is up, so nothing sent early is lost.
-    static const QString script = [] {
-        QFile channelLibrary(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
-        QString library;
-        if (channelLibrary.open(QIODevice::ReadOnly))
-            library = QString::fromUtf8(channelLibrary.readAll());
-        else
-            platform::Log::error(kDomain, QStringLiteral("the web channel library is missing"));
-        return library + QStringLiteral(
-            "\n;(function () {"
-            "  if (window._webkit && window._webkit.__channel) return;"
-            "  var queue = [], target = null, connecting = false;"
-            "  function connect() {"
-            "    if (target || connecting || typeof qt === 'undefined' || !qt.webChannelTransport) return;"
-            "    connecting = true;"
-            "    new QWebChannel(qt.webChannelTransport, function (channel) {"
-            "      target = channel.objects._webkit;"
-            "      var pending = queue; queue = [];"
-            "      pending.forEach(function (data) { target.webViewBridge_(data); });"
-            "    });"
-            "  }"
-            "  window._webkit = {__channel: true};"
-            "  window._webkit.webViewBridge_ = function (data) {"
-            "    if (target) target.webViewBridge_(data); else { queue.push(data); connect(); }"
-            "  };"
-            "  window._bridge = function (method, args) {"
-            "    window._webkit.webViewBridge_(JSON.stringify({method: method, arguments: args}));"
-            "  };"
-            "  document.addEventListener('DOMContentLoaded', function () { connect(); window._bridge('DOMContentLoaded'); });"
-            "  window.addEventListener('error', function (event) {"
-            "    window._bridge('error', {message: event.message, filename: event.filename,"
-            "                             lineno: event.lineno, colno: event.colno});"
-            "  });"
-            "  connect();"
-            "  if (!target) setTimeout(connect, 0);"
-            "})();");
-    }();
+    // The page's side: window._bridge hands each message as text to the channel's world by an
+    // event, which runs its listeners at once, so messages keep their order.
+    static const QString script = QStringLiteral(
+        ";(function () {"
+        "  if (window._webkit && window._webkit.__channel) return;"
+        "  var dispatch = document.dispatchEvent.bind(document), Message = CustomEvent;"
+        "  window._webkit = {__channel: true};"
+        "  window._webkit.webViewBridge_ = function (data) {"
+        "    dispatch(new Message('zelvor-bridge', {detail: String(data)}));"
+        "  };"
+        "  window._bridge = function (method, args) {"
+        "    window._webkit.webViewBridge_(JSON.stringify({method: method, arguments: args}));"
+        "  };"
+        "  document.addEventListener('DOMContentLoaded', function () { window._bridge('DOMContentLoaded'); });"
+        "  window.addEventListener('error', function (event) {"
+        "    window._bridge('error', {message: event.message, filename: event.filename,"
+        "                             lineno: event.lineno, colno: event.colno});"
+        "  });"
+        "})();");
     return script;
 }
 
-RBWebViewController::RBWebViewController(QObject* parent)
+QString RBWebViewController::bridgeChannelScript(const MessageLimits& limits, const QString& relayPrefix)
+{
+    // The channel library of the web engine, then the channel's end of the bridge. Both run in
+    // a world of their own: the page's scripts never reach the channel, so every message passes
+    // the limits here, in the page's process, before the application reads any of it. Messages
+    // wait in a queue until the channel to the application is up, so nothing sent early is lost.
+    static const QString library = [] {
+        QFile channelLibrary(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        if (channelLibrary.open(QIODevice::ReadOnly))
+            return QString::fromUtf8(channelLibrary.readAll());
+        platform::Log::error(kDomain, QStringLiteral("the web channel library is missing"));
+        return QString();
+    }();
+    const QJsonObject settings{{QStringLiteral("length"), double(limits.maximumLength)},
+                               {QStringLiteral("relayLength"), double(limits.maximumRelayLength)},
+                               {QStringLiteral("relayStart"), relayPrefix.isEmpty() ? QString()
+                                                                : QStringLiteral("{\"method\":\"") + relayPrefix},
+                               {QStringLiteral("perSecond"), limits.maximumPerSecond},
+                               {QStringLiteral("charactersPerSecond"), double(limits.maximumCharactersPerSecond)}};
+    return library + QStringLiteral(
+        "\n;(function () {"
+        "  if (window.__zelvorChannel) return;"
+        "  window.__zelvorChannel = true;"
+        "  var limits = %1;"
+        "  var queue = [], target = null, connecting = false, second = -1, count = 0, characters = 0, reported = {};"
+        "  function connect() {"
+        "    if (target || connecting || typeof qt === 'undefined' || !qt.webChannelTransport) return;"
+        "    connecting = true;"
+        "    new QWebChannel(qt.webChannelTransport, function (channel) {"
+        "      target = channel.objects._webkit;"
+        "      var pending = queue; queue = [];"
+        "      pending.forEach(function (data) { target.webViewBridge_(data); });"
+        "    });"
+        "  }"
+        "  function deliver(data) { if (target) target.webViewBridge_(data); else { queue.push(data); connect(); } }"
+        "  function drop(reason, length) {"
+        "    if (reported[reason]) return;"
+        "    reported[reason] = true;"
+        "    deliver(JSON.stringify({method: '_bridge:dropped', arguments: {reason: reason, length: length}}));"
+        "  }"
+        "  document.addEventListener('zelvor-bridge', function (event) {"
+        "    var data = event.detail;"
+        "    if (typeof data !== 'string') return;"
+        "    var relay = limits.relayStart && data.lastIndexOf(limits.relayStart, 0) === 0;"
+        "    var longest = relay && limits.relayLength > 0 ? limits.relayLength : limits.length;"
+        "    if (longest > 0 && data.length > longest) { drop('size', data.length); return; }"
+        "    var now = Math.floor(performance.now() / 1000);"
+        "    if (now !== second) { second = now; count = 0; characters = 0; }"
+        "    count += 1; characters += data.length;"
+        "    if ((limits.perSecond > 0 && count > limits.perSecond)"
+        "        || (limits.charactersPerSecond > 0 && characters > limits.charactersPerSecond)) {"
+        "      drop('rate', data.length); return;"
+        "    }"
+        "    deliver(data);"
+        "  }, true);"
+        "  document.addEventListener('DOMContentLoaded', connect);"
+        "  connect();"
+        "  if (!target) setTimeout(connect, 0);"
+        "})();")
+        .arg(QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
+}
+
+RBWebViewController::RBWebViewController(QObject* parent, Storage storage)
     : QObject(parent)
     , m_view(new QWebEngineView)
 {
-    m_page = new RBWebViewPage([this] { return m_openLinksInSystemBrowser; }, m_view);
+    // A storage of its own: cookies, local storage, caches and the channels between pages of one
+    // address are those of this view alone. It is kept in memory, as the shared one is, and goes
+    // with the page (its child, so it outlives the page's own teardown).
+    QWebEngineProfile* ownProfile = storage == Storage::Private ? new QWebEngineProfile : nullptr;
+    m_page = new RBWebViewPage([this] { return m_openLinksInSystemBrowser; }, m_view, ownProfile);
+    if (ownProfile)
+        ownProfile->setParent(m_page);
+    auto* gesture = new UserGesture(m_view, this);
+    m_page->setUserGesture([gesture] { return gesture->take(); });
     m_view->setPage(m_page);
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
@@ -134,7 +186,7 @@ RBWebViewController::RBWebViewController(QObject* parent)
     m_bridge = new RBWebViewBridge([this](const QString& data) { webViewBridge(data); }, this);
     m_channel = new QWebChannel(this);
     m_channel->registerObject(QStringLiteral("_webkit"), m_bridge);
-    m_page->setWebChannel(m_channel);
+    m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
 
     installBridgeScript();
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
@@ -299,6 +351,8 @@ void RBWebViewController::showInspector(bool)
         return;
     if (!m_inspector) {
         m_inspector = new QWebEngineView;
+        // The tools live in the storage of the page they inspect.
+        m_inspector->setPage(new QWebEnginePage(m_page->profile(), m_inspector));
         m_inspector->setAttribute(Qt::WA_DeleteOnClose, false);
         m_inspector->setWindowTitle(QStringLiteral("Web Inspector"));
         m_inspector->installEventFilter(this);
@@ -374,8 +428,15 @@ bool RBWebViewController::isInspectorOpen() const
     return m_inspector && m_inspector->isVisible();
 }
 
+bool RBWebViewController::isPageDialogOpen() const
+{
+    return m_page && m_page->isShowingDialog();
+}
+
 void RBWebViewController::cleanup()
 {
+    if (m_page)
+        m_page->setClosing();
     if (m_bridge)
         m_bridge->detach();
 }
@@ -390,16 +451,24 @@ bool RBWebViewController::terminateRenderProcess()
 
 void RBWebViewController::installBridgeScript()
 {
-    const QString name = QStringLiteral("RBWebViewBridge");
-    for (const QWebEngineScript& old : m_page->scripts().find(name))
-        m_page->scripts().remove(old);
-    QWebEngineScript script;
-    script.setName(name);
-    script.setSourceCode(bridgeUserScript());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    script.setRunsOnSubFrames(false);
-    m_page->scripts().insert(script);
+    if (!m_page)
+        return;
+    // The channel's world first: its listener is there before the page can send anything.
+    const QList<std::pair<QString, QWebEngineScript::ScriptWorldId>> parts{
+        {QStringLiteral("RBWebViewBridgeChannel"), QWebEngineScript::ApplicationWorld},
+        {QStringLiteral("RBWebViewBridge"), QWebEngineScript::MainWorld}};
+    for (const auto& [name, world] : parts) {
+        for (const QWebEngineScript& old : m_page->scripts().find(name))
+            m_page->scripts().remove(old);
+        QWebEngineScript script;
+        script.setName(name);
+        script.setSourceCode(world == QWebEngineScript::MainWorld ? bridgeUserScript()
+                                                                  : bridgeChannelScript(m_limits, m_relayPrefix));
+        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        script.setWorldId(world);
+        script.setRunsOnSubFrames(false);
+        m_page->scripts().insert(script);
+    }
 }
 
 void RBWebViewController::checkBridge()
@@ -408,7 +477,7 @@ void RBWebViewController::checkBridge()
     // scripts injected at document creation: without the bridge the page can never say it is
     // ready. It is given the script again and the page is loaded once more.
     QPointer<RBWebViewController> self(this);
-    m_page->runJavaScript(QStringLiteral("!!(window._webkit && window._webkit.__channel)"), QWebEngineScript::MainWorld,
+    m_page->runJavaScript(QStringLiteral("!!window.__zelvorChannel"), QWebEngineScript::ApplicationWorld,
                           [self](const QVariant& hasBridge) {
                               if (!self || !self->m_page || !hasBridge.isValid())
                                   return; // the page went away meanwhile
@@ -433,15 +502,22 @@ void RBWebViewController::checkBridge()
 
 void RBWebViewController::webViewBridge(const QString& json)
 {
-    if (m_maximumMessageLength > 0 && json.size() > m_maximumMessageLength) {
-        platform::Log::warning(kDomain, QStringLiteral("dropped a page message of %1 characters").arg(json.size()));
-        if (OversizeHandler handler = m_oversizeHandler)
-            handler(json.size());
+    // The page's process applies the limits already; these hold should it ever let one pass.
+    const bool relayed = !m_relayPrefix.isEmpty() && json.startsWith(QStringLiteral("{\"method\":\"") + m_relayPrefix);
+    const qsizetype longest = relayed && m_limits.maximumRelayLength > 0 ? m_limits.maximumRelayLength : m_limits.maximumLength;
+    if (longest > 0 && json.size() > longest) {
+        droppedMessage(QStringLiteral("size"), json.size());
         return;
     }
     const QJsonObject message = QJsonDocument::fromJson(json.toUtf8()).object();
     const QString method = message.value(QLatin1String("method")).toString();
     const QJsonValue jsonArguments = message.value(QLatin1String("arguments"));
+    if (method == QLatin1String("_bridge:dropped")) {
+        const QJsonObject dropped = jsonArguments.toObject();
+        droppedMessage(dropped.value(QLatin1String("reason")).toString().left(16),
+                       qsizetype(dropped.value(QLatin1String("length")).toDouble()));
+        return;
+    }
     if (m_relayTarget && !m_relayPrefix.isEmpty() && method.startsWith(m_relayPrefix)) {
         if (RBWebViewController* target = m_relayTarget()) {
             target->sendBridgeJson(method, jsonArguments);
@@ -460,4 +536,18 @@ void RBWebViewController::webViewBridge(const QString& json)
     }
     if (BridgeHandler handler = m_bridgeHandler)
         handler(method, arguments);
+}
+
+void RBWebViewController::droppedMessage(const QString& reason, qsizetype length)
+{
+    // The page says so once per reason and load; a message that got here is logged each time.
+    if (reason == QLatin1String("rate"))
+        platform::Log::warning(kDomain, QStringLiteral("the page sends more messages than %1 a second or more than %2 "
+                                                       "characters; the rest of that second's were dropped")
+                                            .arg(m_limits.maximumPerSecond).arg(m_limits.maximumCharactersPerSecond));
+    else
+        platform::Log::warning(kDomain, QStringLiteral("dropped a page message of %1 characters").arg(length));
+    if (reason == QLatin1String("size"))
+        if (OversizeHandler handler = m_oversizeHandler)
+            handler(length);
 }

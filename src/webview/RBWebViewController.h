@@ -31,7 +31,10 @@ public:
     using ValueHandler = std::function<void(const QVariant&)>;
     using BridgeHandler = std::function<void(const QString& method, const QVariant& arguments)>;
 
-    explicit RBWebViewController(QObject* parent = nullptr);
+    // Shared: the storage (cookies, local storage...) of the application's own pages. Private: a
+    // storage of this view's own, which no other page can read or reach, for a project's page.
+    enum class Storage { Shared, Private };
+    explicit RBWebViewController(QObject* parent = nullptr, Storage storage = Storage::Shared);
     ~RBWebViewController() override;
 
     QWebEngineView* webView() const;
@@ -55,6 +58,8 @@ public:
     void showInspectorTool(InspectorTool tool);
     // Whether the developer tools of the page are shown (a script paused there does not answer).
     bool isInspectorOpen() const;
+    // Whether the page waits for the answer to its alert, confirm or prompt.
+    bool isPageDialogOpen() const;
     // Detaches the page channel; owners call it before letting the wrapper go.
     void cleanup();
     // Ends the page's process at once: a page whose script never ends cannot be asked to stop.
@@ -89,19 +94,40 @@ public:
     {
         m_relayPrefix = prefix;
         m_relayTarget = std::move(target);
+        installBridgeScript();
     }
 
-    // Messages longer than this many characters are dropped unread (0: no limit), and the
-    // handler is told their length: a page cannot make the application copy and convert them.
+    // What a page may send. A message longer than maximumLength characters (maximumRelayLength
+    // for those of the relay's prefix) is dropped unread, as are the messages beyond
+    // maximumPerSecond or maximumCharactersPerSecond in one second (0: no limit). The page's own
+    // process drops them, so the application neither copies nor converts them; it logs each kind
+    // once per page load and tells the handler the length of one too long.
+    struct MessageLimits {
+        qsizetype maximumLength = 0;
+        qsizetype maximumRelayLength = 0;
+        int maximumPerSecond = 0;
+        qsizetype maximumCharactersPerSecond = 0;
+    };
     using OversizeHandler = std::function<void(qsizetype length)>;
+    void setMessageLimits(const MessageLimits& limits, OversizeHandler handler = {})
+    {
+        m_limits = limits;
+        m_oversizeHandler = std::move(handler);
+        installBridgeScript();
+    }
+    const MessageLimits& messageLimits() const { return m_limits; }
     void setMaximumMessageLength(qsizetype length, OversizeHandler handler)
     {
-        m_maximumMessageLength = length;
-        m_oversizeHandler = std::move(handler);
+        MessageLimits limits = m_limits;
+        limits.maximumLength = length;
+        limits.maximumRelayLength = length;
+        setMessageLimits(limits, std::move(handler));
     }
 
-    // The script injected into every page (exposed for tests and the inspector).
+    // The scripts injected into every page (exposed for tests and the inspector): the page's
+    // window._bridge, and the end of the channel in a world of its own, with the limits.
     static QString bridgeUserScript();
+    static QString bridgeChannelScript(const MessageLimits& limits, const QString& relayPrefix);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,6 +140,7 @@ Q_SIGNALS:
 private:
     void runCoffeeScriptAction(const QString& action, const QString& source, EvaluationHandler completion);
     void installBridgeScript();
+    void droppedMessage(const QString& reason, qsizetype length);
     // Makes sure a page that finished loading has the bridge.
     void checkBridge();
     static constexpr int kMaxBridgeReloads = 3;
@@ -137,6 +164,6 @@ private:
     BridgeHandler m_bridgeHandler;
     QString m_relayPrefix;
     RelayTarget m_relayTarget;
-    qsizetype m_maximumMessageLength = 0;
+    MessageLimits m_limits;
     OversizeHandler m_oversizeHandler;
 };

@@ -90,3 +90,4 @@ QProcessEnvironment applicationEnvironment(const QString& home)
 }
 
 } // namespace testsupport
+

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -145,10 +146,21 @@ TEST(RBWebViewController, ClickedRemoteLinksOpenInTheBrowserAndLocalOnesNavigate
     Page page;
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    page.controller.webView()->show();
     ASSERT_TRUE(page.load(QStringLiteral("a.html"), kEchoPage));
     const QUrl before = page.controller.webView()->url();
 
+    // A click of the page's own script opens nothing; the user's click opens the page.
     page.evaluate(QStringLiteral("document.getElementById('remote').click()"));
+    testsupport::spin(300);
+    EXPECT_TRUE(catcher.urls.isEmpty());
+    const QVariantList box = page.evaluate(QStringLiteral(
+        "(function (r) { return [r.left + r.width / 2, r.top + r.height / 2]; })"
+        "(document.getElementById('remote').getBoundingClientRect())")).first.toList();
+    ASSERT_EQ(box.size(), 2);
+    QWidget* surface = page.controller.webView()->focusProxy() ? page.controller.webView()->focusProxy()
+                                                               : page.controller.webView();
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(box.at(0).toInt(), box.at(1).toInt()));
     ASSERT_TRUE(waitUntil([&] { return !catcher.urls.isEmpty(); }));
     EXPECT_EQ(catcher.urls.first(), QUrl(QStringLiteral("https://example.org/help")));
     testsupport::spin(200);
@@ -158,6 +170,39 @@ TEST(RBWebViewController, ClickedRemoteLinksOpenInTheBrowserAndLocalOnesNavigate
     EXPECT_TRUE(waitUntil([&] { return page.controller.webView()->url().host() == QStringLiteral("localhost"); }));
     EXPECT_EQ(catcher.urls.size(), 1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+TEST(RBWebViewController, MessagesBeyondTheLimitsAreDroppedInThePageAndTheTooLongReportedOnce)
+{
+    Page page;
+    QList<qsizetype> tooLong;
+    RBWebViewController::MessageLimits limits;
+    limits.maximumLength = 1000;
+    limits.maximumRelayLength = 5000;
+    limits.maximumPerSecond = 50;
+    page.controller.setRelay(QStringLiteral("ui:"), [] { return nullptr; }); // no panel: the handler hears them
+    page.controller.setMessageLimits(limits, [&tooLong](qsizetype length) { tooLong << length; });
+    ASSERT_TRUE(page.load(QStringLiteral("a.html"), kEchoPage));
+
+    struct Case { const char* method; int length; bool arrives; };
+    const Case cases[] = {{"short", 900, true}, {"long", 2000, false}, {"longer", 3000, false},
+                          {"ui:tree", 4000, true}, {"ui:huge", 6000, false}};
+    for (const Case& c : cases)
+        page.evaluate(QStringLiteral("window._bridge('%1', 'x'.repeat(%2)); 1").arg(QLatin1String(c.method)).arg(c.length));
+    page.evaluate(QStringLiteral("window._bridge('last'); 1"));
+    ASSERT_TRUE(waitUntil([&] { return page.events.contains(QStringLiteral("bridge:last")); }));
+    for (const Case& c : cases)
+        EXPECT_EQ(page.events.contains(QStringLiteral("bridge:") + QLatin1String(c.method)), c.arrives) << c.method;
+    // The first too long one is reported, with its length; later ones are not told again.
+    ASSERT_EQ(tooLong.size(), 1);
+    EXPECT_GT(tooLong.first(), 2000);
+
+    // A burst: no more than the limit of a second (or two, across a second's turn) arrive.
+    page.evaluate(QStringLiteral("for (var i = 0; i < 500; ++i) window._bridge('tick'); 1"));
+    testsupport::spin(300);
+    const qsizetype ticks = page.events.count(QStringLiteral("bridge:tick"));
+    EXPECT_GE(ticks, 1);
+    EXPECT_LE(ticks, 2 * limits.maximumPerSecond);
 }
 
 TEST(RBWebViewController, CoffeeScriptIsCompiledInThePageOnFirstUse)
