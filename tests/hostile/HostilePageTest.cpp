@@ -18,7 +18,7 @@
 #include "platform/Task.h"
 #include "platform/UserDefaults.h"
 #include "platform/gui/Workspace.h"
-#include "preview/CSTaskManager.h"
+#include "platform/CSTaskManager.h"
 #include "preview/RBServerController.h"
 #include "preview/RBZelvorViewController.h"
 #include "support/TestSupport.h"
