@@ -238,7 +238,7 @@ TEST_F(EditorTest, ANoticeAboutTheProjectStaysUntilClickedAndYieldsToErrorsOfThe
 
     // An error of the program comes first; the notice is back once the error is gone.
     runtimeError(1, 1, "boom").post(document.get());
-    EXPECT_TRUE(testsupport::waitUntil([&] { return buttonText(controller->errorButton()) == "Boom"; }, 5000))
+    EXPECT_TRUE(testsupport::waitUntil([&] { return buttonText(controller->errorButton()) == "Line 1: Boom"; }, 5000))
         << buttonText(controller->errorButton()).toStdString();
     ok.post(document.get());
     EXPECT_EQ(buttonText(controller->errorButton()), "The settings file is not JSON.");
