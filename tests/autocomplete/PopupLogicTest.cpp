@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -209,18 +210,26 @@ TEST(CompletionDescriptions, PathsThroughNestedObjectsAndBadFiles)
 
 TEST(CompletionRowStyle, TypeColoursDarkerColoursBarsAndIcons)
 {
-    const QColor blue = QColor::fromRgbF(0.42f, 0.77f, 0.93f);
-    const QColor yellow = QColor::fromRgbF(1.0f, 0.76f, 0.17f);
-    const QColor green = QColor::fromRgbF(0.62f, 0.9f, 0.34f);
-    const QColor purple = QColor::fromRgbF(0.69f, 0.56f, 1.0f);
-    const std::pair<const char*, QColor> table[] = {
-        {"array", blue},    {"boolean", yellow}, {"function", blue}, {"language", yellow},
-        {"number", purple}, {"object", blue},    {"frame", blue},    {"point", blue},
-        {"rect", blue},     {"string", green},   {"color", green},   {"layer", blue},
-        {"any", Qt::white}, {"constructor", yellow},
+    // Types of one kind share a colour, kinds are told apart, and a word that names no type of
+    // value (a keyword, a class) has none.
+    const std::vector<std::vector<const char*>> kinds = {
+        {"array", "function", "object", "frame", "point", "rect", "layer"},
+        {"boolean", "language", "constructor"},
+        {"string", "color"},
+        {"number"},
+        {"any"},
     };
-    for (const auto& [type, colour] : table)
-        EXPECT_EQ(colorFromType(type), colour) << type;
+    std::vector<QColor> kindColours;
+    for (const auto& kind : kinds) {
+        const QColor colour = colorFromType(kind.front());
+        ASSERT_TRUE(colour.isValid()) << kind.front();
+        for (const char* type : kind)
+            EXPECT_EQ(colorFromType(type), colour) << type;
+        for (const QColor& other : kindColours)
+            EXPECT_NE(colour, other) << kind.front();
+        kindColours.push_back(colour);
+    }
+    const QColor blue = colorFromType("object");
     EXPECT_FALSE(colorFromType("keyword").isValid());
     EXPECT_FALSE(colorFromType("Layer").isValid());
 
