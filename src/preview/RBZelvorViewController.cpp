@@ -392,6 +392,7 @@ void RBZelvorViewController::evaluateClientCode()
         return;
     }
     m_lastRunProgram = program;
+    m_orientationOfRun = config().value(ProjectConfig::DeviceOrientation);
     m_pageRanProgram = true;
     m_isEvaluating = true;
     m_isUpdatingClientCode = true;
@@ -654,8 +655,12 @@ void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonV
     } else if (key == ProjectConfig::DeviceOrientation) {
         m_webViewController->evaluateJavaScript(
             deviceSettingScript(QStringLiteral("Zelvor.Device.setOrientation(%1, true)").arg(jsonValueText(value))));
-        // The screen has another size now: the program runs again for it, as it would on a
-        // turned device, once the page has turned (the setting waits 100 ms there).
+        // The page writes back every device setting whenever one changes: only a turn to
+        // another orientation gives the screen another size. The program then runs again for
+        // it, as it would on a turned device, once the page has turned (the setting waits
+        // 100 ms there).
+        if (value.toDouble(0) == m_orientationOfRun.toDouble(0)) // an unset orientation is upright
+            return;
         QPointer<RBZelvorViewController> self(this);
         platform::debounce(this, kEvaluateKey, 0.25, [self] {
             if (self)

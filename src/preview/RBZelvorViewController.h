@@ -208,6 +208,8 @@ private:
     PageWatchdog* m_watchdog = nullptr;
     // The program last handed to the page (without its compile identifier).
     QString m_lastRunProgram;
+    // The orientation the program last ran at: only a turn to another one runs it again.
+    QJsonValue m_orientationOfRun;
     // A program that hung or crashed the page: it does not run again until its code changes.
     QString m_stoppedProgram;
     // Whether it crashed the page rather than hung it (the editor is told which).

@@ -230,6 +230,7 @@ TEST(PreviewControllerEndToEnd, AZoomedDeviceScrollsAndATurnedOneRunsAgain)
         QApplication::sendEvent(target, &wheel);
     };
     EXPECT_TRUE(testsupport::waitUntil([&] {
+        QTest::mouseMove(target, middle);
         turnWheel();
         return h.pageValue(area + QStringLiteral(".scrollTop")).toInt() > before;
     }, 15000))
