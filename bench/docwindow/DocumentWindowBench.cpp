@@ -3,6 +3,9 @@
 //                             "updateDelay" 0.01 (said by the line after it) to the page
 //                             answering with the changed value; median of 12 keystrokes
 //   keystroke to preview default delay ms   the same with the project's default "updateDelay"
+//   keystroke to preview 1000 lines ms   the first measure on the 1,000-line benchmark program
+//                             of the compiler's bench (its last line the one the keys extend);
+//                             its steps are on "keystroke 1000 lines steps ms"
 //   layer panel update ms     from the end of the run of a program of 1,000 layers (100 groups
 //                             of 9) in the preview page to the open layer panel having laid its
 //                             tree out; median of 7 runs; its peer, layer panel program run ms,
@@ -55,7 +58,7 @@ namespace {
 using benchsupport::spinUntil;
 
 // 100 lines: layers, functions and a loop over a list, ending with the line the keys extend.
-QString program()
+QString shortProgram()
 {
     QStringList lines;
     for (int i = 0; lines.size() < 99; ++i) {
@@ -68,6 +71,16 @@ QString program()
         lines.removeLast();
     lines << QStringLiteral("window.benchValue = 1");
     return lines.join(QLatin1Char('\n'));
+}
+
+// The 1,000-line program the compiler is measured on, with the line the keys extend after it;
+// empty when it cannot be read.
+QString longProgram()
+{
+    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).trimmed() + QStringLiteral("\nwindow.benchValue = 1");
 }
 
 // The page's answer to a script, or an empty string when it did not answer in time.
@@ -106,16 +119,16 @@ int main(int argc, char** argv)
     services.buildWindow = buildDocumentWindow;
     controller->setServices(services);
 
-    // Opens a project of the 100-line program with these settings once its first program ran;
-    // null on a failure.
-    const auto openProject = [&](const QString& name, const QByteArray& settings) -> RBDocument* {
+    // Opens a project of the program (the 100-line one unless given) with these settings once its
+    // first program ran; null on a failure.
+    const auto openProject = [&](const QString& name, const QByteArray& settings, const QString& text = shortProgram()) -> RBDocument* {
         const QString project = home.path() + "/" + name + ".zelvor";
         QDir().mkpath(project + "/zelvor");
         QFile code(project + "/app.coffee");
         QFile config(project + "/zelvor/config.json");
         if (!code.open(QIODevice::WriteOnly) || !config.open(QIODevice::WriteOnly))
             return nullptr;
-        code.write(program().toUtf8());
+        code.write(text.toUtf8());
         code.close();
         config.write(settings);
         config.close();
@@ -143,8 +156,9 @@ int main(int argc, char** argv)
 
     // Medians of the keystroke to the page having the value, and of its steps; false on a failure.
     struct Medians { double preview, compiled, ran; };
-    const auto measure = [&](const QString& name, const QByteArray& settings, Medians& result) -> bool {
-        RBDocument* document = openProject(name, settings);
+    const auto measure = [&](const QString& name, const QByteArray& settings, Medians& result,
+                             const QString& text = shortProgram()) -> bool {
+        RBDocument* document = openProject(name, settings, text);
         if (!document)
             return false;
         auto* link = dynamic_cast<DocumentPreviewLink*>(document->preview());
@@ -344,14 +358,22 @@ int main(int argc, char** argv)
         return true;
     };
 
-    Medians quick {}, usual {};
+    const QString thousandLines = longProgram();
+    if (thousandLines.isEmpty()) {
+        std::fprintf(stderr, "the 1,000-line program is missing\n");
+        return 1;
+    }
+    Medians quick {}, usual {}, thousand {};
     if (!measure(QStringLiteral("Bench"), "{\"updateDelay\": 0.01}", quick)
-        || !measure(QStringLiteral("Usual"), "{}", usual))
+        || !measure(QStringLiteral("Usual"), "{}", usual)
+        || !measure(QStringLiteral("Long"), "{\"updateDelay\": 0.01}", thousand, thousandLines))
         return 1;
     std::printf("keystroke to preview ms: %.1f\n", quick.preview);
     std::printf("keystroke to preview update delay s: 0.01\n");
     std::printf("keystroke steps ms: compiled %.1f, program ran %.1f\n", quick.compiled, quick.ran);
     std::printf("keystroke to preview default delay ms: %.1f\n", usual.preview);
+    std::printf("keystroke to preview 1000 lines ms: %.1f\n", thousand.preview);
+    std::printf("keystroke 1000 lines steps ms: compiled %.1f, program ran %.1f\n", thousand.compiled, thousand.ran);
     double panelUpdate = 0, panelRun = 0, docsSearch = 0, docsRoundTrip = 0;
     if (!measurePanel(panelUpdate, panelRun) || !measureDocsSearch(docsSearch, docsRoundTrip))
         return 1;
