@@ -59,15 +59,12 @@ int main(int argc, char** argv)
     }
 
     benchsupport::EditorWithPopup editor;
-    RBCodeEditViewController& controller = editor.controller;
     KVAutoCompleteController& popup = editor.popup;
     KVCodeTextView* textView = editor.textView;
-    controller.view()->activateWindow();
-    CodeTranspiler* transpiler = controller.transpiler();
-    const auto idle = [&] { return transpiler->isIdle() && !transpiler->hasPendingCoffeeScript(); };
-    controller.setContent(program.endsWith(u'\n') ? program : program + u'\n');
-    benchsupport::spinUntil(idle, 20000);
-    textView->setFocus();
+    editor.controller.view()->activateWindow();
+    CodeTranspiler* transpiler = editor.controller.transpiler();
+    const auto idle = [&] { return editor.isIdle(); };
+    editor.showCompiled(program.endsWith(u'\n') ? program : program + u'\n');
 
     std::vector<double> popups;
     std::vector<double> compiles;

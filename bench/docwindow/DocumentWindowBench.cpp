@@ -77,10 +77,8 @@ QString shortProgram()
 // empty when it cannot be read.
 QString longProgram()
 {
-    QFile file(QStringLiteral(ZELVOR_SOURCE_DIR "/tests/fixtures/compiler/app1000.coffee"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).trimmed() + QStringLiteral("\nwindow.benchValue = 1");
+    const QString program = benchsupport::benchmarkProgram().trimmed();
+    return program.isEmpty() ? program : program + QStringLiteral("\nwindow.benchValue = 1");
 }
 
 // The page's answer to a script, or an empty string when it did not answer in time.

@@ -37,10 +37,7 @@ int main(int argc, char** argv)
     RBCodeEditViewController& controller = editor.controller;
     KVAutoCompleteController& popup = editor.popup;
     KVCodeTextView* textView = editor.textView;
-    controller.setContent(program);
-    benchsupport::spinUntil([&] { return controller.transpiler()->isIdle() && !controller.transpiler()->hasPendingCoffeeScript(); },
-                            20000);
-    textView->setFocus();
+    editor.showCompiled(program);
 
     // A new line in the middle of the program, its word typed but for the last letter.
     const auto startLine = [&](int round) {

@@ -5,7 +5,9 @@
 #include "CodeTextView/KVCodeView.h"
 #include "document/RBDocument.h"
 #include "editor/RBCodeEditViewController.h"
+#include "compiler/CodeTranspiler.h"
 #include "platform/UserDefaults.h"
+#include "support/BenchSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +40,20 @@ struct EditorWithPopup {
         (void)QTest::qWaitForWindowExposed(controller.view());
     }
     ~EditorWithPopup() { KVAutoCompletePresenter::setShared(nullptr); }
+
+    bool isIdle() const
+    {
+        const CodeTranspiler* transpiler = controller.transpiler();
+        return transpiler->isIdle() && !transpiler->hasPendingCoffeeScript();
+    }
+
+    // The program in the editor, compiled, and the keyboard's focus in its text.
+    void showCompiled(const QString& program)
+    {
+        controller.setContent(program);
+        spinUntil([this] { return isIdle(); }, 20000);
+        textView->setFocus();
+    }
 };
 
 } // namespace benchsupport

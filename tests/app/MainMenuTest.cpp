@@ -76,6 +76,21 @@ QMenu* menuTitled(QMenuBar* bar, const QString& title)
     return nullptr;
 }
 
+// A window holding only a code view, shown and active, as the editor of a project window is.
+struct CodeWindow {
+    QMainWindow window;
+    KVCodeView* code = new KVCodeView(&window);
+
+    bool show()
+    {
+        window.setCentralWidget(code);
+        window.resize(600, 400);
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
 } // namespace
 
 TEST(MainMenu, TidyingTheEditMenuLooksOnlyAtTheBottomItemEachTime)
@@ -154,13 +169,10 @@ TEST(MainMenu, FindItemsReachTheFindBarOfTheCodeWithTheirKeys)
 {
     AppWithMenus launched;
 
-    QMainWindow window;
-    auto* code = new KVCodeView(&window);
-    window.setCentralWidget(code);
-    window.resize(600, 400);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    CodeWindow shown;
+    ASSERT_TRUE(shown.show());
+    QMainWindow& window = shown.window;
+    KVCodeView* code = shown.code;
     KVCodeTextView* text = code->textView();
     text->setString(QStringLiteral("one two one two one"));
     text->setFocus();
@@ -206,13 +218,10 @@ TEST(MainMenu, ShowCompletionsAsksTheCodeWithTheFocusAtItsCaret)
     KVAutoCompletePresenter* previous = KVAutoCompletePresenter::shared();
     KVAutoCompletePresenter::setShared(&popup);
 
-    QMainWindow window;
-    auto* code = new KVCodeView(&window);
-    window.setCentralWidget(code);
-    window.resize(600, 400);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    CodeWindow shown;
+    ASSERT_TRUE(shown.show());
+    QMainWindow& window = shown.window;
+    KVCodeView* code = shown.code;
     KVCodeTextView* text = code->textView();
     text->setString(QStringLiteral("layer layout\nla"));
     text->setSelectedRange({text->string().size(), 0});
