@@ -130,6 +130,9 @@ CodeTranspiler::CodeTranspiler(QObject* parent)
     loadBundledJS(QStringLiteral("inferencer"));
     loadGlobals();
     QPointer<CodeTranspiler> self(this);
+    // Loading the scripts leaves the young generation half full: the first compile, which a
+    // new window waits for, starts with it empty.
+    collectBetweenCompiles();
     m_v8->evaluateScript(kSplitsCompilesProbe, [self](const QString& result) {
         if (self)
             self->m_compilesInTwo = result == QLatin1String("true");
@@ -255,6 +258,7 @@ void CodeTranspiler::debouncedTranspile()
                                           {QStringLiteral("returnGlobals"), false}};
         m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, withoutAnalysis},
                                           [](const QByteArray& reply) { return CompileReply::read(reply); }, std::move(done));
+        collectBetweenCompiles();
         return;
     }
     if (m_compilesInTwo) {
@@ -273,11 +277,19 @@ void CodeTranspiler::debouncedTranspile()
                 return compileInTwo(v8, generateArguments, creationsFound, analysis);
             },
             std::move(done));
+        collectBetweenCompiles();
         return;
     }
     m_v8->invokeMethod<CompileReply>(kInferencer, QStringLiteral("cs2js"), {code, m_cs2jsOptions, m_cs2jsOptionsEx},
                                       [globals = m_globals](const QByteArray& reply) { return withScopeTree(CompileReply::read(reply), globals); },
                                       std::move(done));
+    collectBetweenCompiles();
+}
+
+void CodeTranspiler::collectBetweenCompiles()
+{
+    m_v8->collectYoungGeneration();
+    m_analysisV8->collectYoungGeneration();
 }
 
 QVariantMap CodeTranspiler::tooLargeFailure(qsizetype length)

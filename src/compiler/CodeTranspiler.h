@@ -128,6 +128,10 @@ private:
     // Lets go of a tree on the tree queue: taking a large one apart takes as long as reading it.
     void releaseTree(ASTNodePtr tree);
     void handleGlobals(const QString& reply);
+    // Queued behind each compile on both engines: the young generation is collected while it
+    // holds little but the garbage of the compile that ended (see V8Wrapper::
+    // collectYoungGeneration), off the time a user waits for a compile.
+    void collectBetweenCompiles();
     QString prefixId(const QString& js) const;
     static void trackCompileTime(double seconds);
 

@@ -86,6 +86,15 @@ std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QStri
     return v8 ? v8->invokeForTexts(method, object, json, otherReply) : std::nullopt;
 }
 
+void V8Engine::collectYoungGeneration()
+{
+    queueWork([](V8Wrapper* v8) {
+        if (v8)
+            v8->collectYoungGeneration();
+        return std::function<void()>();
+    });
+}
+
 void V8Engine::releaseMemory()
 {
     queueWork([](V8Wrapper* v8) {

@@ -93,6 +93,8 @@ public:
 
     // Queues V8Wrapper::releaseMemory (after the jobs already queued).
     void releaseMemory();
+    // Queues V8Wrapper::collectYoungGeneration (after the jobs already queued).
+    void collectYoungGeneration();
 
     // "V8EngineQueue_" followed by the number of engines made before this one.
     QString queueLabel() const;

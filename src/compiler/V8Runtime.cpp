@@ -49,6 +49,11 @@ bool V8Runtime::initialize(const char* argv0, QString* error)
             platform::Log::error(QStringLiteral("V8"), initError);
             return;
         }
+        // The engines collect their young generation between compiles (V8Wrapper::
+        // collectYoungGeneration), which the engine allows only with this flag. It also gives
+        // the engines' scripts a global `gc`; they run only the application's own compiler
+        // scripts, never a project's program.
+        v8::V8::SetFlagsFromString("--expose-gc");
         v8::V8::InitializeICUDefaultLocation(argv0 ? argv0 : "");
         platformInstance = v8::platform::NewDefaultPlatform();
         v8::V8::InitializePlatform(platformInstance.get());

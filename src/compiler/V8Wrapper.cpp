@@ -507,6 +507,15 @@ void V8Wrapper::invokeWith(const QString& method, const QString& object, const Q
     take(context, result);
 }
 
+void V8Wrapper::collectYoungGeneration()
+{
+    if (!m_isolate)
+        return;
+    v8::Locker locker(m_isolate);
+    v8::Isolate::Scope isolateScope(m_isolate);
+    m_isolate->RequestGarbageCollectionForTesting(v8::Isolate::kMinorGarbageCollection);
+}
+
 void V8Wrapper::releaseMemory()
 {
     if (!m_isolate)

@@ -61,6 +61,10 @@ public:
     // the young generation, then the freed C heap of every thread to the system. Takes some tens
     // of milliseconds; meant for idle times.
     void releaseMemory();
+    // Collects the young generation alone: right after a compile nearly all of it is garbage, so
+    // this takes a millisecond or two, and the next compile then starts with an empty young
+    // generation instead of running into a collection that copies its own live tree.
+    void collectYoungGeneration();
 
     // Disposes the engine and shuts the platform down for the whole process (see
     // V8Runtime::teardown); every wrapper must be gone first.
