@@ -590,7 +590,7 @@ TEST_F(DocumentWindowTest, AReopenedProjectShowsTheCodeAndTheLayerPanelAsTheyWer
     code->toggleLayerPanel();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !code->layerInspectorIsAnimating(); }, 3000));
     window->codeEditSplitView()->dragDividerTo(window->codeEditSplitView()->width() - 180);
-    const int scroll = text->verticalScrollBar()->value();
+    const int scroll = text->firstVisibleTextBlock().blockNumber();
     const int width = panelWidth();
     ASSERT_GT(scroll, 100);
     ASSERT_NEAR(width, 180, 2);
@@ -599,7 +599,7 @@ TEST_F(DocumentWindowTest, AReopenedProjectShowsTheCodeAndTheLayerPanelAsTheyWer
     ASSERT_FALSE(HasFailure());
     EXPECT_EQ(window->geometry(), frame);
     EXPECT_EQ(window->splitView()->splitPosition(), editorSide);
-    EXPECT_EQ(text->verticalScrollBar()->value(), scroll);
+    EXPECT_EQ(text->firstVisibleTextBlock().blockNumber(), scroll);
     EXPECT_EQ(text->selectedRange(), (platform::TextRange{1234, 5}));
     EXPECT_FALSE(code->isLayerPanelCollapsed());
     EXPECT_EQ(panelWidth(), width);
@@ -612,7 +612,7 @@ TEST_F(DocumentWindowTest, AReopenedProjectShowsTheCodeAndTheLayerPanelAsTheyWer
     ASSERT_TRUE(testsupport::waitUntil([this] { return !document && !window; }, 3000));
     platform::UserDefaults& store = platform::UserDefaults::standard();
     ProjectViewState wide;
-    wide.scrollPosition = 1 << 30;
+    wide.firstVisibleLine = 1 << 30;
     wide.caretLocation = 1 << 30;
     wide.selectionLength = 40;
     wide.layerPanelOpen = true;
@@ -633,7 +633,7 @@ TEST_F(DocumentWindowTest, AReopenedProjectShowsTheCodeAndTheLayerPanelAsTheyWer
     // What the store holds for the project is not a state: the project opens as new.
     QVariantMap states = store.dictionaryForKey(ProjectViewStates::storeKey());
     states.insert(QFileInfo(project).canonicalFilePath(),
-                  QVariantMap{{"scroll", "lots"}, {"caret", -4}, {"layerPanelOpen", "yes"}, {"collapsedLayers", "all"}});
+                  QVariantMap{{"firstVisibleLine", "lots"}, {"caret", -4}, {"layerPanelOpen", "yes"}, {"collapsedLayers", "all"}});
     store.setObject(ProjectViewStates::storeKey(), states);
     reopen(program);
     ASSERT_FALSE(HasFailure());

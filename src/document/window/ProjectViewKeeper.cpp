@@ -14,6 +14,8 @@
 #include <QLayout>
 #include <QVariantList>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,7 +43,7 @@ ProjectViewState ProjectViewKeeper::currentState() const
     ProjectViewState state;
     if (KVCodeView* code = m_editor ? m_editor->codeView() : nullptr) {
         KVCodeTextView* text = code->textView();
-        state.scrollPosition = text->verticalScrollBar()->value();
+        state.firstVisibleLine = text->firstVisibleTextBlock().blockNumber();
         const platform::TextRange selection = text->selectedRange();
         state.caretLocation = selection.location;
         state.selectionLength = selection.length;
@@ -90,8 +92,17 @@ void ProjectViewKeeper::apply(const ProjectViewState& state)
     const qsizetype length = text->textLength();
     const qsizetype caret = std::clamp<qsizetype>(state.caretLocation, 0, length);
     text->setSelectedRange({caret, std::clamp<qsizetype>(state.selectionLength, 0, length - caret)});
-    QScrollBar* bar = text->verticalScrollBar();
-    bar->setValue(std::clamp(state.scrollPosition, bar->minimum(), bar->maximum()));
+    // By line, not by scroll bar value: the panes just changed the code's width, and with it
+    // how its long lines wrap, which the text lays out again in the next turn.
+    QPointer<KVCodeTextView> view(text);
+    const int line = state.firstVisibleLine;
+    QTimer::singleShot(0, this, [view, line] {
+        if (!view)
+            return;
+        QScrollBar* bar = view->verticalScrollBar();
+        const QTextBlock block = view->document()->findBlockByNumber(std::min(line, view->document()->blockCount() - 1));
+        bar->setValue(std::clamp(block.isValid() ? block.firstLineNumber() : 0, bar->minimum(), bar->maximum()));
+    });
 }
 
 bool ProjectViewKeeper::eventFilter(QObject* watched, QEvent* event)

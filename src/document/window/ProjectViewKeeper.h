@@ -28,8 +28,8 @@ public:
     ProjectViewState currentState() const;
     // Shows the state, clamped: a frame on no screen is ignored, the panes follow the rules of
     // a drag of their dividers (a layer panel that would leave the code too narrow is
-    // narrowed), a caret past the end of the text stands at the end, a scroll position past
-    // the last line shows the last page.
+    // narrowed), a caret past the end of the text stands at the end, the line at the top
+    // comes back there, a line past the end of the text shows the last page.
     void apply(const ProjectViewState& state);
 
 protected:

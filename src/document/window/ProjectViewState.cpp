@@ -15,7 +15,7 @@
 namespace ProjectViewStates {
 
 namespace {
-const QString kScroll = QStringLiteral("scroll");
+const QString kScroll = QStringLiteral("firstVisibleLine");
 const QString kCaret = QStringLiteral("caret");
 const QString kSelection = QStringLiteral("selectionLength");
 const QString kPanelOpen = QStringLiteral("layerPanelOpen");
@@ -75,7 +75,7 @@ std::optional<ProjectViewState> read(const platform::UserDefaults& store, const 
         state.frame.append(int(*value));
     }
     state.editorSideWidth = int(count(entry, kEditorSide));
-    state.scrollPosition = int(count(entry, kScroll));
+    state.firstVisibleLine = int(count(entry, kScroll));
     state.caretLocation = count(entry, kCaret);
     state.selectionLength = count(entry, kSelection);
     state.layerPanelOpen = entry.value(kPanelOpen).typeId() == QMetaType::Bool && entry.value(kPanelOpen).toBool();
@@ -100,7 +100,7 @@ void write(platform::UserDefaults& store, const QString& projectPath, const Proj
     states.insert(keyFor(projectPath),
                   QVariantMap{{kFrame, frame},
                               {kEditorSide, state.editorSideWidth},
-                              {kScroll, state.scrollPosition},
+                              {kScroll, state.firstVisibleLine},
                               {kCaret, qint64(state.caretLocation)},
                               {kSelection, qint64(state.selectionLength)},
                               {kPanelOpen, state.layerPanelOpen},

@@ -17,7 +17,7 @@ class UserDefaults;
 struct ProjectViewState {
     QList<int> frame;              // the window's [x, y, width, height], or empty
     int editorSideWidth = 0;       // the code's side of the window beside the preview
-    int scrollPosition = 0;        // the code's vertical scroll bar
+    int firstVisibleLine = 0;      // the code's line at the top of its view (0 the first)
     qsizetype caretLocation = 0;   // where the selection starts
     qsizetype selectionLength = 0;
     bool layerPanelOpen = false;
