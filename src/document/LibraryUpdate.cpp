@@ -128,7 +128,16 @@ void LibraryUpdate::finish(const QString& error)
         outcome.error = QStringLiteral("The folder %1 is a link to a folder outside the project, so its library is not replaced.")
                             .arg(quoted(QFileInfo(m_projectFolder).fileName()));
     } else {
-        outcome = replaceLibraryFiles(m_projectFolder, m_files);
+        // The faces come first: an old library ignores them, so a failure there leaves the
+        // project with the library it had.
+        QStringList fonts;
+        if (const QString problem = addLibraryFonts(m_projectFolder, m_shippedFolder, &fonts); !problem.isEmpty()) {
+            outcome.error = problem;
+        } else {
+            outcome = replaceLibraryFiles(m_projectFolder, m_files);
+            if (!fonts.isEmpty() && outcome.result == LibraryUpdateOutcome::Result::UpToDate)
+                outcome.result = LibraryUpdateOutcome::Result::Updated;
+        }
     }
     if (outcome.result == LibraryUpdateOutcome::Result::Failed)
         platform::Log::error(kDomain, outcome.error);
@@ -246,4 +255,31 @@ LibraryUpdateOutcome replaceLibraryFiles(const QString& folder, const QList<QPai
         if (!step.aside.isEmpty())
             outcome.keptCopies << QFileInfo(step.aside).fileName();
     return outcome;
+}
+
+QString addLibraryFonts(const QString& libraryFolder, const QString& shippedFolder, QStringList* written)
+{
+    const QString shippedFonts = shippedFolder + QStringLiteral("/fonts");
+    const QStringList names = QDir(shippedFonts).entryList(QDir::Files, QDir::Name);
+    if (names.isEmpty())
+        return {}; // a build without them: the page's text uses the system's face
+    const QString project = QFileInfo(libraryFolder).path();
+    const QString target = libraryFolder + QStringLiteral("/fonts");
+    QString reason;
+    if (!platform::makeFolderInside(project, target, &reason))
+        return QStringLiteral("The folder %1 cannot be made: %2").arg(quoted(target), reason);
+    for (const QString& name : names) {
+        bool ok = false;
+        const QByteArray bytes = platform::readFile(shippedFonts + QLatin1Char('/') + name, &ok);
+        if (!ok)
+            return QStringLiteral("The font %1 that comes with Zelvor Studio cannot be read.").arg(quoted(name));
+        const QString path = target + QLatin1Char('/') + name;
+        if (platform::readFileInside(project, path, nullptr, bytes.size()) == bytes)
+            continue;
+        if (!platform::writeFileInside(project, path, bytes, &reason))
+            return QStringLiteral("%1 could not be written in %2: %3").arg(quoted(name), quoted(target), reason);
+        if (written)
+            written->append(name);
+    }
+    return {};
 }

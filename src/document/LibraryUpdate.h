@@ -29,8 +29,9 @@ struct LibraryUpdateOutcome {
 // up to date: from the maker's build server ("/latest/<file name>") when the build names one,
 // else from the library this application ships. The project's files are replaced only when
 // both new files arrived whole and look like the library, and only those that differ; each
-// replaced file is kept beside the new one under the first free numbered ".old" name. A failed
-// update leaves the project's library as it was and says why.
+// replaced file is kept beside the new one under the first free numbered ".old" name. The
+// library's fonts ("zelvor/fonts/") always come from the application. A failed update leaves
+// the project's library as it was and says why.
 //
 // Lives on the main thread; the downloads run asynchronously, so the window never waits.
 class LibraryUpdate : public QObject {
@@ -84,3 +85,9 @@ QString libraryVersion(const QByteArray& library);
 // library or the new one, never a mix. Answers UpToDate, Updated (with the copies kept) or
 // Failed (with the reason).
 LibraryUpdateOutcome replaceLibraryFiles(const QString& folder, const QList<QPair<QString, QByteArray>>& files);
+
+// Puts the files of the shipped library's "fonts" folder (the faces of a prototype's text and
+// their licence) into `libraryFolder`'s "fonts" where they are missing or differ, never through
+// a link out of the project (the folder that holds `libraryFolder`). Answers why one could not
+// be written, or empty; `written` gets the names written.
+QString addLibraryFonts(const QString& libraryFolder, const QString& shippedFolder, QStringList* written = nullptr);

@@ -14,7 +14,9 @@
 #include <QPushButton>
 
 namespace {
-constexpr int kTopMargin = 12;
+// The sheet's size rule leaves this much above the rows; shown, it was an empty grey strip over
+// the first row, so the rows start at the top and the sheet is that much lower.
+constexpr int kUnusedTopStrip = 12;
 constexpr int kBottomBarHeight = 58;
 
 void configure(RBImportViewController& pane, const QString& identifier, const QString& name, const QString& minimum,
@@ -157,9 +159,9 @@ void RBImportWindowController::resizeWindow()
     // Qt sizes the window's contents, without a title bar, so the one-time correction for a
     // title bar does not apply.
     const int extra = extraRowHeight();
-    const QSize size = importers::sheetSize(int(panes().size()), false) + QSize(0, extra);
+    const QSize size = importers::sheetSize(int(panes().size()), false) + QSize(0, extra - kUnusedTopStrip);
     const int stackHeight = importers::kPaneSpacing * int(panes().size()) + extra;
-    m_topView->setGeometry(0, kTopMargin, size.width(), stackHeight);
+    m_topView->setGeometry(0, 0, size.width(), stackHeight);
     m_bottomView->setGeometry(0, size.height() - kBottomBarHeight, size.width(), kBottomBarHeight);
     setFixedSize(size);
     if (QWidget* parent = sheetParent()) {

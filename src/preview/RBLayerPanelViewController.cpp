@@ -58,6 +58,11 @@ void RBLayerPanelViewController::setup()
             self->handleBridgeMethod(method, arguments);
     });
     m_webViewController->setDocumentReadyHandler([self](const QVariantMap&) {
+        if (self) {
+            self->m_pageReady = true;
+            if (!self->m_collapsedLayers.isEmpty())
+                self->setCollapsedLayers(self->m_collapsedLayers);
+        }
         platform::dispatchAfter(kShowDelayMs / 1000.0, [self] {
             if (self)
                 self->addWebView();
@@ -118,6 +123,14 @@ void RBLayerPanelViewController::handleBridgeMethod(const QString& method, const
         if (RBWebViewController* preview = m_zelvorViewController->webViewController())
             preview->sendBridgeMethod(method, arguments);
     }
+    if (method == QLatin1String("collapsedLayers")) {
+        m_collapsedLayers.clear();
+        const QVariant data = arguments.toMap().value(QStringLiteral("data"));
+        for (const QVariant& id : data.toMap().value(QStringLiteral("ids")).toList().mid(0, 1000))
+            if (id.canConvert<int>() && id.toInt() > 0)
+                m_collapsedLayers.append(id.toInt());
+        return;
+    }
     RBLayerPanelEditor* code = editor();
     if (!code)
         return;
@@ -137,4 +150,16 @@ void RBLayerPanelViewController::enableCodeButtons(bool enabled, bool down)
 {
     if (m_webViewController)
         m_webViewController->sendBridgeMethod(QStringLiteral("enableCodeButtons"), QVariantList{enabled, down});
+}
+
+void RBLayerPanelViewController::setCollapsedLayers(const QList<int>& ids)
+{
+    m_collapsedLayers = ids;
+    if (!m_pageReady || !m_webViewController)
+        return;
+    QVariantList list;
+    for (const int id : ids)
+        list.append(id);
+    m_webViewController->sendBridgeMethod(QStringLiteral("collapsedLayers"),
+                                          QVariantMap{{QStringLiteral("data"), QVariantMap{{QStringLiteral("ids"), list}}}});
 }

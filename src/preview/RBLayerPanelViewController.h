@@ -2,6 +2,7 @@
 #include "preview/RBPreviewLayerPanel.h"
 
 #include <QObject>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
@@ -48,6 +49,11 @@ public:
     void addWebView();
     bool isWebViewAdded() const { return m_webViewAdded; }
 
+    // The rows the user closed (by layer id), as the page last said; set, they are closed in the
+    // page now or as soon as it is ready.
+    const QList<int>& collapsedLayers() const { return m_collapsedLayers; }
+    void setCollapsedLayers(const QList<int>& ids);
+
     // The layer hash of a panel message ({"data": {"hash": text}}); nothing when the message
     // lacks it or carries something else.
     static std::optional<QString> layerHash(const QVariant& arguments);
@@ -64,4 +70,6 @@ private:
     RBLayerPanelEditor* m_editor = nullptr;
     QPointer<QObject> m_editorGuard;
     bool m_webViewAdded = false;
+    bool m_pageReady = false;
+    QList<int> m_collapsedLayers;
 };

@@ -30,12 +30,13 @@ void useTemporaryUserFolders()
     qputenv("ZELVOR_USER_DEFAULTS", (home.path() + "/defaults.json").toUtf8());
 }
 
-RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error)
+RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error,
+                                 const QByteArray& program)
 {
     services.buildWindow = buildDocumentWindow;
     auto* document = new RBDocument(services);
     if (saved) {
-        if (!testsupport::writeFile(project + "/app.coffee", "box = new Layer\n")) {
+        if (!testsupport::writeFile(project + "/app.coffee", program)) {
             *error = "cannot write " + project;
             delete document;
             return nullptr;

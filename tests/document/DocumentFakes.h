@@ -105,9 +105,10 @@ public:
 };
 
 // Opens the project folder in the real document window, as the document controller does, with
-// "box = new Layer" as its program; with `saved` false an untitled project opens instead. The
+// `program` (by default "box = new Layer") as its program; with `saved` false an untitled project opens instead. The
 // window is shown. Null, with the reason, when the folder could not be read.
-RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error);
+RBDocument* openInDocumentWindow(RBDocumentServices services, const QString& project, bool saved, QString* error,
+                                 const QByteArray& program = "box = new Layer\n");
 
 // Temporary trash, user defaults and shared document controller for one test program.
 void useTemporaryUserFolders();

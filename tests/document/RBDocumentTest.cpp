@@ -1256,6 +1256,40 @@ TEST_F(LibraryUpdateTest, WithoutAServerTheShippedLibraryIsTaken)
     EXPECT_EQ(preview.reloads, reloadsBefore + 1);
 }
 
+// An older project has the library but not its fonts: the update brings them, and a "fonts"
+// link out of the project is never written through.
+TEST_F(LibraryUpdateTest, TheUpdateBringsTheFontsButNeverThroughALinkOutOfTheProject)
+{
+    makeProject();
+    const QString shipped = platform::Bundle::main().pathForResource("ZelvorTemplate") + "/zelvor/fonts";
+    const QStringList fonts = QDir(shipped).entryList(QDir::Files, QDir::Name);
+    ASSERT_TRUE(fonts.contains("Roboto-Regular.woff2") && fonts.contains("Roboto-Bold.woff2")
+                && fonts.contains("Roboto-LICENSE.txt")) << fonts.join(", ").toStdString();
+    ASSERT_TRUE(QDir(lib("fonts")).removeRecursively());
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), lib("fonts")));
+    auto d = open(project);
+    update(*d);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("The Zelvor library could not be updated. | ")) << alerts.first().toStdString();
+    EXPECT_TRUE(alerts.first().contains("fonts")) << alerts.first().toStdString();
+    EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    // The library itself is the shipped one already: only the fonts are new, and that is an update.
+    QFile::remove(lib("fonts"));
+    alerts.clear();
+    update(*d);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("Updated to version ")) << alerts.first().toStdString();
+    for (const QString& name : fonts)
+        EXPECT_EQ(platform::readFile(lib("fonts/" + name)), platform::readFile(shipped + "/" + name)) << name.toStdString();
+
+    alerts.clear();
+    update(*d);
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().startsWith("The library is up to date. | ")) << alerts.first().toStdString();
+}
+
 TEST_F(LibraryUpdateTest, AFailedDownloadLeavesTheLibraryUntouchedAndSaysWhy)
 {
     libraryServerURL = buildServer.baseURL();

@@ -8,11 +8,14 @@
 #include "document/RBDocumentController.h"
 #include "document/window/BuildDocumentWindow.h"
 #include "document/window/DocumentPreviewLink.h"
+#include "document/window/ProjectViewState.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
 #include "document/window/RBSplitView.h"
 #include "app/RBApplication.h"
+#include "CodeTextView/KVCodeTextView.h"
+#include "CodeTextView/KVCodeView.h"
 #include "editor/RBCodeEditViewController.h"
 #include "editor/RBPopUpMenuController.h"
 #include "platform/Bundle.h"
@@ -29,6 +32,7 @@
 #include <QLayout>
 #include <QToolButton>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -91,12 +95,12 @@ protected:
     // Opens the project folder with the real window, as the document controller does.
     // `services` may hold those of a running application, as its document controller hands
     // them to the documents it makes.
-    void open(bool saved = true, RBDocumentServices services = {})
+    void open(bool saved = true, RBDocumentServices services = {}, const QByteArray& program = "box = new Layer\n")
     {
         services.server = &server;
         services.deviceCatalog = &catalog;
         QString error;
-        document = openInDocumentWindow(services, project, saved, &error);
+        document = openInDocumentWindow(services, project, saved, &error, program);
         ASSERT_TRUE(document) << error.toStdString();
         window = qobject_cast<RBDocumentWindow*>(document->window());
         ASSERT_TRUE(window);
@@ -547,4 +551,93 @@ TEST_F(DocumentWindowTest, TheSavePanelOfALibraryUpdateRefusesTheProjectItselfWi
     // The project that was open is still there as it was.
     EXPECT_EQ(testsupport::readFile(project + "/zelvor/version"), "1");
     EXPECT_EQ(testsupport::readFile(project + "/app.coffee"), "box = new Layer\n");
+}
+
+// A reopened project shows the code where it was left, with its caret and its layer panel; a
+// kept state that no longer fits the project (or is no state at all) is held to what it has.
+TEST_F(DocumentWindowTest, AReopenedProjectShowsTheCodeAndTheLayerPanelAsTheyWereLeft)
+{
+    QByteArray program;
+    for (int i = 0; i < 400; ++i)
+        program += "layer" + QByteArray::number(i) + " = new Layer y: " + QByteArray::number(i) + "\n";
+    auto* code = static_cast<RBCodeEditViewController*>(nullptr);
+    KVCodeTextView* text = nullptr;
+    auto reopen = [&](const QByteArray& source) {
+        if (document) {
+            document->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_TRUE(testsupport::waitUntil([this] { return !document && !window; }, 3000));
+        }
+        open(true, {}, source);
+        code = dynamic_cast<RBCodeEditViewController*>(document->editor());
+        ASSERT_TRUE(code && code->codeView());
+        text = code->codeView()->textView();
+        testsupport::spin(100); // the view is restored after the window's first layout
+    };
+    auto panelWidth = [&] { return int(window->codeEditSplitView()->width() - window->codeEditSplitView()->splitPosition()); };
+
+    reopen(program);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(code->isLayerPanelCollapsed());
+    window->setFrame(QRectF(20, 30, 1400, 800));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window->width() == 1400; }, 3000));
+    window->splitView()->dragDividerTo(860);
+    const QRect frame = window->geometry();
+    const double editorSide = window->splitView()->splitPosition();
+    text->setSelectedRange({1234, 5});
+    text->verticalScrollBar()->setValue(150);
+    code->toggleLayerPanel();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !code->layerInspectorIsAnimating(); }, 3000));
+    window->codeEditSplitView()->dragDividerTo(window->codeEditSplitView()->width() - 180);
+    const int scroll = text->firstVisibleTextBlock().blockNumber();
+    const int width = panelWidth();
+    ASSERT_GT(scroll, 100);
+    ASSERT_NEAR(width, 180, 2);
+
+    reopen(program);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(window->geometry(), frame);
+    EXPECT_EQ(window->splitView()->splitPosition(), editorSide);
+    EXPECT_EQ(text->firstVisibleTextBlock().blockNumber(), scroll);
+    EXPECT_EQ(text->selectedRange(), (platform::TextRange{1234, 5}));
+    EXPECT_FALSE(code->isLayerPanelCollapsed());
+    EXPECT_EQ(panelWidth(), width);
+    EXPECT_EQ(code->layerInspectorImageName(), "icon-layers-on");
+
+    // Kept for a longer program than the one there now: the caret stands at the end, the last
+    // page shows, the panel leaves the code its least width; the closed rows are kept.
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !document && !window; }, 3000));
+    platform::UserDefaults& store = platform::UserDefaults::standard();
+    ProjectViewState wide;
+    wide.firstVisibleLine = 1 << 30;
+    wide.caretLocation = 1 << 30;
+    wide.selectionLength = 40;
+    wide.layerPanelOpen = true;
+    wide.layerPanelWidth = 1 << 20;
+    wide.collapsedLayers = {3, 5};
+    ProjectViewStates::write(store, project, wide);
+    reopen("box = new Layer\nother = new Layer\n");
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(text->selectedRange(), (platform::TextRange{text->textLength(), 0}));
+    EXPECT_EQ(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
+    EXPECT_EQ(panelWidth(), int(window->codeEditSplitView()->width() - 340));
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !document && !window; }, 3000));
+    ASSERT_TRUE(ProjectViewStates::read(store, project));
+    EXPECT_EQ(ProjectViewStates::read(store, project)->collapsedLayers, (QList<int>{3, 5}));
+
+    // What the store holds for the project is not a state: the project opens as new.
+    QVariantMap states = store.dictionaryForKey(ProjectViewStates::storeKey());
+    states.insert(QFileInfo(project).canonicalFilePath(),
+                  QVariantMap{{"firstVisibleLine", "lots"}, {"caret", -4}, {"layerPanelOpen", "yes"}, {"collapsedLayers", "all"}});
+    store.setObject(ProjectViewStates::storeKey(), states);
+    reopen(program);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(text->selectedRange().location, 0);
+    EXPECT_TRUE(code->isLayerPanelCollapsed());
 }

@@ -215,6 +215,26 @@ TEST_F(LayerPanel, ShowsTheTreeHoversClicksAndFollowsTheProgram)
     EXPECT_TRUE(testsupport::waitUntil([&] { return rowNames().isEmpty(); }, 20000)) << rowNames().join('|').toStdString();
 }
 
+// A row the user closed is closed again when the project opens the next time.
+TEST_F(LayerPanel, ARowClosedStaysClosedWhenTheProjectReopens)
+{
+    const auto firstGroupHidden = [this] { return probe->panelValue("document.querySelectorAll('.children')[0].hidden").toBool(); };
+    ASSERT_NO_FATAL_FAILURE(open(nestedProgram()));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return rowNames().size() == 7; }, 60000)) << rowNames().join('|').toStdString();
+    EXPECT_FALSE(firstGroupHidden());
+    probe->panelValue("document.querySelector('.row .toggle.open').dispatchEvent(new MouseEvent('click', {bubbles: true})), true");
+    ASSERT_TRUE(testsupport::waitUntil(firstGroupHidden, 5000));
+    testsupport::spin(100); // the page's note of the closed row reaches the application
+
+    probe.reset();
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !document; }, 3000));
+    ASSERT_NO_FATAL_FAILURE(open(nestedProgram()));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return rowNames().size() == 7 && firstGroupHidden(); }, 60000))
+        << rowNames().join('|').toStdString();
+}
+
 TEST_F(LayerPanel, ThousandsOfLayersWithHostileNamesStayText)
 {
     // 5,000 layers, each named with 10,000 characters of markup.

@@ -282,7 +282,9 @@ TEST_F(ImportPaneTest, SheetStacksItsPanesAndRepeatsTheLastImport)
     probe->probes = 0;
     Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_EQ(probe->probes, 1);
-    EXPECT_EQ(sheet.size(), QSize(420, 244));
+    // The rows start at the sheet's top: no empty strip above them.
+    EXPECT_EQ(sheet.size(), QSize(420, 232));
+    EXPECT_EQ(sheet.topView()->y(), 0);
     // From the bottom up: Sketch, Figma, Photoshop, 58 points apart.
     const int stack = sheet.topView()->height();
     EXPECT_EQ(stack - sheet.sketchImportViewController()->geometry().bottom() - 1, 2);

@@ -138,3 +138,30 @@ TEST_F(MirroredPage, TheMirrorAddressRunsThePrototypeInABrowser)
     const QString dom = HeadlessChromium::dumpDom(url + QStringLiteral("?reloader=0"));
     EXPECT_GE(count(dom, QStringLiteral("class=\"zelvor-layer\"")), 2) << url.toStdString() << "\n" << dom.left(2000).toStdString();
 }
+
+// The text's face travels with the project: the page loads Roboto from the project's library
+// folder through the server, so a device without the font shows the same text. (The fonts the
+// system has are not in `document.fonts`: only the library's own faces are.)
+TEST_F(MirroredPage, TextIsSetInTheRobotoTheProjectsLibraryCarries)
+{
+    const QString program = QStringLiteral(
+        "title = new Layer html: \"Inbox\", width: 200, height: 40\n"
+        "document.fonts.ready.then ->\n"
+        "\tfaces = []\n"
+        "\tdocument.fonts.forEach (face) -> faces.push \"#{face.family} #{face.weight} #{face.status}\"\n"
+        "\tbase = location.href.replace /[^\\/]*$/, \"\"\n"
+        "\tfiles = (entry.name.replace(base, \"\") for entry in performance.getEntriesByType(\"resource\") when /\\.woff2$/.test entry.name).sort()\n"
+        "\tdocument.title = \"#{faces.join \",\"} | #{files.join \",\"} | #{getComputedStyle(title._element).fontFamily.split(\",\")[0]}\"\n");
+    QTemporaryDir folder;
+    const QString project = folder.filePath(QStringLiteral("Text.zelvor"));
+    prepareProject(project, program, QJsonObject{{"deviceType", "phone-black"}});
+    const QString url = serve(project);
+    ASSERT_FALSE(url.isEmpty());
+
+    HeadlessChromium browser;
+    ASSERT_TRUE(browser.open(url + QStringLiteral("?reloader=0")));
+    const QString expected = QStringLiteral("Roboto 400 loaded,Roboto 700 loaded | "
+                                            "zelvor/fonts/Roboto-Bold.woff2,zelvor/fonts/Roboto-Regular.woff2 | Roboto");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return browser.title() == expected; }, 60000)) << browser.title().toStdString();
+    EXPECT_FALSE(m_server.output().contains(QStringLiteral("\" 404 "))) << m_server.output().toStdString();
+}

@@ -6,11 +6,13 @@
 //                        code assigned it to, else its kind and number
 //   "ui:hover"           {data: {id}} the pointer is over that layer in the preview; {data: {}} off
 //   "enableCodeButtons"  [enabled, down]: accepted, the panel has no code buttons
+//   "collapsedLayers"    {data: {ids: [id]}} the rows shown closed (as the project was left)
 // Messages the panel sends (window._bridge(method, args)):
 //   "ui:layers"          {data: {}} once ready: asks the preview for its tree
 //   "ui:highlight"       {data: {hash, id}} the pointer entered a row ("" for a layer without code)
 //   "ui:unhighlight"     {data: {}} and then "layersRollOut": the pointer left the rows
 //   "layerClick"         {data: {hash}} a row was clicked
+//   "collapsedLayers"    {data: {ids: [id]}} the rows closed now, after the user opened or closed one
 // "ui:" messages received are never answered with "ui:" messages, so nothing bounces between
 // the panel and the preview. Names are shown as text, never as markup.
 (function () {
@@ -151,6 +153,7 @@
       if (row._layerId !== null) {
         if (close) collapsed[row._layerId] = true;
         else delete collapsed[row._layerId];
+        send('collapsedLayers', {data: {ids: Object.keys(collapsed).map(Number)}});
       }
       return;
     }
@@ -172,6 +175,15 @@
       if (Array.isArray(data.layers)) render(data.layers);
     } else if (method === 'ui:hover') {
       link(data.id);
+    } else if (method === 'collapsedLayers' && Array.isArray(data.ids)) {
+      collapsed = Object.create(null);
+      data.ids.forEach(function (id) { if (typeof id === 'number') collapsed[id] = true; });
+      Object.keys(rowsById).forEach(function (id) {
+        var row = rowsById[id];
+        if (!row._group) return;
+        row._group.hidden = !!collapsed[id];
+        row._toggle.className = 'toggle ' + (collapsed[id] ? 'closed' : 'open');
+      });
     }
   };
 

@@ -11,6 +11,7 @@
 #include "document/window/RBDocumentSharing.h"
 #include "document/window/RBMirrorMenu.h"
 #include "document/window/LayerPanelEditorLink.h"
+#include "document/window/ProjectViewKeeper.h"
 #include "document/window/RBDocumentToolbar.h"
 #include "document/window/RBDocumentToolbarActions.h"
 #include "document/window/RBDocumentWindow.h"
@@ -150,6 +151,8 @@ void buildDocumentWindow(RBDocument& document)
     layerPanel->setEditor(layerPanelEditor.get(), layerPanelEditor.get());
     window->codeEditRightView()->layout()->addWidget(layerPanel->view());
     preview->setLayerPanelViewController(layerPanel.get());
+    // A reopened project shows the code and the panel as the user left them.
+    auto viewKeeper = std::make_unique<ProjectViewKeeper>(document, *window, *code, *layerPanel);
 
     auto actions = std::make_unique<RBDocumentToolbarActions>(document, *window, preview.get());
     RBDocumentToolbarActions* toolbarActions = actions.get();
@@ -186,5 +189,6 @@ void buildDocumentWindow(RBDocument& document)
     window->adoptController(std::move(actions));
     window->adoptController(std::move(sharing));
     window->adoptController(std::move(mirror));
+    window->adoptController(std::move(viewKeeper));
     document.attachWindow(window);
 }

@@ -357,7 +357,11 @@ void RBDocumentWindow::windowDidDecodeRestorableState(const QVariantMap& state)
         platform::dispatchMain(this, [this] { close(); });
         return;
     }
-    const QVariantList frame = state.value(QStringLiteral("frame")).toList();
+    restoreFrame(state.value(QStringLiteral("frame")).toList());
+}
+
+void RBDocumentWindow::restoreFrame(const QVariantList& frame)
+{
     if (frame.size() != 4)
         return;
     const QRect rect(frame.at(0).toInt(), frame.at(1).toInt(), frame.at(2).toInt(), frame.at(3).toInt());

@@ -85,6 +85,9 @@ public:
     // moved out of sight and closed on the next turn of the main loop.
     QVariantMap encodeRestorableState() const override;
     void windowDidDecodeRestorableState(const QVariantMap& state) override;
+    // Puts the window at a frame kept as [x, y, width, height]; one smaller than the window's
+    // least size, or on no screen there is now, is ignored.
+    void restoreFrame(const QVariantList& frame);
     static constexpr int kOutOfSight = -10000;
 
     // RBDocumentWindowInterface

@@ -144,6 +144,25 @@ Layer.prototype._filterText = function () {
   if (p.grayscale) f.push('grayscale(' + p.grayscale + '%)');
   return f.length ? f.join(' ') : 'none';
 };
+// The library carries the faces of its default text in "fonts/" beside it, so that a page shows
+// the same text wherever it is opened (a mirrored phone or a browser without Roboto). The folder
+// is found from the library's own address while it loads; a page that gets the library some
+// other way looks in "zelvor/fonts/" beside the page.
+var libraryFaces = [['Regular', 400], ['Bold', 700]];
+var libraryFontsUrl = (function () {
+  var script = document.currentScript;
+  try {
+    return new URL('fonts/', script && script.src ? script.src : new URL('zelvor/', location.href)).href;
+  } catch (e) {
+    return 'zelvor/fonts/';
+  }
+})();
+function libraryFontRules() {
+  return libraryFaces.map(function (face) {
+    return '@font-face{font-family:Roboto;font-style:normal;font-weight:' + face[1] + ';' +
+      'src:url(' + JSON.stringify(libraryFontsUrl + 'Roboto-' + face[0] + '.woff2') + ') format("woff2");}';
+  }).join('');
+}
 // What every layer starts with lives in one style rule; the element's own style holds only what
 // differs, written once when the layer is made.
 var layerStyleRule = '.zelvor-layer{position:absolute;left:0;top:0;box-sizing:border-box;' +
@@ -157,8 +176,15 @@ function installLayerStyle() {
   if (installLayerStyle.done) return;
   installLayerStyle.done = true;
   var style = document.createElement('style');
-  style.textContent = layerStyleRule;
+  style.textContent = libraryFontRules() + layerStyleRule;
   (document.head || document.documentElement).appendChild(style);
+  // Fetched now rather than at the first text, so that the first frame of a program already
+  // shows its text in the library's face.
+  if (document.fonts && document.fonts.load) {
+    libraryFaces.forEach(function (face) {
+      document.fonts.load(face[1] + ' 16px Roboto').catch(function () { /* the system's face stands in */ });
+    });
+  }
 }
 Layer.prototype._cssText = function () {
   var p = this._props, d = layerDefaults;
