@@ -54,6 +54,8 @@ const QString kDomain = QStringLiteral("application");
 const QString kFirstTimeWelcomeKey = QStringLiteral("FirstTimeWelcomeWindowCloseOpenDocumentsAndShowYouNew");
 const QString kWelcomeOnStartupKey = QStringLiteral("WelcomeWindowShowOnStartup");
 const QString kDataCollectionDisabledKey = QStringLiteral("RBDataCollectionDisabled");
+// Seconds after launching before the documentation window is made.
+constexpr double kDocumentationWindowDelay = 2.0;
 
 RBApplication*& sharedApplication()
 {
@@ -268,8 +270,14 @@ void RBApplication::applicationDidFinishLaunching()
     setUpWelcomeWindow();
     step(QStringLiteral("didFinish.welcome"));
 
+    // Its page would be loaded beside the first project's preview and hold the start of the
+    // preview back: it comes once the windows opened now have had their turn (the window is
+    // made at once when asked for before).
     if (m_options.makeDocumentationWindow)
-        m_options.makeDocumentationWindow();
+        platform::dispatchAfter(kDocumentationWindowDelay, this, [this] {
+            if (!m_terminated && !m_askingToQuit)
+                m_options.makeDocumentationWindow();
+        });
     step(QStringLiteral("didFinish.docsWindow"));
 
     m_minuteIntervalTimer.start(60, [this] { handleMinuteInterval(); }, true);

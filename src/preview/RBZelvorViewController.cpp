@@ -370,8 +370,10 @@ void RBZelvorViewController::transpilationSuccess()
     // An unset delay means no automatic refresh.
     const double delay = ProjectConfig::updateDelayOf(config()).value_or(0);
     if (delay > 0 || m_reloadJSPending) {
+        // The delay lets the user finish typing before a half-written program runs. A page
+        // that has just loaded waits for no typing: its program runs at the next turn.
         QPointer<RBZelvorViewController> self(this);
-        platform::debounce(this, kEvaluateKey, delay, [self] {
+        platform::debounce(this, kEvaluateKey, m_reloadJSPending ? 0 : delay, [self] {
             if (self)
                 self->evaluateClientCode();
         });
@@ -524,6 +526,24 @@ void RBZelvorViewController::handleDOMReady()
         showModuleBuildError(error, -1);
     if (!m_document || !m_documentGuard)
         return;
+    // The newly loaded page is owed the latest program. When the compiler's last compile is of
+    // the text as it stands, that program runs now: compiling the same text again would only
+    // keep the page waiting for the compiler's pause for typing and for the compile.
+    CodeTranspiler* compiler = transpiler();
+    if (m_reloadJSPending && compiler && !compiler->isIdle())
+        return; // the compile under way, or waiting, runs its program here once it succeeds
+    if (m_reloadJSPending && compiler && !compiler->isStale() && compiler->lastSuccessfulId() >= 0) {
+        m_isFirstLoadDone = true;
+        m_reloadJSPending = false;
+        if (checkForWhileStatements())
+            return;
+        QPointer<RBZelvorViewController> self(this);
+        platform::debounce(this, kEvaluateKey, 0, [self] {
+            if (self)
+                self->evaluateClientCode();
+        });
+        return;
+    }
     m_document->retranspile();
 }
 

@@ -36,7 +36,10 @@ TEST(ApplicationLifecycle, StartsUpInItsOrderAndShowsTheWelcomeWindowOnTheFirstR
     AppHarness harness;
     const QDateTime before = QDateTime::currentDateTime();
     {
-        RBApplication app(harness.options());
+        RBApplication::Options options = harness.options();
+        int documentationWindows = 0;
+        options.makeDocumentationWindow = [&documentationWindows] { ++documentationWindows; };
+        RBApplication app(std::move(options));
         EXPECT_EQ(RBApplication::sharedInstance(), &app);
         // The application's controller is the shared one that every open request reaches.
         EXPECT_EQ(RBDocumentController::shared(), &app.documentController());
@@ -58,6 +61,12 @@ TEST(ApplicationLifecycle, StartsUpInItsOrderAndShowsTheWelcomeWindowOnTheFirstR
         EXPECT_TRUE(harness.defaults->boolForKey(QStringLiteral("WelcomeWindowShowOnStartup")));
         EXPECT_TRUE(app.isActivityTimerRunning());
         EXPECT_EQ(app.defaults().integerForKey(QStringLiteral("KVCodeEditorFontSize")), 12);
+        // The documentation window's page does not compete with the first preview's: it is
+        // made once, after launching.
+        EXPECT_EQ(documentationWindows, 0);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return documentationWindows == 1; }, 10000));
+        testsupport::spin(100);
+        EXPECT_EQ(documentationWindows, 1);
     }
     EXPECT_EQ(RBApplication::sharedInstance(), nullptr);
     delete harness.welcome;
