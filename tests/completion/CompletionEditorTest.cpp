@@ -148,8 +148,11 @@ TEST_F(CompletionEditorTest, CommentsModulesAndImportedLayers)
     EXPECT_TRUE(presenter.range.isNotFound()) << "nothing is offered inside a block comment";
     EXPECT_TRUE(presenter.set.completions().isEmpty());
 
-    typeAfter("x = 1\n", "sw");
-    ASSERT_TRUE(presenter.find("swipeGestures"));
+    // The module names are read in the background after the refresh: typed again until they are in.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        typeAfter("x = 1\n", "sw");
+        return presenter.find("swipeGestures") != nullptr;
+    }, 20000));
     EXPECT_EQ(presenter.find("swipeGestures")->type(), "module");
 
     // Imported layers arrive with the next refresh.
