@@ -49,12 +49,6 @@ bool copyOne(const QString& from, const QString& to, QString* error)
     return true;
 }
 
-// The path with its links resolved; a path that is not there stays as given (made absolute).
-QString resolved(const QString& path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
-}
 } // namespace
 
 QString documentVersionInfoPath(const QString& projectPath)
@@ -244,13 +238,13 @@ QString openingProblem(const QString& projectPath)
 
 bool isSameOrInside(const QString& path, const QString& folder)
 {
-    const QString a = resolved(path), b = resolved(folder);
+    const QString a = platform::resolvedPath(path), b = platform::resolvedPath(folder);
     return a == b || a.startsWith(b + QLatin1Char('/'));
 }
 
 bool isSameFolder(const QString& path, const QString& other)
 {
-    return resolved(path) == resolved(other);
+    return platform::resolvedPath(path) == platform::resolvedPath(other);
 }
 
 bool isProjectFolder(const QString& path)

@@ -167,6 +167,13 @@ QString moveToTrash(const QString& path)
     return {};
 }
 
+QString resolvedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
 QString md5OfFile(const QString& path)
 {
     QFile file(path);

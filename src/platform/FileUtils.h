@@ -28,6 +28,9 @@ bool copyItem(const QString& from, const QString& to, bool overwrite = false, Li
 // folder at the top of that file system). Answers the path in the trash, or empty.
 QString moveToTrash(const QString& path);
 
+// The path with its links resolved; a path that is not there stays as given, made absolute.
+QString resolvedPath(const QString& path);
+
 // MD5 of a file's content as 32 lower-case hexadecimal digits; empty when unreadable.
 QString md5OfFile(const QString& path);
 

@@ -1,10 +1,10 @@
 #include "document/window/ProjectViewState.h"
 
+#include "platform/FileUtils.h"
 #include "platform/UserDefaults.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -28,8 +28,7 @@ const QString kEditorSide = QStringLiteral("editorSideWidth");
 // One folder has one entry however it is spelled.
 QString keyFor(const QString& projectPath)
 {
-    const QString canonical = QFileInfo(projectPath).canonicalFilePath();
-    return QDir::cleanPath(canonical.isEmpty() ? QFileInfo(projectPath).absoluteFilePath() : canonical);
+    return QDir::cleanPath(platform::resolvedPath(projectPath));
 }
 
 // A whole number from low to high as the store holds it; anything else (text, a fraction, a
@@ -91,12 +90,9 @@ std::optional<ProjectViewState> read(const platform::UserDefaults& store, const 
 void write(platform::UserDefaults& store, const QString& projectPath, const ProjectViewState& state)
 {
     QVariantMap states = store.dictionaryForKey(storeKey());
-    QVariantList frame;
-    for (const int value : state.frame)
-        frame.append(value);
-    QVariantList collapsed;
-    for (const int id : state.collapsedLayers.mid(0, kMaxCollapsedLayers))
-        collapsed.append(id);
+    const QVariantList frame(state.frame.cbegin(), state.frame.cend());
+    const QList<int> kept = state.collapsedLayers.mid(0, kMaxCollapsedLayers);
+    const QVariantList collapsed(kept.cbegin(), kept.cend());
     states.insert(keyFor(projectPath),
                   QVariantMap{{kFrame, frame},
                               {kEditorSide, state.editorSideWidth},

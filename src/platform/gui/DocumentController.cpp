@@ -1,5 +1,6 @@
 #include "platform/gui/DocumentController.h"
 
+#include "platform/FileUtils.h"
 #include "platform/Log.h"
 #include "platform/UserDefaults.h"
 #include "platform/gui/Alert.h"
@@ -20,12 +21,6 @@ DocumentController*& sharedInstance()
 
 const QString kRecentDocumentsKey = QStringLiteral("RecentDocuments");
 
-QString canonical(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString resolved = info.canonicalFilePath();
-    return resolved.isEmpty() ? info.absoluteFilePath() : resolved;
-}
 } // namespace
 
 DocumentController::DocumentController(QObject* parent)
@@ -78,9 +73,9 @@ void DocumentController::removeDocument(Document* document)
 
 Document* DocumentController::documentForURL(const QString& path) const
 {
-    const QString wanted = canonical(path);
+    const QString wanted = platform::resolvedPath(path);
     for (Document* document : m_documents)
-        if (!document->fileURL().isEmpty() && canonical(document->fileURL()) == wanted)
+        if (!document->fileURL().isEmpty() && platform::resolvedPath(document->fileURL()) == wanted)
             return document;
     return nullptr;
 }
