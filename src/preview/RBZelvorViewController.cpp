@@ -372,11 +372,7 @@ void RBZelvorViewController::transpilationSuccess()
     if (delay > 0 || m_reloadJSPending) {
         // The delay lets the user finish typing before a half-written program runs. A page
         // that has just loaded waits for no typing: its program runs at the next turn.
-        QPointer<RBZelvorViewController> self(this);
-        platform::debounce(this, kEvaluateKey, m_reloadJSPending ? 0 : delay, [self] {
-            if (self)
-                self->evaluateClientCode();
-        });
+        evaluateClientCodeAfter(m_reloadJSPending ? 0 : delay);
         m_reloadJSPending = false;
     }
 }
@@ -426,6 +422,15 @@ void RBZelvorViewController::evaluateClientCode()
             self->m_isEvaluating = false;
         }
         Q_EMIT self->clientCodeEvaluated(succeeded);
+    });
+}
+
+void RBZelvorViewController::evaluateClientCodeAfter(double seconds)
+{
+    QPointer<RBZelvorViewController> self(this);
+    platform::debounce(this, kEvaluateKey, seconds, [self] {
+        if (self)
+            self->evaluateClientCode();
     });
 }
 
@@ -537,11 +542,7 @@ void RBZelvorViewController::handleDOMReady()
         m_reloadJSPending = false;
         if (checkForWhileStatements())
             return;
-        QPointer<RBZelvorViewController> self(this);
-        platform::debounce(this, kEvaluateKey, 0, [self] {
-            if (self)
-                self->evaluateClientCode();
-        });
+        evaluateClientCodeAfter(0);
         return;
     }
     m_document->retranspile();
@@ -681,11 +682,7 @@ void RBZelvorViewController::observeConfigValue(const QString& key, const QJsonV
         // 100 ms there).
         if (value.toDouble(0) == m_orientationOfRun.toDouble(0)) // an unset orientation is upright
             return;
-        QPointer<RBZelvorViewController> self(this);
-        platform::debounce(this, kEvaluateKey, 0.25, [self] {
-            if (self)
-                self->evaluateClientCode();
-        });
+        evaluateClientCodeAfter(0.25);
     }
 }
 

@@ -158,6 +158,8 @@ private:
     void transpilationSuccess();
     void transpilationFailure(const QVariantMap& error);
     void evaluateClientCode();
+    // Runs the newest program after `seconds`, unless asked again before: the last ask wins.
+    void evaluateClientCodeAfter(double seconds);
     bool checkForWhileStatements();
     void handleRuntimeError(const QVariantMap& arguments);
     void handleDOMReady();
