@@ -86,22 +86,23 @@ std::optional<QStringList> V8Engine::invokeForTextsOn(V8Wrapper* v8, const QStri
     return v8 ? v8->invokeForTexts(method, object, json, otherReply) : std::nullopt;
 }
 
-void V8Engine::collectYoungGeneration()
+void V8Engine::queueHeapWork(void (V8Wrapper::*work)())
 {
-    queueWork([](V8Wrapper* v8) {
+    queueWork([work](V8Wrapper* v8) {
         if (v8)
-            v8->collectYoungGeneration();
+            (v8->*work)();
         return std::function<void()>();
     });
 }
 
+void V8Engine::collectYoungGeneration()
+{
+    queueHeapWork(&V8Wrapper::collectYoungGeneration);
+}
+
 void V8Engine::releaseMemory()
 {
-    queueWork([](V8Wrapper* v8) {
-        if (v8)
-            v8->releaseMemory();
-        return std::function<void()>();
-    });
+    queueHeapWork(&V8Wrapper::releaseMemory);
 }
 
 void V8Engine::evaluateScript(const QString& script, Callback callback)

@@ -110,6 +110,8 @@ private:
     // Runs `work` on the queue (with no wrapper when the engine failed to start); what it answers,
     // if anything, then runs on the main thread.
     void queueWork(std::function<std::function<void()>(V8Wrapper*)> work);
+    // Queues a call of the wrapper's that answers nothing (the collections of its heap).
+    void queueHeapWork(void (V8Wrapper::*work)());
 
     // Only touched by jobs of the queue. Declared before the queue so that the queue (and its
     // thread) is gone before the wrapper is destroyed.

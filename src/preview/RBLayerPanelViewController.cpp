@@ -157,9 +157,7 @@ void RBLayerPanelViewController::setCollapsedLayers(const QList<int>& ids)
     m_collapsedLayers = ids;
     if (!m_pageReady || !m_webViewController)
         return;
-    QVariantList list;
-    for (const int id : ids)
-        list.append(id);
+    const QVariantList list(ids.cbegin(), ids.cend());
     m_webViewController->sendBridgeMethod(QStringLiteral("collapsedLayers"),
                                           QVariantMap{{QStringLiteral("data"), QVariantMap{{QStringLiteral("ids"), list}}}});
 }

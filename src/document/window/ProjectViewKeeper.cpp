@@ -67,10 +67,7 @@ ProjectViewState ProjectViewKeeper::currentState() const
 void ProjectViewKeeper::apply(const ProjectViewState& state)
 {
     if (m_window) {
-        QVariantList frame;
-        for (const int value : state.frame)
-            frame.append(value);
-        m_window->restoreFrame(frame);
+        m_window->restoreFrame(QVariantList(state.frame.cbegin(), state.frame.cend()));
         // The window's new size reaches its split views with its layout.
         if (QLayout* layout = m_window->layout())
             layout->activate();
